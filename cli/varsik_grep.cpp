@@ -1,0 +1,124 @@
+// varsik-grep: the window's search driver without the window, for scripts and for our
+// own end-to-end tests. Prints exactly the lines the results view (or the file list)
+// would receive.
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/stream_sink.h"
+#include "platform/cp932.h"
+#include "platform/folder.h"
+#include "shell/search_driver.h"
+
+namespace {
+
+constexpr int kExitFound = 0;
+constexpr int kExitNone = 1;
+constexpr int kExitError = 2;
+
+const char kUsage[] =
+    "Usage: varsik-grep [OPTIONS] WORD [MASKS [FOLDER]]\n"
+    "Search the files under FOLDER whose names match MASKS for WORD, reading them as\n"
+    "Shift JIS (CP932), and print tag-jump result lines.\n"
+    "\n"
+    "  MASKS   file-name masks separated by \";\" (default \"*.*\")\n"
+    "  FOLDER  start folder (default: the current folder)\n"
+    "\n"
+    "Options:\n"
+    "  -s, --case-sensitive       compare letters case-sensitively (plain mode)\n"
+    "      --fuzzy                half-width katakana match full-width (plain mode)\n"
+    "  -E, --regex                WORD is a regular expression\n"
+    "  -w, --word                 match only whole words (plain mode)\n"
+    "      --no-subfolders        do not descend into sub-folders\n"
+    "      --file-names           list the file names that match MASKS, open no file\n"
+    "      --output-encoding=ENC  utf-8 (default) or cp932\n"
+    "      --stats                print the status line on standard error afterwards\n"
+    "  -h, --help                 show this help and exit\n"
+    "  -V, --version              show the version and exit\n"
+    "\n"
+    "Exit status: 0 when a line (or, with --file-names, a file) was found, 1 when none,\n"
+    "2 on an error.\n";
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "varsik-grep: %s\n", message.c_str());
+  return kExitError;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TSearchOptions options;
+  options.Masks = "*.*";
+  TStreamSink::TEncoding encoding = TStreamSink::TEncoding::Utf8;
+  bool stats = false;
+  bool optionsEnded = false;
+  std::vector<std::string> operands;
+
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
+      operands.push_back(a);
+    } else if (a == "--") {
+      optionsEnded = true;
+    } else if (a == "-s" || a == "--case-sensitive") {
+      options.UpperLowerMatch = true;
+    } else if (a == "--fuzzy") {
+      options.FuzzySearch = true;
+    } else if (a == "-E" || a == "--regex") {
+      options.RegularExpSearch = true;
+    } else if (a == "-w" || a == "--word") {
+      options.SearchAsWord = true;
+    } else if (a == "--no-subfolders") {
+      options.SubFolderSearch = false;
+    } else if (a == "--file-names") {
+      options.FileNameSearch = true;
+    } else if (a == "--stats") {
+      stats = true;
+    } else if (a.rfind("--output-encoding=", 0) == 0) {
+      std::string e = a.substr(std::strlen("--output-encoding="));
+      if (e == "utf-8" || e == "utf8" || e == "UTF-8")
+        encoding = TStreamSink::TEncoding::Utf8;
+      else if (e == "cp932" || e == "CP932" || e == "sjis" || e == "shift_jis")
+        encoding = TStreamSink::TEncoding::Cp932;
+      else
+        return Fail("unknown output encoding '" + e + "' (use utf-8 or cp932)");
+    } else if (a == "-h" || a == "--help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else if (a == "-V" || a == "--version") {
+      std::printf("varsik-grep %s\n", VARSIK_VERSION);
+      return 0;
+    } else {
+      std::fprintf(stderr, "varsik-grep: unknown option '%s'\n%s", a.c_str(), kUsage);
+      return kExitError;
+    }
+  }
+  if (operands.empty() || operands.size() > 3) {
+    std::fputs(kUsage, stderr);
+    return kExitError;
+  }
+
+  std::optional<std::string> word = Platform::Utf8ToCp932(operands[0]);
+  if (!word) return Fail("the word holds a character that Shift JIS (CP932) cannot hold");
+  options.Word = *word;
+  if (operands.size() > 1) options.Masks = operands[1];
+  // Here the argument is a folder, not the dialog's folder text: its last element is
+  // kept. Without one the walk starts in the current folder and prints relative names.
+  options.FolderText = operands.size() > 2 ? Platform::WithTrailingSlash(operands[2]) : "";
+
+  TStreamSink sink(stdout, encoding, options.FileNameSearch);
+  TSearchDriver driver(sink);
+  try {
+    driver.Run(options);
+  } catch (const std::exception& e) {
+    std::fflush(stdout);
+    return Fail(e.what());
+  }
+  std::fflush(stdout);
+  if (stats) std::fprintf(stderr, "%s\n", driver.StatusText().c_str());
+  bool found = options.FileNameSearch ? sink.FileListLineCount() > 0 : sink.LineEntryCount() > 0;
+  return found ? kExitFound : kExitNone;
+}

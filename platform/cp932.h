@@ -1,0 +1,19 @@
+// Conversion between the engine's Shift JIS (CP932) bytes and the UI's UTF-8 text,
+// through the C library's iconv.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace Platform {
+
+// UTF-8 to CP932; nullopt when the text holds a character that CP932 cannot hold
+// or is not valid UTF-8.
+std::optional<std::string> Utf8ToCp932(std::string_view utf8);
+
+// CP932 to UTF-8 for display. Never fails: a byte sequence that CP932 does not define
+// becomes U+FFFD, and decoding goes on behind it.
+std::string Cp932ToUtf8(std::string_view cp932);
+
+}  // namespace Platform

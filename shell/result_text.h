@@ -1,0 +1,24 @@
+// The texts a search produces: result lines, the unreadable-file message, the status
+// line and the window caption. All results are UTF-8 except where a parameter says
+// CP932; paths are passed through as the file system's bytes.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ResultText {
+
+// #"path"
+std::string FileHeader(std::string_view path);
+// " :12: text" with the text's bytes unchanged.
+std::string LineEntry(int lineNo, std::string_view text);
+// ファイル path は開けませんでした。
+std::string UnreadableMessage(std::string_view path);
+// The message in double quotes, as the results view shows it.
+std::string UnreadableLine(std::string_view path);
+// 検索ファイル数 : F   一致ファイル数 : M   一致行数 : L
+std::string Status(int searchedFiles, int matchedFiles, int matchedLines);
+// Varsik - <folder><masks> - "<word>"
+std::string Caption(std::string_view folder, std::string_view masks, std::string_view word);
+
+}  // namespace ResultText

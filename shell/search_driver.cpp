@@ -1,0 +1,102 @@
+#include "shell/search_driver.h"
+
+#include <exception>
+
+#include "platform/folder.h"
+#include "shell/result_text.h"
+
+TSearchDriver::TSearchDriver(TSearchSink& sink)
+    : Sink(sink), Writer(State, sink), Plain(State, sink, Writer), Regex(State, sink, Writer) {}
+
+void TSearchDriver::Run(const TSearchOptions& options) {
+  struct TRunningGuard {
+    bool& Flag;
+    explicit TRunningGuard(bool& f) : Flag(f) { Flag = true; }
+    ~TRunningGuard() { Flag = false; }
+  } guard(Running);
+
+  Options = options;
+  State.CancelRequested = false;
+  FNameListBox = SplitMasks(Options.Masks);
+  State.MatchedFileCount = 0;
+  State.ErrorLineCount = 0;
+  Plain.SetSwitches(Options.UpperLowerMatch, Options.FuzzySearch, Options.SearchAsWord);
+  SearchFolder(StartFolder(Options.FolderText), FNameListBox);
+  State.CancelRequested = false;
+}
+
+void TSearchDriver::SearchFolder(const std::string& folder, const std::vector<std::string>& masks) {
+  Sink.ProcessEvents();
+  if (State.CancelRequested) return;
+  for (const std::string& mask : masks) {
+    for (const Platform::TFolderEntry& entry : Platform::ListFolder(folder, mask)) {
+      Sink.ProcessEvents();
+      if (entry.Kind != Platform::TEntryKind::File) continue;
+      if (!TakeUpFile(folder + entry.Name)) return;
+    }
+  }
+  if (!Options.SubFolderSearch) return;
+  for (const Platform::TFolderEntry& entry : Platform::ListFolder(folder, "*.*"))
+    if (entry.Kind == Platform::TEntryKind::Directory)
+      SearchFolder(folder + entry.Name + "/", masks);
+}
+
+bool TSearchDriver::TakeUpFile(const std::string& fileName) {
+  State.CurrentFileName = fileName;
+  Sink.ShowCurrentFile(fileName);
+  Sink.AppendFileName(fileName);
+  State.FileHeaderPending = true;
+
+  if (Options.FileNameSearch) return !State.CancelRequested;
+
+  if (Options.RegularExpSearch) {
+    switch (Regex.SearchFile(Options.Word)) {
+      case TRegexSearch::TOutcome::Cancelled:
+        return false;
+      case TRegexSearch::TOutcome::Failed:
+        Writer.RecordUnreadable(Options.ShowErrorBox);
+        return true;
+      case TRegexSearch::TOutcome::Done:
+        return true;
+    }
+    return true;
+  }
+
+  bool finished = true;
+  try {
+    finished = Plain.SearchFileText(fileName, Options.Word);
+  } catch (const std::exception&) {
+    Writer.RecordUnreadable(Options.ShowErrorBox);
+  }
+  State.FileHeaderPending = false;
+  return finished;
+}
+
+int TSearchDriver::SearchedFileCount() const {
+  return Sink.FileListLineCount();
+}
+
+int TSearchDriver::MatchedLineCount() const {
+  return Sink.ResultLineCount() - State.MatchedFileCount - State.ErrorLineCount;
+}
+
+std::string TSearchDriver::StatusText() const {
+  return ResultText::Status(SearchedFileCount(), MatchedFileCount(), MatchedLineCount());
+}
+
+std::vector<std::string> TSearchDriver::SplitMasks(std::string_view masks) {
+  // File names are UTF-8 here, where ";" never occurs inside a multi-byte character.
+  std::vector<std::string> list;
+  for (;;) {
+    size_t semi = masks.find(';');
+    if (semi == std::string_view::npos) break;
+    list.emplace_back(masks.substr(0, semi));
+    masks.remove_prefix(semi + 1);
+  }
+  list.emplace_back(masks);
+  return list;
+}
+
+std::string TSearchDriver::StartFolder(std::string_view folderText) {
+  return Platform::FolderPart(folderText);
+}

@@ -1,0 +1,64 @@
+// The search driver: from a search's options to the walk of the folder tree, with each
+// file handed to the search of the current mode. The window and the command line both
+// run searches through it; it never touches a widget, only its sink.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/plain_search.h"
+#include "shell/regex_search.h"
+#include "shell/result_writer.h"
+#include "shell/search_sink.h"
+#include "shell/search_state.h"
+
+class TSearchDriver {
+ public:
+  explicit TSearchDriver(TSearchSink& sink);
+
+  // Runs one search: clears the cancel flag, splits the masks, zeroes the counters and
+  // walks the start folder (the folder part of the folder text). Returns when the walk
+  // is done or cancelled. A pattern that does not compile raises ERegExpParser; the
+  // results written before it stay.
+  void Run(const TSearchOptions& options);
+
+  // The stop command: the walk and the searches poll the flag and unwind.
+  void RequestCancel() { State.CancelRequested = true; }
+  void ClearCancel() { State.CancelRequested = false; }
+  bool CancelRequested() const { return State.CancelRequested; }
+
+  // True while Run is on the stack, also while a cancelled walk is still unwinding.
+  bool IsRunning() const { return Running; }
+
+  const TSearchState& SearchState() const { return State; }
+  // The masks of the last search, split at ";".
+  const std::vector<std::string>& FNameList() const { return FNameListBox; }
+
+  // Counts of the last search, taken from the sink's views as the status line shows them.
+  int SearchedFileCount() const;
+  int MatchedFileCount() const { return State.MatchedFileCount; }
+  int MatchedLineCount() const;
+  std::string StatusText() const;
+
+  // The folder walk: `folder` ends in "/".
+  void SearchFolder(const std::string& folder, const std::vector<std::string>& masks);
+
+  // The mask text split at every ";"; empty pieces are kept, nothing is trimmed.
+  static std::vector<std::string> SplitMasks(std::string_view masks);
+  // Where the walk starts: the folder text up to and including its last "/".
+  static std::string StartFolder(std::string_view folderText);
+
+ private:
+  // Takes up one file of the walk; false when the walk must end (cancelled).
+  bool TakeUpFile(const std::string& fileName);
+
+  TSearchSink& Sink;
+  TSearchState State;
+  TResultWriter Writer;
+  TPlainSearch Plain;
+  TRegexSearch Regex;
+  TSearchOptions Options;
+  std::vector<std::string> FNameListBox;
+  bool Running = false;
+};

@@ -1,0 +1,35 @@
+// Where a search's output goes: the window's two views and status bar, or the command
+// line's standard output. The search calls these on the thread that runs it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class TSearchSink {
+ public:
+  virtual ~TSearchSink() = default;
+
+  // The results view. Paths are the file system's bytes; line texts are CP932 bytes,
+  // exactly as read from the file, without their line end.
+  virtual void AppendFileHeader(const std::string& path) = 0;
+  virtual void AppendLineEntry(int lineNo, std::string_view cp932Text) = 0;
+  virtual void AppendErrorLine(const std::string& path) = 0;
+
+  // The file list: one line per file taken up, in walk order.
+  virtual void AppendFileName(const std::string& path) = 0;
+
+  // Status panel 0 follows the file being taken up.
+  virtual void ShowCurrentFile(const std::string& path) = 0;
+
+  // The setting ErrMsgBox: one message box per unreadable file.
+  virtual void ShowFileError(const std::string& path) = 0;
+
+  // A poll point of the search: lets pending user-interface events run. It may be
+  // throttled by time; the cancel flag is read right after it all the same.
+  virtual void ProcessEvents() = 0;
+
+  // Line counts of the two views, from which the status text is computed when the
+  // walk ends (the user may have edited the views meanwhile).
+  virtual int ResultLineCount() const = 0;
+  virtual int FileListLineCount() const = 0;
+};

@@ -1,0 +1,30 @@
+// What one search reads (its options) and the state that the walk and the search modes
+// share while it runs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The search dialog's inputs as a search takes them. The word is CP932 bytes; the masks
+// and the folder text are the file system's bytes.
+struct TSearchOptions {
+  std::string Word;
+  std::string Masks = "*.*";
+  std::string FolderText;
+  bool UpperLowerMatch = false;
+  bool FuzzySearch = false;
+  bool RegularExpSearch = false;
+  bool SearchAsWord = false;
+  bool SubFolderSearch = true;
+  bool FileNameSearch = false;
+  bool ShowErrorBox = false;
+};
+
+struct TSearchState {
+  bool CancelRequested = false;
+  // Set when a file is taken up; cleared when its header is written or it is finished.
+  bool FileHeaderPending = false;
+  std::string CurrentFileName;
+  int32_t MatchedFileCount = 0;
+  int32_t ErrorLineCount = 0;
+};

@@ -1,0 +1,1 @@
+# The main window TDirForm and the program itself (Qt).

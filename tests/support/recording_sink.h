@@ -1,0 +1,41 @@
+// A search sink for tests: keeps the results view and the file list as lines of bytes,
+// and runs a hook at every poll point (to stop a search midway, say).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell/result_text.h"
+#include "shell/search_sink.h"
+
+class TRecordingSink : public TSearchSink {
+ public:
+  std::vector<std::string> Results;   // as the results view would hold them
+  std::vector<std::string> Files;     // the file list
+  std::vector<std::string> Statuses;  // what panel 0 was given
+  std::vector<std::string> ErrorBoxes;
+  int Polls = 0;
+  std::function<void()> OnPoll;
+
+  void AppendFileHeader(const std::string& path) override {
+    Results.push_back(ResultText::FileHeader(path));
+  }
+  void AppendLineEntry(int lineNo, std::string_view text) override {
+    Results.push_back(ResultText::LineEntry(lineNo, text));
+  }
+  void AppendErrorLine(const std::string& path) override {
+    Results.push_back(ResultText::UnreadableLine(path));
+  }
+  void AppendFileName(const std::string& path) override { Files.push_back(path); }
+  void ShowCurrentFile(const std::string& path) override { Statuses.push_back(path); }
+  void ShowFileError(const std::string& path) override {
+    ErrorBoxes.push_back(ResultText::UnreadableMessage(path));
+  }
+  void ProcessEvents() override {
+    ++Polls;
+    if (OnPoll) OnPoll();
+  }
+  int ResultLineCount() const override { return static_cast<int>(Results.size()); }
+  int FileListLineCount() const override { return static_cast<int>(Files.size()); }
+};
