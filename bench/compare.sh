@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Times varsik-grep beside GNU grep (in a CP932 locale) and ripgrep (decoding Shift JIS,
+# one thread) on the Shift JIS corpus, checks that all three count the same matching
+# lines, and prints a table with the ratios.
+#
+# Usage: bench/compare.sh [VARSIK_GREP] [CORPUS_DIR]
+#   VARSIK_GREP  default build/cli/varsik-grep
+#   CORPUS_DIR   default bench/corpus (built with make-corpus.sh when missing)
+# Environment: RUNS (default 5), CASES (space-separated case names to run, default all).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+VG=$(realpath "${1:-build/cli/varsik-grep}")
+CORPUS=${2:-bench/corpus}
+RUNS=${RUNS:-5}
+
+need() { command -v "$1" >/dev/null || { echo "missing: $1 (apt-get install $2)"; exit 2; }; }
+need hyperfine hyperfine
+need rg ripgrep
+need python3 python3
+if [ ! -f "$CORPUS/big.sjis" ]; then
+  MAKE_CORPUS=${MAKE_CORPUS:-../shared/bench/make-corpus.sh}
+  bash "$MAKE_CORPUS" "$CORPUS"
+fi
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.cp932$'; then
+  localedef -i ja_JP -f WINDOWS-31J ja_JP.CP932
+fi
+CORPUS=$(realpath "$CORPUS")
+OUT=$(mktemp -d)
+trap 'rm -rf "$OUT"' EXIT
+
+sj() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
+
+# name | target | varsik options | word (UTF-8) | grep options | rg options
+CASE_LIST=(
+  "frequent|big|-s|文字列|-F|-F"
+  "rare|big|-s|日本語|-F|-F"
+  "ascii-i|big||option|-F -i|-F -i"
+  "word|big|-w|option|-F -i -w|-F -i -w"
+  "class|big|-E|[0-9]+年|-E|"
+  "alternation|big|-E|警告\|圧縮\|暗号|-E|"
+  "re-frequent|big|-E|文字列|-E|"
+  "tree|tree|-s|環境変数|-F -r|-F"
+  "re-tree|tree|-E|環境変数|-E -r|"
+)
+
+printf '%-12s %10s %10s %10s %8s %8s  %s\n' case varsik grep rg v/grep v/rg "lines (varsik grep rg)"
+for c in "${CASE_LIST[@]}"; do
+  IFS='|' read -r name target vopt word gopt ropt <<<"$c"
+  word=${word//\\|/|}
+  if [ -n "${CASES:-}" ] && [[ " $CASES " != *" $name "* ]]; then continue; fi
+  if [ "$target" = big ]; then path="$CORPUS/big.sjis"; vmask=big.sjis; vdir="$CORPUS"; else path="$CORPUS/tree"; vmask='*.*'; vdir="$CORPUS/tree"; fi
+  gword=$(sj "$word")
+  printf '%s' "$gword" > "$OUT/gword"
+  vcmd="$VG $vopt --no-subfolders '$word' '$vmask' '$vdir'"
+  [ "$target" = tree ] && vcmd="$VG $vopt '$word' '$vmask' '$vdir'"
+  gcmd="LC_ALL=ja_JP.CP932 grep $gopt -f '$OUT/gword' '$path'"
+  rcmd="rg -j1 -E shift_jis --no-config $ropt '$word' '$path'"
+  # Matching-line counts: entries of varsik, lines of grep and rg.
+  vl=$(eval "$vcmd" | grep -c '^ :' || true)
+  gl=$(eval "$gcmd" | wc -l)
+  rl=$(eval "$rcmd" | wc -l)
+  hyperfine -i --output=pipe --style none --warmup 1 --runs "$RUNS" --export-json "$OUT/$name.json" \
+    -n varsik "$vcmd" -n grep "$gcmd" -n rg "$rcmd" >/dev/null 2>&1
+  python3 - "$OUT/$name.json" "$name" "$vl" "$gl" "$rl" <<'PY'
+import json, sys
+d = json.load(open(sys.argv[1]))
+t = {r["command"]: r["median"] for r in d["results"]}
+v, g, r = t["varsik"], t["grep"], t["rg"]
+same = "" if sys.argv[3] == sys.argv[4] == sys.argv[5] else "  COUNTS DIFFER"
+print("%-12s %9.3fs %9.3fs %9.3fs %8.2f %8.2f  %s %s %s%s" % (sys.argv[2], v, g, r, v / g, v / r, sys.argv[3], sys.argv[4], sys.argv[5], same))
+PY
+done
