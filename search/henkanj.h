@@ -1,0 +1,38 @@
+// HenkanJ: half-width to full-width conversion of Shift JIS (CP932) text. The plain
+// search's fuzzy switch uses HalfKanaToFullWidth; the rest serves it and its tests.
+// Every operation works on byte strings and keeps no state.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace HenkanJ {
+
+// A Shift JIS lead byte: 81 to 9F or E0 to FC hex.
+constexpr bool IsLeadByte(uint8_t b) {
+  return static_cast<uint8_t>(b - 0x81) <= 0x9F - 0x81 ||
+         static_cast<uint8_t>(b - 0xE0) <= 0xFC - 0xE0;
+}
+
+// The Shift JIS code of a JIS X 0208 code whose two bytes lie in 21 to 7E hex (other
+// values give a meaningless code).
+uint16_t JisToShiftJis(uint16_t jis);
+
+// The code as two bytes, high byte first.
+std::string CodeToString(uint16_t code);
+
+// The full-width code of a half-width symbol, or the byte itself when it has none.
+uint16_t SymbolToFullWidth(uint8_t b);
+
+// Letters, digits, symbols, punctuation and katakana (with their voiced marks) to
+// their full-width forms; double-byte characters and everything else unchanged.
+std::string HalfToFullWidth(std::string_view s);
+
+// Only half-width katakana, their marks and the half-width punctuation to full width.
+std::string HalfKanaToFullWidth(std::string_view s);
+// The same into `out` (replacing its contents), so that a caller converting line after
+// line reuses one buffer.
+void HalfKanaToFullWidth(std::string_view s, std::string& out);
+
+}  // namespace HenkanJ

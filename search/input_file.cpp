@@ -1,0 +1,87 @@
+#include "search/input_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "search/errors.h"
+
+namespace {
+
+std::string SystemMessage(int error) {
+  return std::strerror(error);
+}
+
+}  // namespace
+
+TInputFile::TInputFile(const std::string& fileName) : FileName(fileName) {
+  // Not blocking: a name that has turned into a FIFO since the walk listed it must not
+  // hang the search; it fails at the first read instead.
+  Fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (Fd < 0) throw EFileNotFound(SystemMessage(errno));
+  struct stat st;
+  int error = 0;
+  if (::fstat(Fd, &st) != 0)
+    error = errno;
+  else if (S_ISDIR(st.st_mode))
+    error = EISDIR;
+  if (error != 0) {
+    ::close(Fd);
+    throw EInOutError(SystemMessage(error));
+  }
+}
+
+TInputFile::~TInputFile() {
+  ::close(Fd);
+}
+
+size_t TInputFile::ReadFully(uint8_t* dest, size_t size) {
+  size_t done = 0;
+  while (done < size && !EndSeen) {
+    const ssize_t n = ::read(Fd, dest + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw EInOutError(SystemMessage(errno));
+    }
+    if (n == 0) EndSeen = true;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+size_t TInputFile::ReadBlock(uint8_t* dest, size_t size) {
+  if (size == 0) return 0;
+  size_t done = 0;
+  if (PendingByte >= 0) {
+    dest[done++] = static_cast<uint8_t>(PendingByte);
+    PendingByte = -1;
+  }
+  done += ReadFully(dest + done, size - done);
+  if (done == size && !EndSeen) {
+    uint8_t next;
+    if (ReadFully(&next, 1) == 1) PendingByte = next;
+  }
+  return done;
+}
+
+std::string TInputFile::ReadAll() {
+  std::string text;
+  if (PendingByte >= 0) {
+    text.push_back(static_cast<char>(PendingByte));
+    PendingByte = -1;
+  }
+  struct stat st;
+  size_t chunk = 65536;
+  if (::fstat(Fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+    chunk = static_cast<size_t>(st.st_size) + 1;
+  while (!EndSeen) {
+    const size_t old = text.size();
+    text.resize(old + chunk);
+    text.resize(old + ReadFully(reinterpret_cast<uint8_t*>(text.data()) + old, chunk));
+  }
+  return text;
+}

@@ -1,0 +1,13 @@
+// The record that carries one matching line from the text-file reader to the match
+// callback.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct RE_LineInfo_t {
+  // The line's bytes without its line end (no trailing CR or LF).
+  std::string Line;
+  // 1-based.
+  int32_t LineNo = 0;
+};

@@ -1,0 +1,137 @@
+// TTxtFile: reads one Shift JIS file front to back for the grep engine, as character
+// codes through a main cursor (start positions, line counting) and a look-ahead cursor
+// (extending a match attempt), and hands back the current line on request.
+// Every line end (CR LF, lone CR, LF) comes out as one LF, NUL bytes come out as
+// spaces, an LF stands in front of the first line and one ends the last line.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "search/errors.h"
+#include "search/henkanj.h"
+#include "search/input_file.h"
+#include "search/line_info.h"
+
+class TTxtFile {
+ public:
+  static constexpr int32_t kBuffSize = 102400;
+
+  // Opens the file and reads the first block; both cursors stand on the LF placed in
+  // front of the file and LineNo() is 0. `cancelFlag` (may be null) is read at every
+  // poll, right after `processEvents` (the shell's event pump, may be empty) has run:
+  // after each block read and at the start of each GetThisLine. `buffSize` is the
+  // block size; tests make it tiny to reach every boundary case.
+  // Raises EFileNotFound (cannot be opened), EInOutError (read error), EEndOfFile
+  // (empty file; raised before the poll) or EGrepCancel (flag set at the first poll).
+  TTxtFile(const std::string& fileName, const bool* cancelFlag,
+           std::function<void()> processEvents = {}, int32_t buffSize = kBuffSize);
+  TTxtFile(const TTxtFile&) = delete;
+  TTxtFile& operator=(const TTxtFile&) = delete;
+
+  // One character through the main cursor: a byte, or lead * 256 + trail for a
+  // double-byte character. The look-ahead cursor follows to the main cursor.
+  // Raises EEndOfFile when the file is used up (the final LF is never delivered here),
+  // and again at every later call; EGrepCancel or EInOutError from a block read.
+  uint16_t GetWChar();
+
+  // One character through the look-ahead cursor; the main cursor stays. Past the end
+  // of the file it delivers the final LF and then 0 on every call, without moving and
+  // without raising. Data never yields 0 (NUL bytes come as spaces), so 0 means the
+  // end; AheadAtEnd() says the same before the call.
+  // Raises EGrepCancel or EInOutError from a block read.
+  uint16_t GetAheadWChar();
+
+  // One byte through the main cursor, with line counting and line-end handling.
+  uint8_t GetChar();
+
+  // Polls, moves the main cursor onto the LF that ends the current line (it is not
+  // consumed) and fills `lineInfo` with the line's text, without trailing CR and LF,
+  // and its number. Raises EGrepCancel at the poll.
+  void GetThisLine(RE_LineInfo_t& lineInfo);
+
+  // The number of the current line: 0 before the first GetWChar, 1 for the file's
+  // first line.
+  int32_t LineNo() const { return LineNumber; }
+
+  // True when the look-ahead has nothing left: it has delivered the final LF (or the
+  // main cursor has reached the end), and every further GetAheadWChar gives 0. A
+  // match attempt that would go on reading there must end without a match.
+  bool AheadAtEnd() const { return FileAtEnd && AheadCursor == DataEnd; }
+
+  const std::string& FileName() const { return Name; }
+
+ private:
+  // Room behind the data for the end markers: an added LF and two NUL bytes.
+  static constexpr int32_t kTailMargin = 100;
+
+  // GetChar's work when the byte under the main cursor is NUL or CR, or an LF was
+  // just delivered.
+  uint8_t FinishGetChar(uint8_t ch);
+  // A CR just read by the look-ahead: skips the LF of a CR LF pair or turns a lone CR
+  // into LF. Returns LF.
+  uint8_t AheadAfterCr();
+  // A NUL under a cursor: a NUL of the data (made a space), the end of the block (the
+  // next one is loaded), or the end of the file.
+  void HandleNulAtCursor();
+  void HandleNulAtAhead();
+  // Keeps the text from the current line's start (both cursors lie in it), moves it to
+  // the front of the buffer and reads the next block behind it.
+  void LoadNextBlock();
+  // Reads one block to `dest`, writes the end markers behind it, then polls.
+  void ReadBuffer(uint8_t* dest);
+  void Poll();
+
+  int32_t BuffSize;
+  std::string Name;
+  TInputFile F;
+  const bool* CancelFlag;
+  std::function<void()> ProcessEvents;
+
+  // The text the cursors walk: the kept part of the current line (when a block
+  // boundary fell inside it), then the latest block, then NUL end markers. Only
+  // LoadNextBlock moves or reallocates it, and it rebases the pointers below.
+  std::vector<uint8_t> Buffer;
+  uint8_t* Cursor = nullptr;
+  uint8_t* LineStart = nullptr;
+  uint8_t* AheadCursor = nullptr;
+  // One past the valid data; the first end marker.
+  uint8_t* DataEnd = nullptr;
+  bool FileAtEnd = false;
+  int32_t LineNumber = 0;
+};
+
+// The per-byte paths stay inline: one load, one increment and one or two one-byte
+// tests on the byte behind. The NUL end markers stand for block end, buffer end and
+// file end alike, so no bounds check is made per byte.
+
+inline uint8_t TTxtFile::GetChar() {
+  const uint8_t ch = *Cursor++;
+  const uint8_t next = *Cursor;
+  if (next == 0 || next == '\r' || ch == '\n') [[unlikely]]
+    return FinishGetChar(ch);
+  AheadCursor = Cursor;
+  return ch;
+}
+
+inline uint16_t TTxtFile::GetWChar() {
+  const uint8_t lead = GetChar();
+  if (!HenkanJ::IsLeadByte(lead)) return lead;
+  return static_cast<uint16_t>(lead << 8 | GetChar());
+}
+
+inline uint16_t TTxtFile::GetAheadWChar() {
+  uint8_t ch = *AheadCursor++;
+  if (*AheadCursor == 0) [[unlikely]]
+    HandleNulAtAhead();
+  if (ch == '\r') [[unlikely]]
+    ch = AheadAfterCr();
+  if (!HenkanJ::IsLeadByte(ch)) return ch;
+  // The trail byte is taken as it is, even a CR.
+  const uint8_t trail = *AheadCursor++;
+  if (*AheadCursor == 0) [[unlikely]]
+    HandleNulAtAhead();
+  return static_cast<uint16_t>(ch << 8 | trail);
+}
