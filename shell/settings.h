@@ -34,3 +34,17 @@ struct TSettings {
   bool GrepDlgShowOnStart = true;
   bool ErrMsgBox = false;
 };
+
+// Reads the settings file at `path`. Never fails: a missing or broken file, section or
+// key, or an unreadable number, gives the default. Each history holds exactly its
+// section's Count entries (10 by default), missing ones filled with the default; the box
+// texts are Word1, File1 and Dir1 (or their defaults) even when Count is 0. The default
+// folder is the user's home folder.
+TSettings ReadSettings(const std::string& path);
+
+// Writes `settings` into the file at `path`, keeping every key already there (entries
+// beyond the current history lengths, keys of other versions, comments) and adding the
+// missing ones in the file's order. Count and GrepDlgShowOnStart are never written. The
+// file is replaced in one step, so a failure leaves the previous file intact. Never
+// throws; false when the file could not be written.
+bool WriteSettings(const std::string& path, const TSettings& settings) noexcept;
