@@ -1,0 +1,246 @@
+#include "editor/text_editor.h"
+
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+#include <Qsci/qscilexercpp.h>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "platform/fonts.h"
+
+namespace {
+
+const QString kEditorFace = QStringLiteral("ＭＳ ゴシック");
+const QString kGutterFace = QStringLiteral("Courier New");
+constexpr int kResultsFontPixels = 12;
+constexpr int kFileListFontPixels = 13;
+constexpr int kGutterFontPixels = 11;
+constexpr int kGutterLeftOffset = 4;
+constexpr int kGutterRightOffset = 2;
+constexpr int kMinGutterDigits = 2;
+constexpr int kEdgeColumn = 1024;
+const QColor kSelectionBack(0xC0, 0xC0, 0xC0);
+const QColor kDirectiveBand(0xC0, 0xDC, 0xC0);
+const QColor kKeywordColour(0x00, 0x80, 0x00);
+
+int DigitsOf(int n) {
+  int digits = 1;
+  for (; n >= 10; n /= 10) ++digits;
+  return digits;
+}
+
+}  // namespace
+
+TTextEditor::TTextEditor(TKind kind, QWidget* parent) : QsciScintilla(parent), ViewKind(kind) {
+  if (ViewKind == TKind::Results) Lexer = new QsciLexerCPP(this);
+  RenumberTimer = new QTimer(this);
+  RenumberTimer->setSingleShot(true);
+  RenumberTimer->setInterval(0);
+  connect(RenumberTimer, &QTimer::timeout, this, &TTextEditor::RenumberStaleLines);
+  connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+          [this](int position, int modificationType, const char*, int, int linesAdded, int, int,
+                 int, int, int) { OnModified(position, modificationType, linesAdded); });
+  connect(this, &QsciScintilla::cursorPositionChanged, this, &TTextEditor::StatusChanged);
+  connect(this, &QsciScintilla::selectionChanged, this, &TTextEditor::StatusChanged);
+  Configure();
+}
+
+TTextEditor::~TTextEditor() = default;
+
+// Every setting of the view in one place. setLexer resets the styles, so the lexer
+// comes first and everything that touches styles follows it.
+void TTextEditor::Configure() {
+  if (ViewKind == TKind::Results) {
+    ConfigureLexer();
+  } else {
+    // Plain text: no colouring, one font for everything.
+    setLexer(nullptr);
+    setFont(Platform::PointFont(kEditorFace, kFileListFontPixels));
+    setColor(Qt::black);
+    setPaper(Qt::white);
+  }
+  // Shift JIS is decoded before it reaches the view; the view itself holds UTF-8.
+  setUtf8(true);
+  // Lines end in a line feed, whatever the files had.
+  setEolMode(EolUnix);
+  // A marker at column 1024, far right of any ordinary line.
+  setEdgeMode(EdgeLine);
+  setEdgeColumn(kEdgeColumn);
+  // Selected text keeps its colours on a silver background.
+  setSelectionBackgroundColor(kSelectionBack);
+  resetSelectionForegroundColor();
+  // Long lines scroll rather than wrap, as in a list of results.
+  setWrapMode(WrapNone);
+  // Shift+Enter would break a line and F1 would ask for help; neither is wanted.
+  ReleaseKey((Qt::SHIFT | Qt::Key_Return).toCombined());
+  ReleaseKey((Qt::SHIFT | Qt::Key_Enter).toCombined());
+  ReleaseKey(Qt::Key_F1);
+  ConfigureGutter();
+}
+
+void TTextEditor::ConfigureLexer() {
+  const QFont font = Platform::PointFont(kEditorFace, kResultsFontPixels);
+  // One font and weight for every style: keywords are not bold, comments not italic.
+  Lexer->setFont(font, -1);
+  Lexer->setDefaultFont(font);
+  // Black text on white except where the highlighter's look says otherwise.
+  Lexer->setColor(Qt::black, -1);
+  Lexer->setPaper(Qt::white, -1);
+  Lexer->setDefaultColor(Qt::black);
+  Lexer->setDefaultPaper(Qt::white);
+  // Keywords green.
+  Lexer->setColor(kKeywordColour, QsciLexerCPP::Keyword);
+  // File headers begin with "#" and so are directives: a band across the whole width.
+  for (int style : {int(QsciLexerCPP::PreProcessor), int(QsciLexerCPP::InactivePreProcessor)}) {
+    Lexer->setPaper(kDirectiveBand, style);
+    Lexer->setEolFill(true, style);
+  }
+  // No folding markers: the view has no gutter.
+  Lexer->setFoldComments(false);
+  Lexer->setFoldCompact(false);
+  setLexer(Lexer);
+  setFolding(NoFoldStyle);
+}
+
+void TTextEditor::ConfigureGutter() {
+  for (int margin = 0; margin < 5; ++margin) setMarginWidth(margin, 0);
+  if (ViewKind == TKind::Results) return;
+  // Line numbers with leading zeros, at least two digits, right-justified text.
+  setMarginType(0, TextMarginRightJustified);
+  setMarginsFont(Platform::PointFont(kGutterFace, kGutterFontPixels));
+  setMarginsForegroundColor(Qt::black);
+  setMarginsBackgroundColor(palette().color(QPalette::Button));
+  // A little room between the numbers and the text.
+  SendScintilla(SCI_SETMARGINLEFT, 0, 2L);
+  NumberDigits = 0;
+  RenumberFrom(0);
+}
+
+void TTextEditor::OnModified(int position, int modificationType, int linesAdded) {
+  if (ViewKind != TKind::FileList || linesAdded == 0) return;
+  if (!(modificationType & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT))) return;
+  int line = static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, position));
+  StaleLine = StaleLine < 0 ? line : std::min(StaleLine, line);
+  // Margins are not changed from inside a modification notice; the numbers follow as
+  // soon as the event loop runs.
+  RenumberTimer->start();
+}
+
+void TTextEditor::RenumberStaleLines() {
+  if (StaleLine < 0) return;
+  int from = StaleLine;
+  StaleLine = -1;
+  RenumberFrom(from);
+}
+
+void TTextEditor::RenumberFrom(int line) {
+  const int count = lines();
+  const int digits = std::max(kMinGutterDigits, DigitsOf(count));
+  if (digits != NumberDigits) {
+    NumberDigits = digits;
+    line = 0;
+    QByteArray widest(digits, '0');
+    int textWidth = static_cast<int>(SendScintilla(
+        SCI_TEXTWIDTH, static_cast<unsigned long>(STYLE_LINENUMBER), widest.constData()));
+    setMarginWidth(0, kGutterLeftOffset + textWidth + kGutterRightOffset);
+  }
+  for (int i = std::max(0, line); i < count; ++i)
+    setMarginText(i, QStringLiteral("%1").arg(i + 1, digits, 10, QLatin1Char('0')),
+                  STYLE_LINENUMBER);
+}
+
+int TTextEditor::LineCount() const {
+  int count = lines();
+  if (count > 0 && lineLength(count - 1) <= 0) --count;
+  return count;
+}
+
+QString TTextEditor::Line(int index) const {
+  QString line = text(index);
+  while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r'))) line.chop(1);
+  return line;
+}
+
+void TTextEditor::AppendLines(const QStringList& newLines) {
+  if (newLines.isEmpty()) return;
+  QString chunk;
+  const int length = static_cast<int>(SendScintilla(SCI_GETLENGTH));
+  if (length > 0 && SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(length - 1)) != '\n')
+    chunk += QLatin1Char('\n');
+  for (const QString& line : newLines) {
+    chunk += line;
+    chunk += QLatin1Char('\n');
+  }
+  append(chunk);
+}
+
+void TTextEditor::Clear() {
+  clear();
+  SendScintilla(SCI_EMPTYUNDOBUFFER);
+}
+
+void TTextEditor::LoadText(const QString& newText) {
+  QString text = newText;
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  setText(text);
+  SendScintilla(SCI_EMPTYUNDOBUFFER);
+  SetCaretPos(0);
+}
+
+void TTextEditor::SelectionStart(int& line, int& column) const {
+  lineIndexFromPosition(SelectionStartPos(), &line, &column);
+}
+
+void TTextEditor::CollapseSelectionAt(int line, int column) {
+  SetCaretPos(positionFromLineIndex(line, column));
+}
+
+int TTextEditor::SelectionStartPos() const {
+  return static_cast<int>(SendScintilla(SCI_GETSELECTIONSTART));
+}
+
+int TTextEditor::SelectionEndPos() const {
+  return static_cast<int>(SendScintilla(SCI_GETSELECTIONEND));
+}
+
+void TTextEditor::SetCaretPos(int pos) {
+  SendScintilla(SCI_GOTOPOS, static_cast<unsigned long>(std::max(0, pos)));
+}
+
+bool TTextEditor::FindText(const QString& text, bool backwards) {
+  if (text.isEmpty()) return false;
+  const QByteArray bytes = text.toUtf8();
+  const long caret = SendScintilla(SCI_GETCURRENTPOS);
+  const long limit = backwards ? 0 : SendScintilla(SCI_GETLENGTH);
+  // No flags: letters regardless of case, any occurrence, the text taken literally.
+  SendScintilla(SCI_SETSEARCHFLAGS, 0UL);
+  SendScintilla(SCI_SETTARGETSTART, static_cast<unsigned long>(caret));
+  SendScintilla(SCI_SETTARGETEND, static_cast<unsigned long>(limit));
+  if (SendScintilla(SCI_SEARCHINTARGET, static_cast<unsigned long>(bytes.size()),
+                    bytes.constData()) < 0)
+    return false;
+  const long start = SendScintilla(SCI_GETTARGETSTART);
+  const long end = SendScintilla(SCI_GETTARGETEND);
+  const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(start));
+  SendScintilla(SCI_ENSUREVISIBLEENFORCEPOLICY, static_cast<unsigned long>(line));
+  // The caret goes to the far end in the direction of the search.
+  if (backwards)
+    SendScintilla(SCI_SETSEL, static_cast<unsigned long>(end), start);
+  else
+    SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start), end);
+  return true;
+}
+
+void TTextEditor::ReleaseKeys(const QList<QKeySequence>& keys) {
+  for (const QKeySequence& sequence : keys)
+    if (!sequence.isEmpty()) ReleaseKey(sequence[0].toCombined());
+}
+
+void TTextEditor::ReleaseKey(int key) {
+  QsciCommand* command = standardCommands()->boundTo(key);
+  if (!command) return;
+  if (command->key() == key) command->setKey(0);
+  if (command->alternateKey() == key) command->setAlternateKey(0);
+}

@@ -1,0 +1,85 @@
+// TTextEditor: the text editor control of the main window, a QScintilla view set up
+// either as the results view (C/C++ colouring, no gutter) or as the file list (plain
+// text, zero-padded line numbers). The window sees its text as a list of lines.
+#pragma once
+
+#include <Qsci/qsciscintilla.h>
+#include <QKeySequence>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QsciLexerCPP;
+class QTimer;
+
+class TTextEditor : public QsciScintilla {
+  Q_OBJECT
+
+ public:
+  enum class TKind {
+    Results,   // tag-jump lines: headers as C/C++ directives on a green band
+    FileList,  // one path per line, or a file opened for reading
+  };
+
+  explicit TTextEditor(TKind kind, QWidget* parent = nullptr);
+  ~TTextEditor() override;
+
+  TKind Kind() const { return ViewKind; }
+
+  // The text as a list of lines: a line break ends a line, and an empty last line is
+  // no line, so an empty view has 0 lines and "a\n" has 1.
+  int LineCount() const;
+  QString Line(int index) const;
+  // Adds the lines after the last line (after a line break if the text lacks one).
+  // The undo history is emptied: results are not edits to undo.
+  void AppendLines(const QStringList& lines);
+  // Empties the view and its undo history.
+  void Clear();
+  // Replaces the text (line ends of any kind become line feeds), caret at the start.
+  void LoadText(const QString& text);
+
+  // 0-based line and column (in characters) of the selection start, which is the
+  // caret when nothing is selected.
+  void SelectionStart(int& line, int& column) const;
+  // Puts the caret at a 0-based line and column, which clears the selection and
+  // scrolls the caret into view.
+  void CollapseSelectionAt(int line, int column);
+
+  // Positions (bytes from the start) of the selection and the caret.
+  int SelectionStartPos() const;
+  int SelectionEndPos() const;
+  // Puts the caret at a position; clears the selection and scrolls it into view.
+  void SetCaretPos(int pos);
+
+  // Finds `text` regardless of case from the caret to the end of the text, or with
+  // `backwards` to its start, without wrapping. On a hit the occurrence is selected
+  // (the caret at its end, or at its start when searching backwards, so that the next
+  // search in the same direction moves on) and scrolled into view. False when there
+  // is no hit; an empty text never hits.
+  bool FindText(const QString& text, bool backwards);
+
+  // Takes these keys away from the editor's own bindings, so that they reach the
+  // window's commands (the window owns Esc, Ctrl+Z and the like).
+  void ReleaseKeys(const QList<QKeySequence>& keys);
+
+ signals:
+  // The selection or the caret moved.
+  void StatusChanged();
+
+ private:
+  void Configure();
+  void ConfigureLexer();
+  void ConfigureGutter();
+  void ReleaseKey(int key);
+  // Zero-padded numbers in the gutter, rewritten from the first line whose number may
+  // have gone stale.
+  void OnModified(int position, int modificationType, int linesAdded);
+  void RenumberFrom(int line);
+  void RenumberStaleLines();
+
+  TKind ViewKind;
+  QsciLexerCPP* Lexer = nullptr;
+  QTimer* RenumberTimer = nullptr;
+  int StaleLine = -1;
+  int NumberDigits = 0;
+};
