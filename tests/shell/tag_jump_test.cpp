@@ -1,0 +1,181 @@
+// The tag jump: the target read back out of the results view's lines, the command
+// template, our formatter and the command split into program and arguments.
+#include "shell/tag_jump.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using V = std::vector<std::string>;
+
+std::optional<TTagJumpTarget> Target(const V& lines, int caret) {
+  return TagJump::FindTarget(lines, caret);
+}
+
+void ExpectTarget(const V& lines, int caret, const std::string& jumpLine,
+                  const std::string& fileName) {
+  auto t = Target(lines, caret);
+  ASSERT_TRUE(t.has_value()) << "caret " << caret;
+  EXPECT_EQ(t->JumpLine, jumpLine) << "caret " << caret;
+  EXPECT_EQ(t->FileName, fileName) << "caret " << caret;
+}
+
+TTagJumpTarget At(const std::string& jumpLine, const std::string& fileName) {
+  return {jumpLine, fileName};
+}
+
+}  // namespace
+
+TEST(TagJumpTarget, EntriesUseTheNearestHeaderAbove) {
+  const V view = {"#\"/a/x.c\"", " :3: foo", " :9: bar", "#\"/b/y.c\"", " :1: baz"};
+  ExpectTarget(view, 2, "9", "\"/a/x.c\"");
+  ExpectTarget(view, 1, "3", "\"/a/x.c\"");
+  ExpectTarget(view, 4, "1", "\"/b/y.c\"");
+}
+
+TEST(TagJumpTarget, TheJumpLineIsTakenUnchanged) {
+  ExpectTarget({"#\"/a\"", " :abc: foo"}, 1, "abc", "\"/a\"");
+  ExpectTarget({"#\"/a\"", " : 1 2 : foo"}, 1, " 1 2 ", "\"/a\"");
+  ExpectTarget({"#\"/a\"", " :12: a:b:c"}, 1, "12", "\"/a\"");
+  ExpectTarget({"#\"/a\"", "::"}, 1, "", "\"/a\"");
+  ExpectTarget({"#\"/a\"", "x:7:"}, 1, "7", "\"/a\"");
+}
+
+TEST(TagJumpTarget, LinesWithoutTwoColonsDoNothing) {
+  for (const char* line : {" :12 foo", "foo", "", " 12: foo", ":"})
+    EXPECT_FALSE(Target({"#\"/a\"", line}, 1).has_value()) << line;
+}
+
+TEST(TagJumpTarget, HeadersAndUnreadableFileLinesDoNothing) {
+  EXPECT_FALSE(Target({"#\"/a/x.c\""}, 0).has_value());
+  EXPECT_FALSE(Target({"#\"/a:b:c.txt\""}, 0).has_value());
+  EXPECT_FALSE(
+      Target({"#\"/a\"", " :1: x", "\"ファイル /m:n:o は開けませんでした。\""}, 2).has_value());
+}
+
+TEST(TagJumpTarget, NoHeaderAboveDoesNothing) {
+  EXPECT_FALSE(Target({" :3: foo", " :9: bar"}, 1).has_value());
+  EXPECT_FALSE(Target({" :3: foo", "#\"/below\""}, 0).has_value());
+  EXPECT_FALSE(Target({" #\"/indented\"", " :3: foo"}, 1).has_value());
+}
+
+TEST(TagJumpTarget, EmptyLinesArePassedOver) {
+  ExpectTarget({"#\"/a\"", "", " :1: x", "", "", " :2: y"}, 5, "2", "\"/a\"");
+  EXPECT_FALSE(Target({"#\"/a\"", "", " :1: x"}, 1).has_value());
+}
+
+TEST(TagJumpTarget, CaretOutsideTheViewDoesNothing) {
+  EXPECT_FALSE(Target({}, 0).has_value());
+  EXPECT_FALSE(Target({"#\"/a\"", " :1: x"}, 2).has_value());
+  EXPECT_FALSE(Target({"#\"/a\"", " :1: x"}, -1).has_value());
+}
+
+TEST(TagJumpTarget, LineEndsFromTheViewAreIgnored) {
+  const V view = {"#\"/a b\"\r\n", " :5: x\n"};
+  auto t = TagJump::FindTarget([&](int i) { return view[i]; }, 2, 1);
+  ASSERT_TRUE(t.has_value());
+  EXPECT_EQ(t->JumpLine, "5");
+  EXPECT_EQ(t->FileName, "\"/a b\"");
+}
+
+TEST(TagJumpTarget, TheHeaderKeepsWhatFollowsTheHash) {
+  ExpectTarget({"#/unquoted name", " :1: x"}, 1, "1", "/unquoted name");
+  ExpectTarget({"#", " :1: x"}, 1, "1", "");
+}
+
+TEST(TagJumpCommand, TemplateFromTheSettings) {
+  EXPECT_EQ(TagJump::CommandTemplate("xdg-open", ""), "xdg-open %s");
+  EXPECT_EQ(TagJump::CommandTemplate("/usr/bin/ed", "-n"), "/usr/bin/ed -n%s %s");
+  EXPECT_EQ(TagJump::CommandTemplate("vim", "+"), "vim +%s %s");
+  EXPECT_EQ(TagJump::CommandTemplate("", ""), " %s");
+}
+
+TEST(TagJumpCommand, WithoutJumpFormatOnlyTheFileIsPassed) {
+  auto c = TagJump::BuildCommand("Notepad", "", At("12", "\"/src/main.c\""));
+  EXPECT_EQ(c.Template, "Notepad %s");
+  EXPECT_EQ(c.CommandLine, "Notepad \"/src/main.c\"");
+  EXPECT_EQ(c.Program, "Notepad");
+  EXPECT_EQ(c.Arguments, (V{"/src/main.c"}));
+}
+
+TEST(TagJumpCommand, JumpFormatStandsRightBeforeTheLine) {
+  auto c = TagJump::BuildCommand("/usr/bin/gedit", "+", At("12", "\"/src/main.c\""));
+  EXPECT_EQ(c.CommandLine, "/usr/bin/gedit +12 \"/src/main.c\"");
+  EXPECT_EQ(c.Program, "/usr/bin/gedit");
+  EXPECT_EQ(c.Arguments, (V{"+12", "/src/main.c"}));
+
+  c = TagJump::BuildCommand("kate", "--line ", At("7", "\"/x\""));
+  EXPECT_EQ(c.CommandLine, "kate --line 7 \"/x\"");
+  EXPECT_EQ(c.Arguments, (V{"--line", "7", "/x"}));
+}
+
+TEST(TagJumpCommand, ValuesAreNeverSplitOrUnquoted) {
+  auto c = TagJump::BuildCommand("ed", "-n", At(" 1 2", "\"/my dir/a\"b.txt\""));
+  EXPECT_EQ(c.CommandLine, "ed -n 1 2 \"/my dir/a\"b.txt\"");
+  EXPECT_EQ(c.Program, "ed");
+  EXPECT_EQ(c.Arguments, (V{"-n 1 2", "/my dir/a\"b.txt"}));
+
+  c = TagJump::BuildCommand("ed", "", At("", "\"/%s%%\""));
+  EXPECT_EQ(c.CommandLine, "ed \"/%s%%\"");
+  EXPECT_EQ(c.Arguments, (V{"/%s%%"}));
+}
+
+// The settings' own text splits as QProcess::splitCommand splits it.
+TEST(TagJumpCommand, SettingsTextSplitsLikeACommandLine) {
+  auto c = TagJump::BuildCommand("\"/opt/My Editor/ed\"", "", At("1", "\"/f\""));
+  EXPECT_EQ(c.Program, "/opt/My Editor/ed");
+  EXPECT_EQ(c.Arguments, (V{"/f"}));
+
+  c = TagJump::BuildCommand("ed  --a\t\"\"\"q\"\"\" \"\"", "", At("1", "\"/f\""));
+  EXPECT_EQ(c.Program, "ed");
+  EXPECT_EQ(c.Arguments, (V{"--a", "\"q\"", "/f"}));
+
+  c = TagJump::BuildCommand("ed", "--pos=\"a b\":", At("3", "\"/f\""));
+  EXPECT_EQ(c.CommandLine, "ed --pos=\"a b\":3 \"/f\"");
+  EXPECT_EQ(c.Arguments, (V{"--pos=a b:3", "/f"}));
+
+  c = TagJump::BuildCommand("", "", At("1", "\"\""));
+  EXPECT_EQ(c.Program, "");
+  EXPECT_TRUE(c.Arguments.empty());
+}
+
+TEST(TagJumpFormat, PercentInTheSettingsIsADirective) {
+  EXPECT_EQ(TagJump::FormatCommand("/opt/100%%/ed %s", {"\"/f\""}), "/opt/100%/ed \"/f\"");
+  EXPECT_EQ(TagJump::FormatCommand("%s%%%s", {"a", "b"}), "a%b");
+  EXPECT_EQ(TagJump::FormatCommand("%S", {"a"}), "a");
+  // Values left over are ignored, as the general formatter does.
+  EXPECT_EQ(TagJump::FormatCommand("ed %%s %s", {"12", "\"/f\""}), "ed %s 12");
+  auto c = TagJump::BuildCommand("ed", "%", At("12", "\"/f\""));
+  EXPECT_EQ(c.CommandLine, "ed %s 12");
+  EXPECT_EQ(c.Arguments, (V{"%s", "12"}));
+}
+
+TEST(TagJumpFormat, OtherDirectivesAndMissingValuesFailClearly) {
+  struct TCase {
+    std::string EditorPath, JumpFormat, InMessage;
+  };
+  const TCase cases[] = {
+      {"ed %d", "", "\"%d\""}, {"ed", "-n%5", "\"%5\""},  {"ed%", "", "\"% \""},
+      {"ed", "%-", "\"%-\""},  {"ed %あ", "", "\"%あ\""}, {"ed %s", "", "%s"},
+      {"ed", "+%s", "%s"},
+  };
+  for (const TCase& c : cases) {
+    try {
+      TagJump::BuildCommand(c.EditorPath, c.JumpFormat, At("1", "\"/f\""));
+      ADD_FAILURE() << "no error for " << c.EditorPath << " / " << c.JumpFormat;
+    } catch (const ETagJumpFormat& e) {
+      const std::string message = e.what();
+      EXPECT_NE(message.find(c.InMessage), std::string::npos) << message;
+      EXPECT_NE(message.find(TagJump::CommandTemplate(c.EditorPath, c.JumpFormat)),
+                std::string::npos)
+          << message;
+    }
+  }
+  EXPECT_THROW(TagJump::FormatCommand("ed %", {"a"}), ETagJumpFormat);
+  EXPECT_THROW(TagJump::FormatCommand("%s %s", {"a"}), ETagJumpFormat);
+  EXPECT_THROW(TagJump::FormatCommand("%s", {}), ETagJumpFormat);
+}
+
+TEST(TagJumpFormat, TheErrorIsOneOfOurs) {
+  EXPECT_THROW(TagJump::FormatCommand("%x", {}), EVarsikError);
+}
