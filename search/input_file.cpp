@@ -31,7 +31,7 @@ TInputFile::TInputFile(const std::string& fileName) : FileName(fileName) {
     error = EISDIR;
   if (error != 0) {
     ::close(Fd);
-    throw EInOutError(SystemMessage(error));
+    throw EFileNotFound(SystemMessage(error));
   }
 }
 

@@ -9,8 +9,7 @@
 class TInputFile {
  public:
   // Opens `fileName` for reading. Raises EFileNotFound with the system's message when
-  // it cannot be opened, and EInOutError when it is not a file that can be read
-  // (a folder, say).
+  // it cannot be opened or is a folder.
   explicit TInputFile(const std::string& fileName);
   ~TInputFile();
   TInputFile(const TInputFile&) = delete;

@@ -111,6 +111,7 @@ uint8_t TTxtFile::AheadAfterCr() {
 void TTxtFile::GetThisLine(RE_LineInfo_t& lineInfo) {
   Poll();
   while (*Cursor != '\n') GetChar();
+  AheadCursor = Cursor;
   const uint8_t* end = Cursor;
   while (end > LineStart && (end[-1] == '\r' || end[-1] == '\n')) --end;
   lineInfo.Line.assign(reinterpret_cast<const char*>(LineStart),

@@ -48,8 +48,8 @@ class TTxtFile {
   uint8_t GetChar();
 
   // Polls, moves the main cursor onto the LF that ends the current line (it is not
-  // consumed) and fills `lineInfo` with the line's text, without trailing CR and LF,
-  // and its number. Raises EGrepCancel at the poll.
+  // consumed; the look-ahead follows) and fills `lineInfo` with the line's text,
+  // without trailing CR and LF, and its number. Raises EGrepCancel at the poll.
   void GetThisLine(RE_LineInfo_t& lineInfo);
 
   // The number of the current line: 0 before the first GetWChar, 1 for the file's
