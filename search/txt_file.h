@@ -103,9 +103,9 @@ class TTxtFile {
   int32_t LineNumber = 0;
 };
 
-// The per-byte paths stay inline: one load, one increment and one or two one-byte
-// tests on the byte behind. The NUL end markers stand for block end, buffer end and
-// file end alike, so no bounds check is made per byte.
+// The per-byte paths stay inline: one load, one increment and a few one-byte tests
+// (LF on the byte read, NUL and CR on the byte behind it). The NUL end markers stand for block end,
+// buffer end and file end alike, so no bounds check is made per byte.
 
 inline uint8_t TTxtFile::GetChar() {
   const uint8_t ch = *Cursor++;
