@@ -70,8 +70,11 @@ void TTextEditor::Configure() {
   // Selected text keeps its colours on a silver background.
   setSelectionBackgroundColor(kSelectionBack);
   resetSelectionForegroundColor();
-  // Long lines scroll rather than wrap, as in a list of results.
+  // Long lines scroll rather than wrap; the scroll range follows the longest line seen,
+  // so a short list shows no horizontal scroll bar.
   setWrapMode(WrapNone);
+  SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
+  SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1UL);
   // Shift+Enter would break a line and F1 would ask for help; neither is wanted.
   ReleaseKey((Qt::SHIFT | Qt::Key_Return).toCombined());
   ReleaseKey((Qt::SHIFT | Qt::Key_Enter).toCombined());

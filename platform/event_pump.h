@@ -15,6 +15,7 @@ class TEventPump {
   void Poll();
   // Runs the event loop now, whatever the interval.
   void PollNow();
+  void SetInterval(int intervalMs) { IntervalMs = intervalMs; }
 
  private:
   int IntervalMs;

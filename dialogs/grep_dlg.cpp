@@ -1,0 +1,204 @@
+#include "dialogs/grep_dlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include "dialogs/create_dir_form.h"
+#include "dialogs/folder_tree.h"
+#include "platform/fonts.h"
+
+namespace {
+
+constexpr int kHistoryRows = 10;
+
+QComboBox* HistoryBox(QWidget* parent, const QRect& geometry) {
+  auto* box = new QComboBox(parent);
+  box->setEditable(true);
+  // The main window keeps the histories; Enter only closes the dialog.
+  box->setInsertPolicy(QComboBox::NoInsert);
+  box->setMaxVisibleItems(kHistoryRows);
+  box->setGeometry(geometry);
+  return box;
+}
+
+QCheckBox* Switch(QWidget* panel, const QString& caption, int top) {
+  auto* box = new QCheckBox(caption, panel);
+  box->setGeometry(14, top, 150, 17);
+  return box;
+}
+
+QPushButton* Button(QWidget* parent, const QString& caption, const QRect& geometry) {
+  auto* button = new QPushButton(caption, parent);
+  button->setGeometry(geometry);
+  // Only OK is the default button, whatever has the focus.
+  button->setAutoDefault(false);
+  return button;
+}
+
+bool StartsAsNetworkPath(const QString& path) {
+  return path.startsWith(QLatin1String("//"));
+}
+
+}  // namespace
+
+TGrepDlg::TGrepDlg(TCreateDirForm* createDirForm, QWidget* parent)
+    : QDialog(parent), CreateDirForm(createDirForm) {
+  setWindowTitle(QStringLiteral("GrepDlg"));
+  setFont(Platform::PixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 12));
+  setFixedSize(378, 332);
+
+  SearchWordCmbBox = HistoryBox(this, QRect(8, 14, 273, 20));
+  SearchFileCmbBox = HistoryBox(this, QRect(8, 46, 273, 20));
+  SearchDirCmbBox = HistoryBox(this, QRect(8, 78, 361, 20));
+
+  DirectoryListBox = new TFolderTree(this);
+  DirectoryListBox->setGeometry(8, 112, 177, 185);
+  DriveComboBox = new QComboBox(this);
+  DriveComboBox->setGeometry(8, 303, 177, 18);
+
+  OkGrepBtn = Button(this, QStringLiteral("&OK"), QRect(288, 12, 81, 25));
+  OkGrepBtn->setAutoDefault(true);
+  OkGrepBtn->setDefault(true);
+  CancelBtn = Button(this, QStringLiteral("&Cancel"), QRect(288, 44, 81, 25));
+
+  Panel2 = new QFrame(this);
+  Panel2->setGeometry(192, 112, 177, 209);
+  Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  UpLowChkBox = Switch(Panel2, QStringLiteral("大文字小文字を区別"), 16);
+  FuzzySearchChkBox = Switch(Panel2, QStringLiteral("あいまい検索"), 40);
+  RegexChkBox = Switch(Panel2, QStringLiteral("正規表現（VRE 1.0）"), 64);
+  SearchAsWordChkBox = Switch(Panel2, QStringLiteral("単語で検索"), 88);
+  SubFolderChkBox = Switch(Panel2, QStringLiteral("サブフォルダも検索"), 112);
+  FileSearchChkBox = Switch(Panel2, QStringLiteral("ファイル名を検索"), 136);
+  CheckBox1 = Switch(Panel2, QStringLiteral("検索結果をクリアしない"), 160);
+  CheckBox1->setEnabled(false);
+  // "UpDate" shares its row with the create-folder command.
+  Button3 = Button(Panel2, QStringLiteral("UpDate"), QRect(11, 184, 76, 17));
+  Button4 = Button(Panel2, QStringLiteral("フォルダ作成"), QRect(91, 184, 78, 17));
+  Button4->setToolTip(QStringLiteral("選択中のフォルダの中に新しいフォルダを作成します"));
+  Button4->setVisible(CreateDirForm != nullptr);
+
+  QWidget* order[] = {SearchWordCmbBox, SearchFileCmbBox,   SearchDirCmbBox,
+                      DirectoryListBox, DriveComboBox,      OkGrepBtn,
+                      CancelBtn,        UpLowChkBox,        FuzzySearchChkBox,
+                      RegexChkBox,      SearchAsWordChkBox, SubFolderChkBox,
+                      FileSearchChkBox, CheckBox1,          Button3,
+                      Button4};
+  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+  connect(OkGrepBtn, &QPushButton::clicked, this, &QDialog::accept);
+  connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+  connect(Button3, &QPushButton::clicked, this, &TGrepDlg::Button3Click);
+  connect(Button4, &QPushButton::clicked, this, &TGrepDlg::Button4Click);
+  connect(DirectoryListBox, &TFolderTree::Changed, this, &TGrepDlg::DirectoryListBoxChange);
+  connect(DirectoryListBox, &QTreeWidget::itemDoubleClicked, this,
+          &TGrepDlg::DirectoryListBoxChange);
+  // Typing and picking, not the dialog's own writes into the box.
+  connect(SearchDirCmbBox->lineEdit(), &QLineEdit::textEdited, this,
+          &TGrepDlg::SearchDirCmbBoxChange);
+  connect(SearchDirCmbBox, &QComboBox::activated, this, &TGrepDlg::SearchDirCmbBoxChange);
+  connect(DriveComboBox, &QComboBox::activated, this, &TGrepDlg::DriveBoxPicked);
+
+  ReadDrives();
+}
+
+void TGrepDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) FormShow();
+}
+
+void TGrepDlg::FormShow() {
+  const QString text = SearchDirCmbBox->currentText();
+  // Network paths have no counterpart here: every folder is a path of the one tree.
+  SkipDirEcho = true;
+  const QString folder = text.left(text.lastIndexOf(QLatin1Char('/')) + 1);
+  if (!folder.isEmpty() && QFileInfo(folder).isDir()) DirectoryListBox->SetDirectory(folder);
+
+  SkipDirEcho = true;
+  SearchWordCmbBox->setFocus(Qt::OtherFocusReason);
+  SearchWordCmbBox->lineEdit()->selectAll();
+  DirectoryListBox->Update();
+  ReadDrives();
+}
+
+void TGrepDlg::Button3Click() {
+  DirectoryListBox->Update();
+  ReadDrives();
+}
+
+void TGrepDlg::Button4Click() {
+  if (!CreateDirForm) return;
+  QWidget* owner = parentWidget() ? parentWidget() : this;
+  if (CreateDirForm->RunCreateFolder(DirectoryListBox->Directory(), owner) !=
+      TCreateDirForm::TCreateResult::Created)
+    return;
+  DirectoryListBox->Update();
+  ReadDrives();
+}
+
+void TGrepDlg::DirectoryListBoxChange() {
+  if (!StartsAsNetworkPath(DirectoryListBox->Directory())) {
+    DriveLinked = true;
+    RepaintDriveBox();
+  } else {
+    DriveLinked = false;
+  }
+  if (!SkipDirEcho) DirToCombo(SearchDirCmbBox);
+  SkipDirEcho = false;
+}
+
+void TGrepDlg::SearchDirCmbBoxChange() {
+  QString text = SearchDirCmbBox->currentText();
+  // A "/" typed right after the one that the box itself appended is not doubled.
+  if (text.size() > 2 && text.endsWith(QLatin1String("//"))) {
+    text.chop(1);
+    SearchDirCmbBox->setEditText(text);
+  }
+  if (text.isEmpty() || !QFileInfo(text).isDir()) return;
+  DriveLinked = !StartsAsNetworkPath(text);
+  DirectoryListBox->SetDirectory(text);
+  QLineEdit* edit = SearchDirCmbBox->lineEdit();
+  edit->setCursorPosition(static_cast<int>(edit->text().size()));
+}
+
+void TGrepDlg::DriveComboBoxChange() {
+  if (!DriveLinked) DriveLinked = true;
+}
+
+void TGrepDlg::DriveBoxPicked(int index) {
+  // The linked drive box moves the tree first; the handler follows.
+  if (DriveLinked && index >= 0 && static_cast<size_t>(index) < Mounts.size())
+    DirectoryListBox->SetDirectory(QFile::decodeName(Mounts[index].MountPoint.c_str()));
+  DriveComboBoxChange();
+}
+
+void TGrepDlg::DirToCombo(QComboBox* combo) {
+  QString folder = QFileInfo(DirectoryListBox->Directory()).absoluteFilePath();
+  if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+  combo->setEditText(folder);
+}
+
+void TGrepDlg::ReadDrives() {
+  Mounts = Platform::MountedFileSystems();
+  {
+    const QSignalBlocker blocker(DriveComboBox);
+    DriveComboBox->clear();
+    for (const Platform::TMount& mount : Mounts)
+      DriveComboBox->addItem(QFile::decodeName(QByteArray::fromStdString(mount.MountPoint)) +
+                             QLatin1Char(' ') +
+                             QFile::decodeName(QByteArray::fromStdString(mount.Name)));
+  }
+  RepaintDriveBox();
+}
+
+void TGrepDlg::RepaintDriveBox() {
+  const QSignalBlocker blocker(DriveComboBox);
+  const std::string directory = QFile::encodeName(DirectoryListBox->Directory()).toStdString();
+  DriveComboBox->setCurrentIndex(directory.empty() ? -1 : Platform::MountOf(Mounts, directory));
+}

@@ -1,0 +1,48 @@
+// Varsik: the window program. Creates the main window (which creates its dialogs),
+// wires the settings file to it and runs the event loop until the window closes.
+#include <QApplication>
+#include <QMessageBox>
+#include <exception>
+
+#include "platform/fonts.h"
+#include "platform/settings_path.h"
+#include "shell/dir_form.h"
+#include "shell/settings.h"
+
+namespace {
+
+// Exceptions must not cross Qt's event dispatch; any that reach it end here, in the
+// standard error box, and the program goes on.
+class TApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+      QMessageBox::critical(activeWindow(), applicationDisplayName(),
+                            QString::fromUtf8(error.what()));
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("varsik"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Varsik"));
+  QApplication::setApplicationVersion(QStringLiteral(VARSIK_VERSION));
+  QApplication::setFont(Platform::PixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 12));
+
+  const std::string settingsPath = Platform::SettingsFilePath(Platform::ProgramFolder());
+  TDirForm form;
+  form.LoadSettings = [settingsPath] { return ReadSettings(settingsPath); };
+  form.SaveSettings = [settingsPath](const TSettings& settings) {
+    WriteSettings(settingsPath, settings);
+  };
+  form.show();
+  return app.exec();
+}

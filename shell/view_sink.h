@@ -1,0 +1,56 @@
+// TViewSink: where a search run from the main window writes: the results view, the
+// file list and status panel 0. Lines are collected and handed to the views in
+// batches, a few tens of milliseconds apart, so that a search with tens of thousands
+// of hits keeps the window responsive.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+
+#include "platform/event_pump.h"
+#include "shell/search_sink.h"
+
+class QLabel;
+class QWidget;
+class TTextEditor;
+
+class TViewSink : public TSearchSink {
+ public:
+  TViewSink(TTextEditor& results, TTextEditor& fileList, QLabel& statusPanel, QWidget& owner);
+
+  // A search starts: batches and polls are paced from now.
+  void Begin();
+  // Hands the collected lines to the views and the current file to the status panel.
+  void Flush();
+  // How often a poll point lets the event loop run (tests make every poll point run it).
+  void SetPollInterval(int intervalMs) { Pump.SetInterval(intervalMs); }
+
+  // All of these run on the user-interface thread, inside the search.
+  void AppendFileHeader(const std::string& path) override;
+  void AppendLineEntry(int lineNo, std::string_view cp932Text) override;
+  void AppendErrorLine(const std::string& path) override;
+  void AppendFileName(const std::string& path) override;
+  void ShowCurrentFile(const std::string& path) override;
+  void ShowFileError(const std::string& path) override;
+  // Flushes when a batch is due and lets the event loop run every few milliseconds;
+  // the search reads its cancel flag right after.
+  void ProcessEvents() override;
+  // Lines the views hold, counting those not yet handed to them.
+  int ResultLineCount() const override;
+  int FileListLineCount() const override;
+
+ private:
+  void FlushIfDue();
+
+  TTextEditor& Results;
+  TTextEditor& FileList;
+  QLabel& StatusPanel;
+  QWidget& Owner;
+  QStringList PendingResults;
+  QStringList PendingFiles;
+  QString PendingStatus;
+  bool StatusPending = false;
+  QElapsedTimer SinceFlush;
+  Platform::TEventPump Pump;
+};

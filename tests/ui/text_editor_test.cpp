@@ -1,0 +1,233 @@
+// The text editor control: its text as a list of lines, the gutter's numbers, the
+// search step of the in-page search and the key bindings it gives up.
+#include <Qsci/qscicommandset.h>
+#include <QtTest>
+
+#include "editor/text_editor.h"
+
+namespace {
+
+QString MarginText(TTextEditor& editor, int line) {
+  QByteArray buffer(64, '\0');
+  long length = editor.SendScintilla(QsciScintillaBase::SCI_MARGINGETTEXT,
+                                     static_cast<unsigned long>(line), buffer.data());
+  return QString::fromUtf8(buffer.left(static_cast<int>(length)));
+}
+
+}  // namespace
+
+class TTextEditorTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void LineCount_data();
+  void LineCount();
+  void AppendLinesStartsANewLineAfterATextWithoutLineBreak();
+  void AppendLinesLeavesNothingToUndo();
+  void LinesAreReadWithoutTheirLineEnds();
+  void LoadTextTurnsEveryLineEndIntoALineFeed();
+  void GutterNumbersHaveLeadingZeros();
+  void GutterNumbersFollowInsertedLines();
+  void ResultsViewHasNoGutter();
+  void FindText_data();
+  void FindText();
+  void BackwardSearchesMoveOnFromHitToHit();
+  void ShiftEnterAndF1AreNotBound();
+  void ReleasedKeysAreNoLongerBound();
+  void SelectionStartIsInCharacters();
+};
+
+void TTextEditorTest::LineCount_data() {
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<int>("count");
+  QTest::newRow("empty") << "" << 0;
+  QTest::newRow("one line, no break") << "a" << 1;
+  QTest::newRow("one line with break") << "a\n" << 1;
+  QTest::newRow("two lines") << "a\nb" << 2;
+  QTest::newRow("two lines with break") << "a\nb\n" << 2;
+  QTest::newRow("an empty line") << "\n" << 1;
+  QTest::newRow("two empty lines") << "\n\n" << 2;
+}
+
+void TTextEditorTest::LineCount() {
+  QFETCH(QString, text);
+  QFETCH(int, count);
+  for (TTextEditor::TKind kind : {TTextEditor::TKind::Results, TTextEditor::TKind::FileList}) {
+    TTextEditor editor(kind);
+    editor.LoadText(text);
+    QCOMPARE(editor.LineCount(), count);
+  }
+}
+
+void TTextEditorTest::AppendLinesStartsANewLineAfterATextWithoutLineBreak() {
+  TTextEditor editor(TTextEditor::TKind::Results);
+  editor.AppendLines({QStringLiteral("#\"/a/x.c\""), QStringLiteral(" :3: foo")});
+  QCOMPARE(editor.LineCount(), 2);
+  editor.LoadText(QStringLiteral("typed"));
+  editor.AppendLines({QStringLiteral("next")});
+  QCOMPARE(editor.LineCount(), 2);
+  QCOMPARE(editor.Line(0), QStringLiteral("typed"));
+  QCOMPARE(editor.Line(1), QStringLiteral("next"));
+  editor.Clear();
+  QCOMPARE(editor.LineCount(), 0);
+}
+
+void TTextEditorTest::AppendLinesLeavesNothingToUndo() {
+  TTextEditor editor(TTextEditor::TKind::Results);
+  editor.AppendLines({QStringLiteral("one")});
+  QVERIFY(!editor.isUndoAvailable());
+}
+
+void TTextEditorTest::LinesAreReadWithoutTheirLineEnds() {
+  TTextEditor editor(TTextEditor::TKind::FileList);
+  editor.AppendLines({QStringLiteral("日本語のパス/ファイル.txt"), QString(), QStringLiteral("x")});
+  QCOMPARE(editor.LineCount(), 3);
+  QCOMPARE(editor.Line(0), QStringLiteral("日本語のパス/ファイル.txt"));
+  QCOMPARE(editor.Line(1), QString());
+  QCOMPARE(editor.Line(2), QStringLiteral("x"));
+}
+
+void TTextEditorTest::LoadTextTurnsEveryLineEndIntoALineFeed() {
+  TTextEditor editor(TTextEditor::TKind::FileList);
+  editor.LoadText(QStringLiteral("a\r\nb\rc\nd"));
+  QCOMPARE(editor.text(), QStringLiteral("a\nb\nc\nd"));
+  QCOMPARE(editor.LineCount(), 4);
+}
+
+void TTextEditorTest::GutterNumbersHaveLeadingZeros() {
+  TTextEditor editor(TTextEditor::TKind::FileList);
+  QStringList lines;
+  for (int i = 0; i < 8; ++i) lines << QStringLiteral("line %1").arg(i);
+  editor.AppendLines(lines);
+  QCoreApplication::processEvents();
+  // Eight lines and the empty one after the last line break.
+  QCOMPARE(MarginText(editor, 0), QStringLiteral("01"));
+  QCOMPARE(MarginText(editor, 8), QStringLiteral("09"));
+  QVERIFY(editor.marginWidth(0) > 0);
+  const int twoDigitWidth = editor.marginWidth(0);
+
+  lines.clear();
+  for (int i = 0; i < 100; ++i) lines << QStringLiteral("more %1").arg(i);
+  editor.AppendLines(lines);
+  QCoreApplication::processEvents();
+  QCOMPARE(MarginText(editor, 0), QStringLiteral("001"));
+  QCOMPARE(MarginText(editor, 107), QStringLiteral("108"));
+  QVERIFY(editor.marginWidth(0) > twoDigitWidth);
+}
+
+void TTextEditorTest::GutterNumbersFollowInsertedLines() {
+  TTextEditor editor(TTextEditor::TKind::FileList);
+  editor.LoadText(QStringLiteral("a\nb\nc"));
+  editor.insertAt(QStringLiteral("new\n"), 1, 0);
+  QCoreApplication::processEvents();
+  QCOMPARE(editor.Line(1), QStringLiteral("new"));
+  QCOMPARE(MarginText(editor, 1), QStringLiteral("02"));
+  QCOMPARE(MarginText(editor, 3), QStringLiteral("04"));
+}
+
+void TTextEditorTest::ResultsViewHasNoGutter() {
+  TTextEditor editor(TTextEditor::TKind::Results);
+  for (int margin = 0; margin < 5; ++margin) QCOMPARE(editor.marginWidth(margin), 0);
+}
+
+void TTextEditorTest::FindText_data() {
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<int>("caret");
+  QTest::addColumn<QString>("word");
+  QTest::addColumn<bool>("backwards");
+  QTest::addColumn<bool>("found");
+  QTest::addColumn<int>("selectionStart");
+  QTest::addColumn<int>("selectionEnd");
+  QTest::addColumn<int>("caretAfter");
+  QTest::newRow("forward, case ignored")
+      << "int main(void)" << 0 << "MAIN" << false << true << 4 << 8 << 8;
+  QTest::newRow("forward from the caret")
+      << "ab ab ab" << 1 << "ab" << false << true << 3 << 5 << 5;
+  QTest::newRow("forward, only above") << "ab cd" << 3 << "ab" << false << false << 3 << 3 << 3;
+  QTest::newRow("backward, caret at the start")
+      << "ab ab" << 5 << "ab" << true << true << 3 << 5 << 3;
+  QTest::newRow("backward, only below") << "cd ab" << 2 << "ab" << true << false << 2 << 2 << 2;
+  QTest::newRow("empty word") << "ab" << 0 << "" << false << false << 0 << 0 << 0;
+  QTest::newRow("double-byte text")
+      << "検索結果の検索" << 3 << "検索" << false << true << 15 << 21 << 21;
+  QTest::newRow("no wrap at the end") << "ab" << 2 << "ab" << false << false << 2 << 2 << 2;
+}
+
+void TTextEditorTest::FindText() {
+  QFETCH(QString, text);
+  QFETCH(int, caret);
+  QFETCH(QString, word);
+  QFETCH(bool, backwards);
+  QFETCH(bool, found);
+  QFETCH(int, selectionStart);
+  QFETCH(int, selectionEnd);
+  QFETCH(int, caretAfter);
+  TTextEditor editor(TTextEditor::TKind::Results);
+  editor.LoadText(text);
+  editor.SetCaretPos(caret);
+  QCOMPARE(editor.FindText(word, backwards), found);
+  QCOMPARE(editor.SelectionStartPos(), selectionStart);
+  QCOMPARE(editor.SelectionEndPos(), selectionEnd);
+  QCOMPARE(static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS)),
+           caretAfter);
+}
+
+void TTextEditorTest::BackwardSearchesMoveOnFromHitToHit() {
+  TTextEditor editor(TTextEditor::TKind::Results);
+  editor.LoadText(QStringLiteral("x x x"));
+  editor.SetCaretPos(5);
+  QVERIFY(editor.FindText(QStringLiteral("x"), true));
+  QCOMPARE(editor.SelectionStartPos(), 4);
+  QVERIFY(editor.FindText(QStringLiteral("x"), true));
+  QCOMPARE(editor.SelectionStartPos(), 2);
+  QVERIFY(editor.FindText(QStringLiteral("x"), true));
+  QCOMPARE(editor.SelectionStartPos(), 0);
+  QVERIFY(!editor.FindText(QStringLiteral("x"), true));
+}
+
+void TTextEditorTest::ShiftEnterAndF1AreNotBound() {
+  for (TTextEditor::TKind kind : {TTextEditor::TKind::Results, TTextEditor::TKind::FileList}) {
+    TTextEditor editor(kind);
+    QsciCommandSet* commands = editor.standardCommands();
+    QVERIFY(!commands->boundTo((Qt::SHIFT | Qt::Key_Return).toCombined()));
+    QVERIFY(!commands->boundTo(Qt::Key_F1));
+    // Enter itself still breaks a line where the window does not take it.
+    QVERIFY(commands->boundTo(Qt::Key_Return));
+
+    editor.LoadText(QStringLiteral("ab"));
+    editor.SetCaretPos(1);
+    QTest::keyClick(&editor, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClick(&editor, Qt::Key_F1);
+    QCOMPARE(editor.text(), QStringLiteral("ab"));
+  }
+}
+
+void TTextEditorTest::ReleasedKeysAreNoLongerBound() {
+  TTextEditor editor(TTextEditor::TKind::Results);
+  QsciCommandSet* commands = editor.standardCommands();
+  QVERIFY(commands->boundTo(Qt::Key_Escape));
+  QVERIFY(commands->boundTo((Qt::CTRL | Qt::Key_Z).toCombined()));
+  editor.ReleaseKeys({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_Z)});
+  QVERIFY(!commands->boundTo(Qt::Key_Escape));
+  QVERIFY(!commands->boundTo((Qt::CTRL | Qt::Key_Z).toCombined()));
+  // Other keys of the same commands stay.
+  QVERIFY(commands->boundTo((Qt::ALT | Qt::Key_Backspace).toCombined()));
+}
+
+void TTextEditorTest::SelectionStartIsInCharacters() {
+  TTextEditor editor(TTextEditor::TKind::Results);
+  editor.LoadText(QStringLiteral("first\n日本語abc"));
+  editor.setSelection(1, 4, 1, 5);
+  int line = -1, column = -1;
+  editor.SelectionStart(line, column);
+  QCOMPARE(line, 1);
+  QCOMPARE(column, 4);
+  editor.CollapseSelectionAt(0, 2);
+  editor.SelectionStart(line, column);
+  QCOMPARE(line, 0);
+  QCOMPARE(column, 2);
+  QVERIFY(!editor.hasSelectedText());
+}
+
+QTEST_MAIN(TTextEditorTest)
+#include "text_editor_test.moc"
