@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <utility>
 
 // The general exception class: a message and nothing else.
 class EVarsikError : public std::exception {
@@ -18,10 +19,12 @@ class EVarsikError : public std::exception {
 };
 
 // A pattern that does not compile: the message says why, ErrorPos is the 1-based
-// scanning position in the pattern where it was found.
+// scanning position in the pattern where it was found (0 when the pattern as a whole is
+// at fault, as for a pattern too complex to compile). The position is kept at full width so
+// that it stays right in patterns longer than 65535 bytes.
 class ERegExpParser : public EVarsikError {
  public:
-  ERegExpParser(std::string message, uint16_t pos)
+  ERegExpParser(std::string message, int32_t pos)
       : EVarsikError(std::move(message)), ErrorPos(pos) {}
   int32_t ErrorPos;
 };

@@ -1,0 +1,73 @@
+// TRE_DFA: the deterministic automaton of one pattern, built eagerly from its NFA by the
+// subset construction, with every state's transitions sorted by code and the check
+// whether the pattern is one fixed string. Kept in the compiled-pattern cache and read
+// by the matcher: states are indices into StateList, InitialState is 0, and a state's
+// transitions are a contiguous, sorted, pairwise disjoint run of the transition table.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "regex/re_char_range.h"
+#include "regex/re_nfa.h"
+
+inline constexpr int32_t kNoState = -1;
+
+struct RE_DFATransition_t {
+  RE_CharRange_t Chars;
+  int32_t TransitTo;  // never kNoState
+};
+
+struct RE_DFAState_t {
+  uint16_t Accepted;  // 0xFFFF when the state's set holds the NFA's exit state, else 0
+  int32_t FirstTransition;
+  int32_t TransitionCount;
+};
+
+class TRE_DFA {
+ public:
+  // The NFA is read only by Run and need not outlive it.
+  explicit TRE_DFA(const TRE_NFA& nfa) : NFA(&nfa) {}
+
+  // Builds the states, sorts the transitions and checks for a fixed string. Raises
+  // ERegExpParser when the automaton would exceed the size limits.
+  void Run();
+
+  int32_t InitialState() const { return 0; }
+  int32_t StateCount() const { return static_cast<int32_t>(StateList.size()); }
+  const std::vector<RE_DFAState_t>& States() const { return StateList; }
+  bool Accepted(int32_t state) const { return StateList[state].Accepted != 0; }
+  std::span<const RE_DFATransition_t> Transitions(int32_t state) const {
+    const RE_DFAState_t& s = StateList[state];
+    return {TransitionTable.data() + s.FirstTransition, static_cast<size_t>(s.TransitionCount)};
+  }
+  // The NFA states that a DFA state stands for, ascending.
+  std::span<const int32_t> StateSet(int32_t state) const {
+    return {SetPool.data() + SetStart[state], SetStart[state + 1] - SetStart[state]};
+  }
+  // The disjoint ranges that label the transitions, ascending: every transition's Chars
+  // is one of them.
+  const std::vector<RE_CharRange_t>& Alphabet() const { return Symbols; }
+
+  bool IsLiteral() const { return IsLiteralFlag; }
+  const std::string& Literal() const { return LiteralText; }
+
+  // The state reached from state on code, or kNoState.
+  int32_t NextState(int32_t state, uint16_t code) const;
+
+ private:
+  void BuildStateList();
+  void SortTransitions();
+  void CheckLiteral();
+
+  const TRE_NFA* NFA;
+  std::vector<RE_DFAState_t> StateList;
+  std::vector<RE_DFATransition_t> TransitionTable;
+  std::vector<int32_t> SetPool;
+  std::vector<size_t> SetStart{0};
+  std::vector<RE_CharRange_t> Symbols;
+  bool IsLiteralFlag = false;
+  std::string LiteralText;
+};

@@ -1,0 +1,168 @@
+// Grammar, loosest first: regexp = term {"|" term}; term = factor {factor} or nothing;
+// factor = primary ["*" | "+" | "?"]; primary = char | "(" regexp ")" | class | "." | "^"
+// | "$". Both two-operand forms associate to the left.
+#include "regex/re_parser.h"
+
+#include <vector>
+
+#include "regex/errors.h"
+
+namespace {
+
+// An open group: the alternatives closed so far and the term being built.
+struct TGroupFrame {
+  int32_t Alternatives = kNoNode;
+  int32_t Term = kNoNode;
+};
+
+}  // namespace
+
+void TREParser::Run() {
+  Tree.DisposeNodes();
+  Scanner.NextToken();
+  std::vector<TGroupFrame> groups(1);
+  // Ends the current term and adds it to the alternatives of the group; an empty term
+  // is the empty node.
+  auto closeTerm = [this](TGroupFrame& g) {
+    int32_t term = g.Term != kNoNode ? g.Term : Tree.MakeInternalNode(RE_NodeOp_t::Empty);
+    g.Alternatives = g.Alternatives == kNoNode
+                         ? term
+                         : Tree.MakeInternalNode(RE_NodeOp_t::Union, g.Alternatives, term);
+    g.Term = kNoNode;
+  };
+  auto addFactor = [this](TGroupFrame& g, int32_t factor) {
+    g.Term =
+        g.Term == kNoNode ? factor : Tree.MakeInternalNode(RE_NodeOp_t::Concat, g.Term, factor);
+  };
+  for (;;) {
+    switch (Scanner.Token()) {
+      case tkUnion:
+        closeTerm(groups.back());
+        Scanner.NextToken();
+        break;
+      case tkLPar:
+        groups.emplace_back();
+        Scanner.NextToken();
+        break;
+      case tkRPar:
+      case tkEnd: {
+        closeTerm(groups.back());
+        int32_t group = groups.back().Alternatives;
+        if (groups.size() == 1) {
+          Tree.SetRoot(group);
+          if (Scanner.Token() != tkEnd) throw ERegExpParser(kMsgExtraChars, Scanner.Position());
+          Tree.MakeLeavesDisjoint();
+          return;
+        }
+        if (Scanner.Token() != tkRPar) throw ERegExpParser(kMsgNeedRightPar, Scanner.Position());
+        groups.pop_back();
+        Scanner.NextToken();
+        addFactor(groups.back(), ParsePostfix(group));
+        break;
+      }
+      default:
+        addFactor(groups.back(), ParsePostfix(ParsePrimary()));
+        break;
+    }
+  }
+}
+
+int32_t TREParser::ParsePostfix(int32_t primary) {
+  int32_t node;
+  switch (Scanner.Token()) {
+    case tkStar:
+      node = Tree.MakeInternalNode(RE_NodeOp_t::Closure, primary);
+      break;
+    case tkPlus: {
+      // One or more: the operand and a closure of the same operand node.
+      int32_t closure = Tree.MakeInternalNode(RE_NodeOp_t::Closure, primary);
+      node = Tree.MakeInternalNode(RE_NodeOp_t::Concat, primary, closure);
+      break;
+    }
+    case tkQMark: {
+      int32_t empty = Tree.MakeInternalNode(RE_NodeOp_t::Empty);
+      node = Tree.MakeInternalNode(RE_NodeOp_t::Union, primary, empty);
+      break;
+    }
+    default:
+      return primary;
+  }
+  Scanner.NextToken();
+  return node;
+}
+
+int32_t TREParser::ParsePrimary() {
+  int32_t node;
+  switch (Scanner.Token()) {
+    case tkChar:
+      node = Tree.MakeLeaf(Scanner.Code(), Scanner.Code());
+      break;
+    case tkLBra:
+      node = ParseClass(Tree);
+      break;
+    case tkLBraNeg:
+      node = ParseNegativeClass();
+      break;
+    case tkDot:
+      node = Tree.MakeAnyCharsNode();
+      break;
+    case tkLHead:
+      node = Tree.MakeLHeadNode(Scanner.Code());
+      break;
+    case tkLTail:
+      node = Tree.MakeLTailNode(Scanner.Code());
+      break;
+    default:
+      throw ERegExpParser(kMsgNeedOperand, Scanner.Position());
+  }
+  Scanner.NextToken();
+  return node;
+}
+
+int32_t TREParser::ClassItemLeaf(TREParseTree& tree) {
+  return Scanner.Token() == tkRange ? tree.MakeLeaf(Scanner.Code(), Scanner.CodeEnd())
+                                    : tree.MakeLeaf(Scanner.Code(), Scanner.Code());
+}
+
+int32_t TREParser::ParseClass(TREParseTree& tree) {
+  if (Scanner.NextToken() == tkRBra) throw ERegExpParser(kMsgBadClass, Scanner.Position());
+  int32_t node = ClassItemLeaf(tree);
+  while (Scanner.NextToken() != tkRBra)
+    node = tree.MakeInternalNode(RE_NodeOp_t::Union, node, ClassItemLeaf(tree));
+  return node;
+}
+
+int32_t TREParser::ParseNegativeClass() {
+  // The members in one work tree, the set that "." matches in another; the members are
+  // cut out of that set and what is left becomes the class.
+  TREParseTree members;
+  TREParseTree rest;
+  members.SetRoot(ParseClass(members));
+  members.MakeLeavesDisjoint();
+  rest.MakeAnyCharsNode();
+  for (int32_t leaf : members.LeafList()) SubtractRange(members.Node(leaf).Chars, rest);
+  // Members that cover everything "." matches leave no character: the class could never
+  // match, and the automata need an operand, so it is rejected.
+  if (rest.LeafList().empty()) throw ERegExpParser(kMsgBadClass, Scanner.Position());
+  int32_t node = kNoNode;
+  for (int32_t leaf : rest.LeafList()) {
+    RE_CharRange_t chars = rest.Node(leaf).Chars;
+    int32_t piece = Tree.MakeLeaf(chars.StartChar, chars.EndChar);
+    node = node == kNoNode ? piece : Tree.MakeInternalNode(RE_NodeOp_t::Union, node, piece);
+  }
+  return node;
+}
+
+void TREParser::SubtractRange(RE_CharRange_t range, TREParseTree& tree) {
+  size_t i = 0;
+  while (i < tree.LeafList().size()) {
+    RE_CharRange_t q = tree.Node(tree.LeafList()[i]).Chars;
+    if (q.EndChar < range.StartChar || q.StartChar > range.EndChar) {
+      ++i;
+      continue;
+    }
+    if (q.StartChar < range.StartChar) tree.MakeLeaf(q.StartChar, range.StartChar - 1);
+    if (range.EndChar < q.EndChar) tree.MakeLeaf(range.EndChar + 1, q.EndChar);
+    tree.RemoveLeafAt(i);
+  }
+}

@@ -1,0 +1,66 @@
+// The compiled-pattern cache and the compile pipeline.
+#include "regex/regular_expression.h"
+
+#include "regex/re_nfa.h"
+#include "regex/re_parser.h"
+
+TRegularExpression::TRegularExpression() {
+  CompiledList.emplace_back(std::string(), nullptr);
+  CurrentEntry = 0;
+  Compile(CompiledList[CurrentEntry].first);
+}
+
+TRegularExpression::~TRegularExpression() = default;
+
+void TRegularExpression::SetUseFuzzyCharDic(bool on) {
+  PreProcessor.SetUseFuzzyCharDic(on);
+  ChangeRegExp(RegExpText);
+}
+
+void TRegularExpression::SetUseSynonymDic(bool on) {
+  PreProcessor.SetUseSynonymDic(on);
+  ChangeRegExp(RegExpText);
+}
+
+void TRegularExpression::ChangeRegExp(const std::string& text) {
+  const std::string source = text;
+  PreProcessor.SetSource(source);
+  PreProcessor.Run();
+  const std::string& key = PreProcessor.Output();
+  try {
+    CurrentEntry = -1;
+    for (int32_t i = 0; i < CompiledCount(); ++i) {
+      if (CompiledList[i].first == key) {
+        CurrentEntry = i;
+        break;
+      }
+    }
+    if (CurrentEntry < 0) {
+      if (CompiledCount() >= CompiledMax) CompiledList.pop_back();
+      CompiledList.emplace(CompiledList.begin() + 1, key, nullptr);
+      CurrentEntry = 1;
+      Compile(CompiledList[CurrentEntry].first);
+    }
+    RegExpText = source;
+  } catch (...) {
+    CurrentEntry = 0;
+    RegExpText.clear();
+    throw;
+  }
+}
+
+void TRegularExpression::Compile(const std::string& text) {
+  try {
+    TREParser parser(text);
+    parser.Run();
+    TRE_NFA nfa(parser, GetLineHeadChar(), GetLineTailChar());
+    nfa.Run();
+    auto dfa = std::make_unique<TRE_DFA>(nfa);
+    dfa->Run();
+    CompiledList[CurrentEntry].second = std::move(dfa);
+  } catch (...) {
+    CompiledList.erase(CompiledList.begin() + CurrentEntry);
+    CurrentEntry = 0;
+    throw;
+  }
+}

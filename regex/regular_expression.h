@@ -1,0 +1,73 @@
+// TRegularExpression: the pattern engine for its users. Setting RegExp preprocesses the
+// pattern, looks it up in a cache of compiled patterns and compiles it on a miss (parser,
+// NFA, DFA); the matcher then reads CurrentDFA and steps it with NextState. A grep
+// component derives from it, supplies its line-boundary codes through GetLineHeadChar /
+// GetLineTailChar and overrides ChangeRegExp to choose its search routine.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "regex/re_dfa.h"
+#include "regex/re_dictionary.h"
+#include "regex/re_preprocessor.h"
+
+class TRegularExpression {
+ public:
+  // Compiles the empty pattern into entry 0 of the cache. (The empty pattern holds no
+  // anchor, so the line codes of a derived class do not matter for it.)
+  TRegularExpression();
+  virtual ~TRegularExpression();
+  TRegularExpression(const TRegularExpression&) = delete;
+  TRegularExpression& operator=(const TRegularExpression&) = delete;
+
+  const std::string& RegExp() const { return RegExpText; }
+  void SetRegExp(const std::string& text) { ChangeRegExp(text); }
+
+  // Each switch setter sets the preprocessor's switch, then applies RegExp again.
+  bool UseFuzzyCharDic() const { return PreProcessor.UseFuzzyCharDic(); }
+  void SetUseFuzzyCharDic(bool on);
+  bool UseSynonymDic() const { return PreProcessor.UseSynonymDic(); }
+  void SetUseSynonymDic(bool on);
+
+  // Makes text the current pattern. On a pattern error (ERegExpParser), or any other
+  // failure after preprocessing, the empty pattern becomes current, RegExp becomes empty
+  // and the exception propagates; a failure in preprocessing changes nothing.
+  virtual void ChangeRegExp(const std::string& text);
+
+  // The codes that a leading line-head and a trailing line-tail anchor become.
+  virtual uint16_t GetLineHeadChar() const { return 0xFFFD; }
+  virtual uint16_t GetLineTailChar() const { return 0xFFFE; }
+
+  // The automaton of the current pattern; valid until the pattern is set again.
+  const TRE_DFA& CurrentDFA() const { return *CompiledList[CurrentEntry].second; }
+  bool IsLiteral() const { return CurrentDFA().IsLiteral(); }
+  const std::string& Literal() const { return CurrentDFA().Literal(); }
+  int32_t NextState(int32_t state, uint16_t code) const {
+    return CurrentDFA().NextState(state, code);
+  }
+
+  // The fuzzy-character dictionaries of the preprocessor (not owned).
+  std::vector<const TREDictionary*>& DictionaryList() { return PreProcessor.FuzzyCharDicList(); }
+
+  // The cache: entry texts are preprocessed patterns; entry 0 is the empty pattern.
+  static constexpr int32_t CompiledMax = 30;
+  int32_t CompiledCount() const { return static_cast<int32_t>(CompiledList.size()); }
+  const std::string& CompiledText(int32_t index) const { return CompiledList[index].first; }
+  const TRE_DFA& CompiledDFA(int32_t index) const { return *CompiledList[index].second; }
+  int32_t CurrentIndex() const { return CurrentEntry; }
+
+ protected:
+  // Compiles text into the DFA of entry CurrentIndex(); on failure drops that entry, selects
+  // entry 0 and rethrows.
+  void Compile(const std::string& text);
+
+ private:
+  std::string RegExpText;
+  std::vector<std::pair<std::string, std::unique_ptr<TRE_DFA>>> CompiledList;
+  int32_t CurrentEntry = 0;
+  TREPreProcessor PreProcessor;
+};

@@ -1,0 +1,134 @@
+// Hostile patterns: very long, deeply nested or explosive ones compile or fail with a
+// clear pattern error; none of them may exhaust the stack, the memory or the time.
+#include <gtest/gtest.h>
+
+#include "regex/errors.h"
+#include "regex/re_limits.h"
+#include "regex/re_parser.h"
+#include "regex/regular_expression.h"
+#include "tests/regex/regex_test_support.h"
+
+namespace {
+
+using RegexTest::Codes;
+using RegexTest::FirstMatch;
+using RegexTest::TLineRegExp;
+
+// prefix, then s n times, then suffix.
+std::string Repeat(const std::string& s, int n, const std::string& prefix = {},
+                   const std::string& suffix = {}) {
+  std::string out = prefix;
+  out.reserve(s.size() * n);
+  for (int i = 0; i < n; ++i) out += s;
+  return out += suffix;
+}
+
+std::string CompileError(const std::string& pattern) {
+  TLineRegExp re;
+  try {
+    re.SetRegExp(pattern);
+  } catch (const ERegExpParser& e) {
+    EXPECT_EQ(re.CurrentIndex(), 0);
+    EXPECT_EQ(re.RegExp(), "");
+    return e.Message();
+  }
+  return "";
+}
+
+TEST(LongPatterns, DeepNestingCompiles) {
+  TLineRegExp re;
+  re.SetRegExp(Repeat("(", 100000) + "a" + Repeat(")", 100000));
+  EXPECT_TRUE(re.IsLiteral());
+  EXPECT_EQ(re.Literal(), "a");
+}
+
+TEST(LongPatterns, DeepNestingOfClosuresCompilesAndMatches) {
+  TLineRegExp re;
+  re.SetRegExp(Repeat("(", 100000) + "a" + Repeat(")*", 100000) + "b");
+  EXPECT_EQ(FirstMatch(re.CurrentDFA(), Codes("xaab")), 1);
+  EXPECT_EQ(FirstMatch(re.CurrentDFA(), Codes("xa")), -1);
+}
+
+TEST(LongPatterns, DeepNestingErrorsAreReported) {
+  EXPECT_EQ(CompileError(Repeat("(", 100000)), kMsgNeedRightPar);
+  EXPECT_EQ(CompileError(Repeat(")", 100000, "a")), kMsgExtraChars);
+  EXPECT_EQ(CompileError(Repeat("(a|", 100000) + "*"), kMsgNeedOperand);
+}
+
+TEST(LongPatterns, ErrorPositionIsNotTruncated) {
+  TREParser parser(Repeat("a", 100000) + ")");
+  try {
+    parser.Run();
+    FAIL();
+  } catch (const ERegExpParser& e) {
+    EXPECT_EQ(e.ErrorPos, 100002);
+  }
+}
+
+TEST(LongPatterns, ManyClosuresCompile) {
+  TLineRegExp re;
+  re.SetRegExp(Repeat("a*", 50000) + "b");
+  EXPECT_EQ(FirstMatch(re.CurrentDFA(), Codes("aaab")), 0);
+  EXPECT_EQ(FirstMatch(re.CurrentDFA(), Codes("aaa")), -1);
+}
+
+TEST(LongPatterns, ManyAlternativesCompile) {
+  TLineRegExp re;
+  std::string pattern = "x";
+  for (int i = 0; i < 20000; ++i) (pattern += "|y") += std::to_string(i);
+  re.SetRegExp(pattern);
+  EXPECT_EQ(FirstMatch(re.CurrentDFA(), Codes("--y19999")), 2);
+  EXPECT_EQ(FirstMatch(re.CurrentDFA(), Codes("y")), -1);
+}
+
+TEST(LongPatterns, LongLiteralCompilesUpToTheStateLimit) {
+  TLineRegExp re;
+  std::string word = Repeat("abcdefghij", 4000);
+  re.SetRegExp(word);
+  EXPECT_TRUE(re.IsLiteral());
+  EXPECT_EQ(re.Literal(), word);
+}
+
+TEST(LongPatterns, OverlongLiteralFailsClearly) {
+  EXPECT_EQ(CompileError(Repeat("abcdefghij", 10000)), kMsgTooComplex);
+}
+
+TEST(LongPatterns, ManyRangesCompile) {
+  // Thousands of overlapping ranges: the leaves are cut against each other.
+  std::string pattern;
+  for (int i = 0; i < 3000; ++i) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "[\\x%X-\\x%X]|", 0x100 + i * 7, 0x100 + i * 7 + 20);
+    pattern += buf;
+  }
+  pattern += "z";
+  TLineRegExp re;
+  re.SetRegExp(pattern);
+  EXPECT_EQ(FirstMatch(re.CurrentDFA(), {0x105}), 0);
+  EXPECT_EQ(FirstMatch(re.CurrentDFA(), {0xFF}), -1);
+}
+
+TEST(ExplosivePatterns, DFAStateLimit) {
+  EXPECT_EQ(CompileError(Repeat("(a|b)", 20, "(a|b)*a")), kMsgTooComplex);
+  // Below the limit the same form compiles.
+  TLineRegExp re;
+  re.SetRegExp(Repeat("(a|b)", 10, "(a|b)*a"));
+  EXPECT_EQ(FirstMatch(re.CurrentDFA(), Codes("abbbbbbbbbbb")), 0);
+}
+
+TEST(ExplosivePatterns, NestedPlusCopiesAreLimited) {
+  // Each "+" walks its operand twice: 40 levels would need 2^40 NFA states.
+  EXPECT_EQ(CompileError(Repeat("(", 40) + "a" + Repeat(")+", 40)), kMsgTooComplex);
+  EXPECT_EQ(CompileError(Repeat("(", 30) + "[a-z]|b|c|d" + Repeat(")+", 30)), kMsgTooComplex);
+}
+
+TEST(ExplosivePatterns, FailureLeavesTheObjectUsable) {
+  TLineRegExp re;
+  re.SetRegExp("abc");
+  EXPECT_THROW(re.SetRegExp(Repeat("(a|b)", 20, "(a|b)*a")), ERegExpParser);
+  re.SetRegExp("abc");
+  EXPECT_TRUE(re.IsLiteral());
+  EXPECT_EQ(re.CompiledCount(), 2);
+}
+
+}  // namespace
