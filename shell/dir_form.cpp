@@ -34,9 +34,11 @@
 #include "platform/centre.h"
 #include "platform/cp932.h"
 #include "platform/fonts.h"
+#include "platform/process_start.h"
 #include "regex/errors.h"
 #include "shell/result_text.h"
 #include "shell/search_driver.h"
+#include "shell/tag_jump.h"
 #include "shell/view_sink.h"
 #include "shell/window_icons.h"
 
@@ -82,6 +84,16 @@ void FillBox(QComboBox* box, const std::vector<std::string>& items, const std::s
   box->clear();
   for (const std::string& item : items) box->addItem(FromUtf8(item));
   box->setEditText(FromUtf8(text));
+}
+
+// Puts a dialog's frame in the middle of the owner's frame. Before its first showing a
+// dialog has no frame yet; the owner's decorations stand in for its own.
+void CentreOver(QWidget* dialog, const QWidget* owner) {
+  const QRect main = owner->frameGeometry();
+  QSize outer = dialog->frameGeometry().size();
+  if (outer == dialog->size()) outer += owner->frameGeometry().size() - owner->size();
+  dialog->move(Platform::CentredPos(main.x(), main.width(), outer.width()),
+               Platform::CentredPos(main.y(), main.height(), outer.height()));
 }
 
 bool IsEnterKey(const QKeyEvent* event) {
@@ -469,10 +481,7 @@ TSettings TDirForm::CollectSettings() const {
 
 void TDirForm::GrepSpdBtnClick() {
   if (SearchDriver->IsRunning()) return;
-  const QRect main = frameGeometry();
-  const QSize dialog = GrepDlg->frameGeometry().size();
-  GrepDlg->move(Platform::CentredPos(main.x(), main.width(), dialog.width()),
-                Platform::CentredPos(main.y(), main.height(), dialog.height()));
+  CentreOver(GrepDlg, this);
   if (GrepDlg->exec() == QDialog::Accepted) StartSpdBtnClick(this);
 }
 
@@ -595,7 +604,23 @@ void TDirForm::ShowViewForMode() {
 // ---------------------------------------------------------------------------------------
 // Tag jump
 
-void TDirForm::TagJumpBtnClick() {}
+void TDirForm::TagJumpBtnClick() {
+  // Always the results view, shown or not.
+  int caretLine = 0, column = 0;
+  GrepEdit->SelectionStart(caretLine, column);
+  const std::optional<TTagJumpTarget> target = TagJump::FindTarget(
+      [this](int line) { return ToUtf8(GrepEdit->Line(line)); }, GrepEdit->LineCount(), caretLine);
+  if (!target) return;
+  // Settings that do not make a command raise here, before anything is started.
+  const TTagJumpCommand command =
+      TagJump::BuildCommand(ToUtf8(EditorPath), ToUtf8(JumpFormat), *target);
+  JumpCommandTemplate = FromUtf8(command.Template);
+  if (command.Program.empty()) return;
+  QStringList argv{FromUtf8(command.Program)};
+  for (const std::string& argument : command.Arguments) argv << FromUtf8(argument);
+  // Whether the editor starts is not followed up.
+  Platform::StartProgram(argv);
+}
 
 // ---------------------------------------------------------------------------------------
 // In-page search and edit commands
@@ -728,10 +753,7 @@ void TDirForm::PrintSpdBtnClick() {
 }
 
 void TDirForm::about1Click() {
-  const QRect main = frameGeometry();
-  const QSize box = AboutBox->frameGeometry().size();
-  AboutBox->move(Platform::CentredPos(main.x(), main.width(), box.width()),
-                 Platform::CentredPos(main.y(), main.height(), box.height()));
+  CentreOver(AboutBox, this);
   AboutBox->ProgramIcon->setPixmap(windowIcon().pixmap(64, 64));
   AboutBox->ProductName->setText(QStringLiteral("Varsik for Win32"));
   AboutBox->Copyright->setText(

@@ -1,0 +1,1036 @@
+// The main window: start-up, the search driver as the user runs it (states, stop,
+// caption and status), histories, the tag jump, the in-page search and the edit and
+// file commands.
+#include "shell/dir_form.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <optional>
+
+#include "dialogs/about_box.h"
+#include "dialogs/grep_dlg.h"
+#include "editor/text_editor.h"
+#include "platform/centre.h"
+#include "platform/cp932.h"
+#include "shell/search_driver.h"
+#include "shell/view_sink.h"
+#include "tests/dialogs/dialog_test_support.h"
+
+namespace {
+
+// The settings of a first start (no settings file), with the search dialog kept shut.
+TSettings FirstStart() {
+  TSettings settings = ReadSettings("/nonexistent-folder/Varsik.ini");
+  settings.GrepDlgShowOnStart = false;
+  return settings;
+}
+
+// A main window shown with `settings`, remembering what it writes when it closes.
+struct TWindow {
+  TDirForm Form;
+  std::optional<TSettings> Saved;
+  bool VisibleWhenSaved = true;
+
+  explicit TWindow(const TSettings& settings = FirstStart()) {
+    Form.LoadSettings = [settings] { return settings; };
+    Form.SaveSettings = [this](const TSettings& written) {
+      Saved = written;
+      VisibleWhenSaved = Form.isVisible();
+    };
+    Form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&Form));
+  }
+
+  TGrepDlg& Dlg() { return *Form.GrepDlg; }
+
+  // Sets the search dialog's inputs as the user would leave them after OK.
+  void SetInputs(const QString& word, const QString& masks, const QString& folder,
+                 bool fileNames = false) {
+    Dlg().SearchWordCmbBox->setEditText(word);
+    Dlg().SearchFileCmbBox->setEditText(masks);
+    Dlg().SearchDirCmbBox->setEditText(folder);
+    Dlg().FileSearchChkBox->setChecked(fileNames);
+  }
+
+  QStringList Lines(TTextEditor* view) const {
+    QStringList lines;
+    for (int i = 0; i < view->LineCount(); ++i) lines << view->Line(i);
+    return lines;
+  }
+
+  QList<QAction*> StartCommands() const {
+    return {Form.GrepSpdBtn, Form.StartSpdBtn,   Form.TagJumpBtn,
+            Form.GrepMenu,   Form.StartGrepMenu, Form.TagJumpMenu};
+  }
+  bool StartCommandsEnabled() const {
+    for (QAction* command : StartCommands())
+      if (!command->isEnabled()) return false;
+    return true;
+  }
+  bool StartCommandsDisabled() const {
+    for (QAction* command : StartCommands())
+      if (command->isEnabled()) return false;
+    return true;
+  }
+};
+
+// A folder with files, written in CP932 where the text is Japanese.
+struct TTree {
+  QTemporaryDir Temp;
+  QString Root;  // with a trailing "/"
+  TTree() : Root(QDir::cleanPath(Temp.path()) + QLatin1Char('/')) {}
+  QString Write(const QString& relative, const QByteArray& bytes) const {
+    const QString path = Root + relative;
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+  }
+  QString WriteText(const QString& relative, const QString& text) const {
+    return Write(relative, QByteArray::fromStdString(*Platform::Utf8ToCp932(text.toStdString())));
+  }
+};
+
+// An editor stand-in for the tag jump: writes its arguments, one a line, to `out`.
+QString EditorScript(const QTemporaryDir& dir, const QString& out) {
+  const QString path = dir.filePath(QStringLiteral("editor.sh"));
+  QFile file(path);
+  file.open(QIODevice::WriteOnly);
+  file.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\n").arg(out).toUtf8());
+  file.close();
+  file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  return path;
+}
+
+QStringList ReadLines(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+  if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
+  return lines;
+}
+
+QStringList Items(const QComboBox* box) {
+  QStringList items;
+  for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+  return items;
+}
+
+// Runs `check` once the next modal dialog is up, then closes it.
+void WhenModal(std::function<void(QWidget*)> check) {
+  auto timer = std::make_shared<QTimer>();
+  auto tries = std::make_shared<int>(0);
+  QObject::connect(timer.get(), &QTimer::timeout, [timer, tries, check] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal && ++*tries < 500) return;
+    timer->stop();
+    if (!modal) return;
+    check(modal);
+    auto* dialog = qobject_cast<QDialog*>(modal);
+    if (dialog && dialog->isVisible()) dialog->reject();
+  });
+  timer->start(10);
+}
+
+}  // namespace
+
+class TDirFormTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // Start-up and layout
+  void FirstStartShowsTheDefaults();
+  void WindowOffTheScreenComesBack_data();
+  void WindowOffTheScreenComesBack();
+  void MenusHoldTheirItemsInOrder_data();
+  void MenusHoldTheirItemsInOrder();
+  void ToolBarHoldsItsButtons();
+  void StatusPanelsFollowTheWidth();
+  void SearchDialogOpensAtTheFirstPaintOnly();
+
+  // The search
+  void CentringRoundsHalvesToEven_data();
+  void CentringRoundsHalvesToEven();
+  void GrepSpdBtnClickCentresTheDialog();
+  void GrepDialogOkStartsTheSearch();
+  void PushHistory_data();
+  void PushHistory();
+  void FileNameSearchListsFilesWithCaptionAndStatus();
+  void PlainSearchWritesResultsAndCounts();
+  void StartButtonTakesTheSearchBoxWord();
+  void AWordShiftJisCannotHoldStartsNothing();
+  void StopKeepsPartialResultsAndStartWaitsForTheWalk();
+  void SinkCountsLinesNotYetInTheViews();
+
+  // Closing
+  void CloseHidesThenWritesTheSettings();
+  void CloseIsRefusedWhileASearchRuns();
+  void CloseWhileAStoppedSearchUnwindsClosesAfterIt();
+  void AFailingSettingsWriterDoesNotKeepTheWindowOpen();
+
+  // Tag jump
+  void TagJump_data();
+  void TagJump();
+  void EnterInTheResultsViewJumpsAndBreaksNoLine();
+  void ABadJumpFormatShowsAnErrorAndStartsNothing();
+
+  // In-page search and edit commands
+  void InPageSearchIgnoresCase();
+  void SearchDownForAWordOnlyAboveTheCaret();
+  void SearchUpMovesFromHitToHit();
+  void SearchBoxHistoryAddsNewWordsAtTheEnd();
+  void EnterInTheSearchBoxSearchesDownward();
+  void TheSecondEditorIsSearchedWhenShown();
+  void NewShowsAnEmptySecondEditorUntilTheNextSearch();
+  void CaretPositionOfTheResultsView();
+  void UndoActsOnTheVisibleView();
+  void ClipboardCommandsOnTheSearchBox();
+  void ClipboardCommandsOnTheFocusedView();
+  void SelectAllSelectsTheResultsView();
+  void OpenLoadsShiftJisText();
+  void OpenOfAMissingFileFails();
+  void SaveOnlyShowsAMessage();
+  void PrintShowsThePrintDialog();
+  void AboutBoxIsFilledAndCentred();
+};
+
+// ---------------------------------------------------------------------------------------
+// Start-up and layout
+
+void TDirFormTest::FirstStartShowsTheDefaults() {
+  TWindow w;
+  const QString home = QDir::homePath() + QLatin1Char('/');
+  QCOMPARE(w.Form.windowTitle(), QStringLiteral("Varsik - %1*.* - \"\"").arg(home));
+  QCOMPARE(w.Form.StatusPanel0->text(), w.Form.windowTitle());
+  QCOMPARE(w.Form.StatusPanel1->text(), QStringLiteral("L1-C1"));
+  QCOMPARE(w.Form.pos(), QPoint(50, 50));
+  QCOMPARE(w.Form.size(), QSize(575, 534));
+  QCOMPARE(w.Form.focusWidget(), w.Form.GrepEdit);
+  QVERIFY(!w.Form.GrepEdit->isHidden());
+  QVERIFY(!w.Form.FileSearchEdit->isHidden());
+  QVERIFY(w.StartCommandsEnabled());
+  QVERIFY(!w.Form.StopSpdBtn->isEnabled());
+  QVERIFY(!w.Form.StopGrepMenu->isEnabled());
+  QCOMPARE(w.Dlg().SearchDirCmbBox->currentText(), home);
+  QCOMPARE(w.Dlg().SearchFileCmbBox->currentText(), QStringLiteral("*.*"));
+  QVERIFY(w.Dlg().SubFolderChkBox->isChecked());
+  QVERIFY(!w.Dlg().UpLowChkBox->isChecked());
+  QCOMPARE(w.Form.SearchCmbBox->count(), 10);
+  QCOMPARE(w.Form.EditorPath, QStringLiteral("xdg-open"));
+  QCOMPARE(w.Form.font().family(), QStringLiteral("IPAPGothic"));
+  QCOMPARE(w.Form.font().pixelSize(), 12);
+}
+
+void TDirFormTest::WindowOffTheScreenComesBack_data() {
+  QTest::addColumn<int>("left");
+  QTest::addColumn<int>("top");
+  QTest::addColumn<QPoint>("expected");
+  const QRect screen = QGuiApplication::primaryScreen()->virtualGeometry();
+  QTest::newRow("on the screen") << 120 << 80 << QPoint(120, 80);
+  QTest::newRow("left of the screen") << -1 << 80 << QPoint(50, 80);
+  QTest::newRow("too far right") << screen.width() - 99 << 80 << QPoint(50, 80);
+  QTest::newRow("just far enough right")
+      << screen.width() - 100 << 80 << QPoint(screen.width() - 100, 80);
+  QTest::newRow("above the screen") << 120 << -5 << QPoint(120, 50);
+  QTest::newRow("too far down") << 120 << screen.height() - 99 << QPoint(120, 50);
+}
+
+void TDirFormTest::WindowOffTheScreenComesBack() {
+  QFETCH(int, left);
+  QFETCH(int, top);
+  QFETCH(QPoint, expected);
+  TSettings settings = FirstStart();
+  settings.Left = left;
+  settings.Top = top;
+  TWindow w(settings);
+  QCOMPARE(w.Form.pos(), expected);
+}
+
+void TDirFormTest::MenusHoldTheirItemsInOrder_data() {
+  QTest::addColumn<int>("menu");
+  QTest::addColumn<QString>("title");
+  QTest::addColumn<QStringList>("items");  // caption, tab, shortcut; "-" for a separator
+  QTest::newRow("file") << 0 << "ファイル(&F)"
+                        << QStringList{"新規作成\tCtrl+N",
+                                       "開く\tCtrl+O",
+                                       "上書き保存\tCtrl+S",
+                                       "名前を付けて保存\t",
+                                       "-",
+                                       "印刷\tCtrl+P",
+                                       "-",
+                                       "閉じる\tAlt+F4"};
+  QTest::newRow("edit") << 1 << "編集(&E)"
+                        << QStringList{
+                               "元に戻す\tCtrl+Z", "やり直し\tCtrl+R", "-", "切り取り\tCtrl+X",
+                               "コピー\tCtrl+C",   "貼り付け\tCtrl+V", "-", "全て選択\tCtrl+A"};
+  QTest::newRow("search") << 2 << "検索(&F)"
+                          << QStringList{"検索\tCtrl+F",      "上検索\tF4", "下検索\tF3",  "-",
+                                         "タグジャンプ\tF10", "-",          "Grep検索\tF2"};
+  QTest::newRow("run") << 3 << "実行(&X)" << QStringList{"Grep検索開始\t", "処理中断\tEsc"};
+  QTest::newRow("help") << 4 << "ヘルプ(&H)" << QStringList{"Varsikについて\t"};
+}
+
+void TDirFormTest::MenusHoldTheirItemsInOrder() {
+  QFETCH(int, menu);
+  QFETCH(QString, title);
+  QFETCH(QStringList, items);
+  TWindow w;
+  const QList<QAction*> menus = w.Form.menuBar()->actions();
+  QCOMPARE(menus.size(), 5);
+  QCOMPARE(menus[menu]->text(), title);
+  QStringList actual;
+  for (QAction* item : menus[menu]->menu()->actions())
+    actual << (item->isSeparator()
+                   ? QStringLiteral("-")
+                   : item->text() + QLatin1Char('\t') + item->shortcut().toString());
+  QCOMPARE(actual, items);
+}
+
+void TDirFormTest::ToolBarHoldsItsButtons() {
+  TWindow w;
+  QStringList visible;
+  for (QAction* action : w.Form.ToolBar1->actions())
+    if (action->isVisible() && !action->isSeparator())
+      visible << (action->toolTip().isEmpty() ? action->text() : action->toolTip());
+  QCOMPARE(visible, (QStringList{"GREPダイアログ", "GREP開始", "中断", "タグジャンプ", "",
+                                 "ページ内を検索", "ページ内を検索"}));
+  QCOMPARE(w.Form.SearchCmbBox->width(), 300);
+  QCOMPARE(w.Form.SearchCmbBox->font().pixelSize(), 13);
+  QCOMPARE(w.Form.DnSearchSpdBtn->text(), QStringLiteral("↓"));
+  QCOMPARE(w.Form.UpSearchSpdBtn->text(), QStringLiteral("↑"));
+  QVERIFY(w.Form.ToolBar1->widgetForAction(w.Form.DnSearchSpdBtn)->font().bold());
+  QVERIFY(w.Form.ToolBar1->widgetForAction(w.Form.UpSearchSpdBtn)->font().bold());
+  for (QAction* hidden :
+       {w.Form.SpeedButton3, w.Form.NewFileSpdBtn, w.Form.OpenSpdBtn, w.Form.SaveSpdBtn,
+        w.Form.PrintSpdBtn, w.Form.CutSpdBtn, w.Form.CopySpdBtn, w.Form.PasteSpdBtn}) {
+    QVERIFY(!hidden->isVisible());
+    QVERIFY(w.Form.ToolBar1->actions().contains(hidden));
+  }
+  // A hidden button runs the same handler as its menu item.
+  w.Form.GrepEdit->AppendLines({QStringLiteral("text")});
+  w.Form.NewFileSpdBtn->trigger();
+  QVERIFY(w.Form.GrepEdit->isHidden());
+  QVERIFY(!w.Form.FileSearchEdit->isHidden());
+}
+
+void TDirFormTest::StatusPanelsFollowTheWidth() {
+  TWindow w;
+  for (int width : {575, 800, 400}) {
+    w.Form.resize(width, 400);
+    QCoreApplication::processEvents();
+    QCOMPARE(w.Form.StatusPanel0->width(), w.Form.statusBar()->width() - 95);
+    QCOMPARE(w.Form.StatusPanel1->width(), 80);
+  }
+  QCOMPARE(w.Form.StatusPanel1->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+}
+
+void TDirFormTest::SearchDialogOpensAtTheFirstPaintOnly() {
+  TSettings settings = FirstStart();
+  settings.GrepDlgShowOnStart = true;
+  int openings = 0;
+  std::function<void(QWidget*)> count = [&](QWidget* modal) {
+    if (qobject_cast<TGrepDlg*>(modal)) ++openings;
+  };
+  WhenModal(count);
+  TWindow w(settings);
+  QTRY_COMPARE(openings, 1);
+  QTRY_VERIFY(!w.Form.GrepDlg->isVisible());
+  w.Form.repaint();
+  QTest::qWait(100);
+  QCOMPARE(openings, 1);
+  QVERIFY(!w.Form.ShowGrepDlgOnStart);
+  // Cancel started nothing.
+  QCOMPARE(w.Form.windowTitle(), QStringLiteral("Varsik - %1/*.* - \"\"").arg(QDir::homePath()));
+}
+
+// ---------------------------------------------------------------------------------------
+// The search
+
+void TDirFormTest::CentringRoundsHalvesToEven_data() {
+  QTest::addColumn<int>("difference");
+  QTest::addColumn<int>("half");
+  QTest::newRow("even") << 202 << 101;
+  QTest::newRow("0.5 to 0") << 1 << 0;
+  QTest::newRow("1.5 to 2") << 3 << 2;
+  QTest::newRow("2.5 to 2") << 5 << 2;
+  QTest::newRow("98.5 to 98") << 197 << 98;
+  QTest::newRow("99.5 to 100") << 199 << 100;
+  QTest::newRow("-0.5 to 0") << -1 << 0;
+  QTest::newRow("-1.5 to -2") << -3 << -2;
+  QTest::newRow("-2.5 to -2") << -5 << -2;
+}
+
+void TDirFormTest::CentringRoundsHalvesToEven() {
+  QFETCH(int, difference);
+  QFETCH(int, half);
+  QCOMPARE(Platform::HalfRoundedToEven(difference), half);
+  QCOMPARE(Platform::CentredPos(40, 100 + difference, 100), 40 + half);
+}
+
+void TDirFormTest::GrepSpdBtnClickCentresTheDialog() {
+  TWindow w;
+  w.Form.setGeometry(100, 60, 577, 535);
+  QCoreApplication::processEvents();
+  QRect dialogFrame;
+  WhenModal([&](QWidget* modal) { dialogFrame = modal->frameGeometry(); });
+  w.Form.GrepSpdBtnClick();
+  const QRect main = w.Form.frameGeometry();
+  QVERIFY(dialogFrame.isValid());
+  QCOMPARE(dialogFrame.x() - main.x(),
+           Platform::HalfRoundedToEven(main.width() - dialogFrame.width()));
+  QCOMPARE(dialogFrame.y() - main.y(),
+           Platform::HalfRoundedToEven(main.height() - dialogFrame.height()));
+}
+
+void TDirFormTest::GrepDialogOkStartsTheSearch() {
+  TTree tree;
+  tree.Write(QStringLiteral("a.txt"), "x");
+  TWindow w;
+  w.SetInputs(QStringLiteral("dialog"), QStringLiteral("*.txt"), tree.Root, true);
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("box"));
+  WhenModal([](QWidget* modal) { static_cast<QDialog*>(modal)->accept(); });
+  w.Form.GrepSpdBtnClick();
+  // OK searches for the dialog's word, not the search box's.
+  QCOMPARE(w.Form.windowTitle(), QStringLiteral("Varsik - %1*.txt - \"dialog\"").arg(tree.Root));
+  QCOMPARE(w.Lines(w.Form.FileSearchEdit), QStringList{tree.Root + QStringLiteral("a.txt")});
+}
+
+void TDirFormTest::PushHistory_data() {
+  QTest::addColumn<QStringList>("items");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<QStringList>("expected");
+  QTest::newRow("new text") << QStringList{"a", "b"} << "c" << QStringList{"c", "a", "b"};
+  QTest::newRow("moves to the top")
+      << QStringList{"a", "b", "c"} << "b" << QStringList{"b", "a", "c"};
+  QTest::newRow("equal ignoring case, typed form kept")
+      << QStringList{"a", "Main", "c"} << "MAIN" << QStringList{"MAIN", "a", "c"};
+  QTest::newRow("only the first equal item goes")
+      << QStringList{"x", "X", "x"} << "x" << QStringList{"x", "X", "x"};
+  QTest::newRow("empty text is pushed too")
+      << QStringList{"a", "", "b"} << "" << QStringList{"", "a", "b"};
+  QTest::newRow("empty box") << QStringList{} << "w" << QStringList{"w"};
+  QTest::newRow("no cap") << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"} << "11"
+                          << QStringList{"11", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
+}
+
+void TDirFormTest::PushHistory() {
+  QFETCH(QStringList, items);
+  QFETCH(QString, text);
+  QFETCH(QStringList, expected);
+  TWindow w;
+  QComboBox* box = w.Dlg().SearchWordCmbBox;
+  box->clear();
+  box->addItems(items);
+  box->setEditText(text);
+  w.Form.PushHistory(box);
+  QCOMPARE(Items(box), expected);
+  QCOMPARE(box->currentText(), text);
+}
+
+void TDirFormTest::FileNameSearchListsFilesWithCaptionAndStatus() {
+  TTree tree;
+  tree.Write(QStringLiteral("b.c"), "int main;");
+  tree.Write(QStringLiteral("a.txt"), "main");
+  tree.Write(QStringLiteral("sub/c.txt"), "main");
+  tree.Write(QStringLiteral("sub/skip.h"), "main");
+  TWindow w;
+  w.SetInputs(QStringLiteral("main"), QStringLiteral("*.txt;*.c"), tree.Root, true);
+  w.Form.StartSpdBtnClick(&w.Form);
+
+  QCOMPARE(w.Form.windowTitle(), QStringLiteral("Varsik - %1*.txt;*.c - \"main\"").arg(tree.Root));
+  QCOMPARE(w.Lines(w.Form.FileSearchEdit),
+           (QStringList{tree.Root + "a.txt", tree.Root + "b.c", tree.Root + "sub/c.txt"}));
+  QCOMPARE(w.Form.GrepEdit->LineCount(), 0);
+  QVERIFY(w.Form.GrepEdit->isHidden());
+  QVERIFY(!w.Form.FileSearchEdit->isHidden());
+  QCOMPARE(w.Form.StatusPanel0->text(),
+           QStringLiteral("検索ファイル数 : 3   一致ファイル数 : 0   一致行数 : 0"));
+  QVERIFY(w.StartCommandsEnabled());
+  QVERIFY(!w.Form.StopSpdBtn->isEnabled());
+  QCOMPARE(w.Form.Driver().FNameList(), (std::vector<std::string>{"*.txt", "*.c"}));
+  // The three inputs are at the top of their histories, and the search box has the
+  // word history.
+  QCOMPARE(w.Dlg().SearchWordCmbBox->itemText(0), QStringLiteral("main"));
+  QCOMPARE(w.Dlg().SearchFileCmbBox->itemText(0), QStringLiteral("*.txt;*.c"));
+  QCOMPARE(w.Dlg().SearchDirCmbBox->itemText(0), tree.Root);
+  QCOMPARE(Items(w.Form.SearchCmbBox), Items(w.Dlg().SearchWordCmbBox));
+  QCOMPARE(w.Form.SearchCmbBox->currentText(), QStringLiteral("main"));
+}
+
+void TDirFormTest::PlainSearchWritesResultsAndCounts() {
+  TTree tree;
+  const QString a = tree.WriteText(QStringLiteral("a.txt"),
+                                   QStringLiteral("int main(void)\r\nfoo\r\nMAIN again\r\n"));
+  const QString b = tree.WriteText(QStringLiteral("sub/b.txt"), QStringLiteral("日本語 main\n"));
+  tree.WriteText(QStringLiteral("sub/none.txt"), QStringLiteral("nothing here\n"));
+  TWindow w;
+  w.SetInputs(QStringLiteral("main"), QStringLiteral("*.txt"), tree.Root);
+  w.Form.StartSpdBtnClick(&w.Form);
+
+  QCOMPARE(w.Lines(w.Form.GrepEdit),
+           (QStringList{"#\"" + a + "\"", " :1: int main(void)", " :3: MAIN again",
+                        "#\"" + b + "\"", " :1: 日本語 main"}));
+  QCOMPARE(w.Form.StatusPanel0->text(),
+           QStringLiteral("検索ファイル数 : 3   一致ファイル数 : 2   一致行数 : 3"));
+  QVERIFY(!w.Form.GrepEdit->isHidden());
+  QVERIFY(w.Form.FileSearchEdit->isHidden());
+  QCOMPARE(w.Form.focusWidget(), w.Form.GrepEdit);
+  int line = -1, column = -1;
+  w.Form.GrepEdit->SelectionStart(line, column);
+  QCOMPARE(line, 0);
+  QCOMPARE(column, 0);
+
+  // The next search clears both views first.
+  w.SetInputs(QStringLiteral("absent"), QStringLiteral("*.txt"), tree.Root);
+  w.Form.StartSpdBtnClick(&w.Form);
+  QCOMPARE(w.Form.GrepEdit->LineCount(), 0);
+  QCOMPARE(w.Form.FileSearchEdit->LineCount(), 3);
+  QCOMPARE(w.Form.StatusPanel0->text(),
+           QStringLiteral("検索ファイル数 : 3   一致ファイル数 : 0   一致行数 : 0"));
+}
+
+void TDirFormTest::StartButtonTakesTheSearchBoxWord() {
+  TTree tree;
+  TWindow w;
+  w.SetInputs(QStringLiteral("dialog"), QStringLiteral("*.txt"), tree.Root);
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("box"));
+  w.Form.StartGrepMenu->trigger();
+  QCOMPARE(w.Dlg().SearchWordCmbBox->currentText(), QStringLiteral("dialog"));
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("box"));
+  w.Form.StartSpdBtn->trigger();
+  QCOMPARE(w.Dlg().SearchWordCmbBox->currentText(), QStringLiteral("box"));
+  QCOMPARE(w.Form.windowTitle(), QStringLiteral("Varsik - %1*.txt - \"box\"").arg(tree.Root));
+  // An empty search box leaves the dialog's word.
+  w.Dlg().SearchWordCmbBox->setEditText(QStringLiteral("kept"));
+  w.Form.SearchCmbBox->setEditText(QString());
+  w.Form.StartSpdBtn->trigger();
+  QCOMPARE(w.Dlg().SearchWordCmbBox->currentText(), QStringLiteral("kept"));
+}
+
+void TDirFormTest::AWordShiftJisCannotHoldStartsNothing() {
+  TTree tree;
+  tree.Write(QStringLiteral("a.txt"), "x");
+  TWindow w;
+  const QString title = w.Form.windowTitle();
+  const QStringList history = Items(w.Dlg().SearchWordCmbBox);
+  w.SetInputs(QStringLiteral("한국어"), QStringLiteral("*.txt"), tree.Root);
+  QString message;
+  AnswerNextMessageBox(&message);
+  w.Form.StartSpdBtnClick(&w.Form);
+  QVERIFY(message.contains(QStringLiteral("한국어")));
+  QVERIFY(message.contains(QStringLiteral("Shift JIS")));
+  QCOMPARE(w.Form.windowTitle(), title);
+  QCOMPARE(Items(w.Dlg().SearchWordCmbBox), history);
+  QCOMPARE(w.Form.FileSearchEdit->LineCount(), 0);
+  QVERIFY(w.StartCommandsEnabled());
+}
+
+void TDirFormTest::StopKeepsPartialResultsAndStartWaitsForTheWalk() {
+  TTree tree;
+  QStringList walkOrder;
+  for (int folder = 0; folder < 4; ++folder)
+    for (int file = 0; file < 20; ++file)
+      walkOrder << tree.Write(
+          QStringLiteral("d%1/f%2.txt").arg(folder).arg(file, 2, 10, QLatin1Char('0')), "x");
+  TWindow w;
+  w.SetInputs(QStringLiteral("x"), QStringLiteral("*.txt"), tree.Root, true);
+  // Every poll point of the search runs the event loop, and with it this check.
+  w.Form.ViewSink().SetPollInterval(0);
+  bool stopped = false;
+  bool stateRightAfterStop = false;
+  bool startStayedDisabled = true;
+  QTimer poll;
+  poll.setInterval(0);
+  connect(&poll, &QTimer::timeout, [&] {
+    if (!w.Form.Driver().IsRunning()) return;
+    if (stopped) {
+      startStayedDisabled = startStayedDisabled && w.StartCommandsDisabled();
+      return;
+    }
+    QVERIFY(w.Form.StopSpdBtn->isEnabled());
+    QVERIFY(w.StartCommandsDisabled());
+    // Searching: the window refuses to close.
+    QVERIFY(!w.Form.close());
+    if (w.Form.Driver().SearchedFileCount() < 30) return;
+    w.Form.StopGrepMenu->trigger();
+    stopped = true;
+    stateRightAfterStop = !w.Form.StopSpdBtn->isEnabled() && !w.Form.StopGrepMenu->isEnabled() &&
+                          w.StartCommandsDisabled();
+  });
+  poll.start();
+  w.Form.StartSpdBtnClick(&w.Form);
+  poll.stop();
+
+  QVERIFY(stopped);
+  QVERIFY(stateRightAfterStop);
+  QVERIFY(startStayedDisabled);
+  QVERIFY(w.StartCommandsEnabled());
+  QVERIFY(!w.Form.StopSpdBtn->isEnabled());
+  QVERIFY(w.Form.isVisible());
+  // The file whose poll saw the stop is still taken up; nothing after it.
+  QCOMPARE(w.Lines(w.Form.FileSearchEdit), walkOrder.mid(0, 31));
+  QCOMPARE(w.Form.StatusPanel0->text(),
+           QStringLiteral("検索ファイル数 : 31   一致ファイル数 : 0   一致行数 : 0"));
+  QVERIFY(!w.Form.Driver().CancelRequested());
+
+  // The next start searches everything again.
+  w.Form.StartSpdBtnClick(&w.Form);
+  QCOMPARE(w.Lines(w.Form.FileSearchEdit), walkOrder);
+}
+
+void TDirFormTest::SinkCountsLinesNotYetInTheViews() {
+  TWindow w;
+  TViewSink& sink = w.Form.ViewSink();
+  w.Form.GrepEdit->Clear();
+  w.Form.FileSearchEdit->Clear();
+  sink.Begin();
+  sink.AppendFileHeader("/a/x.c");
+  sink.AppendLineEntry(3, "\x93\xfa\x96\x7b");  // 日本 in CP932
+  sink.AppendErrorLine("/a/y.c");
+  sink.AppendFileName("/a/x.c");
+  QCOMPARE(sink.ResultLineCount(), 3);
+  QCOMPARE(sink.FileListLineCount(), 1);
+  sink.Flush();
+  QCOMPARE(sink.ResultLineCount(), 3);
+  QCOMPARE(w.Lines(w.Form.GrepEdit),
+           (QStringList{"#\"/a/x.c\"", " :3: 日本", "\"ファイル /a/y.c は開けませんでした。\""}));
+  QCOMPARE(w.Lines(w.Form.FileSearchEdit), QStringList{"/a/x.c"});
+  sink.ShowCurrentFile("/a/z.c");
+  sink.Flush();
+  QCOMPARE(w.Form.StatusPanel0->text(), QStringLiteral("/a/z.c"));
+}
+
+// ---------------------------------------------------------------------------------------
+// Closing
+
+void TDirFormTest::CloseHidesThenWritesTheSettings() {
+  TWindow w;
+  w.Dlg().SearchWordCmbBox->setEditText(QStringLiteral("w"));
+  w.Form.PushHistory(w.Dlg().SearchWordCmbBox);
+  w.Dlg().RegexChkBox->setChecked(true);
+  QVERIFY(w.Form.close());
+  QVERIFY(w.Saved.has_value());
+  QVERIFY(!w.VisibleWhenSaved);
+  QCOMPARE(w.Saved->Words.front(), std::string("w"));
+  QCOMPARE(w.Saved->Words.size(), size_t(11));
+  QVERIFY(w.Saved->RegularExpSearch);
+  QCOMPARE(w.Saved->Left, 50);
+  QCOMPARE(w.Saved->Width, 575);
+  QCOMPARE(w.Saved->EditorPath, std::string("xdg-open"));
+}
+
+void TDirFormTest::CloseIsRefusedWhileASearchRuns() {
+  TWindow w;
+  w.Form.SetSearchingState(true);
+  QVERIFY(!w.Form.close());
+  QVERIFY(w.Form.isVisible());
+  QVERIFY(!w.Saved.has_value());
+  w.Form.SetSearchingState(false);
+  QVERIFY(w.Form.close());
+}
+
+void TDirFormTest::CloseWhileAStoppedSearchUnwindsClosesAfterIt() {
+  TTree tree;
+  for (int file = 0; file < 10; ++file) tree.Write(QStringLiteral("f%1.txt").arg(file), "x");
+  TWindow w;
+  w.SetInputs(QStringLiteral("x"), QStringLiteral("*.txt"), tree.Root, true);
+  w.Form.ViewSink().SetPollInterval(0);
+  bool closeRefused = false;
+  QTimer poll;
+  poll.setInterval(0);
+  connect(&poll, &QTimer::timeout, [&] {
+    if (!w.Form.Driver().IsRunning() || w.Form.Driver().CancelRequested()) return;
+    w.Form.StopSpdBtnClick();
+    closeRefused = !w.Form.close();
+  });
+  poll.start();
+  w.Form.StartSpdBtnClick(&w.Form);
+  poll.stop();
+  QVERIFY(closeRefused);
+  QVERIFY(!w.Form.Driver().IsRunning());
+  QTRY_VERIFY(!w.Form.isVisible());
+  QVERIFY(w.Saved.has_value());
+}
+
+void TDirFormTest::AFailingSettingsWriterDoesNotKeepTheWindowOpen() {
+  TWindow w;
+  w.Form.SaveSettings = [](const TSettings&) { throw std::runtime_error("cannot write"); };
+  QVERIFY(w.Form.close());
+  QVERIFY(!w.Form.isVisible());
+}
+
+// ---------------------------------------------------------------------------------------
+// Tag jump
+
+void TDirFormTest::TagJump_data() {
+  QTest::addColumn<QStringList>("results");
+  QTest::addColumn<int>("caretLine");
+  QTest::addColumn<QString>("jumpFormat");
+  QTest::addColumn<QStringList>("arguments");  // empty: nothing is started
+  const QStringList two = {"#\"/a/x.c\"", " :3: foo", " :9: bar", "#\"/b/y c.c\"", " :5: baz"};
+  QTest::newRow("line and file") << two << 2 << "-n" << QStringList{"-n9", "/a/x.c"};
+  QTest::newRow("no jump format: no line") << two << 2 << "" << QStringList{"/a/x.c"};
+  QTest::newRow("second header's file") << two << 4 << "+" << QStringList{"+5", "/b/y c.c"};
+  QTest::newRow("edited entry") << QStringList{"#\"/a/x.c\"", " :abc: foo"} << 1 << "-n"
+                                << QStringList{"-nabc", "/a/x.c"};
+  QTest::newRow("on a header") << two << 0 << "-n" << QStringList{};
+  QTest::newRow("no header above") << QStringList{" :3: foo"} << 0 << "-n" << QStringList{};
+  QTest::newRow("one colon only") << QStringList{"#\"/a/x.c\"", "text: more"} << 1 << "-n"
+                                  << QStringList{};
+  QTest::newRow("empty view") << QStringList{} << 0 << "-n" << QStringList{};
+}
+
+void TDirFormTest::TagJump() {
+  QFETCH(QStringList, results);
+  QFETCH(int, caretLine);
+  QFETCH(QString, jumpFormat);
+  QFETCH(QStringList, arguments);
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("out.txt"));
+  TWindow w;
+  w.Form.EditorPath = EditorScript(dir, out);
+  w.Form.JumpFormat = jumpFormat;
+  w.Form.GrepEdit->AppendLines(results);
+  w.Form.GrepEdit->CollapseSelectionAt(caretLine, 1);
+  // The results view is used even while the second editor is shown.
+  w.Form.NewFileSpdBtnClick();
+  w.Form.TagJumpBtnClick();
+  if (arguments.isEmpty()) {
+    QTest::qWait(200);
+    QVERIFY(!QFile::exists(out));
+  } else {
+    QTRY_COMPARE(ReadLines(out), arguments);
+    QVERIFY(w.Form.JumpCommandTemplate.startsWith(w.Form.EditorPath + QLatin1Char(' ')));
+  }
+}
+
+void TDirFormTest::EnterInTheResultsViewJumpsAndBreaksNoLine() {
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("out.txt"));
+  TWindow w;
+  w.Form.EditorPath = EditorScript(dir, out);
+  w.Form.GrepEdit->AppendLines({QStringLiteral("#\"/a/x.c\""), QStringLiteral(" :3: foo")});
+  const QList<QPair<Qt::Key, Qt::KeyboardModifiers>> keys = {{Qt::Key_Return, Qt::NoModifier},
+                                                             {Qt::Key_Return, Qt::ShiftModifier},
+                                                             {Qt::Key_Return, Qt::ControlModifier},
+                                                             {Qt::Key_Enter, Qt::KeypadModifier}};
+  for (const auto& [key, modifiers] : keys) {
+    QFile::remove(out);
+    w.Form.GrepEdit->CollapseSelectionAt(1, 3);
+    QTest::keyClick(w.Form.GrepEdit, key, modifiers);
+    QCOMPARE(w.Form.GrepEdit->LineCount(), 2);
+    QCOMPARE(w.Form.GrepEdit->Line(1), QStringLiteral(" :3: foo"));
+    QTRY_COMPARE(ReadLines(out), QStringList{"/a/x.c"});
+  }
+}
+
+void TDirFormTest::ABadJumpFormatShowsAnErrorAndStartsNothing() {
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("out.txt"));
+  TWindow w;
+  w.Form.EditorPath = EditorScript(dir, out);
+  w.Form.JumpFormat = QStringLiteral("-l%d");
+  w.Form.GrepEdit->AppendLines({QStringLiteral("#\"/a/x.c\""), QStringLiteral(" :3: foo")});
+  w.Form.GrepEdit->CollapseSelectionAt(1, 0);
+  QString message;
+  AnswerNextMessageBox(&message);
+  w.Form.TagJumpMenu->trigger();
+  QVERIFY(!message.isEmpty());
+  QTest::qWait(100);
+  QVERIFY(!QFile::exists(out));
+}
+
+// ---------------------------------------------------------------------------------------
+// In-page search and edit commands
+
+void TDirFormTest::InPageSearchIgnoresCase() {
+  TWindow w;
+  w.Form.GrepEdit->AppendLines({QStringLiteral("#\"/a/x.c\""), QStringLiteral(" :1: int main")});
+  w.Form.GrepEdit->CollapseSelectionAt(0, 0);
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("MAIN"));
+  w.Form.FindNextMenu->trigger();
+  QCOMPARE(w.Form.GrepEdit->selectedText(), QStringLiteral("main"));
+  QCOMPARE(w.Form.focusWidget(), w.Form.GrepEdit);
+}
+
+void TDirFormTest::SearchDownForAWordOnlyAboveTheCaret() {
+  TWindow w;
+  w.Form.GrepEdit->LoadText(QStringLiteral("word\nother text\nmore"));
+  w.Form.GrepEdit->setSelection(1, 0, 1, 5);  // "other"
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("word"));
+  w.Form.FindNextMenuClick();
+  QVERIFY(!w.Form.GrepEdit->hasSelectedText());
+  int line = -1, column = -1;
+  w.Form.GrepEdit->getCursorPosition(&line, &column);
+  QCOMPARE(line, 1);
+  QCOMPARE(column, 5);
+  // Upward, a miss leaves the caret at the start of the selection.
+  w.Form.GrepEdit->setSelection(1, 6, 1, 10);  // "text"
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("more"));
+  w.Form.FindPreviousMenuClick();
+  QVERIFY(!w.Form.GrepEdit->hasSelectedText());
+  w.Form.GrepEdit->getCursorPosition(&line, &column);
+  QCOMPARE(line, 1);
+  QCOMPARE(column, 6);
+  // An empty word never hits.
+  w.Form.SearchCmbBox->setEditText(QString());
+  w.Form.FindNextMenuClick();
+  QVERIFY(!w.Form.GrepEdit->hasSelectedText());
+}
+
+void TDirFormTest::SearchUpMovesFromHitToHit() {
+  TWindow w;
+  w.Form.GrepEdit->LoadText(QStringLiteral("ab\nab\nab\n"));
+  w.Form.GrepEdit->CollapseSelectionAt(3, 0);
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("ab"));
+  QList<int> lines;
+  for (int i = 0; i < 4; ++i) {
+    w.Form.UpSearchSpdBtn->trigger();
+    int line = -1, column = -1;
+    w.Form.GrepEdit->SelectionStart(line, column);
+    lines << (w.Form.GrepEdit->hasSelectedText() ? line : -1);
+  }
+  QCOMPARE(lines, (QList<int>{2, 1, 0, -1}));
+}
+
+void TDirFormTest::SearchBoxHistoryAddsNewWordsAtTheEnd() {
+  TWindow w;
+  w.Form.SearchCmbBox->clear();
+  w.Form.SearchCmbBox->addItems({QStringLiteral("a"), QStringLiteral("b")});
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("new"));
+  w.Form.FindNextMenuClick();
+  w.Form.FindNextMenuClick();
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("A"));
+  w.Form.FindPreviousMenuClick();
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("a"));
+  w.Form.FindPreviousMenuClick();
+  QCOMPARE(Items(w.Form.SearchCmbBox), (QStringList{"a", "b", "new", "A"}));
+}
+
+void TDirFormTest::EnterInTheSearchBoxSearchesDownward() {
+  TWindow w;
+  w.Form.GrepEdit->LoadText(QStringLiteral("one two\ntwo"));
+  w.Form.GrepEdit->CollapseSelectionAt(0, 0);
+  w.Form.SearchCmbBox->clear();
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("two"));
+  w.Form.Find2Click();
+  QTest::keyClick(w.Form.SearchCmbBox, Qt::Key_Return);
+  QCOMPARE(w.Form.GrepEdit->selectedText(), QStringLiteral("two"));
+  int line = -1, column = -1;
+  w.Form.GrepEdit->SelectionStart(line, column);
+  QCOMPARE(line, 0);
+  QCOMPARE(column, 4);
+  QCOMPARE(w.Form.SearchCmbBox->currentText(), QStringLiteral("two"));
+  QCOMPARE(Items(w.Form.SearchCmbBox), QStringList{"two"});
+  QCOMPARE(w.Form.focusWidget(), w.Form.GrepEdit);
+}
+
+void TDirFormTest::TheSecondEditorIsSearchedWhenShown() {
+  TWindow w;
+  w.Form.GrepEdit->LoadText(QStringLiteral("target in results"));
+  w.Form.NewFileSpdBtnClick();
+  w.Form.FileSearchEdit->LoadText(QStringLiteral("the target here"));
+  w.Form.GrepEdit->CollapseSelectionAt(0, 0);
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("target"));
+  w.Form.FindNextMenuClick();
+  QCOMPARE(w.Form.FileSearchEdit->selectedText(), QStringLiteral("target"));
+  QVERIFY(!w.Form.GrepEdit->hasSelectedText());
+  QCOMPARE(w.Form.focusWidget(), w.Form.FileSearchEdit);
+}
+
+void TDirFormTest::NewShowsAnEmptySecondEditorUntilTheNextSearch() {
+  TTree tree;
+  tree.WriteText(QStringLiteral("a.txt"), QStringLiteral("hit\n"));
+  TWindow w;
+  w.SetInputs(QStringLiteral("hit"), QStringLiteral("*.txt"), tree.Root);
+  w.Form.StartSpdBtnClick(&w.Form);
+  QCOMPARE(w.Form.GrepEdit->LineCount(), 2);
+  w.Form.NewFileMenu->trigger();
+  QVERIFY(w.Form.GrepEdit->isHidden());
+  QVERIFY(!w.Form.FileSearchEdit->isHidden());
+  QCOMPARE(w.Form.FileSearchEdit->LineCount(), 0);
+  QCOMPARE(w.Form.focusWidget(), w.Form.FileSearchEdit);
+  QCOMPARE(w.Form.GrepEdit->LineCount(), 2);  // the results stay, hidden
+  w.Form.FileSearchEdit->insert(QStringLiteral("scratch"));
+  w.Form.StartSpdBtnClick(&w.Form);
+  QVERIFY(!w.Form.GrepEdit->isHidden());
+  QVERIFY(w.Form.FileSearchEdit->isHidden());
+  QCOMPARE(w.Lines(w.Form.FileSearchEdit), QStringList{tree.Root + QStringLiteral("a.txt")});
+}
+
+void TDirFormTest::CaretPositionOfTheResultsView() {
+  TWindow w;
+  w.Form.GrepEdit->LoadText(QStringLiteral("first\n日本語の行"));
+  w.Form.GrepEdit->setSelection(1, 3, 1, 4);
+  QCOMPARE(w.Form.StatusPanel1->text(), QStringLiteral("L2-C4"));
+  w.Form.GrepEdit->CollapseSelectionAt(0, 2);
+  QCOMPARE(w.Form.StatusPanel1->text(), QStringLiteral("L1-C3"));
+  // The second editor does not report.
+  w.Form.NewFileSpdBtnClick();
+  w.Form.FileSearchEdit->LoadText(QStringLiteral("a\nb\nc"));
+  w.Form.FileSearchEdit->CollapseSelectionAt(2, 1);
+  QCOMPARE(w.Form.StatusPanel1->text(), QStringLiteral("L1-C3"));
+}
+
+void TDirFormTest::UndoActsOnTheVisibleView() {
+  TWindow w;
+  // At start-up both views are shown: both undo.
+  w.Form.GrepEdit->insert(QStringLiteral("g"));
+  w.Form.FileSearchEdit->insert(QStringLiteral("f"));
+  w.Form.Undo->trigger();
+  QCOMPARE(w.Form.GrepEdit->text(), QString());
+  QCOMPARE(w.Form.FileSearchEdit->text(), QString());
+  w.Form.Redo->trigger();
+  QCOMPARE(w.Form.GrepEdit->text(), QStringLiteral("g"));
+  QCOMPARE(w.Form.FileSearchEdit->text(), QStringLiteral("f"));
+  // Only the second editor shown: the results view keeps its text, whatever has focus.
+  w.Form.NewFileSpdBtnClick();
+  w.Form.FileSearchEdit->insert(QStringLiteral("x"));
+  w.Form.GrepEdit->setFocus();
+  w.Form.UndoClick();
+  QCOMPARE(w.Form.FileSearchEdit->text(), QString());
+  QCOMPARE(w.Form.GrepEdit->text(), QStringLiteral("g"));
+}
+
+void TDirFormTest::ClipboardCommandsOnTheSearchBox() {
+  TWindow w;
+  QLineEdit* box = w.Form.SearchCmbBox->lineEdit();
+  w.Form.Find2Click();
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->setText(QStringLiteral("before"));
+  // Nothing selected: cut and copy do nothing.
+  box->setText(QStringLiteral("hello world"));
+  box->deselect();
+  w.Form.CopyMenuClick();
+  w.Form.CutMenuClick();
+  QCOMPARE(clipboard->text(), QStringLiteral("before"));
+  QCOMPARE(box->text(), QStringLiteral("hello world"));
+
+  box->setSelection(0, 5);
+  w.Form.CopyMenuClick();
+  QCOMPARE(clipboard->text(), QStringLiteral("hello"));
+  QCOMPARE(box->text(), QStringLiteral("hello world"));
+  box->setSelection(5, 6);
+  w.Form.CutMenuClick();
+  QCOMPARE(clipboard->text(), QStringLiteral(" world"));
+  QCOMPARE(box->text(), QStringLiteral("hello"));
+
+  clipboard->setText(QStringLiteral("big\nsecond line"));
+  box->setSelection(0, 1);
+  w.Form.PasteMenuClick();
+  QCOMPARE(box->text(), QStringLiteral("bigello"));
+  QCOMPARE(box->cursorPosition(), 7);
+  QCOMPARE(w.Form.VertualEdit->text(), QString());
+  QVERIFY(!w.Form.VertualEdit->isVisible());
+}
+
+void TDirFormTest::ClipboardCommandsOnTheFocusedView() {
+  TWindow w;
+  QApplication::setActiveWindow(&w.Form);
+  QVERIFY(QTest::qWaitForWindowActive(&w.Form));
+  w.Form.GrepEdit->LoadText(QStringLiteral("copy me"));
+  w.Form.GrepEdit->setSelection(0, 0, 0, 4);
+  w.Form.GrepEdit->setFocus();
+  QVERIFY(w.Form.GrepEdit->hasFocus());
+  w.Form.CopyMenu->trigger();
+  QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("copy"));
+  w.Form.CutMenuClick();
+  QCOMPARE(w.Form.GrepEdit->text(), QStringLiteral(" me"));
+  w.Form.GrepEdit->CollapseSelectionAt(0, 3);
+  w.Form.PasteMenuClick();
+  QCOMPARE(w.Form.GrepEdit->text(), QStringLiteral(" mecopy"));
+}
+
+void TDirFormTest::SelectAllSelectsTheResultsView() {
+  TWindow w;
+  w.Form.GrepEdit->LoadText(QStringLiteral("all\nof it"));
+  w.Form.NewFileSpdBtnClick();
+  w.Form.FileSearchEdit->LoadText(QStringLiteral("scratch"));
+  w.Form.SelAllMenu->trigger();
+  QCOMPARE(w.Form.GrepEdit->selectedText(), QStringLiteral("all\nof it"));
+  QVERIFY(!w.Form.FileSearchEdit->hasSelectedText());
+}
+
+void TDirFormTest::OpenLoadsShiftJisText() {
+  TTree tree;
+  const QString path =
+      tree.WriteText(QStringLiteral("memo.txt"), QStringLiteral("日本語\r\n２行目"));
+  TWindow w;
+  w.Form.FileSearchEdit->LoadText(QStringLiteral("old"));
+  w.Form.OpenFile(path);
+  QVERIFY(w.Form.GrepEdit->isHidden());
+  QVERIFY(!w.Form.FileSearchEdit->isHidden());
+  QCOMPARE(w.Lines(w.Form.FileSearchEdit), (QStringList{"日本語", "２行目"}));
+  QCOMPARE(w.Form.focusWidget(), w.Form.FileSearchEdit);
+  // While the second editor is shown, Open replaces its text.
+  w.Form.OpenFile(path);
+  QCOMPARE(w.Form.FileSearchEdit->LineCount(), 2);
+}
+
+void TDirFormTest::OpenOfAMissingFileFails() {
+  TWindow w;
+  w.Form.FileSearchEdit->LoadText(QStringLiteral("old"));
+  QVERIFY_THROWS_EXCEPTION(std::runtime_error, w.Form.OpenFile(QStringLiteral("/no/such/file")));
+  QCOMPARE(w.Form.FileSearchEdit->LineCount(), 0);
+  QVERIFY(!w.Form.FileSearchEdit->isHidden());
+  QVERIFY(w.Form.GrepEdit->isHidden());
+}
+
+void TDirFormTest::SaveOnlyShowsAMessage() {
+  TWindow w;
+  for (QAction* command : {w.Form.SaveMenu, w.Form.SaveAsMenu, w.Form.SaveSpdBtn}) {
+    QString message;
+    AnswerNextMessageBox(&message);
+    command->trigger();
+    QCOMPARE(message, QStringLiteral("保存機能はまだです。"));
+  }
+}
+
+void TDirFormTest::PrintShowsThePrintDialog() {
+  TWindow w;
+  bool shown = false;
+  WhenModal([&](QWidget* modal) { shown = qobject_cast<QPrintDialog*>(modal) != nullptr; });
+  w.Form.PrintMenu->trigger();
+  QVERIFY(shown);
+}
+
+void TDirFormTest::AboutBoxIsFilledAndCentred() {
+  TWindow w;
+  QString product, copyright;
+  bool hasIcon = false;
+  QRect frame;
+  WhenModal([&](QWidget* modal) {
+    auto* box = qobject_cast<TAboutBox*>(modal);
+    if (!box) return;
+    product = box->ProductName->text();
+    copyright = box->Copyright->text();
+    hasIcon = !box->ProgramIcon->pixmap().isNull();
+    frame = box->frameGeometry();
+  });
+  w.Form.about1->trigger();
+  QCOMPARE(product, QStringLiteral("Varsik for Win32"));
+  QCOMPARE(copyright.count(QLatin1Char('\n')), 1);
+  QVERIFY(hasIcon);
+  const QRect main = w.Form.frameGeometry();
+  QCOMPARE(frame.x() - main.x(), Platform::HalfRoundedToEven(main.width() - frame.width()));
+  QCOMPARE(frame.y() - main.y(), Platform::HalfRoundedToEven(main.height() - frame.height()));
+}
+
+QTEST_MAIN(TDirFormTest)
+#include "dir_form_test.moc"
