@@ -5,8 +5,15 @@
 #include <utility>
 
 #include "regex/errors.h"
+#include "regex/re_limits.h"
+
+void TREParseTree::AddWork(int64_t units) {
+  WorkDone += units;
+  if (WorkDone > kMaxParseWork) throw ERegExpParser(kMsgTooComplex, 0);
+}
 
 int32_t TREParseTree::AddNode(RE_ParseNode_t node) {
+  if (Nodes.size() >= kMaxParseNodes) throw ERegExpParser(kMsgTooComplex, 0);
   Nodes.push_back(node);
   return static_cast<int32_t>(Nodes.size() - 1);
 }
@@ -99,12 +106,14 @@ void TREParseTree::MakeLeavesDisjoint() {
   size_t i = 0;
   while (i < LeafIds.size()) {
     bool split = false;
-    for (size_t j = i + 1; j < LeafIds.size(); ++j) {
+    size_t j = i + 1;
+    for (; j < LeafIds.size(); ++j) {
       if (SplitLeaves(LeafIds[j], LeafIds[i])) {
         split = true;
         break;
       }
     }
+    AddWork(static_cast<int64_t>(j - i));
     if (!split) ++i;
   }
 }
@@ -115,4 +124,5 @@ void TREParseTree::DisposeNodes() {
   LeafIds.clear();
   LeafByRange.clear();
   RootNode = kNoNode;
+  WorkDone = 0;
 }

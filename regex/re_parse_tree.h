@@ -52,6 +52,11 @@ class TREParseTree {
 
   void DisposeNodes();
 
+  // The work spent on splitting and subtracting, counted in leaves looked at: bounded by
+  // kMaxParseWork, since it grows with the square of the number of ranges.
+  void AddWork(int64_t units);
+  int64_t Work() const { return WorkDone; }
+
  private:
   int32_t AddNode(RE_ParseNode_t node);
   void Unindex(int32_t leaf);
@@ -61,4 +66,5 @@ class TREParseTree {
   std::vector<int32_t> LeafIds;
   std::unordered_map<uint32_t, int32_t> LeafByRange;
   int32_t RootNode = kNoNode;
+  int64_t WorkDone = 0;
 };

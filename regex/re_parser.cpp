@@ -144,6 +144,7 @@ int32_t TREParser::ParseNegativeClass() {
   // Members that cover everything "." matches leave no character: the class could never
   // match, and the automata need an operand, so it is rejected.
   if (rest.LeafList().empty()) throw ERegExpParser(kMsgBadClass, Scanner.Position());
+  Tree.AddWork(members.Work() + rest.Work());
   int32_t node = kNoNode;
   for (int32_t leaf : rest.LeafList()) {
     RE_CharRange_t chars = rest.Node(leaf).Chars;
@@ -157,6 +158,7 @@ void TREParser::SubtractRange(RE_CharRange_t range, TREParseTree& tree) {
   size_t i = 0;
   while (i < tree.LeafList().size()) {
     RE_CharRange_t q = tree.Node(tree.LeafList()[i]).Chars;
+    tree.AddWork(1);
     if (q.EndChar < range.StartChar || q.StartChar > range.EndChar) {
       ++i;
       continue;

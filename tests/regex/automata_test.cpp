@@ -27,6 +27,9 @@ std::string NFAOf(const std::string& pattern, uint16_t head = kBaseHead, uint16_
 }
 
 struct TNFACase {
+  friend void PrintTo(const TNFACase& c, std::ostream* os) {
+    RegexTest::PrintPattern(c.Pattern, os);
+  }
   std::string Pattern;
   bool Grep;  // the grep component's line codes (LF) instead of 0xFFFD / 0xFFFE
   int32_t States;
@@ -70,6 +73,9 @@ INSTANTIATE_TEST_SUITE_P(
     RegexTest::CaseName<TNFACase>);
 
 struct TDFACase {
+  friend void PrintTo(const TDFACase& c, std::ostream* os) {
+    RegexTest::PrintPattern(c.Pattern, os);
+  }
   std::string Pattern;
   bool Grep;
   std::string States;

@@ -108,6 +108,25 @@ TEST(LongPatterns, ManyRangesCompile) {
   EXPECT_EQ(FirstMatch(re.CurrentDFA(), {0xFF}), -1);
 }
 
+TEST(ExplosivePatterns, RangeCuttingIsLimited) {
+  // Ten thousand staggered ranges: every one overlaps dozens of others.
+  std::string staggered;
+  for (int i = 0; i < 10000; ++i) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "[\\x%X-\\x%X]|", 0x100 + i * 3, 0x100 + i * 3 + 100);
+    staggered += buf;
+  }
+  EXPECT_EQ(CompileError(staggered + "z"), kMsgTooComplex);
+  // Thousands of negated classes, each a union of pieces that cut all the others.
+  std::string negated;
+  for (int i = 0; i < 3000; ++i) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "[^\\x%X]", 0x100 + i * 5);
+    negated += buf;
+  }
+  EXPECT_EQ(CompileError(negated), kMsgTooComplex);
+}
+
 TEST(ExplosivePatterns, DFAStateLimit) {
   EXPECT_EQ(CompileError(Repeat("(a|b)", 20, "(a|b)*a")), kMsgTooComplex);
   // Below the limit the same form compiles.

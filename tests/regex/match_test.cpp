@@ -21,6 +21,9 @@ using RegexTest::TLineRegExp;
 using RegexTest::TReferenceMatcher;
 
 struct TMatchCase {
+  friend void PrintTo(const TMatchCase& c, std::ostream* os) {
+    RegexTest::PrintPattern(c.Pattern, os);
+  }
   std::string Pattern;  // UTF-8, converted to CP932
   std::string Text;     // UTF-8 lines separated by "\n"
   std::vector<int32_t> Lines;

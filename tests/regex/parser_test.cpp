@@ -15,6 +15,9 @@ using RegexTest::DumpTree;
 using RegexTest::Sjis;
 
 struct TTreeCase {
+  friend void PrintTo(const TTreeCase& c, std::ostream* os) {
+    RegexTest::PrintPattern(c.Pattern, os);
+  }
   std::string Pattern;
   std::string Tree;
   std::string Leaves;

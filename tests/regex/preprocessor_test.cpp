@@ -24,6 +24,9 @@ std::string Fuzzy(const std::string& pattern) {
 }
 
 struct TFuzzyCase {
+  friend void PrintTo(const TFuzzyCase& c, std::ostream* os) {
+    RegexTest::PrintPattern(c.Pattern, os);
+  }
   std::string Pattern;
   std::string Expected;
 };

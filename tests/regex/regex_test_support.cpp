@@ -21,6 +21,10 @@ void ExpectPatternError(const TErrorCase& c, const std::function<void(const std:
   }
 }
 
+void PrintPattern(const std::string& pattern, std::ostream* os) {
+  *os << '"' << Platform::Cp932ToUtf8(pattern) << '"';
+}
+
 std::string Sjis(std::string_view utf8) {
   auto cp932 = Platform::Utf8ToCp932(utf8);
   EXPECT_TRUE(cp932.has_value()) << utf8;

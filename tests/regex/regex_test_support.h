@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,8 +27,12 @@ std::string CaseName(const testing::TestParamInfo<TCase>& info) {
   return name;
 }
 
+// Prints a table row by its pattern, CP932 shown as UTF-8, when a row fails.
+void PrintPattern(const std::string& pattern, std::ostream* os);
+
 // A pattern that must be rejected, with the message and position it is rejected with.
 struct TErrorCase {
+  friend void PrintTo(const TErrorCase& c, std::ostream* os) { PrintPattern(c.Pattern, os); }
   std::string Pattern;
   std::string Message;
   int32_t Position;

@@ -36,6 +36,9 @@ std::string Tokens(const std::string& pattern) {
 }
 
 struct TTokenCase {
+  friend void PrintTo(const TTokenCase& c, std::ostream* os) {
+    RegexTest::PrintPattern(c.Pattern, os);
+  }
   std::string Pattern;
   std::string Expected;
 };
