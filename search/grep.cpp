@@ -1,0 +1,173 @@
+// The grep component's two scans. Both try start positions one whole character after
+// another through the reader's main cursor, extend an attempt through its look-ahead,
+// and after a report resume at the LF that ends the reported line, so each line is
+// reported once.
+#include "search/grep.h"
+
+#include <algorithm>
+#include <optional>
+#include <span>
+
+#include "regex/re_char_code.h"
+#include "regex/re_fuzzy_char_dic.h"
+
+namespace {
+
+// The state reached from `state` on `code`, or kNoState. A state's transitions are sorted
+// by StartChar and disjoint, so the walk ends at the first range that begins above the
+// code; a long list is searched by halves, with the same result. Inline and free of
+// indirect calls: it runs once per code of every attempt.
+inline int32_t Step(const TRE_DFA& dfa, int32_t state, uint16_t code) {
+  const std::span<const RE_DFATransition_t> t = dfa.Transitions(state);
+  if (t.size() <= 8) [[likely]] {
+    for (const RE_DFATransition_t& tr : t) {
+      if (code < tr.Chars.StartChar) return kNoState;
+      if (code <= tr.Chars.EndChar) return tr.TransitTo;
+    }
+    return kNoState;
+  }
+  auto it = std::upper_bound(
+      t.begin(), t.end(), code,
+      [](uint16_t c, const RE_DFATransition_t& tr) { return c < tr.Chars.StartChar; });
+  if (it == t.begin()) return kNoState;
+  --it;
+  return code <= it->Chars.EndChar ? it->TransitTo : kNoState;
+}
+
+// Whether a code comes back unchanged from its text (CharCodeToStr, then read as
+// characters): a single byte that is not a lead byte, or a lead byte with any trail.
+// Other codes (0x141, or 0x81 alone) have no text of their own and are never read
+// from a file either.
+bool SurvivesAsText(uint16_t code) {
+  return IsLeadByte(static_cast<uint8_t>(code >> 8)) ||
+         (code <= 0xFF && !IsLeadByte(static_cast<uint8_t>(code)));
+}
+
+// Marks a search as running for as long as it is on the stack.
+class TRunningScope {
+ public:
+  explicit TRunningScope(int32_t& depth) : Depth(depth) { ++Depth; }
+  ~TRunningScope() { --Depth; }
+  TRunningScope(const TRunningScope&) = delete;
+  TRunningScope& operator=(const TRunningScope&) = delete;
+
+ private:
+  int32_t& Depth;
+};
+
+}  // namespace
+
+TGrep::TGrep() {
+  DictionaryList().push_back(&BuiltInFuzzyCharDic());
+  // The base class compiled the empty pattern already; it holds no anchor, so the line
+  // codes of this class change nothing in it. Every later compile runs with them.
+  GrepRoutine = ChooseRoutine();
+}
+
+void TGrep::ChangeRegExp(const std::string& text) {
+  if (Running > 0) throw EVarsikError("TGrep: the pattern cannot be changed during a search");
+  TRegularExpression::ChangeRegExp(text);
+  GrepRoutine = ChooseRoutine();
+}
+
+TGrep::TGrepRoutine TGrep::ChooseRoutine() const {
+  if (!IsLiteral()) return &TGrep::GrepByDFA;
+  // The fixed-string scan compares the codes read back from the literal's text; a
+  // pattern whose codes have no text of their own (an escape such as \x141) would be
+  // compared as other characters there, so the automaton runs it instead.
+  const TRE_DFA& dfa = CurrentDFA();
+  for (int32_t p = dfa.InitialState(); !dfa.Transitions(p).empty();
+       p = dfa.Transitions(p)[0].TransitTo) {
+    if (!SurvivesAsText(dfa.Transitions(p)[0].Chars.StartChar)) return &TGrep::GrepByDFA;
+  }
+  return &TGrep::GrepByLiteral;
+}
+
+int32_t TGrep::StringToCodes(std::string_view s, std::vector<uint16_t>& codes) {
+  codes.assign(s.size() + 1, 0);
+  int32_t count = 0;
+  int32_t p = 1;
+  while (p <= static_cast<int32_t>(s.size())) codes[count++] = ReadCharCode(s, p);
+  codes[count] = 0;
+  return count;
+}
+
+void TGrep::GrepByDFA(const std::string& fileName) {
+  if (!MatchHandler) return;
+  CancelState = false;
+  const TRunningScope running(Running);
+  const TRE_DFA& dfa = CurrentDFA();
+  const int32_t initialState = dfa.InitialState();
+
+  std::optional<TTxtFile> file;
+  try {
+    file.emplace(fileName, &CancelState, ProcessEvents, BlockSize);
+  } catch (const EEndOfFile&) {
+    return;  // an empty file
+  }
+
+  RE_LineInfo_t lineInfo;
+  try {
+    for (;;) {
+      // The start state's own acceptance is never consulted: a report needs at least
+      // one character.
+      int32_t state = Step(dfa, initialState, file->GetWChar());
+      while (state != kNoState) {
+        if (dfa.Accepted(state)) {
+          file->GetThisLine(lineInfo);
+          MatchHandler(*this, lineInfo);
+          break;
+        }
+        const uint16_t code = file->GetAheadWChar();
+        // The text never yields 0; the look-ahead gives it only past the end of the
+        // file, where every attempt ends without a match, also one whose pattern itself
+        // holds the code 0 (it would otherwise read the 0 for ever).
+        if (code == 0) [[unlikely]]
+          break;
+        state = Step(dfa, state, code);
+      }
+    }
+  } catch (const EEndOfFile&) {
+    // The main cursor reached the end of the file: the normal end.
+  }
+}
+
+void TGrep::GrepByLiteral(const std::string& fileName) {
+  CancelState = false;
+  if (!MatchHandler) return;
+  const TRunningScope running(Running);
+  const std::string& literal = Literal();
+
+  std::optional<TTxtFile> file;
+  try {
+    file.emplace(fileName, &CancelState, ProcessEvents, BlockSize);
+  } catch (const EEndOfFile&) {
+    return;  // an empty file
+  }
+
+  std::vector<uint16_t> codes;
+  const int32_t count = StringToCodes(literal, codes);
+  // The empty literal waits for a first code of 0, which the main cursor never
+  // delivers: it reports nothing.
+  const uint16_t first = codes[0];
+  RE_LineInfo_t lineInfo;
+  try {
+    for (;;) {
+      while (file->GetWChar() != first) {
+      }
+      int32_t i = 1;
+      while (i != count) {
+        const uint16_t code = file->GetAheadWChar();
+        // A 0 is the end of the file (see GrepByDFA), never a match of a 0 in the pattern.
+        if (code != codes[i] || code == 0) break;
+        ++i;
+      }
+      if (i == count) {
+        file->GetThisLine(lineInfo);
+        MatchHandler(*this, lineInfo);
+      }
+    }
+  } catch (const EEndOfFile&) {
+    // The normal end.
+  }
+}

@@ -1,0 +1,92 @@
+// TGrep: the grep component. It compiles its pattern as a regular-expression object whose
+// line-head and line-tail anchors are the LF that the text-file reader delivers between
+// lines, scans one file at a time through that reader, and reports every matching line
+// once through OnMatch. Regular-expression mode owns one and calls Grep for each file.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "regex/regular_expression.h"
+#include "search/line_info.h"
+#include "search/txt_file.h"
+
+class TGrep;
+
+// The match event. Runs on the thread that called Grep, once per matching line, while the
+// file is still open. `lineInfo` belongs to the running search and is overwritten by the
+// next report; copy what you keep. The handler may set sender.SetCancel(true): the search
+// then ends with EGrepCancel at the reader's next poll (the next block read or report).
+// An exception thrown by the handler leaves Grep. The handler must not set the pattern.
+using TGrepOnMatch = std::function<void(TGrep& sender, const RE_LineInfo_t& lineInfo)>;
+
+class TGrep : public TRegularExpression {
+ public:
+  // Adds the built-in fuzzy-character dictionary to DictionaryList(); whether it is
+  // applied depends on UseFuzzyCharDic (off at creation). Raises EVarsikError when that
+  // dictionary cannot be built on this system.
+  TGrep();
+
+  // Sets the pattern as the base class does (preprocess, cache lookup or compile), then
+  // chooses the search routine for it. A pattern error (ERegExpParser) propagates and
+  // the routine chosen before stays. Raises EVarsikError when called from inside a
+  // running search (from OnMatch or the poll hook), where it would pull the automaton
+  // from under the scan.
+  void ChangeRegExp(const std::string& text) override;
+
+  // Both anchors match the LF that the reader delivers in front of every line and at the
+  // end of the last one.
+  uint16_t GetLineHeadChar() const override { return 10; }
+  uint16_t GetLineTailChar() const override { return 10; }
+
+  const TGrepOnMatch& OnMatch() const { return MatchHandler; }
+  void SetOnMatch(TGrepOnMatch handler) { MatchHandler = std::move(handler); }
+
+  // The cancel flag that the reader reads at each poll. Every search clears it when it
+  // starts; after EGrepCancel it stays set until the caller clears it.
+  bool Cancel() const { return CancelState; }
+  void SetCancel(bool on) { CancelState = on; }
+
+  // Runs at each poll of the reader (after each block read and before each report), right
+  // before the cancel flag is read; the shell's event pump. May set Cancel.
+  void SetProcessEvents(std::function<void()> processEvents) {
+    ProcessEvents = std::move(processEvents);
+  }
+
+  // The reader's block size; tests make it tiny to reach every block boundary.
+  void SetBuffSize(int32_t buffSize) { BlockSize = buffSize; }
+  int32_t BuffSize() const { return BlockSize; }
+
+  // Searches one file with the routine that the last ChangeRegExp chose and reports each
+  // matching line once, in file order. Returns at the end of the file (an empty file
+  // reports nothing); returns at once, without opening the file, when OnMatch is
+  // unassigned. Raises EFileNotFound, EInOutError, EGrepCancel, or what OnMatch raises;
+  // the file is closed first.
+  void Grep(const std::string& fileName) { (this->*GrepRoutine)(fileName); }
+
+  // The character codes of `s` (a lead byte takes the next byte as its trail) in
+  // `codes`, followed by a 0; returns their number. Raises ERegExpParser for a lead byte
+  // in the last position.
+  static int32_t StringToCodes(std::string_view s, std::vector<uint16_t>& codes);
+
+ private:
+  using TGrepRoutine = void (TGrep::*)(const std::string& fileName);
+
+  // Runs the automaton from every start position.
+  void GrepByDFA(const std::string& fileName);
+  // Compares the fixed string of a literal pattern.
+  void GrepByLiteral(const std::string& fileName);
+  // The routine for the current pattern.
+  TGrepRoutine ChooseRoutine() const;
+
+  TGrepOnMatch MatchHandler;
+  bool CancelState = false;
+  TGrepRoutine GrepRoutine = nullptr;
+  std::function<void()> ProcessEvents;
+  int32_t BlockSize = TTxtFile::kBuffSize;
+  // Searches on the stack; the pattern must not change while one runs.
+  int32_t Running = 0;
+};
