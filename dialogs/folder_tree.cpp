@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QStyle>
 
 namespace {
@@ -35,6 +36,8 @@ TFolderTree::TFolderTree(QWidget* parent) : QTreeWidget(parent) {
   setColumnCount(1);
   header()->hide();
   setRootIsDecorated(true);
+  // Narrow steps, so that deep folders still fit the narrow tree.
+  setIndentation(12);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -60,7 +63,7 @@ void TFolderTree::SetDirectory(const QString& path) {
   if (!item || item == currentItem()) return;
   for (QTreeWidgetItem* up = item->parent(); up; up = up->parent()) up->setExpanded(true);
   setCurrentItem(item);
-  scrollToItem(item);
+  ScrollTo(item);
 }
 
 void TFolderTree::Update() {
@@ -77,8 +80,14 @@ void TFolderTree::Update() {
     setCurrentItem(item);
   }
   LastDirectory = Directory();
-  if (item) scrollToItem(item);
+  if (item) ScrollTo(item);
   emit Changed();
+}
+
+// The folder in the middle of the view, the names from their start.
+void TFolderTree::ScrollTo(QTreeWidgetItem* item) {
+  scrollToItem(item, QAbstractItemView::PositionAtCenter);
+  horizontalScrollBar()->setValue(0);
 }
 
 // The item of an absolute, clean path, reading the branches on the way; folders that the

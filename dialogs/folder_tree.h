@@ -26,6 +26,7 @@ class TFolderTree : public QTreeWidget {
 
  private:
   QTreeWidgetItem* ItemFor(const QString& path);
+  void ScrollTo(QTreeWidgetItem* item);
   void LoadChildren(QTreeWidgetItem* item);
   void ReloadLoaded(QTreeWidgetItem* item, const QString& current);
   QTreeWidgetItem* AddChild(QTreeWidgetItem* parent, const QString& name);

@@ -52,6 +52,9 @@ TGrepDlg::TGrepDlg(TCreateDirForm* createDirForm, QWidget* parent)
   setWindowTitle(QStringLiteral("GrepDlg"));
   setFont(Platform::PixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 12));
   setFixedSize(378, 332);
+  // A fixed dialog border: a title and a close button, nothing to size.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
 
   SearchWordCmbBox = HistoryBox(this, QRect(8, 14, 273, 20));
   SearchFileCmbBox = HistoryBox(this, QRect(8, 46, 273, 20));

@@ -108,14 +108,14 @@ void TTextEditor::ConfigureLexer() {
 
 void TTextEditor::ConfigureGutter() {
   for (int margin = 0; margin < 5; ++margin) setMarginWidth(margin, 0);
+  // A little room between the window's edge (or the numbers) and the text.
+  SendScintilla(SCI_SETMARGINLEFT, 0, 3L);
   if (ViewKind == TKind::Results) return;
   // Line numbers with leading zeros, at least two digits, right-justified text.
   setMarginType(0, TextMarginRightJustified);
   setMarginsFont(Platform::PointFont(kGutterFace, kGutterFontPixels));
   setMarginsForegroundColor(Qt::black);
   setMarginsBackgroundColor(palette().color(QPalette::Button));
-  // A little room between the numbers and the text.
-  SendScintilla(SCI_SETMARGINLEFT, 0, 2L);
   NumberDigits = 0;
   RenumberFrom(0);
 }

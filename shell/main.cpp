@@ -21,8 +21,7 @@ class TApplication : public QApplication {
     try {
       return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-      QMessageBox::critical(activeWindow(), applicationDisplayName(),
-                            QString::fromUtf8(error.what()));
+      QMessageBox::critical(activeWindow(), applicationName(), QString::fromUtf8(error.what()));
     }
     return false;
   }
@@ -32,8 +31,8 @@ class TApplication : public QApplication {
 
 int main(int argc, char** argv) {
   TApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("varsik"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Varsik"));
+  // The name only: a display name would be appended to every window title.
+  QApplication::setApplicationName(QStringLiteral("Varsik"));
   QApplication::setApplicationVersion(QStringLiteral(VARSIK_VERSION));
   QApplication::setFont(Platform::PixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 12));
 
