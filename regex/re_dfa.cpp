@@ -122,7 +122,7 @@ void TRE_DFA::Run() {
 }
 
 void TRE_DFA::BuildStateList() {
-  StateList.clear();
+  States.clear();
   TransitionTable.clear();
   SetPool.clear();
   SetStart.assign(1, 0);
@@ -172,7 +172,7 @@ void TRE_DFA::BuildStateList() {
     const int32_t state = StateCount();
     SetPool.insert(SetPool.end(), sorted.begin(), sorted.end());
     SetStart.push_back(SetPool.size());
-    StateList.push_back({static_cast<uint16_t>(accepted ? 0xFFFF : 0), 0, 0});
+    States.push_back({static_cast<uint16_t>(accepted ? 0xFFFF : 0), 0, 0});
     nextWithHash.push_back(it->second);
     it->second = state;
     return state;
@@ -214,8 +214,8 @@ void TRE_DFA::BuildStateList() {
     }
     groupState.assign(groups, kNoState);
     for (size_t g = groups; g-- > 0;) groupState[g] = closeAndRegister(groupTargets[g]);
-    StateList[d].FirstTransition = static_cast<int32_t>(TransitionTable.size());
-    StateList[d].TransitionCount = static_cast<int32_t>(groups);
+    States[d].FirstTransition = static_cast<int32_t>(TransitionTable.size());
+    States[d].TransitionCount = static_cast<int32_t>(groups);
     for (size_t g = 0; g < groups; ++g)
       TransitionTable.push_back({Symbols[groupSymbol[g]], groupState[g]});
     effort += static_cast<int64_t>(groups);
@@ -223,7 +223,7 @@ void TRE_DFA::BuildStateList() {
 }
 
 void TRE_DFA::SortTransitions() {
-  for (const RE_DFAState_t& s : StateList) {
+  for (const RE_DFAState_t& s : States) {
     auto first = TransitionTable.begin() + s.FirstTransition;
     std::stable_sort(first, first + s.TransitionCount,
                      [](const RE_DFATransition_t& a, const RE_DFATransition_t& b) {
@@ -244,8 +244,12 @@ void TRE_DFA::CheckLiteral() {
       IsLiteralFlag = true;
       return;
     }
-    if (t.size() > 1 || t[0].Chars.StartChar != t[0].Chars.EndChar || Accepted(p)) break;
-    LiteralText += CharCodeToStr(t[0].Chars.StartChar);
+    const uint16_t code = t[0].Chars.StartChar;
+    if (t.size() > 1 || code != t[0].Chars.EndChar || Accepted(p)) break;
+    // A code that its text cannot carry (0, which ends a string, or a high byte that is not
+    // a lead byte and would be dropped) leaves the pattern to the automaton.
+    if (code == 0 || (code > 0xFF && !IsLeadByte(static_cast<uint8_t>(code >> 8)))) break;
+    LiteralText += CharCodeToStr(code);
     p = t[0].TransitTo;
   }
   LiteralText.clear();

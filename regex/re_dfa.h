@@ -36,11 +36,11 @@ class TRE_DFA {
   void Run();
 
   int32_t InitialState() const { return 0; }
-  int32_t StateCount() const { return static_cast<int32_t>(StateList.size()); }
-  const std::vector<RE_DFAState_t>& States() const { return StateList; }
-  bool Accepted(int32_t state) const { return StateList[state].Accepted != 0; }
+  int32_t StateCount() const { return static_cast<int32_t>(States.size()); }
+  const std::vector<RE_DFAState_t>& StateList() const { return States; }
+  bool Accepted(int32_t state) const { return States[state].Accepted != 0; }
   std::span<const RE_DFATransition_t> Transitions(int32_t state) const {
-    const RE_DFAState_t& s = StateList[state];
+    const RE_DFAState_t& s = States[state];
     return {TransitionTable.data() + s.FirstTransition, static_cast<size_t>(s.TransitionCount)};
   }
   // The NFA states that a DFA state stands for, ascending.
@@ -63,7 +63,7 @@ class TRE_DFA {
   void CheckLiteral();
 
   const TRE_NFA* NFA;
-  std::vector<RE_DFAState_t> StateList;
+  std::vector<RE_DFAState_t> States;
   std::vector<RE_DFATransition_t> TransitionTable;
   std::vector<int32_t> SetPool;
   std::vector<size_t> SetStart{0};

@@ -116,9 +116,11 @@ INSTANTIATE_TEST_SUITE_P(
         TDFACase{"(ab)(c)", false, "0:a>1 1:b>2 2:c>3 3*:", true, "abc"},
         TDFACase{"^abc", true, "0:x0A>1 1:a>2 2:b>3 3:c>4 4*:", true, "\nabc"},
         TDFACase{"abc$", true, "0:a>1 1:b>2 2:c>3 3:x0A>4 4*:", true, "abc\n"},
-        TDFACase{"^a", false, "0:xFFFD>1 1:a>2 2*:", true,
-                 "\xFD"
-                 "a"},
+        // Codes that no text carries as bytes are left to the automaton.
+        TDFACase{"^a", false, "0:xFFFD>1 1:a>2 2*:", false, ""},
+        TDFACase{"a\\x4142", false, "0:a>1 1:x4142>2 2*:", false, ""},
+        TDFACase{"a\\0b", false, "0:a>1 1:x00>2 2:b>3 3*:", false, ""},
+        TDFACase{"\\xA5\\x8140", false, "0:xA5>1 1:x8140>2 2*:", true, "\xA5\x81\x40"},
         TDFACase{"a^b", true, "0:a>1 1:^>2 2:b>3 3*:", true, "a^b"},
         // Registration order: state 0's chain lists "a" first (its NFA transition is the
         // newest), so its group comes first and the group of "b" is registered first.

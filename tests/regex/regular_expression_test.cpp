@@ -175,11 +175,17 @@ TEST(RegExpDerived, OverridesApply) {
   re.SetUseFuzzyCharDic(true);
   re.SetUseFuzzyCharDic(false);
   EXPECT_EQ(re.LiteralAfterChange, (std::vector<bool>{true, false, true}));
+  // With the base class's codes the anchors are 0xFFFD and 0xFFFE.
   TRegularExpression base;
   base.SetRegExp("^ab$");
-  EXPECT_EQ(base.Literal(),
-            "\xFD"
-            "ab\xFE");
+  const TRE_DFA& dfa = base.CurrentDFA();
+  int32_t s = dfa.InitialState();
+  for (uint16_t code : {uint16_t(0xFFFD), uint16_t('a'), uint16_t('b'), uint16_t(0xFFFE)}) {
+    ASSERT_FALSE(dfa.Accepted(s));
+    s = dfa.NextState(s, code);
+    ASSERT_NE(s, kNoState);
+  }
+  EXPECT_TRUE(dfa.Accepted(s));
 }
 
 TEST(RegExpDerived, StepsThroughTheObject) {
@@ -192,7 +198,7 @@ TEST(RegExpDerived, StepsThroughTheObject) {
   int32_t t = re.NextState(s, 'c');
   ASSERT_NE(t, kNoState);
   EXPECT_TRUE(dfa.Accepted(t));
-  EXPECT_EQ(dfa.States()[t].Accepted, 0xFFFF);
+  EXPECT_EQ(dfa.StateList()[t].Accepted, 0xFFFF);
   EXPECT_EQ(re.NextState(s, 'd'), kNoState);
 }
 
