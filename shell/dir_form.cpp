@@ -674,30 +674,34 @@ void TDirForm::RedoClick() {
     if (!view->isHidden()) view->redo();
 }
 
-void TDirForm::CutMenuClick() {
-  if (GrepEdit->hasFocus()) return GrepEdit->cut();
-  if (FileSearchEdit->hasFocus()) return FileSearchEdit->cut();
+TTextEditor* TDirForm::FocusedView() const {
+  if (GrepEdit->hasFocus()) return GrepEdit;
+  if (FileSearchEdit->hasFocus()) return FileSearchEdit;
+  return nullptr;
+}
+
+bool TDirForm::SearchBoxSelectionToVertualEdit() {
   QLineEdit* box = SearchCmbBox->lineEdit();
-  if (!box->hasSelectedText()) return;
+  if (!box->hasSelectedText()) return false;
   VertualEdit->setText(box->selectedText());
   VertualEdit->selectAll();
+  return true;
+}
+
+void TDirForm::CutMenuClick() {
+  if (TTextEditor* view = FocusedView()) return view->cut();
+  if (!SearchBoxSelectionToVertualEdit()) return;
   VertualEdit->cut();
-  box->del();
+  SearchCmbBox->lineEdit()->del();
 }
 
 void TDirForm::CopyMenuClick() {
-  if (GrepEdit->hasFocus()) return GrepEdit->copy();
-  if (FileSearchEdit->hasFocus()) return FileSearchEdit->copy();
-  QLineEdit* box = SearchCmbBox->lineEdit();
-  if (!box->hasSelectedText()) return;
-  VertualEdit->setText(box->selectedText());
-  VertualEdit->selectAll();
-  VertualEdit->copy();
+  if (TTextEditor* view = FocusedView()) return view->copy();
+  if (SearchBoxSelectionToVertualEdit()) VertualEdit->copy();
 }
 
 void TDirForm::PasteMenuClick() {
-  if (GrepEdit->hasFocus()) return GrepEdit->paste();
-  if (FileSearchEdit->hasFocus()) return FileSearchEdit->paste();
+  if (TTextEditor* view = FocusedView()) return view->paste();
   VertualEdit->clear();
   VertualEdit->paste();
   // A single-line field keeps the clipboard's first line.

@@ -167,6 +167,10 @@ class TDirForm : public QMainWindow {
   void ShowViewForMode();
   // The view that the in-page search and the edit commands act on.
   TTextEditor* VisibleView() const;
+  // The view that has the keyboard focus, if one has.
+  TTextEditor* FocusedView() const;
+  // Puts the search box's selection into VertualEdit, selected; false when there is none.
+  bool SearchBoxSelectionToVertualEdit();
   bool GrepEditKeyDown(QKeyEvent* event);
   void ResizeStatusPanels();
 

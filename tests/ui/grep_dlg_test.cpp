@@ -33,6 +33,34 @@ struct TFolders {
   QString Path(const QString& relative) const { return Root + QLatin1Char('/') + relative; }
 };
 
+// The dialog, owned by a window as in the program, over a TFolders tree.
+struct TDialog {
+  TFolders Folders;
+  QWidget Owner;
+  TCreateDirForm CreateDirForm{&Owner};
+  TGrepDlg Dlg{&CreateDirForm, &Owner};
+
+  // Shows the dialog with `relative` (to the tree's root) in the folder box.
+  void Show(const QString& relative) {
+    Dlg.SearchDirCmbBox->setEditText(Folders.Path(relative));
+    Dlg.show();
+  }
+  // The folder box's line edit, focused, with the caret at its end.
+  QLineEdit* FolderEdit() {
+    QLineEdit* edit = Dlg.SearchDirCmbBox->lineEdit();
+    edit->setFocus();
+    edit->end(false);
+    return edit;
+  }
+  // The names of the tree's folders below its current folder.
+  QStringList Children() const {
+    QTreeWidgetItem* current = Dlg.DirectoryListBox->currentItem();
+    QStringList names;
+    for (int i = 0; i < current->childCount(); ++i) names << current->child(i)->text(0);
+    return names;
+  }
+};
+
 // Waits from the event loop for the create-folder dialog, types `name` and presses OK.
 void AnswerCreateDirForm(TCreateDirForm* form, const QString& name) {
   auto timer = std::make_shared<QTimer>();
@@ -154,164 +182,124 @@ void TGrepDlgTest::FormShowMovesTheTreeAndLeavesTheText_data() {
 void TGrepDlgTest::FormShowMovesTheTreeAndLeavesTheText() {
   QFETCH(QString, text);
   QFETCH(QString, tree);
-  TFolders folders;
-  TCreateDirForm createDirForm;
-  TGrepDlg dlg(&createDirForm);
-  dlg.DirectoryListBox->SetDirectory(folders.Path(QStringLiteral("other")));
-  dlg.SearchDirCmbBox->setEditText(folders.Path(text));
-  QSignalSpy changes(dlg.DirectoryListBox, &TFolderTree::Changed);
-  dlg.show();
-  QCOMPARE(dlg.DirectoryListBox->Directory(),
-           folders.Path(tree == QLatin1String("-") ? QStringLiteral("other") : tree));
-  QCOMPARE(dlg.SearchDirCmbBox->currentText(), folders.Path(text));
+  TDialog d;
+  d.Dlg.DirectoryListBox->SetDirectory(d.Folders.Path(QStringLiteral("other")));
+  QSignalSpy changes(d.Dlg.DirectoryListBox, &TFolderTree::Changed);
+  d.Show(text);
+  QCOMPARE(d.Dlg.DirectoryListBox->Directory(),
+           d.Folders.Path(tree == QLatin1String("-") ? QStringLiteral("other") : tree));
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(text));
   QVERIFY(changes.count() >= 1);  // the refresh at least
 }
 
 void TGrepDlgTest::FormShowFocusesTheWordBox() {
-  TCreateDirForm createDirForm;
-  TGrepDlg dlg(&createDirForm);
-  dlg.SearchWordCmbBox->setEditText(QStringLiteral("word"));
-  dlg.show();
-  QApplication::setActiveWindow(&dlg);
-  QVERIFY(QTest::qWaitForWindowActive(&dlg));
-  QVERIFY(dlg.SearchWordCmbBox->hasFocus());
-  QCOMPARE(dlg.SearchWordCmbBox->lineEdit()->selectedText(), QStringLiteral("word"));
+  TDialog d;
+  d.Dlg.SearchWordCmbBox->setEditText(QStringLiteral("word"));
+  d.Show(QStringLiteral("sub/"));
+  QApplication::setActiveWindow(&d.Dlg);
+  QVERIFY(QTest::qWaitForWindowActive(&d.Dlg));
+  QVERIFY(d.Dlg.SearchWordCmbBox->hasFocus());
+  QCOMPARE(d.Dlg.SearchWordCmbBox->lineEdit()->selectedText(), QStringLiteral("word"));
 }
 
 void TGrepDlgTest::ChoosingATreeFolderWritesItWithATrailingSlash() {
-  TFolders folders;
-  TCreateDirForm createDirForm;
-  TGrepDlg dlg(&createDirForm);
-  dlg.SearchDirCmbBox->setEditText(folders.Path(QStringLiteral("sub/")));
-  dlg.show();
+  TDialog d;
+  d.Show(QStringLiteral("sub/"));
   // The user picks "deeper" below the current folder.
-  QTreeWidgetItem* current = dlg.DirectoryListBox->currentItem();
+  QTreeWidgetItem* current = d.Dlg.DirectoryListBox->currentItem();
   current->setExpanded(true);
   QTreeWidgetItem* deeper = nullptr;
   for (int i = 0; i < current->childCount(); ++i)
     if (current->child(i)->text(0) == QLatin1String("deeper")) deeper = current->child(i);
   QVERIFY(deeper);
-  dlg.DirectoryListBox->setCurrentItem(deeper);
-  QCOMPARE(dlg.SearchDirCmbBox->currentText(), folders.Path(QStringLiteral("sub/deeper/")));
+  d.Dlg.DirectoryListBox->setCurrentItem(deeper);
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(QStringLiteral("sub/deeper/")));
   // The root has a slash already.
-  dlg.DirectoryListBox->setCurrentItem(dlg.DirectoryListBox->topLevelItem(0));
-  QCOMPARE(dlg.SearchDirCmbBox->currentText(), QStringLiteral("/"));
+  d.Dlg.DirectoryListBox->setCurrentItem(d.Dlg.DirectoryListBox->topLevelItem(0));
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), QStringLiteral("/"));
 }
 
 void TGrepDlgTest::TypingAnExistingFolderMovesTheTreeAndRewritesTheText() {
-  TFolders folders;
-  TCreateDirForm createDirForm;
-  TGrepDlg dlg(&createDirForm);
-  dlg.SearchDirCmbBox->setEditText(QString());
-  dlg.show();
-  QLineEdit* edit = dlg.SearchDirCmbBox->lineEdit();
-  edit->setFocus();
-  QTest::keyClicks(edit, folders.Path(QStringLiteral("sub")));
-  QCOMPARE(dlg.DirectoryListBox->Directory(), folders.Path(QStringLiteral("sub")));
-  QCOMPARE(dlg.SearchDirCmbBox->currentText(), folders.Path(QStringLiteral("sub/")));
+  TDialog d;
+  d.Dlg.SearchDirCmbBox->setEditText(QString());
+  d.Dlg.show();
+  QLineEdit* edit = d.FolderEdit();
+  QTest::keyClicks(edit, d.Folders.Path(QStringLiteral("sub")));
+  QCOMPARE(d.Dlg.DirectoryListBox->Directory(), d.Folders.Path(QStringLiteral("sub")));
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(QStringLiteral("sub/")));
   QCOMPARE(edit->cursorPosition(), static_cast<int>(edit->text().size()));
   // Typing on: the slash that the box added is not doubled.
   QTest::keyClicks(edit, QStringLiteral("/deeper"));
-  QCOMPARE(dlg.SearchDirCmbBox->currentText(), folders.Path(QStringLiteral("sub/deeper/")));
-  QCOMPARE(dlg.DirectoryListBox->Directory(), folders.Path(QStringLiteral("sub/deeper")));
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(QStringLiteral("sub/deeper/")));
+  QCOMPARE(d.Dlg.DirectoryListBox->Directory(), d.Folders.Path(QStringLiteral("sub/deeper")));
   QCOMPARE(edit->cursorPosition(), static_cast<int>(edit->text().size()));
 }
 
 void TGrepDlgTest::TypingAMissingFolderLeavesTreeAndText() {
-  TFolders folders;
-  TCreateDirForm createDirForm;
-  TGrepDlg dlg(&createDirForm);
-  dlg.SearchDirCmbBox->setEditText(folders.Path(QStringLiteral("other/")));
-  dlg.show();
-  QLineEdit* edit = dlg.SearchDirCmbBox->lineEdit();
-  edit->setFocus();
-  edit->end(false);
-  QTest::keyClicks(edit, QStringLiteral("nothing"));
-  QCOMPARE(dlg.SearchDirCmbBox->currentText(), folders.Path(QStringLiteral("other/nothing")));
-  QCOMPARE(dlg.DirectoryListBox->Directory(), folders.Path(QStringLiteral("other")));
+  TDialog d;
+  d.Show(QStringLiteral("other/"));
+  QTest::keyClicks(d.FolderEdit(), QStringLiteral("nothing"));
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(QStringLiteral("other/nothing")));
+  QCOMPARE(d.Dlg.DirectoryListBox->Directory(), d.Folders.Path(QStringLiteral("other")));
 }
 
 void TGrepDlgTest::DeletingTheTrailingSlashLeavesTheText() {
-  TFolders folders;
-  TCreateDirForm createDirForm;
-  TGrepDlg dlg(&createDirForm);
-  dlg.SearchDirCmbBox->setEditText(folders.Path(QStringLiteral("sub/")));
-  dlg.show();
-  QLineEdit* edit = dlg.SearchDirCmbBox->lineEdit();
-  edit->setFocus();
-  edit->end(false);
+  TDialog d;
+  d.Show(QStringLiteral("sub/"));
+  QLineEdit* edit = d.FolderEdit();
   QTest::keyClick(edit, Qt::Key_Backspace);
-  QCOMPARE(dlg.SearchDirCmbBox->currentText(), folders.Path(QStringLiteral("sub")));
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(QStringLiteral("sub")));
   QTest::keyClick(edit, Qt::Key_Backspace);
-  QCOMPARE(dlg.SearchDirCmbBox->currentText(), folders.Path(QStringLiteral("su")));
-  QCOMPARE(dlg.DirectoryListBox->Directory(), folders.Path(QStringLiteral("sub")));
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(QStringLiteral("su")));
+  QCOMPARE(d.Dlg.DirectoryListBox->Directory(), d.Folders.Path(QStringLiteral("sub")));
 }
 
 void TGrepDlgTest::UpdateWritesTheTreeFolderIntoTheBox() {
-  TFolders folders;
-  TCreateDirForm createDirForm;
-  TGrepDlg dlg(&createDirForm);
-  dlg.SearchDirCmbBox->setEditText(folders.Path(QStringLiteral("sub/file.txt")));
-  dlg.show();
-  QCOMPARE(dlg.SearchDirCmbBox->currentText(), folders.Path(QStringLiteral("sub/file.txt")));
-  dlg.DirectoryListBox->currentItem()->setExpanded(true);
-  QDir(folders.Root).mkdir(QStringLiteral("sub/later"));
-  dlg.Button3->click();
-  QCOMPARE(dlg.SearchDirCmbBox->currentText(), folders.Path(QStringLiteral("sub/")));
+  TDialog d;
+  d.Show(QStringLiteral("sub/file.txt"));
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(QStringLiteral("sub/file.txt")));
+  d.Dlg.DirectoryListBox->currentItem()->setExpanded(true);
+  QDir(d.Folders.Root).mkdir(QStringLiteral("sub/later"));
+  d.Dlg.Button3->click();
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(QStringLiteral("sub/")));
   // The refresh lists the folder made meanwhile.
-  QTreeWidgetItem* current = dlg.DirectoryListBox->currentItem();
-  QStringList children;
-  for (int i = 0; i < current->childCount(); ++i) children << current->child(i)->text(0);
-  QCOMPARE(children, (QStringList{QStringLiteral("deeper"), QStringLiteral("later")}));
+  QCOMPARE(d.Children(), (QStringList{QStringLiteral("deeper"), QStringLiteral("later")}));
 }
 
 void TGrepDlgTest::PickingADriveMovesTheTree() {
-  TFolders folders;
-  TCreateDirForm createDirForm;
-  TGrepDlg dlg(&createDirForm);
-  dlg.SearchDirCmbBox->setEditText(folders.Path(QStringLiteral("sub/")));
-  dlg.show();
-  QVERIFY(dlg.DriveComboBox->count() >= 1);
-  QVERIFY(dlg.DriveComboBox->currentIndex() >= 0);
-  QVERIFY(dlg.DriveBoxLinked());
-  const int root = dlg.DriveComboBox->findText(QStringLiteral("/ "), Qt::MatchStartsWith);
+  TDialog d;
+  d.Show(QStringLiteral("sub/"));
+  QVERIFY(d.Dlg.DriveComboBox->count() >= 1);
+  QVERIFY(d.Dlg.DriveComboBox->currentIndex() >= 0);
+  QVERIFY(d.Dlg.DriveBoxLinked());
+  const int root = d.Dlg.DriveComboBox->findText(QStringLiteral("/ "), Qt::MatchStartsWith);
   QVERIFY(root >= 0);
-  dlg.DriveComboBox->setCurrentIndex(root);
-  emit dlg.DriveComboBox->activated(root);
-  QCOMPARE(dlg.DirectoryListBox->Directory(), QStringLiteral("/"));
-  QCOMPARE(dlg.SearchDirCmbBox->currentText(), QStringLiteral("/"));
+  d.Dlg.DriveComboBox->setCurrentIndex(root);
+  emit d.Dlg.DriveComboBox->activated(root);
+  QCOMPARE(d.Dlg.DirectoryListBox->Directory(), QStringLiteral("/"));
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), QStringLiteral("/"));
 }
 
 void TGrepDlgTest::CreateFolderMakesItInTheTreeFolder() {
-  TFolders folders;
-  QWidget owner;
-  TCreateDirForm createDirForm(&owner);
-  TGrepDlg dlg(&createDirForm, &owner);
-  dlg.SearchDirCmbBox->setEditText(folders.Path(QStringLiteral("other/")));
-  dlg.show();
-  QVERIFY(dlg.Button4->isVisible());
-  dlg.DirectoryListBox->currentItem()->setExpanded(true);
-  AnswerCreateDirForm(&createDirForm, QStringLiteral("新しいフォルダ"));
-  dlg.Button4Click();
-  QVERIFY(QFileInfo(folders.Path(QStringLiteral("other/新しいフォルダ"))).isDir());
-  QCOMPARE(dlg.DirectoryListBox->Directory(), folders.Path(QStringLiteral("other")));
-  QCOMPARE(dlg.SearchDirCmbBox->currentText(), folders.Path(QStringLiteral("other/")));
-  QTreeWidgetItem* current = dlg.DirectoryListBox->currentItem();
-  QCOMPARE(current->childCount(), 1);
-  QCOMPARE(current->child(0)->text(0), QStringLiteral("新しいフォルダ"));
+  TDialog d;
+  d.Show(QStringLiteral("other/"));
+  QVERIFY(d.Dlg.Button4->isVisible());
+  d.Dlg.DirectoryListBox->currentItem()->setExpanded(true);
+  AnswerCreateDirForm(&d.CreateDirForm, QStringLiteral("新しいフォルダ"));
+  d.Dlg.Button4Click();
+  QVERIFY(QFileInfo(d.Folders.Path(QStringLiteral("other/新しいフォルダ"))).isDir());
+  QCOMPARE(d.Dlg.DirectoryListBox->Directory(), d.Folders.Path(QStringLiteral("other")));
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(QStringLiteral("other/")));
+  QCOMPARE(d.Children(), QStringList{QStringLiteral("新しいフォルダ")});
 }
 
 void TGrepDlgTest::CreateFolderReportsAFailure() {
-  TFolders folders;
-  QWidget owner;
-  TCreateDirForm createDirForm(&owner);
-  TGrepDlg dlg(&createDirForm, &owner);
-  dlg.SearchDirCmbBox->setEditText(folders.Path(QStringLiteral("sub/")));
-  dlg.show();
-  AnswerCreateDirForm(&createDirForm, QStringLiteral("deeper"));
+  TDialog d;
+  d.Show(QStringLiteral("sub/"));
+  AnswerCreateDirForm(&d.CreateDirForm, QStringLiteral("deeper"));
   QString message;
   AnswerNextMessageBox(&message);
-  dlg.Button4Click();
+  d.Dlg.Button4Click();
   QCOMPARE(message, QStringLiteral("ディレクトリの作成に失敗しました"));
 }
 
