@@ -79,11 +79,9 @@ std::string WithTrailingSlash(std::string path) {
 
 std::string HomeFolder() {
   const char* home = std::getenv("HOME");
-  std::string h = home && *home ? home : "";
-  if (h.empty())
-    if (const passwd* pw = getpwuid(getuid())) h = pw->pw_dir;
-  if (h.empty()) h = "/";
-  return WithTrailingSlash(h);
+  if (!home || !*home)
+    if (const passwd* pw = getpwuid(getuid())) home = pw->pw_dir;
+  return WithTrailingSlash(home && *home ? std::string(home) : std::string(1, '/'));
 }
 
 bool FolderExists(const std::string& path) {
