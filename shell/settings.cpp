@@ -84,6 +84,30 @@ std::string StoredValue(std::string_view value) {
   return quote ? '"' + stored + '"' : stored;
 }
 
+// The text without the lines that open a section but do not close it. SimpleIni passes
+// over such a line but keeps its section name running on into the lines after it, so
+// that the next key lands in a section whose name spans lines, and every write of the
+// file adds a line to it. Without the line, the keys after it stay in the section before.
+std::string WithoutUnclosedSections(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  text.append(bytes.substr(0, start));
+  while (start < bytes.size()) {
+    size_t end = bytes.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = bytes.size();
+    const std::string_view line = bytes.substr(start, end - start);
+    const size_t first = line.find_first_not_of(" \t");
+    const bool unclosed = first != std::string_view::npos && line[first] == '[' &&
+                          line.find(']', first) == std::string_view::npos;
+    if (!unclosed) text.append(line);
+    const size_t next = bytes.find_first_not_of("\r\n", end);
+    text.append(bytes.substr(end, (next == std::string_view::npos ? bytes.size() : next) - end));
+    start = next == std::string_view::npos ? bytes.size() : next;
+  }
+  return text;
+}
+
 // Typed reads and writes on a loaded file, with the rules of a Windows profile file.
 class TProfile {
  public:
@@ -94,7 +118,7 @@ class TProfile {
 
   bool Load(const std::string& bytes) {
     HasSignature = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    return Ini.LoadData(bytes) >= 0;
+    return Ini.LoadData(WithoutUnclosedSections(bytes)) >= 0;
   }
   // The whole file as it is to be written, one blank line between sections (SimpleIni
   // puts two, and blank lines carry nothing in this file).

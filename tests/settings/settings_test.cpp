@@ -386,6 +386,23 @@ TEST(WriteSettings, LineBreaksInAValueCannotAddEntries) {
   EXPECT_EQ(back.EditorPath, "xdg-open");
 }
 
+TEST(WriteSettings, AnUnclosedSectionLineNeitherCapturesKeysNorGrowsTheFile) {
+  for (const std::string header : {"[0", "  [Window", "\xEF\xBB\xBF[x", "[a\r"}) {
+    TTempDir dir;
+    const std::string path =
+        dir.Write("Varsik.ini", header + "\nWord1=a\n[GrepDir]\nDir1=/d/\n[Window]\nTop=7\n");
+    const TSettings first = ReadSettings(path);
+    EXPECT_EQ(first.DirText, "/d/") << header;
+    EXPECT_EQ(first.Top, 7) << header;
+    ASSERT_TRUE(WriteSettings(path, first)) << header;
+    const std::string once = ReadBack(path);
+    EXPECT_EQ(once.find("Word1]"), std::string::npos) << header;
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(WriteSettings(path, ReadSettings(path))) << header;
+    EXPECT_EQ(ReadBack(path), once) << header;
+    EXPECT_EQ(ReadSettings(path).Top, 7) << header;
+  }
+}
+
 TEST(WriteSettings, KeepsTheSignatureAndThePermissionsOfTheFile) {
   TTempDir dir;
   const std::string path = dir.Write("Varsik.ini", "\xEF\xBB\xBF[GrepWord]\nWord1=foo\n");
