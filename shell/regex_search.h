@@ -1,9 +1,12 @@
-// Regular-expression mode: each file handed to the grep component, whose match
-// callback writes the result lines.
+// Regular-expression mode: the search word compiled by the grep component Grep1, which
+// scans each file taken up by the walk and calls Grep1Match once per matching line.
+// Grep1 lives as long as the search driver, so its cache of compiled patterns serves
+// every file and every later search.
 #pragma once
 
 #include <string>
 
+#include "search/grep.h"
 #include "shell/result_writer.h"
 #include "shell/search_sink.h"
 #include "shell/search_state.h"
@@ -12,16 +15,27 @@ class TRegexSearch {
  public:
   enum class TOutcome { Done, Cancelled, Failed };
 
-  TRegexSearch(TSearchState& state, TSearchSink& sink, TResultWriter& writer)
-      : State(state), Sink(sink), Writer(writer) {}
+  // Grep1 matches the pattern as written: both dictionaries off.
+  TRegexSearch(TSearchState& state, TSearchSink& sink, TResultWriter& writer);
+  TRegexSearch(const TRegexSearch&) = delete;
+  TRegexSearch& operator=(const TRegexSearch&) = delete;
 
   // Searches CurrentFileName for the pattern `word` (CP932). A pattern that does not
-  // compile raises ERegExpParser out of here (it ends the whole search); a file that
-  // cannot be read ends as Failed.
+  // compile raises ERegExpParser out of here (it ends the whole search). Cancelled when
+  // CancelRequested was set before the file or during it (seen at a report or a block
+  // read); Failed when the file cannot be opened or read. FileHeaderPending is clear
+  // afterwards in every case.
   TOutcome SearchFile(const std::string& word);
 
+  const TGrep& Grep() const { return Grep1; }
+
  private:
+  // Grep1's OnMatch: writes the line unless the stop command has come meanwhile, in which
+  // case it asks Grep1 to stop instead.
+  void Grep1Match(TGrep& sender, const RE_LineInfo_t& lineInfo);
+
   TSearchState& State;
   TSearchSink& Sink;
   TResultWriter& Writer;
+  TGrep Grep1;
 };

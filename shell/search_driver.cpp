@@ -9,11 +9,17 @@ TSearchDriver::TSearchDriver(TSearchSink& sink)
     : Sink(sink), Writer(State, sink), Plain(State, sink, Writer), Regex(State, sink, Writer) {}
 
 void TSearchDriver::Run(const TSearchOptions& options) {
+  // Also when a pattern error leaves the walk: the search is over then, so neither the
+  // running state nor a stop given during it may outlive it.
   struct TRunningGuard {
     bool& Flag;
-    explicit TRunningGuard(bool& f) : Flag(f) { Flag = true; }
-    ~TRunningGuard() { Flag = false; }
-  } guard(Running);
+    bool& Cancel;
+    TRunningGuard(bool& f, bool& c) : Flag(f), Cancel(c) { Flag = true; }
+    ~TRunningGuard() {
+      Flag = false;
+      Cancel = false;
+    }
+  } guard(Running, State.CancelRequested);
 
   Options = options;
   State.CancelRequested = false;
@@ -22,7 +28,6 @@ void TSearchDriver::Run(const TSearchOptions& options) {
   State.ErrorLineCount = 0;
   Plain.SetSwitches(Options.UpperLowerMatch, Options.FuzzySearch, Options.SearchAsWord);
   SearchFolder(StartFolder(Options.FolderText), FNameListBox);
-  State.CancelRequested = false;
 }
 
 void TSearchDriver::SearchFolder(const std::string& folder, const std::vector<std::string>& masks) {

@@ -32,6 +32,8 @@ class TSearchDriver {
   bool IsRunning() const { return Running; }
 
   const TSearchState& SearchState() const { return State; }
+  // Regular-expression mode, with Grep1 and its compiled-pattern cache.
+  const TRegexSearch& RegexSearch() const { return Regex; }
   // The masks of the last search, split at ";".
   const std::vector<std::string>& FNameList() const { return FNameListBox; }
 
