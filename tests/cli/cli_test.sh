@@ -47,6 +47,39 @@ $T/tree/b.c" "$out"
 "$VG" --file-names x '*.*' "$T/missing" > /dev/null; check "missing folder exits 1" 1 $?
 out=$(cd "$T/tree" && "$VG" --file-names x '*.h'); check "default folder is the current one" "Sub2/d.h" "$out"
 
+# Regular-expression mode.
+mkdir -p "$T/re"
+sjis $'表示する\r\nソース\r\nポート|番号\r\nabc\r\nxabc\r\nabc abc\r\nabc' > "$T/re/a.txt"
+sjis $'nothing\n' > "$T/re/b.txt"
+out=$("$VG" -E 'ab+c$' '*.txt' "$T/re" 2> "$T/stats" --stats); rc=$?
+check "regex: exit" 0 $rc
+check "regex: one header, one entry per line" "#\"$T/re/a.txt\"
+ :4: abc
+ :5: xabc
+ :6: abc abc
+ :7: abc" "$out"
+check "regex: stats" "検索ファイル数 : 2   一致ファイル数 : 1   一致行数 : 4" "$(cat "$T/stats")"
+out=$("$VG" -E '^abc' '*.txt' "$T/re" | tail -n +2); check "regex: line head" " :4: abc
+ :6: abc abc
+ :7: abc" "$out"
+out=$("$VG" --regex 'ABC' '*.txt' "$T/re"); check "regex: case always matters" 1 $?
+# 表 and ソ end in the byte of "\", ポ in the byte of "|": whole characters in the
+# pattern, and no single-byte "\" or "|" in the text.
+out=$("$VG" -E 'ソ|ポ' '*.txt' "$T/re" | tail -n +2); check "regex: trail bytes \\ and |" " :2: ソース
+ :3: ポート|番号" "$out"
+out=$("$VG" -E '[表ソ]' '*.txt' "$T/re" | tail -n +2); check "regex: class of double-byte characters" " :1: 表示する
+ :2: ソース" "$out"
+"$VG" -E '\\' '*.txt' "$T/re" > /dev/null; check "regex: a trail byte is not a backslash" 1 $?
+out=$("$VG" -E 'ト\|番' '*.txt' "$T/re" | tail -n +2); check "regex: escaped bar" " :3: ポート|番号" "$out"
+out=$("$VG" --output-encoding=cp932 -E '示' '*.txt' "$T/re" | tail -n +2 | iconv -f CP932 -t UTF-8)
+check "regex: cp932 output" " :1: 表示する" "$out"
+err=$("$VG" -E '(a' '*.txt' "$T/re" 2>&1 > "$T/out"); rc=$?
+check "regex: bad pattern exits 2" 2 $rc
+check "regex: bad pattern message" "varsik-grep: 右(閉じ)括弧が必要です" "$err"
+check "regex: bad pattern prints no result" "" "$(cat "$T/out")"
+"$VG" -E '(a' '*.none' "$T/re" 2> "$T/err" > /dev/null; rc=$?
+check "regex: bad pattern without files is never compiled" "1 " "$rc $(cat "$T/err")"
+
 if [ $failures -gt 0 ]; then
   echo "$failures check(s) failed"
   exit 1
