@@ -68,6 +68,23 @@ size_t TInputFile::ReadBlock(uint8_t* dest, size_t size) {
   return done;
 }
 
+size_t TInputFile::ReadSome(uint8_t* dest, size_t size) {
+  if (PendingByte >= 0 && size > 0) {
+    dest[0] = static_cast<uint8_t>(PendingByte);
+    PendingByte = -1;
+    return 1;
+  }
+  if (EndSeen || size == 0) return 0;
+  for (;;) {
+    const ssize_t n = ::read(Fd, dest, size);
+    if (n >= 0) {
+      if (n == 0) EndSeen = true;
+      return static_cast<size_t>(n);
+    }
+    if (errno != EINTR) throw EInOutError(SystemMessage(errno));
+  }
+}
+
 std::string TInputFile::ReadAll() {
   std::string text;
   if (PendingByte >= 0) {

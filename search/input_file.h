@@ -25,6 +25,10 @@ class TInputFile {
   // The rest of the file. Raises EInOutError on a read error.
   std::string ReadAll();
 
+  // Reads at most `size` bytes into `dest` with one read of the system and returns how
+  // many were read: 0 only at the end of the file. Raises EInOutError on a read error.
+  size_t ReadSome(uint8_t* dest, size_t size);
+
  private:
   // Reads until `size` bytes or the end of the file; retries interrupted reads.
   size_t ReadFully(uint8_t* dest, size_t size);

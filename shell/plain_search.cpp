@@ -1,156 +1,132 @@
 #include "shell/plain_search.h"
 
-#include <array>
 #include <cstring>
 
-#include "search/henkanj.h"
-#include "search/input_file.h"
+#include "search/byte_scan.h"
+#include "shell/plain_line_rule.h"
 
 namespace {
 
-using HenkanJ::IsLeadByte;
+using ByteScan::LineEnd;
+using ByteScan::LineStart;
 
-constexpr char kCtrlZ = 0x1A;
+// Buffers above this size are given back after the file that needed them.
+constexpr size_t kKeptCapacity = 4 * TLineWindow::kBlockSize;
 
-constexpr std::array<bool, 256> MakeDelimiters() {
-  std::array<bool, 256> table{};
-  for (unsigned char c : std::string_view("\t\r\n \\'\";:,.*+-/%[]{}()<>&!?=")) table[c] = true;
-  return table;
-}
-// The 28 characters that end a word; every byte from 80 hex up ends one too.
-constexpr std::array<bool, 256> kDelimiters = MakeDelimiters();
-static_assert([] {
-  int n = 0;
-  for (bool d : kDelimiters) n += d;
-  return n == 28;
-}());
-
-bool IsBoundaryByte(uint8_t b) {
-  return kDelimiters[b] || b >= 0x80;
-}
-
-size_t CharLength(std::string_view s, size_t i) {
-  return IsLeadByte(static_cast<uint8_t>(s[i])) && i + 1 < s.size() ? 2 : 1;
-}
-
-// The full-width capitals that fold: Latin, Greek and Cyrillic; each lower-case form
-// has the same length, so positions in a folded line stay those of the line.
-uint16_t LowerDoubleByte(uint16_t code) {
-  if (code >= 0x8260 && code <= 0x8279) return code + 0x21;  // Ａ-Ｚ
-  if (code >= 0x839F && code <= 0x83B6) return code + 0x20;  // Α-Ω
-  // Cyrillic: the lower-case row skips 847F hex after н.
-  if (code >= 0x8440 && code <= 0x844E) return code + 0x30;  // А-Н
-  if (code >= 0x844F && code <= 0x8460) return code + 0x31;  // О-Я
-  return code;
-}
-
-// Lower-cases CP932 text character by character, so that a trail byte that looks like
-// a capital letter is never changed.
-void LowerCase(std::string_view text, std::string& out) {
-  out.assign(text);
-  for (size_t i = 0; i < out.size();) {
-    const uint8_t b = static_cast<uint8_t>(out[i]);
-    if (IsLeadByte(b)) {
-      if (i + 1 < out.size()) {
-        const uint16_t code = static_cast<uint16_t>(b << 8 | static_cast<uint8_t>(out[i + 1]));
-        const uint16_t lower = LowerDoubleByte(code);
-        out[i] = static_cast<char>(lower >> 8);
-        out[i + 1] = static_cast<char>(lower & 0xFF);
-      }
-      i += 2;
-    } else {
-      if (b >= 'A' && b <= 'Z') out[i] = static_cast<char>(b + ('a' - 'A'));
-      ++i;
-    }
-  }
-}
-
-// The first occurrence of `word` in `line` at or after `from` (a character start) that
-// begins on a character start; npos when there is none.
-size_t FindWord(std::string_view line, std::string_view word, size_t from) {
-  size_t charStart = from;
-  for (size_t p = line.find(word, from); p != std::string_view::npos; p = line.find(word, p)) {
-    while (charStart < p) charStart += CharLength(line, charStart);
-    if (charStart == p) return p;
-    p = charStart;  // p was a trail byte; go on from the next character
-  }
-  return std::string_view::npos;
-}
-
-// One line of the file: the bytes up to an LF, without any CR (the CR of a CR LF, and
-// every lone CR, is dropped).
-std::string_view WithoutCr(std::string_view raw, std::string& scratch) {
-  if (raw.find('\r') == std::string_view::npos) return raw;
-  scratch.clear();
-  for (char c : raw)
-    if (c != '\r') scratch += c;
-  return scratch;
+template <typename T>
+void Release(T& container) {
+  if (container.capacity() > kKeptCapacity) T().swap(container);
 }
 
 }  // namespace
 
 bool TPlainSearch::IsWholeWordAt(std::string_view word, int pos, std::string_view line) {
-  if (pos < 1 || static_cast<size_t>(pos) > line.size()) return false;
-  const size_t start = static_cast<size_t>(pos) - 1;
-  if (start > 0) {
-    // Whether the byte before is a character of its own or the trail of a double-byte
-    // character follows from the characters before it, read from the line's start.
-    size_t charStart = 0;
-    while (charStart < start - 1) charStart += CharLength(line, charStart);
-    const bool beforeIsTrail = charStart > start - 1;
-    if (!beforeIsTrail && !IsBoundaryByte(static_cast<uint8_t>(line[start - 1]))) return false;
-  }
-  const size_t end = start + word.size();
-  return end >= line.size() || IsBoundaryByte(static_cast<uint8_t>(line[end]));
+  return PlainLineRule::IsWholeWordAt(word, pos, line);
 }
 
-std::string_view TPlainSearch::Fold(std::string_view text, std::string& out) {
-  if (!UpperLowerMatch) {
-    LowerCase(text, out);
-    text = out;
+bool TPlainSearch::SearchFileText(const std::string& fileName, const std::string& word) {
+  Matcher.Prepare(word, UpperLowerMatch, FuzzySearch, SearchAsWord);
+  Hits.clear();
+  HitTexts.clear();
+  struct TRelease {
+    TPlainSearch& Search;
+    ~TRelease() {
+      Release(Search.Buffer);
+      Release(Search.Hits);
+      Release(Search.HitTexts);
+    }
+  } release{*this};
+
+  TLineWindow window(fileName, Buffer, BlockSize);
+  int32_t lineNo = 1;
+  for (std::span<const uint8_t> run = window.NextLines(); !run.empty(); run = window.NextLines()) {
+    Sink.ProcessEvents();
+    if (State.CancelRequested) {
+      WriteHits(false);
+      return false;
+    }
+    if (!Matcher.NeverMatches() && ScanRun(run.data(), run.data() + run.size(), lineNo)) {
+      // The rest is never searched, but a read error there still fails the file.
+      window.Drain();
+      break;
+    }
   }
-  if (FuzzySearch) {
-    HenkanJ::HalfKanaToFullWidth(text, KanaScratch);
-    out.swap(KanaScratch);
-    text = out;
-  }
-  return text;
+  return WriteHits(true);
 }
 
-bool TPlainSearch::LineMatches(std::string_view line, std::string_view word) const {
-  if (word.empty() || line.empty()) return false;
-  size_t pos = FindWord(line, word, 0);
-  if (!SearchAsWord) return pos != std::string_view::npos;
-  // Each later occurrence is tested in the line cut behind the first character of the
-  // one before, so that one beginning right at the cut counts as preceded by a
-  // boundary. The cut falls between characters, never inside one.
-  size_t cut = 0;
-  while (pos != std::string_view::npos) {
-    if (IsWholeWordAt(word, static_cast<int>(pos - cut + 1), line.substr(cut))) return true;
-    cut = pos + CharLength(line, pos);
-    pos = FindWord(line, word, cut);
+bool TPlainSearch::ScanRun(const uint8_t* begin, const uint8_t* end, int32_t& lineNo) {
+  const uint8_t* kana = nullptr;  // the next half-width katakana, with the fuzzy switch
+  for (const uint8_t* pos = begin; pos < end;) {
+    size_t lfCount = 0;
+    const uint8_t* special = ByteScan::FindLineSpecial(pos, end, lfCount);
+    const uint8_t* stop = special == end ? end : LineStart(special, pos);
+    if (FuzzySearch) {
+      // Half-width katakana fold to other lengths: their lines take the single-line rule.
+      if (kana == nullptr || kana < pos) kana = ByteScan::FindSingleByteKana(pos, end);
+      if (kana < special) {
+        special = kana;
+        stop = LineStart(kana, pos);
+        lfCount = ByteScan::CountLf(pos, stop);
+      }
+    }
+    ScanPlainLines(pos, stop, lineNo);
+    lineNo += static_cast<int32_t>(lfCount);
+    if (special == end) break;
+
+    // The line at `stop` ends the text, or holds a lone CR or half-width katakana.
+    if (*special == 0x1A && special == stop) return true;
+    const uint8_t* lineEnd = LineEnd(special, end);
+    const void* nul = std::memchr(stop, 0, static_cast<size_t>(lineEnd - stop));
+    const uint8_t* textEnd = nul == nullptr ? lineEnd : static_cast<const uint8_t*>(nul);
+    MatchOneLine(stop, textEnd, lineNo);
+    if (nul != nullptr) return true;
+    if (lineEnd == end) break;
+    pos = lineEnd + 1;
+    ++lineNo;
   }
   return false;
 }
 
-bool TPlainSearch::SearchFileText(const std::string& fileName, const std::string& word) {
-  std::string text = TInputFile(fileName).ReadAll();
-  // Nothing from the first NUL byte on is searched.
-  if (const void* nul = std::memchr(text.data(), 0, text.size()))
-    text.resize(static_cast<size_t>(static_cast<const char*>(nul) - text.data()));
+void TPlainSearch::ScanPlainLines(const uint8_t* begin, const uint8_t* end, int32_t lineNo) {
+  const uint8_t* counted = begin;
+  for (const uint8_t* from = begin; from < end;) {
+    const uint8_t* lineStart = Matcher.FindLine(from, end);
+    if (lineStart == end) return;
+    lineNo += static_cast<int32_t>(ByteScan::CountLf(counted, lineStart));
+    counted = lineStart;
+    const uint8_t* lineEnd = LineEnd(lineStart, end);
+    const uint8_t* textEnd = lineEnd > lineStart && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd;
+    KeepHit(lineNo, lineStart, textEnd);
+    if (lineEnd == end) return;
+    from = lineEnd + 1;
+  }
+}
 
-  const std::string_view foldedWord = Fold(word, FoldedWord);
-  std::string_view rest = text;
-  for (int lineNo = 1; !rest.empty() && rest.front() != kCtrlZ; ++lineNo) {
-    const size_t lf = rest.find('\n');
-    const std::string_view raw = rest.substr(0, lf);
-    rest.remove_prefix(lf == std::string_view::npos ? rest.size() : lf + 1);
+void TPlainSearch::MatchOneLine(const uint8_t* begin, const uint8_t* end, int32_t lineNo) {
+  // Every CR is dropped from the line: a lone one joins the bytes on either side.
+  LineText.clear();
+  for (const uint8_t* p = begin; p < end; ++p)
+    if (*p != '\r') LineText += static_cast<char>(*p);
+  if (Matcher.LineMatches(LineText)) {
+    const auto* text = reinterpret_cast<const uint8_t*>(LineText.data());
+    KeepHit(lineNo, text, text + LineText.size());
+  }
+}
 
-    Sink.ProcessEvents();
-    if (State.CancelRequested) return false;
+void TPlainSearch::KeepHit(int32_t lineNo, const uint8_t* begin, const uint8_t* end) {
+  Hits.push_back({lineNo, static_cast<size_t>(end - begin)});
+  HitTexts.append(reinterpret_cast<const char*>(begin), static_cast<size_t>(end - begin));
+}
 
-    const std::string_view line = WithoutCr(raw, LineText);
-    if (LineMatches(Fold(line, FoldedLine), foldedWord)) Writer.RecordHit(lineNo, line);
+bool TPlainSearch::WriteHits(bool poll) {
+  size_t offset = 0;
+  for (const THit& hit : Hits) {
+    if (poll) {
+      Sink.ProcessEvents();
+      if (State.CancelRequested) return false;
+    }
+    Writer.RecordHit(hit.LineNo, std::string_view(HitTexts).substr(offset, hit.Length));
+    offset += hit.Length;
   }
   return true;
 }

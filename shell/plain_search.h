@@ -1,11 +1,17 @@
 // Plain mode: the word found as a literal string in each line of a file, with case
 // folding, half-width katakana folding and the whole-word test as the switches say.
-// Kept simple and exact; it also serves the tests as the reference for plain mode.
+// The file is read once through one reused buffer and scanned in its own bytes; the
+// lines that need folding to other lengths, or hold a lone CR, go through the rule
+// for single lines (PlainLineRule), which gives the answers that the scan must match.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "search/line_window.h"
+#include "shell/plain_matcher.h"
 #include "shell/result_writer.h"
 #include "shell/search_sink.h"
 #include "shell/search_state.h"
@@ -21,12 +27,17 @@ class TPlainSearch {
     SearchAsWord = searchAsWord;
   }
 
+  // The most read from the file at once; tests make it tiny to reach every boundary.
+  void SetBlockSize(size_t blockSize) { BlockSize = blockSize; }
+
   // Searches one file for `word` (CP932) and records one hit per matching line through
-  // the writer (the file's header before the first). Polls the sink and reads
-  // CancelRequested before every line. Returns false when it stopped because
-  // CancelRequested was set, true when it reached the end of the file. Raises
-  // EInOutError (or its kind EFileNotFound) when the file cannot be opened or read;
-  // hits recorded before that stay.
+  // the writer (the file's header before the first). The hits are written once the
+  // whole file has been read, so a file that fails to read leaves none. Polls the sink
+  // and reads CancelRequested before each block of lines it scans (at most a block
+  // read, or one longer line, apart) and before each hit it writes. Returns false when
+  // it stopped because CancelRequested was set (the hits of the lines before the stop
+  // are written), true when it reached the end of the file. Raises EInOutError (or its
+  // kind EFileNotFound) when the file cannot be opened or read.
   bool SearchFileText(const std::string& fileName, const std::string& word);
 
   // True when the occurrence of `word` at the 1-based byte position `pos` of `line`
@@ -35,11 +46,18 @@ class TPlainSearch {
   static bool IsWholeWordAt(std::string_view word, int pos, std::string_view line);
 
  private:
-  // `text` as the switches fold it, in `out`; the view is `text` itself when nothing
-  // folds.
-  std::string_view Fold(std::string_view text, std::string& out);
-  // True when the folded line holds the folded word (as a word, with that switch).
-  bool LineMatches(std::string_view line, std::string_view word) const;
+  // Scans one run of whole lines; `lineNo` is the number of its first line and becomes
+  // that of the line after it. Returns true when the text ends inside the run (at a
+  // NUL, or before a line that begins with 1A).
+  bool ScanRun(const uint8_t* begin, const uint8_t* end, int32_t& lineNo);
+  // The lines of [begin, end), none of which needs the single-line rule.
+  void ScanPlainLines(const uint8_t* begin, const uint8_t* end, int32_t lineNo);
+  // One line that the scan does not take on, [begin, end) as read.
+  void MatchOneLine(const uint8_t* begin, const uint8_t* end, int32_t lineNo);
+  void KeepHit(int32_t lineNo, const uint8_t* begin, const uint8_t* end);
+  // Writes the kept hits, polling before each unless `poll` is false. Returns false
+  // when a poll found CancelRequested set.
+  bool WriteHits(bool poll);
 
   TSearchState& State;
   TSearchSink& Sink;
@@ -47,9 +65,16 @@ class TPlainSearch {
   bool UpperLowerMatch = false;
   bool FuzzySearch = false;
   bool SearchAsWord = false;
-  // Reused from line to line.
+  size_t BlockSize = TLineWindow::kBlockSize;
+  TPlainMatcher Matcher;
+  // Reused from file to file.
+  std::vector<uint8_t> Buffer;
   std::string LineText;
-  std::string FoldedLine;
-  std::string FoldedWord;
-  std::string KanaScratch;
+  // The hits of the file being searched: line numbers, and the texts one after another.
+  struct THit {
+    int32_t LineNo;
+    size_t Length;
+  };
+  std::vector<THit> Hits;
+  std::string HitTexts;
 };

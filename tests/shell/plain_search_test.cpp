@@ -249,9 +249,14 @@ TEST_F(PlainSearchTest, OneEntryPerLineAndOneHeaderPerFile) {
 
 TEST_F(PlainSearchTest, EmptyWordAndEmptyLinesNeverMatch) {
   EXPECT_TRUE(Search("abc\n\ndef\n", "").empty());
-  EXPECT_EQ(Sink.Polls, 3);  // the file is still read line by line
   EXPECT_TRUE(Finished);
   EXPECT_TRUE(Search("\n\n\n", " ").empty());
+  // The file is still read, with its poll points: a stop is still seen.
+  Sink.Polls = 0;
+  Sink.OnPoll = [&] { State.CancelRequested = true; };
+  EXPECT_TRUE(Search("abc\n\ndef\n", "").empty());
+  EXPECT_EQ(Sink.Polls, 1);
+  EXPECT_FALSE(Finished);
 }
 
 // --- Reading lines ----------------------------------------------------------------
@@ -300,12 +305,46 @@ TEST_F(PlainSearchTest, EmptyFileHasNoLines) {
 
 // --- Cancellation and failures -------------------------------------------------------
 
-TEST_F(PlainSearchTest, CancelIsSeenBeforeTheNextLine) {
+// Each hit is written after a poll: a stop seen there keeps the hits before it and
+// writes none after it.
+TEST_F(PlainSearchTest, CancelIsSeenBeforeTheNextHit) {
   Sink.OnPoll = [&] {
-    if (Sink.Polls == 3) State.CancelRequested = true;
+    if (Sink.Results.size() == 3) State.CancelRequested = true;
   };
   EXPECT_EQ(Entries("abc 1\nabc 2\nabc 3\nabc 4\n", "abc"), (V{" :1: abc 1", " :2: abc 2"}));
   EXPECT_FALSE(Finished);
+}
+
+// While lines are scanned the sink is polled at least once per block read (here a few
+// lines), so a stop ends the file early; the hits of the lines scanned before the poll
+// that saw it are written, in order.
+TEST_F(PlainSearchTest, CancelIsSeenWithinABlockOfLines) {
+  std::string text;
+  for (int i = 1; i <= 1000; ++i) text += "abc " + std::to_string(i) + "\n";
+  Plain.SetBlockSize(32);
+  Sink.OnPoll = [&] {
+    if (Sink.Polls == 10) State.CancelRequested = true;
+  };
+  const V entries = Entries(text, "abc");
+  EXPECT_FALSE(Finished);
+  EXPECT_EQ(Sink.Polls, 10);
+  ASSERT_FALSE(entries.empty());
+  EXPECT_LT(entries.size(), 100u);
+  for (size_t i = 0; i < entries.size(); ++i)
+    EXPECT_EQ(entries[i], " :" + std::to_string(i + 1) + ": abc " + std::to_string(i + 1));
+}
+
+// A file without hits is polled through as well.
+TEST_F(PlainSearchTest, CancelEndsAFileWithoutHits) {
+  Plain.SetBlockSize(64);
+  Sink.OnPoll = [&] {
+    if (Sink.Polls == 3) State.CancelRequested = true;
+  };
+  std::string text;
+  for (int i = 0; i < 1000; ++i) text += "xxxxxxxxxx\n";
+  EXPECT_TRUE(Search(text, "abc").empty());
+  EXPECT_FALSE(Finished);
+  EXPECT_EQ(Sink.Polls, 3);
 }
 
 TEST_F(PlainSearchTest, AFileThatCannotBeReadRaises) {

@@ -1,0 +1,75 @@
+// ByteScan: vectorised scans over Shift JIS text held in one buffer, shared by the fast
+// paths of plain mode and regular-expression mode. Each scan has an SSE2 and an AVX2
+// form; the AVX2 one is chosen once, at the first call, when the processor has it.
+//
+// Every scan may read up to kPadding bytes behind the end it is given and one byte in
+// front of the begin, so callers keep that much readable memory around their text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace ByteScan {
+
+constexpr size_t kPadding = 64;
+
+// A Shift JIS lead byte, 81 to 9F or E0 to FC hex: the two ranges become one under
+// xor 20 hex (A1 to DC), so the test is one compare.
+constexpr bool IsLeadByte(uint8_t b) {
+  return static_cast<uint8_t>((b ^ 0x20) - 0xA1) <= 0xDC - 0xA1;
+}
+
+// The start of the line that holds p, not before begin.
+inline const uint8_t* LineStart(const uint8_t* p, const uint8_t* begin) {
+  const void* lf = ::memrchr(begin, '\n', static_cast<size_t>(p - begin));
+  return lf == nullptr ? begin : static_cast<const uint8_t*>(lf) + 1;
+}
+
+// The LF that ends the line holding p, or end.
+inline const uint8_t* LineEnd(const uint8_t* p, const uint8_t* end) {
+  const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
+  return lf == nullptr ? end : static_cast<const uint8_t*>(lf);
+}
+
+// The number of LF bytes in [begin, end).
+size_t CountLf(const uint8_t* begin, const uint8_t* end);
+
+// The first byte in [begin, end) that a line scan cannot pass over as ordinary text: a
+// NUL, a CR that is not followed by LF, or a 1A that follows an LF. Returns end when
+// there is none. Reads the byte before begin and the byte at end. `lfCount` receives
+// the number of LF bytes in front of the returned position.
+const uint8_t* FindLineSpecial(const uint8_t* begin, const uint8_t* end, size_t& lfCount);
+
+// Two bytes of a word, each tested as (byte & Mask) == Value at its offset from a
+// candidate start: a cheap filter whose candidates are then compared in full.
+struct TBytePair {
+  size_t Offset1 = 0;
+  uint8_t Mask1 = 0xFF;
+  uint8_t Value1 = 0;
+  size_t Offset2 = 0;
+  uint8_t Mask2 = 0xFF;
+  uint8_t Value2 = 0;
+};
+
+// The first of the `count` positions from begin at which both bytes of `pair` pass;
+// nullptr when none does. Reads up to begin + count + the larger offset + kPadding.
+const uint8_t* FindPair(const TBytePair& pair, const uint8_t* begin, size_t count);
+
+// The first byte in [begin, end) that lies in A0 to DF hex and stands as a character of
+// its own (not as the trail byte of a double-byte character), reading characters from
+// begin, which must be a character start. Returns end when there is none.
+const uint8_t* FindSingleByteKana(const uint8_t* begin, const uint8_t* end);
+
+// The trail bytes among 64 bytes whose lead-byte mask is `leads` (bit i for byte i),
+// given whether byte 0 is a trail (`carry`); `carry` becomes whether the byte after the
+// 64 is one. Exposed for its tests.
+uint64_t TrailMask(uint64_t leads, bool& carry);
+
+// The instruction set the scans use: the best one the processor has, unless a test has
+// chosen the baseline to cover both forms.
+enum class TIsa { Sse2, Avx2 };
+TIsa BestIsa();
+void SelectIsa(TIsa isa);
+
+}  // namespace ByteScan

@@ -1,0 +1,59 @@
+#include "search/line_window.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "search/byte_scan.h"
+
+TLineWindow::TLineWindow(const std::string& fileName, std::vector<uint8_t>& buffer,
+                         size_t blockSize)
+    : F(fileName), Buffer(buffer), BlockSize(blockSize == 0 ? 1 : blockSize) {
+  Reserve(0);
+}
+
+void TLineWindow::Reserve(size_t size) {
+  const size_t need = End + size + ByteScan::kPadding;
+  if (Buffer.size() < need) Buffer.resize(std::max(need, Buffer.size() + Buffer.size() / 2));
+  // The LF in front of the first run.
+  Buffer[0] = '\n';
+}
+
+std::span<const uint8_t> TLineWindow::NextLines() {
+  // The start of the line that the last run left over moves to the front, behind the
+  // LF that stays at Buffer[0].
+  if (Begin > 1) {
+    std::memmove(Buffer.data() + 1, Buffer.data() + Begin, End - Begin);
+    End -= Begin - 1;
+    Begin = 1;
+  }
+  while (!AtEnd) {
+    Reserve(BlockSize);
+    const size_t n = F.ReadSome(Buffer.data() + End, BlockSize);
+    if (n == 0) {
+      AtEnd = true;
+      break;
+    }
+    const size_t from = End;
+    End += n;
+    std::memset(Buffer.data() + End, 0, ByteScan::kPadding);
+    if (const void* lf = ::memrchr(Buffer.data() + from, '\n', n)) {
+      const size_t runEnd =
+          static_cast<size_t>(static_cast<const uint8_t*>(lf) - Buffer.data()) + 1;
+      const std::span<const uint8_t> run(Buffer.data() + Begin, runEnd - Begin);
+      Begin = runEnd;
+      return run;
+    }
+  }
+  // The file's last line, without a line end.
+  std::memset(Buffer.data() + End, 0, ByteScan::kPadding);
+  const std::span<const uint8_t> run(Buffer.data() + Begin, End - Begin);
+  Begin = End;
+  return run;
+}
+
+void TLineWindow::Drain() {
+  Begin = End = 1;
+  Reserve(BlockSize);
+  while (!AtEnd)
+    if (F.ReadSome(Buffer.data() + 1, BlockSize) == 0) AtEnd = true;
+}

@@ -1,0 +1,184 @@
+#include "shell/plain_matcher.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "shell/plain_line_rule.h"
+
+namespace {
+
+using ByteScan::IsLeadByte;
+using ByteScan::LineEnd;
+using ByteScan::LineStart;
+
+// How rare each byte is in Japanese Shift JIS text, documents and sources alike: twice
+// the negative binary logarithm of its share, measured on such text. The two rarest
+// bytes of the word make the fewest false candidates.
+constexpr uint8_t kRarity[256] = {
+    40, 40, 40, 40, 40, 40, 40, 40, 40, 18, 11, 40, 40, 17, 40, 40,  //
+    40, 40, 40, 40, 40, 40, 40, 40, 40, 40, 40, 40, 40, 40, 40, 40,  //
+    7,  27, 15, 24, 26, 21, 23, 21, 15, 15, 12, 24, 15, 16, 12, 17,  //
+    16, 16, 16, 18, 19, 20, 20, 20, 20, 19, 19, 19, 21, 21, 20, 24,  //
+    18, 14, 12, 15, 18, 15, 18, 19, 18, 13, 21, 20, 16, 18, 15, 15,  //
+    12, 22, 15, 15, 15, 18, 18, 18, 16, 21, 20, 14, 10, 22, 19, 15,  //
+    21, 12, 15, 13, 13, 10, 10, 13, 13, 11, 21, 17, 13, 14, 12, 12,  //
+    13, 21, 12, 12, 11, 14, 15, 16, 17, 16, 20, 22, 21, 19, 23, 40,  //
+    19, 12, 7,  9,  24, 24, 22, 18, 18, 17, 16, 15, 16, 15, 15, 15,  //
+    16, 16, 16, 15, 17, 16, 18, 16, 22, 29, 21, 33, 26, 23, 21, 24,  //
+    19, 25, 16, 27, 20, 33, 21, 25, 24, 19, 16, 19, 22, 21, 20, 20,  //
+    31, 17, 27, 17, 29, 17, 19, 15, 22, 22, 23, 20, 20, 17, 20, 24,  //
+    21, 20, 20, 26, 16, 16, 17, 22, 16, 15, 21, 29, 14, 15, 21, 22,  //
+    31, 22, 25, 24, 19, 33, 20, 24, 24, 26, 22, 23, 18, 20, 26, 21,  //
+    19, 24, 23, 22, 27, 24, 19, 19, 17, 14, 15, 27, 23, 21, 23, 30,  //
+    15, 20, 33, 23, 35, 27, 28, 26, 22, 30, 25, 25, 23, 40, 40, 40,  //
+};
+
+// The capital whose lower-case form is `code`, or 0 when there is none.
+uint16_t UpperDoubleByte(uint16_t code) {
+  if (code >= 0x8281 && code <= 0x829A) return code - 0x21;
+  if (code >= 0x83BF && code <= 0x83D6) return code - 0x20;
+  if (code >= 0x8470 && code <= 0x847E) return code - 0x30;
+  if (code >= 0x8480 && code <= 0x8491) return code - 0x31;
+  return 0;
+}
+
+// Whether p starts a character. Every byte that is no lead byte ends a character, so
+// the characters from the last such byte on are lead, trail, lead, trail...; the LF in
+// front of every line stops the walk back.
+bool IsCharStart(const uint8_t* p) {
+  const uint8_t* q = p;
+  while (IsLeadByte(q[-1])) --q;
+  return ((p - q) & 1) == 0;
+}
+
+}  // namespace
+
+void TPlainMatcher::Prepare(std::string_view word, bool upperLowerMatch, bool fuzzySearch,
+                            bool searchAsWord) {
+  if (word == Word && upperLowerMatch == UpperLowerMatch && fuzzySearch == FuzzySearch &&
+      searchAsWord == SearchAsWord && Prepared)
+    return;
+  Prepared = true;
+  Word.assign(word);
+  UpperLowerMatch = upperLowerMatch;
+  FuzzySearch = fuzzySearch;
+  SearchAsWord = searchAsWord;
+  std::string out;
+  std::string scratch;
+  Folded.assign(PlainLineRule::Fold(word, upperLowerMatch, fuzzySearch, out, scratch));
+  Never =
+      Folded.empty() || Folded.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos;
+
+  const size_t n = Folded.size();
+  Raw1.assign(Folded.begin(), Folded.end());
+  Raw2 = Raw1;
+  EndsInLeadByte = false;
+  std::vector<bool> filterable(n, true);
+  for (size_t i = 0; i < n;) {
+    const uint8_t b = static_cast<uint8_t>(Folded[i]);
+    if (IsLeadByte(b) && i + 1 < n) {
+      const uint16_t upper = UpperDoubleByte(static_cast<uint16_t>(b << 8 | Raw2[i + 1]));
+      if (!upperLowerMatch && upper != 0) {
+        Raw2[i + 1] = static_cast<uint8_t>(upper & 0xFF);
+        filterable[i + 1] = false;  // two trail bytes that differ in more than one bit
+      }
+      i += 2;
+      continue;
+    }
+    if (IsLeadByte(b)) EndsInLeadByte = true;
+    if (!upperLowerMatch && b >= 'a' && b <= 'z') Raw2[i] = static_cast<uint8_t>(b - 0x20);
+    ++i;
+  }
+
+  // The filter: the two rarest bytes that a mask can test.
+  auto rarity = [&](size_t i) {
+    return filterable[i] ? std::min(kRarity[Raw1[i]], kRarity[Raw2[i]]) : -1;
+  };
+  size_t first = 0;
+  for (size_t i = 1; i < n; ++i)
+    if (rarity(i) > rarity(first)) first = i;
+  size_t second = first;
+  for (size_t i = 0; i < n; ++i)
+    if (i != first && (second == first || rarity(i) > rarity(second))) second = i;
+  if (n > 0 && rarity(second) < 0) second = first;
+  auto setByte = [&](size_t i, size_t& offset, uint8_t& mask, uint8_t& value) {
+    offset = i;
+    mask = static_cast<uint8_t>(~(Raw1[i] ^ Raw2[i]));
+    value = Raw1[i] & mask;
+  };
+  Pair = {};
+  if (n > 0) {
+    setByte(first, Pair.Offset1, Pair.Mask1, Pair.Value1);
+    setByte(second, Pair.Offset2, Pair.Mask2, Pair.Value2);
+  }
+}
+
+bool TPlainMatcher::Equals(const uint8_t* p) const {
+  const size_t n = Folded.size();
+  if (UpperLowerMatch) return std::memcmp(p, Folded.data(), n) == 0;
+  for (size_t i = 0; i < n; ++i)
+    if (p[i] != Raw1[i] && p[i] != Raw2[i]) return false;
+  return true;
+}
+
+const uint8_t* TPlainMatcher::NextOccurrence(const uint8_t* from, const uint8_t* textEnd) const {
+  const size_t n = Folded.size();
+  while (textEnd - from >= static_cast<ptrdiff_t>(n)) {
+    const uint8_t* p = ByteScan::FindPair(Pair, from, static_cast<size_t>(textEnd - from) - n + 1);
+    if (p == nullptr) return nullptr;
+    if (Equals(p) && IsCharStart(p)) return p;
+    from = p + 1;
+  }
+  return nullptr;
+}
+
+const uint8_t* TPlainMatcher::FindLine(const uint8_t* begin, const uint8_t* end) const {
+  if (Never) return end;
+  for (const uint8_t* from = begin;;) {
+    // The word holds no LF, so an occurrence never leaves its line.
+    const uint8_t* p = NextOccurrence(from, end);
+    if (p == nullptr) return end;
+    const uint8_t* lineStart = LineStart(p, begin);
+    if (!SearchAsWord) return lineStart;
+    const uint8_t* lineEnd = LineEnd(p, end);
+    // A CR in front of the LF is no part of the line.
+    const uint8_t* textEnd = lineEnd > lineStart && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd;
+    if (HasWholeWord(lineStart, textEnd, p)) return lineStart;
+    if (lineEnd == end) return end;
+    from = lineEnd + 1;
+  }
+}
+
+bool TPlainMatcher::AfterIsBoundary(const uint8_t* after) const {
+  uint8_t b = *after;
+  // After a word that ends in a lead byte, the byte behind it is that character's
+  // trail, which the lower-casing may have changed.
+  if (EndsInLeadByte && !UpperLowerMatch)
+    b = static_cast<uint8_t>(
+        PlainLineRule::LowerDoubleByte(static_cast<uint16_t>(after[-1] << 8 | b)) & 0xFF);
+  return PlainLineRule::IsBoundaryByte(b);
+}
+
+bool TPlainMatcher::HasWholeWord(const uint8_t* lineStart, const uint8_t* lineEnd,
+                                 const uint8_t* first) const {
+  const size_t n = Folded.size();
+  const uint8_t* previous = nullptr;
+  for (const uint8_t* p = first; p != nullptr;) {
+    // An occurrence right behind the first character of the one before stands at the
+    // start of the cut line, which counts as a boundary.
+    const bool atCut = previous != nullptr &&
+                       p == previous + (IsLeadByte(*previous) && previous + 1 < lineEnd ? 2 : 1);
+    const bool before =
+        p == lineStart || atCut || !IsCharStart(p - 1) || PlainLineRule::IsBoundaryByte(p[-1]);
+    if (before && (p + n >= lineEnd || AfterIsBoundary(p + n))) return true;
+    previous = p;
+    p = NextOccurrence(p + 1, lineEnd);
+  }
+  return false;
+}
+
+bool TPlainMatcher::LineMatches(std::string_view line) {
+  const std::string_view folded =
+      PlainLineRule::Fold(line, UpperLowerMatch, FuzzySearch, FoldedLine, Scratch);
+  return PlainLineRule::LineMatches(folded, Folded, SearchAsWord);
+}

@@ -1,0 +1,67 @@
+// TLineWindow: the runs are whole lines, follow each other without gap or overlap,
+// have an LF in front and readable bytes behind, at every block size.
+#include "search/line_window.h"
+
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "search/byte_scan.h"
+#include "search/errors.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+std::string RandomLines(std::mt19937& rng, size_t size) {
+  std::string s;
+  std::uniform_int_distribution<int> pick(0, 9);
+  while (s.size() < size) {
+    const int k = pick(rng);
+    s += k == 0 ? '\n' : k == 1 ? '\r' : static_cast<char>('a' + k);
+    if (k == 2 && pick(rng) == 0) s += std::string(static_cast<size_t>(pick(rng)) * 50, 'z');
+  }
+  return s;
+}
+
+}  // namespace
+
+TEST(LineWindow, RunsAreWholeLinesInOrderAtEveryBlockSize) {
+  TTempDir dir;
+  std::mt19937 rng(11);
+  std::vector<uint8_t> buffer;
+  for (int round = 0; round < 60; ++round) {
+    std::string text = RandomLines(rng, static_cast<size_t>(round) * 37);
+    if (round % 3 == 0 && !text.empty()) text.back() = '\n';
+    const std::string path = dir.Write("f.txt", text);
+    for (size_t block : {size_t{1}, size_t{2}, size_t{5}, size_t{64}, TLineWindow::kBlockSize}) {
+      TLineWindow window(path, buffer, block);
+      std::string joined;
+      for (auto run = window.NextLines(); !run.empty(); run = window.NextLines()) {
+        const std::string_view s(reinterpret_cast<const char*>(run.data()), run.size());
+        ASSERT_EQ(run.data()[-1], '\n');
+        // Whole lines: only the file's last run may end without LF.
+        const bool last = joined.size() + s.size() == text.size();
+        if (!last) {
+          ASSERT_EQ(s.back(), '\n') << "block " << block;
+        }
+        for (size_t i = 0; i < ByteScan::kPadding; ++i) (void)run.data()[run.size() + i];
+        joined += s;
+      }
+      ASSERT_EQ(joined, text) << "block " << block;
+      EXPECT_TRUE(window.NextLines().empty());
+    }
+  }
+}
+
+TEST(LineWindow, DrainReadsTheRestAndAFolderFailsToOpen) {
+  TTempDir dir;
+  std::vector<uint8_t> buffer;
+  const std::string path = dir.Write("f.txt", "ab\ncd\nef");
+  TLineWindow window(path, buffer, 3);
+  const auto run = window.NextLines();
+  EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(run.data()), run.size()), "ab\n");
+  window.Drain();
+  EXPECT_TRUE(window.NextLines().empty());
+  EXPECT_THROW(TLineWindow(dir.Path() + "missing", buffer), EFileNotFound);
+  EXPECT_THROW(TLineWindow(dir.MakeDir("folder"), buffer), EFileNotFound);
+}
