@@ -129,9 +129,13 @@ inline uint16_t TTxtFile::GetAheadWChar() {
   if (ch == '\r') [[unlikely]]
     ch = AheadAfterCr();
   if (!HenkanJ::IsLeadByte(ch)) return ch;
-  // The trail byte is taken as it is, even a CR.
+  // The trail byte is taken as it is, even a CR. A lone CR there is still made an LF in
+  // the text, as the main cursor makes it: left alone, a lone CR after it would become
+  // the LF of a CR LF pair, and the main cursor would count one line end for two.
   const uint8_t trail = *AheadCursor++;
   if (*AheadCursor == 0) [[unlikely]]
     HandleNulAtAhead();
+  if (trail == '\r' && *AheadCursor != '\n') [[unlikely]]
+    AheadCursor[-1] = '\n';
   return static_cast<uint16_t>(ch << 8 | trail);
 }

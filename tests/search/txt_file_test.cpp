@@ -301,6 +301,30 @@ TEST_F(TxtFileTest, LookAheadTakesACrAsTrailByte) {
   }
 }
 
+// A lead byte before a lone CR and an empty line: when the look-ahead passes there first,
+// the main cursor still counts both line ends, so later lines keep their numbers.
+TEST_F(TxtFileTest, LeadByteBeforeALoneCrSeenFirstByTheLookAhead) {
+  for (int32_t block : kBlockSizes) {
+    TTxtFile f(File("a\xFC\r\rb\nc\n"), nullptr, {}, block);
+    EXPECT_EQ(f.GetWChar(), '\n');
+    EXPECT_EQ(f.GetWChar(), 'a');
+    EXPECT_EQ(f.GetAheadWChar(), 0xFC0D);
+    EXPECT_EQ(f.GetAheadWChar(), '\n');
+    EXPECT_EQ(f.GetAheadWChar(), 'b');
+    EXPECT_EQ(f.GetWChar(), 0xFC0A);
+    EXPECT_EQ(f.LineNo(), 2);
+    EXPECT_EQ(f.GetWChar(), '\n');
+    EXPECT_EQ(f.LineNo(), 3);
+    EXPECT_EQ(f.GetWChar(), 'b');
+    EXPECT_EQ(f.GetWChar(), '\n');
+    EXPECT_EQ(f.GetWChar(), 'c');
+    RE_LineInfo_t info;
+    f.GetThisLine(info);
+    EXPECT_EQ(info.Line, "c");
+    EXPECT_EQ(info.LineNo, 4) << block;
+  }
+}
+
 // A lone CR that the look-ahead turned into LF stays one for the main cursor.
 TEST_F(TxtFileTest, LoneCrSeenFirstByTheLookAhead) {
   for (int32_t block : kBlockSizes) {
