@@ -173,6 +173,8 @@ class TDirFormTest : public QObject {
   void PushHistory();
   void FileNameSearchListsFilesWithCaptionAndStatus();
   void PlainSearchWritesResultsAndCounts();
+  void RegexSearchWritesResults();
+  void APatternErrorIsShownAndTheCommandsReturnToIdle();
   void StartButtonTakesTheSearchBoxWord();
   void AWordShiftJisCannotHoldStartsNothing();
   void StopKeepsPartialResultsAndStartWaitsForTheWalk();
@@ -503,6 +505,40 @@ void TDirFormTest::PlainSearchWritesResultsAndCounts() {
   QCOMPARE(w.Form.FileSearchEdit->LineCount(), 3);
   QCOMPARE(w.Form.StatusPanel0->text(),
            QStringLiteral("検索ファイル数 : 3   一致ファイル数 : 0   一致行数 : 0"));
+}
+
+void TDirFormTest::RegexSearchWritesResults() {
+  TTree tree;
+  const QString a =
+      tree.WriteText(QStringLiteral("a.c"), QStringLiteral("int main(void)\nmoon\nMAIN\n日本語\n"));
+  TWindow w;
+  w.SetInputs(QStringLiteral("m[a-z]+n|日本"), QStringLiteral("*.c"), tree.Root);
+  w.Dlg().RegexChkBox->setChecked(true);
+  w.Form.StartSpdBtnClick(&w.Form);
+  // The case switch has no effect in this mode: MAIN is not found.
+  QCOMPARE(w.Lines(w.Form.GrepEdit),
+           (QStringList{"#\"" + a + "\"", " :1: int main(void)", " :2: moon", " :4: 日本語"}));
+  QCOMPARE(w.Form.StatusPanel0->text(),
+           QStringLiteral("検索ファイル数 : 1   一致ファイル数 : 1   一致行数 : 3"));
+}
+
+void TDirFormTest::APatternErrorIsShownAndTheCommandsReturnToIdle() {
+  TTree tree;
+  const QString a = tree.WriteText(QStringLiteral("a.c"), QStringLiteral("(a\n"));
+  TWindow w;
+  w.SetInputs(QStringLiteral("(a"), QStringLiteral("*.c"), tree.Root);
+  w.Dlg().RegexChkBox->setChecked(true);
+  QString message;
+  AnswerNextMessageBox(&message);
+  w.Form.StartSpdBtnClick(&w.Form);
+  QVERIFY(!message.isEmpty());
+  QCOMPARE(w.Form.GrepEdit->LineCount(), 0);
+  QCOMPARE(w.Lines(w.Form.FileSearchEdit), QStringList{a});
+  // Ready for a corrected pattern at once.
+  QVERIFY(w.StartCommandsEnabled());
+  QVERIFY(!w.Form.StopSpdBtn->isEnabled());
+  QVERIFY(!w.Form.Driver().IsRunning());
+  QCOMPARE(w.Form.StatusPanel0->text(), a);
 }
 
 void TDirFormTest::StartButtonTakesTheSearchBoxWord() {
