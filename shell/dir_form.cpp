@@ -466,8 +466,10 @@ TSettings TDirForm::CollectSettings() const {
   settings.SearchAsWord = GrepDlg->SearchAsWordChkBox->isChecked();
   settings.SubFolderSearch = GrepDlg->SubFolderChkBox->isChecked();
   settings.FileNameSearch = GrepDlg->FileSearchChkBox->isChecked();
-  settings.Left = pos().x();
-  settings.Top = pos().y();
+  // The client area's place, as the window is put back at start (before its frame is
+  // known); storing the frame's place instead would creep up by a title bar per run.
+  settings.Left = geometry().x();
+  settings.Top = geometry().y();
   settings.Width = width();
   settings.Height = height();
   settings.EditorPath = ToUtf8(EditorPath);
