@@ -5,6 +5,7 @@
 // spaces, an LF stands in front of the first line and one ends the last line.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -36,6 +37,13 @@ class TTxtFile {
   // Raises EEndOfFile when the file is used up (the final LF is never delivered here),
   // and again at every later call; EGrepCancel or EInOutError from a block read.
   uint16_t GetWChar();
+
+  // Repeats GetWChar until `accept(code)` returns true and returns that code: the same
+  // codes, line counts and block reads as the calls one by one, but the main cursor stays
+  // in a register while the characters need no line-end or block handling. This is the
+  // scan over start positions, where most characters begin no attempt.
+  template <typename TAccept>
+  uint16_t GetWCharUntil(TAccept accept);
 
   // One character through the look-ahead cursor; the main cursor stays. Past the end
   // of the file it delivers the final LF and then 0 on every call, without moving and
@@ -120,6 +128,38 @@ inline uint16_t TTxtFile::GetWChar() {
   const uint8_t lead = GetChar();
   if (!HenkanJ::IsLeadByte(lead)) return lead;
   return static_cast<uint16_t>(lead << 8 | GetChar());
+}
+
+template <typename TAccept>
+inline uint16_t TTxtFile::GetWCharUntil(TAccept accept) {
+  for (;;) {
+    uint8_t* cursor = Cursor;
+    for (;;) {
+      // The byte (or the pair) is read as GetChar reads it when no LF is delivered and no
+      // NUL or CR follows; anything else goes through GetWChar below.
+      const uint8_t ch = cursor[0];
+      const uint8_t next = cursor[1];
+      if (next == 0 || next == '\r' || ch == '\n') [[unlikely]]
+        break;
+      uint16_t code = ch;
+      if (HenkanJ::IsLeadByte(ch)) {
+        const uint8_t after = cursor[2];
+        if (after == 0 || after == '\r' || next == '\n') [[unlikely]]
+          break;
+        code = static_cast<uint16_t>(ch << 8 | next);
+        cursor += 2;
+      } else {
+        cursor += 1;
+      }
+      if (accept(code)) {
+        Cursor = AheadCursor = cursor;
+        return code;
+      }
+    }
+    Cursor = AheadCursor = cursor;
+    const uint16_t code = GetWChar();
+    if (accept(code)) return code;
+  }
 }
 
 inline uint16_t TTxtFile::GetAheadWChar() {

@@ -182,9 +182,10 @@ TEST(GrepDifferential, GeneratedTextsAndPatterns) {
 TEST(GrepDifferential, AllShortTexts) {
   TTempDir dir;
   const char alphabet[] = {'a', 'b', '\n', '\r', '\x81'};
-  const char* const patterns[] = {"ab",   "a+b",   "^a",      "b$",   "^$",     "a\\nb",
-                                  "a.b",  "[^a]b", "b\\n?a",  "^b*$", "\\n\\n", "a\\n\\0*b",
-                                  "\\ra", "b|^",   "\x81\\n", "\x81."};
+  const char* const patterns[] = {"ab", "a+b", "^a", "b$", "^$", "a\\nb", "a.b", "[^a]b", "b\\n?a",
+                                  "^b*$", "\\n\\n", "a\\n\\0*b", "\\ra", "b|^", "\x81\\n", "\x81.",
+                                  // A lead byte before a CR or LF, as each cursor reads it.
+                                  "\\x810d", "\\x810a", "a+\\x810d", "a+\\x810a", "\\x810a$"};
   TGrep grep;
   std::string text;
   for (int length = 1; length <= 5; ++length) {

@@ -12,7 +12,7 @@ bool IsLead(uint8_t b) {
 // The file as the cursors walk it, with both cursors as indices. Line ends are not
 // rewritten beforehand: each cursor reads them as the reader does (the main cursor looks
 // one byte ahead and treats a CR after any byte as a line end; the look-ahead takes the
-// byte after a lead byte as it is, even a CR).
+// byte after a lead byte as it is, even a CR, which it then marks as the LF it is).
 class TText {
  public:
   explicit TText(const std::string& bytes) : T("\n" + bytes) {
@@ -56,7 +56,11 @@ class TText {
       ch = '\n';
     }
     if (!IsLead(ch)) return ch;
-    return static_cast<uint16_t>(ch << 8 | static_cast<uint8_t>(T[Ahead++]));
+    const uint8_t trail = static_cast<uint8_t>(T[Ahead++]);
+    // A lone CR taken as a trail byte is still a line end for the main cursor, and later
+    // reads see it as the LF it stands for.
+    if (trail == '\r' && T[Ahead] != '\n') T[Ahead - 1] = '\n';
+    return static_cast<uint16_t>(ch << 8 | trail);
   }
 
   // The current line; the main cursor is left on its line end.
