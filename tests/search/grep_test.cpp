@@ -3,6 +3,8 @@
 // failures, at the real block size and at tiny ones.
 #include "search/grep.h"
 
+#include <random>
+
 #include <gtest/gtest.h>
 
 #include "regex/re_fuzzy_char_dic.h"
@@ -348,5 +350,56 @@ TEST_F(GrepTest_, ThePatternCannotChangeDuringASearch) {
     EXPECT_EQ(Grep.RegExp(), pattern);
     Grep.SetRegExp("y");
     EXPECT_EQ(Grep.RegExp(), "y");
+  }
+}
+
+// --- The reader's scan over start positions --------------------------------------------------
+
+// GetWCharUntil must hand the predicate the very codes and line numbers that GetWChar
+// gives one by one, and leave both cursors where GetWChar leaves them.
+TEST_F(GrepTest_, GetWCharUntilReadsAsGetWCharDoes) {
+  const std::string pieces[] = {"a",    "x",      "\n",    "\r",   "\r\n", std::string(1, '\0'),
+                                "\x81", "\x95\\", "\x83|", "\xB1", " "};
+  std::mt19937 rng(7);
+  for (int n = 0; n < 60; ++n) {
+    std::string text;
+    const int count = static_cast<int>(rng() % 80);
+    for (int i = 0; i < count; ++i) {
+      const size_t k = rng() % std::size(pieces);
+      text += pieces[k];
+    }
+    if (text.empty()) continue;
+    const std::string path = File(text);
+    for (int32_t block : kBlockSizes) {
+      // Each code with the line number after it; after an "x", the next three codes of
+      // the look-ahead.
+      std::vector<int32_t> expected, actual;
+      {
+        TTxtFile f(path, nullptr, {}, block);
+        try {
+          for (;;) {
+            const uint16_t code = f.GetWChar();
+            expected.insert(expected.end(), {code, f.LineNo()});
+            if (code == 'x')
+              for (int i = 0; i < 3; ++i) expected.push_back(f.GetAheadWChar());
+          }
+        } catch (const EEndOfFile&) {
+        }
+      }
+      {
+        TTxtFile f(path, nullptr, {}, block);
+        try {
+          for (;;) {
+            f.GetWCharUntil([&](uint16_t code) {
+              actual.insert(actual.end(), {code, f.LineNo()});
+              return code == 'x';
+            });
+            for (int i = 0; i < 3; ++i) actual.push_back(f.GetAheadWChar());
+          }
+        } catch (const EEndOfFile&) {
+        }
+      }
+      ASSERT_EQ(actual, expected) << testing::PrintToString(text) << " block " << block;
+    }
   }
 }
