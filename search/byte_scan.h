@@ -32,6 +32,11 @@ inline const uint8_t* LineEnd(const uint8_t* p, const uint8_t* end) {
   return lf == nullptr ? end : static_cast<const uint8_t*>(lf);
 }
 
+// How rare the byte is in Japanese Shift JIS text, documents and sources alike: twice
+// the negative binary logarithm of its share (7 for the most common bytes, 40 for those
+// never seen). Filters test the rarest bytes of what they look for.
+uint8_t Rarity(uint8_t b);
+
 // The number of LF bytes in [begin, end).
 size_t CountLf(const uint8_t* begin, const uint8_t* end);
 
@@ -60,6 +65,30 @@ const uint8_t* FindPair(const TBytePair& pair, const uint8_t* begin, size_t coun
 // its own (not as the trail byte of a double-byte character), reading characters from
 // begin, which must be a character start. Returns end when there is none.
 const uint8_t* FindSingleByteKana(const uint8_t* begin, const uint8_t* end);
+
+// The number of line ends in [begin, end) when a lone CR ends a line as LF and CR LF
+// do: LF bytes and CR bytes not followed by LF. Reads the byte at end.
+size_t CountLineEnds(const uint8_t* begin, const uint8_t* end);
+
+// The first lead byte in [begin, end) that starts a character (reading characters from
+// begin, a character start) and is followed by CR or LF; end when there is none.
+const uint8_t* FindLeadBeforeLineEnd(const uint8_t* begin, const uint8_t* end);
+
+// The bytes of a character code, or a set of them: the byte at a position lies in
+// [Lo0, Hi0] and, unless OneByte, the byte behind it in [Lo1, Hi1].
+struct TCodeBytes {
+  uint8_t Lo0 = 0;
+  uint8_t Hi0 = 0;
+  uint8_t Lo1 = 0;
+  uint8_t Hi1 = 0xFF;
+  bool OneByte = true;
+};
+constexpr size_t kMaxCodeBytes = 8;
+
+// The first of the `count` positions from begin where one of the `n` (at most
+// kMaxCodeBytes) entries of `codes` passes; nullptr when none does. Reads up to
+// begin + count + kPadding.
+const uint8_t* FindCodeBytes(const TCodeBytes* codes, size_t n, const uint8_t* begin, size_t count);
 
 // The trail bytes among 64 bytes whose lead-byte mask is `leads` (bit i for byte i),
 // given whether byte 0 is a trail (`carry`); `carry` becomes whether the byte after the

@@ -11,28 +11,6 @@ using ByteScan::IsLeadByte;
 using ByteScan::LineEnd;
 using ByteScan::LineStart;
 
-// How rare each byte is in Japanese Shift JIS text, documents and sources alike: twice
-// the negative binary logarithm of its share, measured on such text. The two rarest
-// bytes of the word make the fewest false candidates.
-constexpr uint8_t kRarity[256] = {
-    40, 40, 40, 40, 40, 40, 40, 40, 40, 18, 11, 40, 40, 17, 40, 40,  //
-    40, 40, 40, 40, 40, 40, 40, 40, 40, 40, 40, 40, 40, 40, 40, 40,  //
-    7,  27, 15, 24, 26, 21, 23, 21, 15, 15, 12, 24, 15, 16, 12, 17,  //
-    16, 16, 16, 18, 19, 20, 20, 20, 20, 19, 19, 19, 21, 21, 20, 24,  //
-    18, 14, 12, 15, 18, 15, 18, 19, 18, 13, 21, 20, 16, 18, 15, 15,  //
-    12, 22, 15, 15, 15, 18, 18, 18, 16, 21, 20, 14, 10, 22, 19, 15,  //
-    21, 12, 15, 13, 13, 10, 10, 13, 13, 11, 21, 17, 13, 14, 12, 12,  //
-    13, 21, 12, 12, 11, 14, 15, 16, 17, 16, 20, 22, 21, 19, 23, 40,  //
-    19, 12, 7,  9,  24, 24, 22, 18, 18, 17, 16, 15, 16, 15, 15, 15,  //
-    16, 16, 16, 15, 17, 16, 18, 16, 22, 29, 21, 33, 26, 23, 21, 24,  //
-    19, 25, 16, 27, 20, 33, 21, 25, 24, 19, 16, 19, 22, 21, 20, 20,  //
-    31, 17, 27, 17, 29, 17, 19, 15, 22, 22, 23, 20, 20, 17, 20, 24,  //
-    21, 20, 20, 26, 16, 16, 17, 22, 16, 15, 21, 29, 14, 15, 21, 22,  //
-    31, 22, 25, 24, 19, 33, 20, 24, 24, 26, 22, 23, 18, 20, 26, 21,  //
-    19, 24, 23, 22, 27, 24, 19, 19, 17, 14, 15, 27, 23, 21, 23, 30,  //
-    15, 20, 33, 23, 35, 27, 28, 26, 22, 30, 25, 25, 23, 40, 40, 40,  //
-};
-
 // The capital whose lower-case form is `code`, or 0 when there is none.
 uint16_t UpperDoubleByte(uint16_t code) {
   if (code >= 0x8281 && code <= 0x829A) return code - 0x21;
@@ -92,7 +70,7 @@ void TPlainMatcher::Prepare(std::string_view word, bool upperLowerMatch, bool fu
 
   // The filter: the two rarest bytes that a mask can test.
   auto rarity = [&](size_t i) {
-    return filterable[i] ? std::min(kRarity[Raw1[i]], kRarity[Raw2[i]]) : -1;
+    return filterable[i] ? std::min(ByteScan::Rarity(Raw1[i]), ByteScan::Rarity(Raw2[i])) : -1;
   };
   size_t first = 0;
   for (size_t i = 1; i < n; ++i)

@@ -2,8 +2,6 @@
 // lines, each folded and searched): generated Shift JIS texts full of the bytes that
 // trip a byte-wise scan, every switch combination, block sizes from one byte up, both
 // instruction sets; then slices of the benchmark corpus when it is present.
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <random>
 
@@ -13,6 +11,7 @@
 #include "search/henkanj.h"
 #include "shell/plain_search.h"
 #include "tests/search/sjis.h"
+#include "tests/support/corpus_slices.h"
 #include "tests/support/plain_reference.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/temp_dir.h"
@@ -280,16 +279,9 @@ TEST_F(PlainSearchDiffTest, CorpusLikeText) {
 }
 
 TEST_F(PlainSearchDiffTest, BenchmarkCorpusSlices) {
-  const std::filesystem::path big = "/work/corpus/big.sjis";
-  if (!std::filesystem::exists(big)) GTEST_SKIP() << "no corpus at " << big;
-  std::ifstream in(big, std::ios::binary);
-  const size_t size = std::filesystem::file_size(big);
-  // Slices from the LF half, across the change to CR LF, and from the CR LF half.
-  for (size_t offset : {size_t{0}, size / 2 - (1 << 20), size - (3 << 20)}) {
-    std::string text(3 << 20, '\0');
-    in.seekg(static_cast<std::streamoff>(offset));
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<size_t>(in.gcount()));
+  const std::vector<std::string> slices = CorpusSlices(3 << 20);
+  if (slices.empty()) GTEST_SKIP() << "no corpus at " << kCorpusBigFile;
+  for (const std::string& text : slices) {
     const std::string path = Dir.Write("slice.sjis", text);
     for (const char* word :
          {"文字列", "日本語", "option", "OPTION", "環境変数", "ｱ", "\\fB", "a"}) {

@@ -1,0 +1,443 @@
+#include "search/grep_fast_path.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+
+#include "search/line_window.h"
+
+namespace {
+
+using ByteScan::IsLeadByte;
+
+// The largest transition table built (states times classes): 16 MB of entries.
+constexpr size_t kMaxTableEntries = size_t{4} << 20;
+// The work allowed for looking for a code that every match holds (states times classes
+// times candidate codes).
+constexpr size_t kMaxRequiredWork = size_t{20} << 20;
+
+constexpr uint8_t kLf = '\n';
+constexpr uint8_t kCr = '\r';
+
+bool IsCharStart(const uint8_t* p) {
+  const uint8_t* q = p;
+  while (IsLeadByte(q[-1])) --q;
+  return ((p - q) & 1) == 0;
+}
+
+// Lines end at LF, at CR LF and at a lone CR.
+const uint8_t* LineStartOf(const uint8_t* p, const uint8_t* begin) {
+  const uint8_t* start = ByteScan::LineStart(p, begin);
+  const void* cr = ::memrchr(start, kCr, static_cast<size_t>(p - start));
+  return cr == nullptr ? start : static_cast<const uint8_t*>(cr) + 1;
+}
+
+const uint8_t* LineEndOf(const uint8_t* p, const uint8_t* end) {
+  const uint8_t* lf = ByteScan::LineEnd(p, end);
+  const void* cr = std::memchr(p, kCr, static_cast<size_t>(lf - p));
+  return cr == nullptr ? lf : static_cast<const uint8_t*>(cr);
+}
+
+const uint8_t* NextLineStart(const uint8_t* lineEnd, const uint8_t* end) {
+  if (lineEnd == end) return end;
+  if (*lineEnd == kCr && lineEnd + 1 < end && lineEnd[1] == kLf) return lineEnd + 2;
+  return lineEnd + 1;
+}
+
+// A code whose bytes a text shows only as themselves: no NUL (read as a blank), no
+// blank (a NUL reads as one), no CR or LF (line ends), a lead byte only with a trail.
+bool HasOwnBytes(uint16_t code) {
+  const uint8_t high = static_cast<uint8_t>(code >> 8);
+  const uint8_t low = static_cast<uint8_t>(code & 0xFF);
+  if (high == 0) return low != 0 && low != ' ' && low != kLf && low != kCr && !IsLeadByte(low);
+  return IsLeadByte(high) && low != 0 && low != ' ' && low != kLf && low != kCr;
+}
+
+void AppendCode(std::string& out, uint16_t code) {
+  if (code > 0xFF) out += static_cast<char>(code >> 8);
+  out += static_cast<char>(code & 0xFF);
+}
+
+// How often a byte of the range is met, from its rarity.
+double Share(uint8_t lo, uint8_t hi) {
+  double share = 0;
+  for (int b = lo; b <= hi; ++b)
+    share += std::exp2(-ByteScan::Rarity(static_cast<uint8_t>(b)) / 2.0);
+  return share;
+}
+
+}  // namespace
+
+TGrepFastPath::TGrepFastPath(const TRE_DFA& dfa) {
+  BuildTables(dfa);
+  if (ClassCount == 0 || !StaysInLine()) return;
+  ChooseFilter(dfa);
+  IsUsable = true;
+}
+
+void TGrepFastPath::BuildTables(const TRE_DFA& dfa) {
+  const std::vector<RE_CharRange_t>& symbols = dfa.Alphabet();
+  const size_t states = static_cast<size_t>(dfa.StateCount());
+  if (states * (symbols.size() + 1) > kMaxTableEntries) return;
+
+  // Each symbol's column: the state each state goes to on it.
+  std::vector<int32_t> column(symbols.size() * states, kNoState);
+  for (size_t s = 0; s < states; ++s) {
+    for (const RE_DFATransition_t& t : dfa.Transitions(static_cast<int32_t>(s))) {
+      auto k =
+          std::lower_bound(symbols.begin(), symbols.end(), t.Chars.StartChar,
+                           [](const RE_CharRange_t& r, uint16_t c) { return r.StartChar < c; });
+      for (; k != symbols.end() && k->EndChar <= t.Chars.EndChar; ++k)
+        column[static_cast<size_t>(k - symbols.begin()) * states + s] = t.TransitTo;
+    }
+  }
+  // Symbols with equal columns share a class; class 0 has no transitions at all.
+  std::unordered_map<uint64_t, std::vector<int32_t>> byHash;
+  std::vector<size_t> representative{symbols.size()};
+  SymbolClass.assign(symbols.size(), 0);
+  ClassSize.assign(1, 0);
+  for (size_t k = 0; k < symbols.size(); ++k) {
+    const int32_t* col = column.data() + k * states;
+    uint64_t h = 0xcbf29ce484222325ull;
+    bool empty = true;
+    for (size_t s = 0; s < states; ++s) {
+      h = (h ^ static_cast<uint32_t>(col[s])) * 0x100000001b3ull;
+      empty = empty && col[s] == kNoState;
+    }
+    int32_t cls = 0;
+    if (!empty) {
+      std::vector<int32_t>& same = byHash[h];
+      cls = -1;
+      for (int32_t c : same)
+        if (std::equal(col, col + states, column.data() + representative[c] * states)) cls = c;
+      if (cls < 0) {
+        cls = static_cast<int32_t>(representative.size());
+        representative.push_back(k);
+        ClassSize.push_back(0);
+        same.push_back(cls);
+      }
+    }
+    SymbolClass[k] = cls;
+    ClassSize[cls] += symbols[k].EndChar - symbols[k].StartChar + 1;
+  }
+  ClassCount = static_cast<int32_t>(representative.size());
+  Next.assign(states * static_cast<size_t>(ClassCount), kNoState);
+  for (int32_t c = 1; c < ClassCount; ++c)
+    for (size_t s = 0; s < states; ++s)
+      Next[s * ClassCount + c] = column[representative[c] * states + s];
+  Accepting.resize(states);
+  for (size_t s = 0; s < states; ++s) Accepting[s] = dfa.Accepted(static_cast<int32_t>(s));
+  Symbols = symbols;
+
+  // Codes as the reader delivers them: a NUL byte as a blank, a CR as the LF it stands
+  // for (the CR of a CR LF is never read).
+  ByteClass.resize(256);
+  for (int b = 0; b < 256; ++b)
+    ByteClass[b] = ClassOfCode(static_cast<uint16_t>(b == 0 ? ' ' : b == kCr ? kLf : b));
+  LeadRow.assign(256, 0);
+  TrailClass.clear();
+  for (int lead = 0; lead < 256; ++lead) {
+    if (!IsLeadByte(static_cast<uint8_t>(lead))) continue;
+    LeadRow[lead] = static_cast<uint8_t>(TrailClass.size() / 256);
+    for (int trail = 0; trail < 256; ++trail)
+      TrailClass.push_back(
+          ClassOfCode(static_cast<uint16_t>(lead << 8 | (trail == 0 ? ' ' : trail))));
+  }
+  LineEndClass = ClassOfCode(kLf);
+  AfterLineEnd = Next[static_cast<size_t>(LineEndClass)];
+}
+
+int32_t TGrepFastPath::ClassOfCode(uint16_t code) const {
+  auto k = std::upper_bound(Symbols.begin(), Symbols.end(), code,
+                            [](uint16_t c, const RE_CharRange_t& r) { return c < r.StartChar; });
+  if (k == Symbols.begin()) return 0;
+  --k;
+  return code <= k->EndChar ? SymbolClass[static_cast<size_t>(k - Symbols.begin())] : 0;
+}
+
+bool TGrepFastPath::StaysInLine() const {
+  // The states that an attempt stands in after one code or more, short of accepting
+  // (an attempt ends at the first accepting state).
+  const size_t states = Accepting.size();
+  std::vector<bool> seen(states, false);
+  std::vector<int32_t> stack;
+  auto reach = [&](size_t from) {
+    for (int32_t c = 1; c < ClassCount; ++c) {
+      const int32_t t = Next[from * ClassCount + c];
+      if (t != kNoState && !seen[t]) {
+        seen[t] = true;
+        stack.push_back(t);
+      }
+    }
+  };
+  reach(0);
+  while (!stack.empty()) {
+    const int32_t s = stack.back();
+    stack.pop_back();
+    if (Accepting[s]) continue;
+    // Reading a line end must end the attempt, one way or the other.
+    const int32_t t = Next[static_cast<size_t>(s) * ClassCount + LineEndClass];
+    if (t != kNoState && !Accepting[t]) return false;
+    reach(static_cast<size_t>(s));
+  }
+  return true;
+}
+
+std::string TGrepFastPath::RequiredBytes(const TRE_DFA& dfa) const {
+  std::string best;
+  if (dfa.IsLiteral()) {
+    // The longest run of the fixed string's codes that the text shows as themselves.
+    std::vector<uint16_t> codes;
+    for (int32_t p = dfa.InitialState(); !dfa.Transitions(p).empty();
+         p = dfa.Transitions(p)[0].TransitTo)
+      codes.push_back(dfa.Transitions(p)[0].Chars.StartChar);
+    std::string run;
+    for (size_t i = 0; i <= codes.size(); ++i) {
+      if (i < codes.size() && HasOwnBytes(codes[i])) {
+        AppendCode(run, codes[i]);
+        continue;
+      }
+      if (run.size() > best.size()) best = run;
+      run.clear();
+    }
+    return best;
+  }
+  // A code that every match reads: without its class no accepting state is reached.
+  // The rarest such code is looked for.
+  const size_t states = Accepting.size();
+  std::vector<std::pair<int, uint16_t>> candidates;
+  for (size_t k = 0; k < Symbols.size(); ++k) {
+    const uint16_t code = Symbols[k].StartChar;
+    const int32_t cls = SymbolClass[k];
+    if (Symbols[k].EndChar != code || cls == 0 || ClassSize[cls] != 1 || !HasOwnBytes(code))
+      continue;
+    int rarity = ByteScan::Rarity(static_cast<uint8_t>(code & 0xFF));
+    if (code > 0xFF) rarity += ByteScan::Rarity(static_cast<uint8_t>(code >> 8));
+    candidates.emplace_back(-rarity, code);
+  }
+  std::sort(candidates.begin(), candidates.end());
+  const size_t perCandidate = states * static_cast<size_t>(ClassCount) + 1;
+  candidates.resize(std::min(candidates.size(), kMaxRequiredWork / perCandidate));
+  std::vector<bool> seen(states);
+  std::vector<int32_t> stack;
+  for (const auto& [rarity, code] : candidates) {
+    const int32_t without = ClassOfCode(code);
+    std::fill(seen.begin(), seen.end(), false);
+    bool accepts = false;
+    auto reach = [&](size_t from) {
+      for (int32_t c = 1; c < ClassCount; ++c) {
+        const int32_t t = c == without ? kNoState : Next[from * ClassCount + c];
+        if (t != kNoState && !seen[t]) {
+          seen[t] = true;
+          accepts = accepts || Accepting[t];
+          stack.push_back(t);
+        }
+      }
+    };
+    reach(0);
+    while (!stack.empty() && !accepts) {
+      const int32_t s = stack.back();
+      stack.pop_back();
+      if (!Accepting[s]) reach(static_cast<size_t>(s));
+    }
+    stack.clear();
+    if (!accepts) {
+      AppendCode(best, code);
+      return best;
+    }
+  }
+  return best;
+}
+
+bool TGrepFastPath::FirstCodeBytes(const TRE_DFA&, std::vector<ByteScan::TCodeBytes>& out) const {
+  out.clear();
+  if (AfterLineEnd != kNoState) return false;  // every line end would be a candidate
+  auto add = [&](ByteScan::TCodeBytes entry) {
+    // Neighbouring single-byte ranges join.
+    if (entry.OneByte && !out.empty() && out.back().OneByte && out.back().Hi0 + 1 == entry.Lo0)
+      out.back().Hi0 = entry.Hi0;
+    else
+      out.push_back(entry);
+  };
+  for (size_t k = 0; k < Symbols.size(); ++k) {
+    if (Next[static_cast<size_t>(SymbolClass[k])] == kNoState) continue;
+    const uint32_t lo = Symbols[k].StartChar;
+    const uint32_t hi = Symbols[k].EndChar;
+    if (lo <= 0xFF) {
+      const uint8_t top = static_cast<uint8_t>(std::min<uint32_t>(hi, 0xFF));
+      add({static_cast<uint8_t>(lo), top, 0, 0xFF, true});
+      // A NUL byte reads as a blank.
+      if (lo <= ' ' && ' ' <= top) add({0, 0, 0, 0xFF, true});
+    }
+    for (uint32_t lead = std::max<uint32_t>(lo >> 8, 1); lead <= (hi >> 8); ++lead) {
+      if (!IsLeadByte(static_cast<uint8_t>(lead))) continue;
+      const uint8_t first = lead == (lo >> 8) ? static_cast<uint8_t>(lo & 0xFF) : 0;
+      const uint8_t last = lead == (hi >> 8) ? static_cast<uint8_t>(hi & 0xFF) : 0xFF;
+      const uint8_t l = static_cast<uint8_t>(lead);
+      if (first == 0 && last == 0xFF && !out.empty() && !out.back().OneByte &&
+          out.back().Lo1 == 0 && out.back().Hi1 == 0xFF && out.back().Hi0 + 1 == l) {
+        out.back().Hi0 = l;
+      } else {
+        add({l, l, first, last, false});
+        if (first <= ' ' && ' ' <= last && first > 0) add({l, l, 0, 0, false});
+      }
+    }
+    if (out.size() > ByteScan::kMaxCodeBytes) return false;
+  }
+  return !out.empty();
+}
+
+void TGrepFastPath::ChooseFilter(const TRE_DFA& dfa) {
+  FilterKind = TFilter::EveryLine;
+  double bestShare = 1.0;
+
+  const std::string fixed = RequiredBytes(dfa);
+  if (!fixed.empty()) {
+    // The filter tests the two rarest bytes; the candidates are then compared whole.
+    size_t first = 0;
+    for (size_t i = 1; i < fixed.size(); ++i)
+      if (ByteScan::Rarity(fixed[i]) > ByteScan::Rarity(fixed[first])) first = i;
+    size_t second = first;
+    for (size_t i = 0; i < fixed.size(); ++i)
+      if (i != first &&
+          (second == first || ByteScan::Rarity(fixed[i]) > ByteScan::Rarity(fixed[second])))
+        second = i;
+    FixedPair = {first,  0xFF, static_cast<uint8_t>(fixed[first]),
+                 second, 0xFF, static_cast<uint8_t>(fixed[second])};
+    double share = std::exp2(-ByteScan::Rarity(fixed[first]) / 2.0);
+    if (second != first) share *= std::exp2(-ByteScan::Rarity(fixed[second]) / 2.0);
+    FilterKind = TFilter::FixedBytes;
+    Fixed = fixed;
+    bestShare = share;
+    // A fixed string whose every code shows as itself matches wherever its bytes stand
+    // on a character start.
+    FixedIsWhole = dfa.IsLiteral() && fixed.size() == dfa.Literal().size();
+  }
+
+  std::vector<ByteScan::TCodeBytes> codes;
+  if (FirstCodeBytes(dfa, codes)) {
+    double share = 0;
+    for (const ByteScan::TCodeBytes& c : codes)
+      share += Share(c.Lo0, c.Hi0) * (c.OneByte ? 1.0 : Share(c.Lo1, c.Hi1));
+    if (share < bestShare) {
+      FilterKind = TFilter::FirstCodes;
+      FirstCodes = codes;
+    }
+  }
+}
+
+bool TGrepFastPath::Accepts(int32_t state, const uint8_t* p, const uint8_t* lineEnd) const {
+  for (;;) {
+    if (Accepting[state]) return true;
+    if (p >= lineEnd) {
+      state = Next[static_cast<size_t>(state) * ClassCount + LineEndClass];
+      return state != kNoState && Accepting[state];
+    }
+    int32_t length;
+    const int32_t cls = ClassAt(p, length);
+    p += length;
+    state = Next[static_cast<size_t>(state) * ClassCount + cls];
+    if (state == kNoState) return false;
+  }
+}
+
+bool TGrepFastPath::LineMatches(const uint8_t* lineStart, const uint8_t* lineEnd) const {
+  if (AfterLineEnd != kNoState && Accepts(AfterLineEnd, lineStart, lineEnd)) return true;
+  for (const uint8_t* p = lineStart; p < lineEnd;) {
+    int32_t length;
+    const int32_t state = Next[static_cast<size_t>(ClassAt(p, length))];
+    p += length;
+    if (state != kNoState && Accepts(state, p, lineEnd)) return true;
+  }
+  return false;
+}
+
+const uint8_t* TGrepFastPath::NextCandidate(const uint8_t* from, const uint8_t* end) const {
+  if (FilterKind == TFilter::FirstCodes)
+    return ByteScan::FindCodeBytes(FirstCodes.data(), FirstCodes.size(), from,
+                                   static_cast<size_t>(end - from));
+  const size_t n = Fixed.size();
+  while (end - from >= static_cast<ptrdiff_t>(n)) {
+    const uint8_t* p = ByteScan::FindPair(FixedPair, from, static_cast<size_t>(end - from) - n + 1);
+    if (p == nullptr) return nullptr;
+    if (std::memcmp(p, Fixed.data(), n) == 0) return p;
+    from = p + 1;
+  }
+  return nullptr;
+}
+
+void TGrepFastPath::ScanLines(const uint8_t* begin, const uint8_t* end, int32_t lineNo,
+                              const std::function<void(const RE_LineInfo_t&)>& report,
+                              const std::function<void()>& poll, RE_LineInfo_t& lineInfo) const {
+  const uint8_t* counted = begin;
+  auto reportLine = [&](const uint8_t* lineStart, const uint8_t* lineEnd) {
+    lineNo += static_cast<int32_t>(ByteScan::CountLineEnds(counted, lineStart));
+    counted = lineStart;
+    poll();
+    lineInfo.Line.assign(reinterpret_cast<const char*>(lineStart),
+                         static_cast<size_t>(lineEnd - lineStart));
+    // The reader delivers a NUL as a blank, and so the line holds one.
+    std::replace(lineInfo.Line.begin(), lineInfo.Line.end(), '\0', ' ');
+    lineInfo.LineNo = lineNo;
+    report(lineInfo);
+  };
+
+  if (FilterKind == TFilter::EveryLine) {
+    for (const uint8_t* lineStart = begin; lineStart < end;) {
+      const uint8_t* lineEnd = LineEndOf(lineStart, end);
+      if (LineMatches(lineStart, lineEnd)) reportLine(lineStart, lineEnd);
+      lineStart = NextLineStart(lineEnd, end);
+    }
+    return;
+  }
+  for (const uint8_t* from = begin; from < end;) {
+    const uint8_t* p = NextCandidate(from, end);
+    if (p == nullptr) return;
+    if (!IsCharStart(p)) {
+      from = p + 1;
+      continue;
+    }
+    const uint8_t* lineStart = LineStartOf(p, begin);
+    const uint8_t* lineEnd = LineEndOf(p, end);
+    bool matched;
+    if (FilterKind == TFilter::FixedBytes) {
+      matched = FixedIsWhole || LineMatches(lineStart, lineEnd);
+    } else {
+      // An attempt from this start position only.
+      int32_t length;
+      const int32_t state = Next[static_cast<size_t>(ClassAt(p, length))];
+      matched = state != kNoState && Accepts(state, p + length, lineEnd);
+    }
+    if (matched) {
+      reportLine(lineStart, lineEnd);
+      from = NextLineStart(lineEnd, end);
+    } else {
+      from = FilterKind == TFilter::FixedBytes ? NextLineStart(lineEnd, end) : p + 1;
+    }
+  }
+}
+
+TGrepFastPath::TResult TGrepFastPath::Scan(const std::string& fileName,
+                                           const std::function<void(const RE_LineInfo_t&)>& report,
+                                           const std::function<void()>& poll, size_t blockSize,
+                                           std::vector<uint8_t>& buffer) const {
+  TLineWindow window(fileName, buffer, blockSize);
+  RE_LineInfo_t lineInfo;
+  int32_t lineNo = 1;
+  for (std::span<const uint8_t> run = window.NextLines(); !run.empty(); run = window.NextLines()) {
+    poll();
+    const uint8_t* begin = run.data();
+    const uint8_t* end = begin + run.size();
+    // A lead byte in front of a line end takes the line end as its trail; so does one
+    // that ends the file, with the LF that the reader adds.
+    const uint8_t* trailEnd = ByteScan::FindLeadBeforeLineEnd(begin, end);
+    if (trailEnd == end && IsLeadByte(end[-1]) && IsCharStart(end - 1)) trailEnd = end - 1;
+    const uint8_t* scanEnd = trailEnd == end ? end : LineStartOf(trailEnd, begin);
+    ScanLines(begin, scanEnd, lineNo, report, poll, lineInfo);
+    if (trailEnd != end)
+      return {false, lineNo + static_cast<int32_t>(ByteScan::CountLineEnds(begin, scanEnd))};
+    lineNo += static_cast<int32_t>(ByteScan::CountLineEnds(begin, end));
+  }
+  return {};
+}

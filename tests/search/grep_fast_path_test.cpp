@@ -1,0 +1,173 @@
+// The grep component's fast path against its per-position scan over the text-file
+// reader: generated Shift JIS texts (double-byte characters whose trail bytes are \, |,
+// [ or letters, half-width kana, CR, LF, NUL, 1A, stray lead bytes, long lines) and
+// generated patterns, at block sizes from one byte up, on both instruction sets; the
+// benchmark's patterns on slices of the corpus when it is present. Where the fast path
+// hands over (a lead byte before a line end), the per-position scan's reports from that
+// line on complete it, as the grep component does.
+#include "search/grep_fast_path.h"
+
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "search/grep.h"
+#include "search/line_window.h"
+#include "tests/search/grep_generator.h"
+#include "tests/search/grep_test_support.h"
+#include "tests/search/sjis.h"
+#include "tests/support/corpus_slices.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using GrepTest::Collect;
+using GrepTest::TGenerator;
+using GrepTest::THits;
+
+// The reports of the fast path over `path`, completed by the per-position scan where it
+// hands over.
+THits FastHits(const TGrepFastPath& fast, TGrep& grep, const std::string& path, size_t block) {
+  THits hits;
+  std::vector<uint8_t> buffer;
+  const TGrepFastPath::TResult result = fast.Scan(
+      path, [&hits](const RE_LineInfo_t& info) { hits.emplace_back(info.LineNo, info.Line); },
+      [] {}, block, buffer);
+  if (!result.Done)
+    for (const auto& hit : Collect(grep, path, TTxtFile::kBuffSize))
+      if (hit.first >= result.FirstExactLine) hits.push_back(hit);
+  return hits;
+}
+
+std::vector<ByteScan::TIsa> Isas() {
+  if (ByteScan::BestIsa() == ByteScan::TIsa::Avx2)
+    return {ByteScan::TIsa::Sse2, ByteScan::TIsa::Avx2};
+  return {ByteScan::TIsa::Sse2};
+}
+
+class GrepFastPathTest : public ::testing::Test {
+ protected:
+  void TearDown() override { ByteScan::SelectIsa(ByteScan::BestIsa()); }
+
+  // The fast path's reports for the grep's current pattern equal the per-position
+  // scan's, at every block size given and on both instruction sets. Returns whether
+  // the fast path serves the pattern.
+  bool Check(const std::string& path, const std::string& text,
+             std::initializer_list<size_t> blocks) {
+    const TGrepFastPath fast(Grep.CurrentDFA());
+    if (!fast.Usable()) return false;
+    const THits expected = Collect(Grep, path, TTxtFile::kBuffSize);
+    for (ByteScan::TIsa isa : Isas()) {
+      ByteScan::SelectIsa(isa);
+      for (size_t block : blocks) {
+        EXPECT_EQ(FastHits(fast, Grep, path, block), expected)
+            << "pattern " << testing::PrintToString(Grep.RegExp()) << ", filter "
+            << int(fast.Filter()) << ", block " << block << ", isa " << int(isa) << ", text "
+            << testing::PrintToString(text.substr(0, 3000));
+        if (HasFailure()) return true;
+      }
+    }
+    return true;
+  }
+
+  TTempDir Dir;
+  TGrep Grep;
+};
+
+}  // namespace
+
+TEST_F(GrepFastPathTest, GeneratedTextsAndPatterns) {
+  TGenerator gen(7);
+  // Codes that fixed bytes and first codes are made of, and dates to find them in.
+  gen.ExtraPieces = {"2021" + Sjis("年"), Sjis("年"), Sjis("警告"), "\x8C\x78\x81\n"};
+  gen.ExtraAtoms = {Sjis("年"), Sjis("警"), "[0-9]", "[0-9]+", Sjis("(警告|圧縮)")};
+  std::vector<std::pair<std::string, std::string>> files;
+  for (int i = 0; i < 10; ++i) {
+    const std::string text = gen.Text(gen.Below(120));
+    files.emplace_back(Dir.Write(std::to_string(i) + ".txt", text), text);
+  }
+  int usable = 0;
+  int filters[3] = {};
+  for (int n = 0; n < 300; ++n) {
+    try {
+      Grep.SetRegExp(gen.Pattern());
+    } catch (const ERegExpParser&) {
+      continue;
+    }
+    const TGrepFastPath fast(Grep.CurrentDFA());
+    usable += fast.Usable();
+    if (fast.Usable()) ++filters[static_cast<int>(fast.Filter())];
+    for (const auto& [path, text] : files) {
+      Check(path, text, {1, 2, 3, 7, 64, TLineWindow::kBlockSize});
+      if (HasFailure()) return;
+    }
+  }
+  // The generator must reach every filter.
+  EXPECT_GT(usable, 150);
+  for (int f : filters) EXPECT_GT(f, 10);
+}
+
+TEST_F(GrepFastPathTest, PatternsThatCrossALineEndTakeThePerPositionScan) {
+  for (const char* pattern : {"a\\nb", "a\\n?b", "a\\n\\nb", "x\\n.*y", "(a\\n)+b"}) {
+    Grep.SetRegExp(pattern);
+    EXPECT_FALSE(TGrepFastPath(Grep.CurrentDFA()).Usable()) << pattern;
+  }
+  // An attempt may read a line end last, or first (the one in front of its line).
+  for (const char* pattern :
+       {"abc", "^abc", "abc$", "^$", "a[^x]*$", "[0-9]+", "a|\\nb", "x\\n", "\\n\\n", "a.*\\n"}) {
+    Grep.SetRegExp(pattern);
+    EXPECT_TRUE(TGrepFastPath(Grep.CurrentDFA()).Usable()) << pattern;
+  }
+}
+
+TEST_F(GrepFastPathTest, FiltersOfTheBenchmarkPatterns) {
+  const std::pair<const char*, TGrepFastPath::TFilter> cases[] = {
+      {"文字列", TGrepFastPath::TFilter::FixedBytes},
+      {"[0-9]+年", TGrepFastPath::TFilter::FixedBytes},
+      {"警告|圧縮|暗号", TGrepFastPath::TFilter::FirstCodes},
+      {"^abc", TGrepFastPath::TFilter::FixedBytes},
+      {"^.", TGrepFastPath::TFilter::EveryLine},
+  };
+  for (const auto& [pattern, filter] : cases) {
+    Grep.SetRegExp(Sjis(pattern));
+    const TGrepFastPath fast(Grep.CurrentDFA());
+    ASSERT_TRUE(fast.Usable()) << pattern;
+    EXPECT_EQ(fast.Filter(), filter) << pattern;
+  }
+}
+
+// Edge texts: line ends of every kind at the file's ends, NUL read as a blank, a lead
+// byte before a line end or at the end of the file.
+TEST_F(GrepFastPathTest, EdgeTexts) {
+  using namespace std::string_literals;
+  const std::string texts[] = {
+      ""s,         "\n"s,     "\r"s,         "\r\n"s,       "a"s,
+      "a\n"s,      "\na"s,    "a\r\rb"s,     "a\r\n\r\nb"s, "a\0b\n"s,
+      " \n\0"s,    "\x81"s,   "x\x81\n a"s,  "x\x81\r\na"s, "a\n\x81\rb"s,
+      "\x81\0\n"s, "ab\x81"s, "\x83\x41\r"s, "a\x81\0x\n"s,
+  };
+  const char* const patterns[] = {"a",   "^a",  "a$",   "^$",   "^",  "$",        " ",     "a b",
+                                  "\\0", "^ $", "[^a]", "x|^b", ".$", "\x83\x41", "\x81 x"};
+  for (const std::string& text : texts) {
+    const std::string path = Dir.Write("e.txt", text);
+    for (const char* pattern : patterns) {
+      Grep.SetRegExp(pattern);
+      Check(path, text, {1, 2, 3, TLineWindow::kBlockSize});
+      if (HasFailure()) return;
+    }
+  }
+}
+
+TEST_F(GrepFastPathTest, BenchmarkCorpusSlices) {
+  const std::vector<std::string> slices = CorpusSlices(2 << 20);
+  if (slices.empty()) GTEST_SKIP() << "no corpus at " << kCorpusBigFile;
+  for (const std::string& text : slices) {
+    const std::string path = Dir.Write("slice.sjis", text);
+    for (const char* pattern : {"文字列", "[0-9]+年", "警告|圧縮|暗号", "^\\.SH", "option$",
+                                "環境変数", "^$", "[ァ-ヶ]+ー"}) {
+      Grep.SetRegExp(Sjis(pattern));
+      EXPECT_TRUE(Check(path, "(corpus)", {TLineWindow::kBlockSize})) << pattern;
+      if (HasFailure()) return;
+    }
+  }
+}
