@@ -50,14 +50,17 @@ CASE_LIST=(
   "class|big|-E|[0-9]+年|-E|"
   "alternation|big|-E|警告\|圧縮\|暗号|-E|"
   "re-frequent|big|-E|文字列|-E|"
+  "re-rare|big|-E|日本語|-E|"
   "tree|tree|-s|環境変数|-F -r|-F"
   "re-tree|tree|-E|環境変数|-E -r|"
 )
 
 printf '%-12s %10s %10s %10s %8s %8s  %s\n' case varsik grep rg v/grep v/rg "lines (varsik grep rg)"
 for c in "${CASE_LIST[@]}"; do
+  # An escaped "|" inside a word is not a field separator.
+  c=${c//\\|/$'\x1f'}
   IFS='|' read -r name target vopt word gopt ropt <<<"$c"
-  word=${word//\\|/|}
+  word=${word//$'\x1f'/|}
   if [ -n "${CASES:-}" ] && [[ " $CASES " != *" $name "* ]]; then continue; fi
   if [ "$target" = big ]; then path="$BIG"; vmask=$(basename "$BIG"); vdir="$CORPUS"; else path="$CORPUS/tree"; vmask='*.*'; vdir="$CORPUS/tree"; fi
   gword=$(sj "$word")
