@@ -20,34 +20,53 @@ std::string SystemMessage(int error) {
 
 TInputFile::TInputFile(const std::string& fileName) : FileName(fileName) {
   // Not blocking: a name that has turned into a FIFO since the walk listed it must not
-  // hang the search; it fails at the first read instead.
+  // hang the open.
   Fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (Fd < 0) throw EFileNotFound(SystemMessage(errno));
   struct stat st;
-  int error = 0;
+  std::string error;
   if (::fstat(Fd, &st) != 0)
-    error = errno;
+    error = SystemMessage(errno);
   else if (S_ISDIR(st.st_mode))
-    error = EISDIR;
-  if (error != 0) {
+    error = SystemMessage(EISDIR);
+  else if (!S_ISREG(st.st_mode))
+    // The walk takes up regular files only; a name that has turned into a FIFO, a
+    // device (/dev/zero never ends) or a socket since it was listed is not read.
+    error = "Not a regular file";
+  if (!error.empty()) {
     ::close(Fd);
-    throw EFileNotFound(SystemMessage(error));
+    throw EFileNotFound(error);
   }
+  // A regular file is read as far as it reached when it was opened: one that keeps
+  // growing while it is read (a log being written, or the command line's own output
+  // file in the searched tree) would otherwise never end. A size of 0 is not trusted
+  // (files of /proc report it and still have content).
+  if (S_ISREG(st.st_mode) && st.st_size > 0) Left = static_cast<uint64_t>(st.st_size);
 }
 
 TInputFile::~TInputFile() {
   ::close(Fd);
 }
 
+ssize_t TInputFile::ReadOnce(uint8_t* dest, size_t size) {
+  if (Left == 0) {
+    EndSeen = true;
+    return 0;
+  }
+  const ssize_t n = ::read(Fd, dest, static_cast<size_t>(std::min<uint64_t>(size, Left)));
+  if (n > 0) Left -= static_cast<uint64_t>(n);
+  if (n == 0 || Left == 0) EndSeen = true;
+  return n;
+}
+
 size_t TInputFile::ReadFully(uint8_t* dest, size_t size) {
   size_t done = 0;
   while (done < size && !EndSeen) {
-    const ssize_t n = ::read(Fd, dest + done, size - done);
+    const ssize_t n = ReadOnce(dest + done, size - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       throw EInOutError(SystemMessage(errno));
     }
-    if (n == 0) EndSeen = true;
     done += static_cast<size_t>(n);
   }
   return done;
@@ -76,11 +95,8 @@ size_t TInputFile::ReadSome(uint8_t* dest, size_t size) {
   }
   if (EndSeen || size == 0) return 0;
   for (;;) {
-    const ssize_t n = ::read(Fd, dest, size);
-    if (n >= 0) {
-      if (n == 0) EndSeen = true;
-      return static_cast<size_t>(n);
-    }
+    const ssize_t n = ReadOnce(dest, size);
+    if (n >= 0) return static_cast<size_t>(n);
     if (errno != EINTR) throw EInOutError(SystemMessage(errno));
   }
 }

@@ -1,15 +1,19 @@
 // TInputFile: one file opened for reading only, read in blocks or whole. Shared by the
-// text-file reader and the plain search; failures are raised as EInOutError kinds.
+// text-file reader and the plain search; failures are raised as EInOutError kinds. A
+// regular file ends where it ended when it was opened, even if it grows meanwhile.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include <sys/types.h>
+
 class TInputFile {
  public:
   // Opens `fileName` for reading. Raises EFileNotFound with the system's message when
-  // it cannot be opened or is a folder.
+  // it cannot be opened or is a folder, and when it is no regular file (a FIFO, a
+  // device, a socket).
   explicit TInputFile(const std::string& fileName);
   ~TInputFile();
   TInputFile(const TInputFile&) = delete;
@@ -20,7 +24,7 @@ class TInputFile {
   // left, so a block that ends exactly with the file is known to be the last one.
   // Raises EInOutError on a read error.
   size_t ReadBlock(uint8_t* dest, size_t size);
-  bool AtEnd() const { return EndSeen; }
+  bool AtEnd() const { return EndSeen && PendingByte < 0; }
 
   // The rest of the file. Raises EInOutError on a read error.
   std::string ReadAll();
@@ -32,10 +36,14 @@ class TInputFile {
  private:
   // Reads until `size` bytes or the end of the file; retries interrupted reads.
   size_t ReadFully(uint8_t* dest, size_t size);
+  // One read of the system, within Left; sets EndSeen at the end. -1 with errno on error.
+  ssize_t ReadOnce(uint8_t* dest, size_t size);
 
   std::string FileName;
   int Fd = -1;
   // One byte read ahead to learn whether the file goes on after a full block.
   int PendingByte = -1;
   bool EndSeen = false;
+  // Bytes that may still be read: the size of a regular file when it was opened.
+  uint64_t Left = UINT64_MAX;
 };

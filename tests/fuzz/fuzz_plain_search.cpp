@@ -2,7 +2,8 @@
 // combination (case, fuzzy, whole word), compared with a straightforward reference
 // written here: split the lines, fold them, find the word, test it as a word.
 //
-// Input: one byte whose low five bits give the word's length, the word, then the file.
+// Input: one byte whose low five bits give the word's length and whose high three bits
+// choose the read size (tiny ones reach every block boundary), the word, then the file.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -195,6 +196,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view file(reinterpret_cast<const char*>(data + 1 + wordLength),
                               size - 1 - wordLength);
   const std::string path = FuzzSupport::WriteScratchFile("plain.txt", file);
+  constexpr size_t kBlockSizes[8] = {1, 2, 3, 5, 8, 64, 4096, 0};
+  size_t blockSize = kBlockSizes[data[0] >> 5];
+  if (blockSize != 0 && blockSize < 64 && file.size() > 2048) blockSize = 64;
 
   for (int bits = 0; bits < 8; ++bits) {
     const TSwitches sw{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
@@ -203,6 +207,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TResultWriter writer(state, sink);
     TPlainSearch plain(state, sink, writer);
     plain.SetSwitches(sw.UpperLowerMatch, sw.FuzzySearch, sw.SearchAsWord);
+    if (blockSize != 0) plain.SetBlockSize(blockSize);
     state.CurrentFileName = path;
     state.FileHeaderPending = true;
     if (!plain.SearchFileText(path, word)) Fail("plain search reported a cancel");

@@ -1,0 +1,106 @@
+// Big files made on the fly: a sparse 2 GB file with text at both ends, a file that is one
+// line of 200 MB, and a folder of 100,000 files. Each search must end with the hits it
+// should find. Skipped, with a message, when the disk or the memory is short.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "shell/result_text.h"
+#include "tests/hostile/hostile_support.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using Hostile::Options;
+using Hostile::Search;
+using Hostile::TOutcome;
+using Hostile::V;
+using ResultText::FileHeader;
+using ResultText::LineEntry;
+
+constexpr uint64_t kMiB = 1024 * 1024;
+constexpr uint64_t kGiB = 1024 * kMiB;
+
+#define SKIP_UNLESS_ROOM(dir, diskBytes, memoryBytes)                                        \
+  do {                                                                                       \
+    if (Hostile::FreeBytes(dir) < (diskBytes))                                               \
+      GTEST_SKIP() << "needs " << (diskBytes) / kMiB << " MB free on the disk of " << (dir); \
+    if (Hostile::AvailableMemory() < (memoryBytes))                                          \
+      GTEST_SKIP() << "needs " << (memoryBytes) / kMiB << " MB of available memory";         \
+  } while (false)
+
+// Both searches keep the line they are in: the run of NUL bytes makes one line of 2 GB.
+TEST(HostileBig, SparseTwoGigabyteFileWithTextAtTheEnds) {
+  TTempDir dir;
+  SKIP_UNLESS_ROOM(dir.Path(), 64 * kMiB, 8 * kGiB);
+  const std::string path = dir.Write("big.txt", "head needle\n");
+  ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(2 * kGiB)), 0);
+  FILE* f = fopen(path.c_str(), "ab");
+  ASSERT_NE(f, nullptr);
+  fputs("\ntail needle\n", f);
+  fclose(f);
+
+  // Plain mode searches nothing from the first NUL byte on.
+  EXPECT_EQ(Search(Options(dir.Path(), "needle", "*.txt", false)).Results,
+            (V{FileHeader(path), LineEntry(1, "head needle")}));
+  // The reader makes the NUL bytes spaces and reads on.
+  EXPECT_EQ(Search(Options(dir.Path(), "needle", "*.txt", true)).Results,
+            (V{FileHeader(path), LineEntry(1, "head needle"), LineEntry(3, "tail needle")}));
+}
+
+TEST(HostileBig, OneLineOf200Megabytes) {
+  TTempDir dir;
+  SKIP_UNLESS_ROOM(dir.Path(), 1 * kGiB, 2 * kGiB);
+  constexpr size_t kLength = 200 * kMiB;
+  const std::string path = dir.Path() + "line.txt";
+  {
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    const std::string chunk(kMiB, 'x');
+    for (size_t i = 0; i < kLength / kMiB; ++i) fwrite(chunk.data(), 1, chunk.size(), f);
+    fputs("needle", f);
+    fclose(f);
+  }
+  for (bool regex : {false, true}) {
+    const TOutcome o = Search(Options(dir.Path(), "needle", "*.txt", regex));
+    ASSERT_EQ(o.Results.size(), 2u) << (regex ? "regex" : "plain");
+    EXPECT_EQ(o.Results[1].size(), LineEntry(1, "").size() + kLength + 6);
+    EXPECT_TRUE(o.Results[1].starts_with(" :1: xxx"));
+    EXPECT_TRUE(o.Results[1].ends_with("xneedle"));
+  }
+}
+
+TEST(HostileBig, HundredThousandFilesInOneFolder) {
+  TTempDir dir;
+  SKIP_UNLESS_ROOM(dir.Path(), 1 * kGiB, 1 * kGiB);
+  constexpr int kFiles = 100000;
+  char name[32];
+  for (int i = 0; i < kFiles; ++i) {
+    std::snprintf(name, sizeof name, "f%06d.txt", i);
+    const int fd = open((dir.Path() + name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    const std::string text = i % 10000 == 0 ? "needle " + std::to_string(i) + "\n" : "x\n";
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(fd);
+  }
+
+  TSearchOptions names = Options(dir.Path(), "", "*.txt");
+  names.FileNameSearch = true;
+  const TOutcome listed = Search(names);
+  ASSERT_EQ(listed.Files.size(), static_cast<size_t>(kFiles));
+  EXPECT_EQ(listed.Files.front(), dir.Path() + "f000000.txt");
+  EXPECT_EQ(listed.Files.back(), dir.Path() + "f099999.txt");
+
+  for (bool regex : {false, true}) {
+    const TOutcome o = Search(Options(dir.Path(), "needle", "*.txt", regex));
+    EXPECT_EQ(o.Files.size(), static_cast<size_t>(kFiles));
+    ASSERT_EQ(o.Results.size(), 20u) << (regex ? "regex" : "plain");
+    EXPECT_EQ(o.Results[19], LineEntry(1, "needle 90000"));
+  }
+}
+
+}  // namespace
