@@ -325,6 +325,20 @@ TEST_F(GrepTest_, CancelFromThePollEndsAFileWithoutHits) {
   }
 }
 
+TEST_F(GrepTest_, CancelAtTheFirstPollEndsTheSearchBeforeAnyReport) {
+  for (const char* pattern : {"hit", "hit+"}) {
+    Grep.SetRegExp(pattern);
+    Grep.SetProcessEvents([this] { Grep.SetCancel(true); });
+    for (int32_t block : kBlockSizes) {
+      THits hits;
+      EXPECT_THROW(hits = Collect(Grep, File("hit\n"), block), EGrepCancel) << pattern;
+      EXPECT_TRUE(hits.empty());
+      EXPECT_TRUE(Grep.Cancel());
+    }
+    Grep.SetProcessEvents({});
+  }
+}
+
 TEST_F(GrepTest_, PollsComeAfterEachBlockAndBeforeEachReport) {
   Grep.SetRegExp("h");
   int polls = 0;
