@@ -60,7 +60,7 @@ struct TKernels {
   const uint8_t* (*FindPair)(const TBytePair&, const uint8_t*, size_t);
   const uint8_t* (*FindSingleByteKana)(const uint8_t*, const uint8_t*);
   size_t (*CountLineEnds)(const uint8_t*, const uint8_t*);
-  const uint8_t* (*FindLeadBeforeLineEnd)(const uint8_t*, const uint8_t*);
+  const uint8_t* (*FindLeadRangeBeforeLineEnd)(const uint8_t*, const uint8_t*);
   const uint8_t* (*FindCodeBytes)(const TCodeBytes*, size_t, const uint8_t*, size_t);
 };
 
@@ -83,8 +83,10 @@ struct TVec {
 
 #include "search/byte_scan_kernels.inc"
 
-constexpr TKernels kKernels{CountLf,       FindLineSpecial,       FindPair,     FindSingleByteKana,
-                            CountLineEnds, FindLeadBeforeLineEnd, FindCodeBytes};
+constexpr TKernels kKernels{CountLf,       FindLineSpecial,
+                            FindPair,      FindSingleByteKana,
+                            CountLineEnds, FindLeadRangeBeforeLineEnd,
+                            FindCodeBytes};
 
 }  // namespace Sse2
 
@@ -116,8 +118,10 @@ struct TVec {
 
 #include "search/byte_scan_kernels.inc"
 
-constexpr TKernels kKernels{CountLf,       FindLineSpecial,       FindPair,     FindSingleByteKana,
-                            CountLineEnds, FindLeadBeforeLineEnd, FindCodeBytes};
+constexpr TKernels kKernels{CountLf,       FindLineSpecial,
+                            FindPair,      FindSingleByteKana,
+                            CountLineEnds, FindLeadRangeBeforeLineEnd,
+                            FindCodeBytes};
 
 }  // namespace Avx2
 
@@ -172,8 +176,8 @@ size_t CountLineEnds(const uint8_t* begin, const uint8_t* end) {
   return Kernels().CountLineEnds(begin, end);
 }
 
-const uint8_t* FindLeadBeforeLineEnd(const uint8_t* begin, const uint8_t* end) {
-  return Kernels().FindLeadBeforeLineEnd(begin, end);
+const uint8_t* FindLeadRangeBeforeLineEnd(const uint8_t* begin, const uint8_t* end) {
+  return Kernels().FindLeadRangeBeforeLineEnd(begin, end);
 }
 
 const uint8_t* FindCodeBytes(const TCodeBytes* codes, size_t n, const uint8_t* begin,

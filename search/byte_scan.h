@@ -70,9 +70,10 @@ const uint8_t* FindSingleByteKana(const uint8_t* begin, const uint8_t* end);
 // do: LF bytes and CR bytes not followed by LF. Reads the byte at end.
 size_t CountLineEnds(const uint8_t* begin, const uint8_t* end);
 
-// The first lead byte in [begin, end) that starts a character (reading characters from
-// begin, a character start) and is followed by CR or LF; end when there is none.
-const uint8_t* FindLeadBeforeLineEnd(const uint8_t* begin, const uint8_t* end);
+// The first lead-range byte in [begin, end) that is followed by CR or LF (whether it
+// starts a character is for the caller to find out); end when there is none. Reads the
+// byte at end.
+const uint8_t* FindLeadRangeBeforeLineEnd(const uint8_t* begin, const uint8_t* end);
 
 // The bytes of a character code, or a set of them: the byte at a position lies in
 // [Lo0, Hi0] and, unless OneByte, the byte behind it in [Lo1, Hi1].

@@ -1,7 +1,8 @@
-// The grep component's two scans. Both try start positions one whole character after
-// another through the reader's main cursor, extend an attempt through its look-ahead,
-// and after a report resume at the LF that ends the reported line, so each line is
-// reported once.
+// The grep component's scans. The two per-position scans try start positions one whole
+// character after another through the reader's main cursor, extend an attempt through
+// its look-ahead, and after a report resume at the LF that ends the reported line, so
+// each line is reported once. Patterns whose attempts stay in their line go to the fast
+// path (TGrepFastPath), which reports the same lines.
 #include "search/grep.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 
 #include "regex/re_char_code.h"
 #include "regex/re_fuzzy_char_dic.h"
+#include "search/line_window.h"
 
 namespace {
 
@@ -86,6 +88,67 @@ TGrep::TGrepRoutine TGrep::ChooseRoutine() const {
     if (!SurvivesAsText(dfa.Transitions(p)[0].Chars.StartChar)) return &TGrep::GrepByDFA;
   }
   return &TGrep::GrepByLiteral;
+}
+
+void TGrep::Grep(const std::string& fileName) {
+  if (UseFastPath && MatchHandler) {
+    const TGrepFastPath& fast = FastPath();
+    if (fast.Usable()) {
+      GrepByFastPath(fileName, fast);
+      return;
+    }
+  }
+  (this->*GrepRoutine)(fileName);
+}
+
+const TGrepFastPath& TGrep::FastPath() {
+  const std::string& text = CompiledText(CurrentIndex());
+  if (!Fast || FastDFA != &CurrentDFA() || FastText != text) {
+    Fast = std::make_unique<TGrepFastPath>(CurrentDFA());
+    FastDFA = &CurrentDFA();
+    FastText = text;
+  }
+  return *Fast;
+}
+
+void TGrep::GrepByFastPath(const std::string& fileName, const TGrepFastPath& fast) {
+  CancelState = false;
+  const TRunningScope running(Running);
+  auto poll = [this] {
+    if (ProcessEvents) ProcessEvents();
+    if (CancelState) throw EGrepCancel();
+  };
+  struct TRelease {
+    std::vector<uint8_t>& Buffer;
+    // The memory of a file with a very long line is given back.
+    ~TRelease() {
+      if (Buffer.capacity() > 4 * TLineWindow::kBlockSize) std::vector<uint8_t>().swap(Buffer);
+    }
+  };
+  TGrepFastPath::TResult result;
+  {
+    const TRelease release{FastBuffer};
+    result = fast.Scan(
+        fileName, [this](const RE_LineInfo_t& info) { MatchHandler(*this, info); }, poll,
+        static_cast<size_t>(BlockSize), FastBuffer);
+  }
+  if (result.Done) return;
+
+  // The per-position scan reads the file again and reports from the line where the fast
+  // path stopped. It clears Cancel first: a cancel that the last report asked for is
+  // seen here.
+  poll();
+  const TGrepOnMatch handler = MatchHandler;
+  struct TRestore {
+    TGrepOnMatch& Slot;
+    const TGrepOnMatch& Saved;
+    ~TRestore() { Slot = Saved; }
+  } restore{MatchHandler, handler};
+  const int32_t first = result.FirstExactLine;
+  MatchHandler = [&handler, first](TGrep& sender, const RE_LineInfo_t& info) {
+    if (info.LineNo >= first) handler(sender, info);
+  };
+  (this->*GrepRoutine)(fileName);
 }
 
 int32_t TGrep::StringToCodes(std::string_view s, std::vector<uint16_t>& codes) {

@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "regex/regular_expression.h"
+#include "search/grep_fast_path.h"
 #include "search/line_info.h"
 #include "search/txt_file.h"
 
@@ -65,7 +67,12 @@ class TGrep : public TRegularExpression {
   // reports nothing); returns at once, without opening the file, when OnMatch is
   // unassigned. Raises EFileNotFound, EInOutError, EGrepCancel, or what OnMatch raises;
   // the file is closed first.
-  void Grep(const std::string& fileName) { (this->*GrepRoutine)(fileName); }
+  void Grep(const std::string& fileName);
+
+  // Whether a pattern whose attempts stay inside their line is searched by the fast path
+  // (TGrepFastPath), which reports the same lines; on from creation. Tests turn it off
+  // to compare the two.
+  void SetUseFastPath(bool on) { UseFastPath = on; }
 
   // The character codes of `s` (a lead byte takes the next byte as its trail) in
   // `codes`, followed by a 0; returns their number. Raises ERegExpParser for a lead byte
@@ -81,6 +88,11 @@ class TGrep : public TRegularExpression {
   void GrepByLiteral(const std::string& fileName);
   // The routine for the current pattern.
   TGrepRoutine ChooseRoutine() const;
+  // The fast path of the current pattern, made at its first search.
+  const TGrepFastPath& FastPath();
+  // Searches with the fast path; where it hands over, the per-position scan reports the
+  // rest of the file.
+  void GrepByFastPath(const std::string& fileName, const TGrepFastPath& fast);
 
   TGrepOnMatch MatchHandler;
   bool CancelState = false;
@@ -89,4 +101,12 @@ class TGrep : public TRegularExpression {
   int32_t BlockSize = TTxtFile::kBuffSize;
   // Searches on the stack; the pattern must not change while one runs.
   int32_t Running = 0;
+  bool UseFastPath = true;
+  // The fast path, the automaton and compiled text it was made for (a dropped cache entry
+  // can leave another automaton at the same address), and its buffer, kept from file to
+  // file.
+  std::unique_ptr<TGrepFastPath> Fast;
+  const TRE_DFA* FastDFA = nullptr;
+  std::string FastText;
+  std::vector<uint8_t> FastBuffer;
 };

@@ -367,9 +367,9 @@ const uint8_t* TGrepFastPath::NextCandidate(const uint8_t* from, const uint8_t* 
   return nullptr;
 }
 
-void TGrepFastPath::ScanLines(const uint8_t* begin, const uint8_t* end, int32_t lineNo,
-                              const std::function<void(const RE_LineInfo_t&)>& report,
-                              const std::function<void()>& poll, RE_LineInfo_t& lineInfo) const {
+int32_t TGrepFastPath::ScanLines(const uint8_t* begin, const uint8_t* end, int32_t lineNo,
+                                 const std::function<void(const RE_LineInfo_t&)>& report,
+                                 const std::function<void()>& poll, RE_LineInfo_t& lineInfo) const {
   const uint8_t* counted = begin;
   auto reportLine = [&](const uint8_t* lineStart, const uint8_t* lineEnd) {
     lineNo += static_cast<int32_t>(ByteScan::CountLineEnds(counted, lineStart));
@@ -389,11 +389,10 @@ void TGrepFastPath::ScanLines(const uint8_t* begin, const uint8_t* end, int32_t 
       if (LineMatches(lineStart, lineEnd)) reportLine(lineStart, lineEnd);
       lineStart = NextLineStart(lineEnd, end);
     }
-    return;
   }
-  for (const uint8_t* from = begin; from < end;) {
+  for (const uint8_t* from = begin; FilterKind != TFilter::EveryLine && from < end;) {
     const uint8_t* p = NextCandidate(from, end);
-    if (p == nullptr) return;
+    if (p == nullptr) break;
     if (!IsCharStart(p)) {
       from = p + 1;
       continue;
@@ -416,6 +415,7 @@ void TGrepFastPath::ScanLines(const uint8_t* begin, const uint8_t* end, int32_t 
       from = FilterKind == TFilter::FixedBytes ? NextLineStart(lineEnd, end) : p + 1;
     }
   }
+  return lineNo + static_cast<int32_t>(ByteScan::CountLineEnds(counted, end));
 }
 
 TGrepFastPath::TResult TGrepFastPath::Scan(const std::string& fileName,
@@ -423,21 +423,22 @@ TGrepFastPath::TResult TGrepFastPath::Scan(const std::string& fileName,
                                            const std::function<void()>& poll, size_t blockSize,
                                            std::vector<uint8_t>& buffer) const {
   TLineWindow window(fileName, buffer, blockSize);
+  window.SetCrEndsLines(true);
+  window.SetAfterRead(poll);
   RE_LineInfo_t lineInfo;
   int32_t lineNo = 1;
   for (std::span<const uint8_t> run = window.NextLines(); !run.empty(); run = window.NextLines()) {
-    poll();
     const uint8_t* begin = run.data();
     const uint8_t* end = begin + run.size();
     // A lead byte in front of a line end takes the line end as its trail; so does one
     // that ends the file, with the LF that the reader adds.
-    const uint8_t* trailEnd = ByteScan::FindLeadBeforeLineEnd(begin, end);
+    const uint8_t* trailEnd = ByteScan::FindLeadRangeBeforeLineEnd(begin, end);
+    while (trailEnd != end && !IsCharStart(trailEnd))
+      trailEnd = ByteScan::FindLeadRangeBeforeLineEnd(trailEnd + 1, end);
     if (trailEnd == end && IsLeadByte(end[-1]) && IsCharStart(end - 1)) trailEnd = end - 1;
     const uint8_t* scanEnd = trailEnd == end ? end : LineStartOf(trailEnd, begin);
-    ScanLines(begin, scanEnd, lineNo, report, poll, lineInfo);
-    if (trailEnd != end)
-      return {false, lineNo + static_cast<int32_t>(ByteScan::CountLineEnds(begin, scanEnd))};
-    lineNo += static_cast<int32_t>(ByteScan::CountLineEnds(begin, end));
+    lineNo = ScanLines(begin, scanEnd, lineNo, report, poll, lineInfo);
+    if (trailEnd != end) return {false, lineNo};
   }
   return {};
 }

@@ -36,7 +36,8 @@ class TGrepFastPath {
   };
 
   // Scans one file, calling `report` for each matching line in file order and `poll`
-  // after each block read and before each report (poll raises to stop the scan).
+  // after each block read and before each report, as the text-file reader polls (poll
+  // raises to stop the scan).
   // `buffer` is kept by the caller from file to file. Raises EFileNotFound or
   // EInOutError, and whatever `poll` or `report` raise. An empty file reports nothing.
   TResult Scan(const std::string& fileName, const std::function<void(const RE_LineInfo_t&)>& report,
@@ -77,10 +78,10 @@ class TGrepFastPath {
   // The next position in [from, end) that the filter passes, or nullptr.
   const uint8_t* NextCandidate(const uint8_t* from, const uint8_t* end) const;
   // Scans whole lines [begin, end) without a lead byte in front of a line end; `lineNo`
-  // is the number of the first.
-  void ScanLines(const uint8_t* begin, const uint8_t* end, int32_t lineNo,
-                 const std::function<void(const RE_LineInfo_t&)>& report,
-                 const std::function<void()>& poll, RE_LineInfo_t& lineInfo) const;
+  // is the number of the first. Returns the number of the line after them.
+  int32_t ScanLines(const uint8_t* begin, const uint8_t* end, int32_t lineNo,
+                    const std::function<void(const RE_LineInfo_t&)>& report,
+                    const std::function<void()>& poll, RE_LineInfo_t& lineInfo) const;
 
   bool IsUsable = false;
   // The automaton's alphabet, the class of each of its symbols, and how many codes each

@@ -36,9 +36,19 @@ std::span<const uint8_t> TLineWindow::NextLines() {
     const size_t from = End;
     End += n;
     std::memset(Buffer.data() + End, 0, ByteScan::kPadding);
-    if (const void* lf = ::memrchr(Buffer.data() + from, '\n', n)) {
-      const size_t runEnd =
-          static_cast<size_t>(static_cast<const uint8_t*>(lf) - Buffer.data()) + 1;
+    if (AfterRead) AfterRead();
+    size_t runEnd = 0;
+    if (const void* lf = ::memrchr(Buffer.data() + from, '\n', n))
+      runEnd = static_cast<size_t>(static_cast<const uint8_t*>(lf) - Buffer.data()) + 1;
+    if (CrEndsLines) {
+      // A CR ends a line unless an LF follows; for the last byte read that is not known
+      // yet. The byte before this read may be such a CR.
+      const size_t crFrom = std::max(from > Begin ? from - 1 : from, runEnd);
+      if (End - 1 > crFrom)
+        if (const void* cr = ::memrchr(Buffer.data() + crFrom, '\r', End - 1 - crFrom))
+          runEnd = static_cast<size_t>(static_cast<const uint8_t*>(cr) - Buffer.data()) + 1;
+    }
+    if (runEnd != 0) {
       const std::span<const uint8_t> run(Buffer.data() + Begin, runEnd - Begin);
       Begin = runEnd;
       return run;

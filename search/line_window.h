@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,14 +25,23 @@ class TLineWindow {
   TLineWindow& operator=(const TLineWindow&) = delete;
 
   // The next run of whole lines, right behind the previous one: each of its lines ends
-  // with LF except the file's last line, which ends with the run. Empty when the file
-  // is used up. The byte in front of a run is always an LF, and ByteScan::kPadding
+  // with LF (or a lone CR, see SetCrEndsLines) except the file's last line, which ends
+  // with the run. Empty when the file is used up. The byte in front of a run is always
+  // an LF, and ByteScan::kPadding
   // readable bytes follow it (the next line's start, or zeros). The previous run is
   // overwritten. Raises EInOutError on a read error.
   std::span<const uint8_t> NextLines();
 
   // Reads the rest of the file without keeping it, so that a read error still raises.
   void Drain();
+
+  // Whether a lone CR ends a line too, as it does for the grep component's reader (off:
+  // only LF ends a line). A run may then end behind a CR that is not followed by LF.
+  void SetCrEndsLines(bool on) { CrEndsLines = on; }
+
+  // Runs after each read that returned bytes (the grep component's poll, which may
+  // raise to stop the scan).
+  void SetAfterRead(std::function<void()> afterRead) { AfterRead = std::move(afterRead); }
 
  private:
   // Makes room for `size` more bytes behind the data and the padding behind those.
@@ -44,4 +54,6 @@ class TLineWindow {
   size_t Begin = 1;
   size_t End = 1;
   bool AtEnd = false;
+  bool CrEndsLines = false;
+  std::function<void()> AfterRead;
 };

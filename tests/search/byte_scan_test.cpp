@@ -191,3 +191,60 @@ TEST_F(ByteScanTest, FindSingleByteKana) {
     }
   }
 }
+
+TEST_F(ByteScanTest, CountLineEndsAndLeadRangeBeforeLineEnd) {
+  TBytes gen(6);
+  for (TIsa isa : Isas()) {
+    ByteScan::SelectIsa(isa);
+    for (int round = 0; round < 3000; ++round) {
+      auto text = gen.Make(gen.Pick(150));
+      // Lead-range bytes before line ends rarely, so that the first lies anywhere.
+      for (size_t i = 0; i + 1 < text.size(); ++i)
+        if (ModelIsLead(text[i]) && (text[i + 1] == '\n' || text[i + 1] == '\r') &&
+            gen.Pick(5) != 0)
+          text[i] = 'x';
+      const TPadded t(text, gen.Pick(32), static_cast<uint8_t>(gen.Pick(2) ? '\n' : 'x'));
+      auto isEnd = [&](size_t i) {
+        return text[i] == '\n' || (text[i] == '\r' && t.Begin[i + 1] != '\n');
+      };
+      size_t ends = 0;
+      for (size_t i = 0; i < text.size(); ++i) ends += isEnd(i);
+      ASSERT_EQ(ByteScan::CountLineEnds(t.Begin, t.End), ends) << "round " << round;
+      size_t expected = text.size();
+      for (size_t i = 0; i < text.size() && expected == text.size(); ++i)
+        if (ModelIsLead(text[i]) && (t.Begin[i + 1] == '\n' || t.Begin[i + 1] == '\r'))
+          expected = i;
+      ASSERT_EQ(static_cast<size_t>(ByteScan::FindLeadRangeBeforeLineEnd(t.Begin, t.End) - t.Begin),
+                expected)
+          << "round " << round;
+    }
+  }
+}
+
+TEST_F(ByteScanTest, FindCodeBytes) {
+  TBytes gen(7);
+  for (TIsa isa : Isas()) {
+    ByteScan::SelectIsa(isa);
+    for (int round = 0; round < 3000; ++round) {
+      const auto text = gen.Make(gen.Pick(200));
+      std::vector<ByteScan::TCodeBytes> codes(1 + gen.Pick(ByteScan::kMaxCodeBytes));
+      for (ByteScan::TCodeBytes& c : codes) {
+        c.Lo0 = static_cast<uint8_t>(gen.Pick(256));
+        c.Hi0 = static_cast<uint8_t>(std::min<size_t>(255, c.Lo0 + gen.Pick(4)));
+        c.OneByte = gen.Pick(2) == 0;
+        c.Lo1 = static_cast<uint8_t>(gen.Pick(256));
+        c.Hi1 = static_cast<uint8_t>(std::min<size_t>(255, c.Lo1 + gen.Pick(40)));
+      }
+      const size_t count = text.size() - std::min(text.size(), gen.Pick(3));
+      const TPadded t(text, gen.Pick(32), static_cast<uint8_t>(gen.Pick(256)));
+      const uint8_t* expected = nullptr;
+      for (size_t i = 0; i < count && expected == nullptr; ++i)
+        for (const ByteScan::TCodeBytes& c : codes)
+          if (t.Begin[i] >= c.Lo0 && t.Begin[i] <= c.Hi0 &&
+              (c.OneByte || (t.Begin[i + 1] >= c.Lo1 && t.Begin[i + 1] <= c.Hi1)))
+            expected = t.Begin + i;
+      ASSERT_EQ(ByteScan::FindCodeBytes(codes.data(), codes.size(), t.Begin, count), expected)
+          << "round " << round;
+    }
+  }
+}

@@ -47,6 +47,8 @@ std::vector<ByteScan::TIsa> Isas() {
 
 class GrepFastPathTest : public ::testing::Test {
  protected:
+  // The grep's own searches are the per-position scan.
+  GrepFastPathTest() { Grep.SetUseFastPath(false); }
   void TearDown() override { ByteScan::SelectIsa(ByteScan::BestIsa()); }
 
   // The fast path's reports for the grep's current pattern equal the per-position
@@ -170,4 +172,51 @@ TEST_F(GrepFastPathTest, BenchmarkCorpusSlices) {
       if (HasFailure()) return;
     }
   }
+}
+
+// The grep component with the fast path polls as the reader does: after each block
+// read, a long line's blocks too, and before each report; all in all as often, and
+// before each report as often give or take one block (the reader reads the block behind
+// a line end before it delivers the line end). Where the fast path hands over, the
+// per-position scan reads the file again, with polls of its own.
+TEST_F(GrepFastPathTest, PollsAsTheReaderPolls) {
+  TGenerator gen(3);
+  int compared = 0;
+  for (int round = 0; round < 60; ++round) {
+    const std::string text = gen.Text(gen.Below(200));
+    const std::string path = Dir.Write("p.txt", text);
+    for (const char* pattern : {"a", "b+c", "^$", "[0-9]+"}) {
+      Grep.SetRegExp(pattern);
+      const TGrepFastPath fast(Grep.CurrentDFA());
+      ASSERT_TRUE(fast.Usable());
+      std::vector<uint8_t> buffer;
+      if (!fast.Scan(
+                   path, [](const RE_LineInfo_t&) {}, [] {}, 64, buffer)
+               .Done)
+        continue;
+      ++compared;
+      for (int32_t block : {1, 5, 64}) {
+        // The polls before each report, and then all polls.
+        std::vector<int> polls[2];
+        for (int useFast = 0; useFast < 2; ++useFast) {
+          Grep.SetUseFastPath(useFast == 1);
+          Grep.SetBuffSize(block);
+          int count = 0;
+          Grep.SetProcessEvents([&count] { ++count; });
+          Grep.SetOnMatch([&](TGrep&, const RE_LineInfo_t&) { polls[useFast].push_back(count); });
+          Grep.Grep(path);
+          polls[useFast].push_back(count);
+        }
+        Grep.SetProcessEvents({});
+        ASSERT_EQ(polls[1].size(), polls[0].size());
+        EXPECT_EQ(polls[1].back(), polls[0].back()) << pattern << " block " << block;
+        for (size_t r = 0; r < polls[0].size(); ++r)
+          ASSERT_LE(std::abs(polls[1][r] - polls[0][r]), 1)
+              << "report " << r << ", " << pattern << " block " << block << " text "
+              << testing::PrintToString(text);
+      }
+    }
+  }
+  EXPECT_GT(compared, 60);
+  Grep.SetUseFastPath(false);
 }

@@ -1,5 +1,6 @@
-// TLineWindow: the runs are whole lines, follow each other without gap or overlap,
-// have an LF in front and readable bytes behind, at every block size.
+// TLineWindow: the runs are whole lines (ending at LF, or also at a lone CR), follow each
+// other without gap or overlap, have an LF in front and readable bytes behind, at every
+// block size.
 #include "search/line_window.h"
 
 #include <random>
@@ -34,21 +35,27 @@ TEST(LineWindow, RunsAreWholeLinesInOrderAtEveryBlockSize) {
     if (round % 3 == 0 && !text.empty()) text.back() = '\n';
     const std::string path = dir.Write("f.txt", text);
     for (size_t block : {size_t{1}, size_t{2}, size_t{5}, size_t{64}, TLineWindow::kBlockSize}) {
-      TLineWindow window(path, buffer, block);
-      std::string joined;
-      for (auto run = window.NextLines(); !run.empty(); run = window.NextLines()) {
-        const std::string_view s(reinterpret_cast<const char*>(run.data()), run.size());
-        ASSERT_EQ(run.data()[-1], '\n');
-        // Whole lines: only the file's last run may end without LF.
-        const bool last = joined.size() + s.size() == text.size();
-        if (!last) {
-          ASSERT_EQ(s.back(), '\n') << "block " << block;
+      for (bool crEnds : {false, true}) {
+        TLineWindow window(path, buffer, block);
+        window.SetCrEndsLines(crEnds);
+        std::string joined;
+        for (auto run = window.NextLines(); !run.empty(); run = window.NextLines()) {
+          const std::string_view s(reinterpret_cast<const char*>(run.data()), run.size());
+          ASSERT_EQ(run.data()[-1], '\n');
+          // Whole lines: only the file's last run may end without a line end, and a CR LF
+          // is never split.
+          const bool last = joined.size() + s.size() == text.size();
+          if (!last) {
+            const bool loneCr =
+                crEnds && s.back() == '\r' && text[joined.size() + s.size()] != '\n';
+            ASSERT_TRUE(s.back() == '\n' || loneCr) << "block " << block;
+          }
+          for (size_t i = 0; i < ByteScan::kPadding; ++i) (void)run.data()[run.size() + i];
+          joined += s;
         }
-        for (size_t i = 0; i < ByteScan::kPadding; ++i) (void)run.data()[run.size() + i];
-        joined += s;
+        ASSERT_EQ(joined, text) << "block " << block;
+        EXPECT_TRUE(window.NextLines().empty());
       }
-      ASSERT_EQ(joined, text) << "block " << block;
-      EXPECT_TRUE(window.NextLines().empty());
     }
   }
 }
