@@ -60,7 +60,8 @@ struct TKernels {
   const uint8_t* (*FindPair)(const TBytePair&, const uint8_t*, size_t);
   const uint8_t* (*FindSingleByteKana)(const uint8_t*, const uint8_t*);
   size_t (*CountLineEnds)(const uint8_t*, const uint8_t*);
-  const uint8_t* (*FindLeadRangeBeforeLineEnd)(const uint8_t*, const uint8_t*);
+  const uint8_t* (*FindLeadRangeBeforeLineEnd)(const uint8_t*, const uint8_t*, size_t&);
+  const uint8_t* (*FindLeadBeforeLineEndUncounted)(const uint8_t*, const uint8_t*);
   const uint8_t* (*FindCodeBytes)(const TCodeBytes*, size_t, const uint8_t*, size_t);
 };
 
@@ -83,10 +84,16 @@ struct TVec {
 
 #include "search/byte_scan_kernels.inc"
 
-constexpr TKernels kKernels{CountLf,       FindLineSpecial,
-                            FindPair,      FindSingleByteKana,
-                            CountLineEnds, FindLeadRangeBeforeLineEnd,
-                            FindCodeBytes};
+constexpr TKernels kKernels{
+    .CountLf = CountLf,
+    .FindLineSpecial = FindLineSpecial,
+    .FindPair = FindPair,
+    .FindSingleByteKana = FindSingleByteKana,
+    .CountLineEnds = CountLineEnds,
+    .FindLeadRangeBeforeLineEnd = FindLeadRangeBeforeLineEnd,
+    .FindLeadBeforeLineEndUncounted = FindLeadBeforeLineEndUncounted,
+    .FindCodeBytes = FindCodeBytes,
+};
 
 }  // namespace Sse2
 
@@ -118,10 +125,16 @@ struct TVec {
 
 #include "search/byte_scan_kernels.inc"
 
-constexpr TKernels kKernels{CountLf,       FindLineSpecial,
-                            FindPair,      FindSingleByteKana,
-                            CountLineEnds, FindLeadRangeBeforeLineEnd,
-                            FindCodeBytes};
+constexpr TKernels kKernels{
+    .CountLf = CountLf,
+    .FindLineSpecial = FindLineSpecial,
+    .FindPair = FindPair,
+    .FindSingleByteKana = FindSingleByteKana,
+    .CountLineEnds = CountLineEnds,
+    .FindLeadRangeBeforeLineEnd = FindLeadRangeBeforeLineEnd,
+    .FindLeadBeforeLineEndUncounted = FindLeadBeforeLineEndUncounted,
+    .FindCodeBytes = FindCodeBytes,
+};
 
 }  // namespace Avx2
 
@@ -176,8 +189,13 @@ size_t CountLineEnds(const uint8_t* begin, const uint8_t* end) {
   return Kernels().CountLineEnds(begin, end);
 }
 
+const uint8_t* FindLeadRangeBeforeLineEnd(const uint8_t* begin, const uint8_t* end,
+                                          size_t& lineEnds) {
+  return Kernels().FindLeadRangeBeforeLineEnd(begin, end, lineEnds);
+}
+
 const uint8_t* FindLeadRangeBeforeLineEnd(const uint8_t* begin, const uint8_t* end) {
-  return Kernels().FindLeadRangeBeforeLineEnd(begin, end);
+  return Kernels().FindLeadBeforeLineEndUncounted(begin, end);
 }
 
 const uint8_t* FindCodeBytes(const TCodeBytes* codes, size_t n, const uint8_t* begin,

@@ -72,7 +72,10 @@ size_t CountLineEnds(const uint8_t* begin, const uint8_t* end);
 
 // The first lead-range byte in [begin, end) that is followed by CR or LF (whether it
 // starts a character is for the caller to find out); end when there is none. Reads the
-// byte at end.
+// byte at end. `lineEnds` receives CountLineEnds of the bytes in front of it; the form
+// without it counts nothing and is quicker.
+const uint8_t* FindLeadRangeBeforeLineEnd(const uint8_t* begin, const uint8_t* end,
+                                          size_t& lineEnds);
 const uint8_t* FindLeadRangeBeforeLineEnd(const uint8_t* begin, const uint8_t* end);
 
 // The bytes of a character code, or a set of them: the byte at a position lies in

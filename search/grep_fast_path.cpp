@@ -367,32 +367,19 @@ const uint8_t* TGrepFastPath::NextCandidate(const uint8_t* from, const uint8_t* 
   return nullptr;
 }
 
-int32_t TGrepFastPath::ScanLines(const uint8_t* begin, const uint8_t* end, int32_t lineNo,
-                                 const std::function<void(const RE_LineInfo_t&)>& report,
-                                 const std::function<void()>& poll, RE_LineInfo_t& lineInfo) const {
-  const uint8_t* counted = begin;
-  auto reportLine = [&](const uint8_t* lineStart, const uint8_t* lineEnd) {
-    lineNo += static_cast<int32_t>(ByteScan::CountLineEnds(counted, lineStart));
-    counted = lineStart;
-    poll();
-    lineInfo.Line.assign(reinterpret_cast<const char*>(lineStart),
-                         static_cast<size_t>(lineEnd - lineStart));
-    // The reader delivers a NUL as a blank, and so the line holds one.
-    std::replace(lineInfo.Line.begin(), lineInfo.Line.end(), '\0', ' ');
-    lineInfo.LineNo = lineNo;
-    report(lineInfo);
-  };
-
+void TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end,
+                              std::vector<TLine>& hits) const {
   if (FilterKind == TFilter::EveryLine) {
     for (const uint8_t* lineStart = begin; lineStart < end;) {
       const uint8_t* lineEnd = LineEndOf(lineStart, end);
-      if (LineMatches(lineStart, lineEnd)) reportLine(lineStart, lineEnd);
+      if (LineMatches(lineStart, lineEnd)) hits.push_back({lineStart, lineEnd});
       lineStart = NextLineStart(lineEnd, end);
     }
+    return;
   }
-  for (const uint8_t* from = begin; FilterKind != TFilter::EveryLine && from < end;) {
+  for (const uint8_t* from = begin; from < end;) {
     const uint8_t* p = NextCandidate(from, end);
-    if (p == nullptr) break;
+    if (p == nullptr) return;
     if (!IsCharStart(p)) {
       from = p + 1;
       continue;
@@ -409,13 +396,12 @@ int32_t TGrepFastPath::ScanLines(const uint8_t* begin, const uint8_t* end, int32
       matched = state != kNoState && Accepts(state, p + length, lineEnd);
     }
     if (matched) {
-      reportLine(lineStart, lineEnd);
+      hits.push_back({lineStart, lineEnd});
       from = NextLineStart(lineEnd, end);
     } else {
       from = FilterKind == TFilter::FixedBytes ? NextLineStart(lineEnd, end) : p + 1;
     }
   }
-  return lineNo + static_cast<int32_t>(ByteScan::CountLineEnds(counted, end));
 }
 
 TGrepFastPath::TResult TGrepFastPath::Scan(const std::string& fileName,
@@ -426,19 +412,56 @@ TGrepFastPath::TResult TGrepFastPath::Scan(const std::string& fileName,
   window.SetCrEndsLines(true);
   window.SetAfterRead(poll);
   RE_LineInfo_t lineInfo;
-  int32_t lineNo = 1;
+  std::vector<TLine> hits;
+  int32_t lineNo = 1;  // the number of the line where the counting stands
   for (std::span<const uint8_t> run = window.NextLines(); !run.empty(); run = window.NextLines()) {
     const uint8_t* begin = run.data();
     const uint8_t* end = begin + run.size();
-    // A lead byte in front of a line end takes the line end as its trail; so does one
-    // that ends the file, with the LF that the reader adds.
-    const uint8_t* trailEnd = ByteScan::FindLeadRangeBeforeLineEnd(begin, end);
-    while (trailEnd != end && !IsCharStart(trailEnd))
-      trailEnd = ByteScan::FindLeadRangeBeforeLineEnd(trailEnd + 1, end);
-    if (trailEnd == end && IsLeadByte(end[-1]) && IsCharStart(end - 1)) trailEnd = end - 1;
-    const uint8_t* scanEnd = trailEnd == end ? end : LineStartOf(trailEnd, begin);
-    lineNo = ScanLines(begin, scanEnd, lineNo, report, poll, lineInfo);
-    if (trailEnd != end) return {false, lineNo};
+    hits.clear();
+    FindLines(begin, end, hits);
+
+    // The line ends up to each hit are counted, and looked at for a lead byte in front:
+    // such a byte takes the line end as its trail, so the lines from its own on are left
+    // to the per-position scan. Returns false at such a byte.
+    const uint8_t* counted = begin;
+    auto countTo = [&](const uint8_t* to) {
+      while (counted < to) {
+        size_t ends = 0;
+        const uint8_t* p = ByteScan::FindLeadRangeBeforeLineEnd(counted, to, ends);
+        lineNo += static_cast<int32_t>(ends);
+        if (p == to) break;
+        if (IsCharStart(p)) return false;  // lineNo is that of its line
+        counted = p + 1;                   // a trail byte: no line end, go on behind it
+      }
+      counted = to;
+      return true;
+    };
+    // So does a lead byte that ends the file, with the LF that the reader adds.
+    const uint8_t* limit = end;
+    if (IsLeadByte(end[-1]) && IsCharStart(end - 1)) limit = LineStartOf(end - 1, begin);
+    for (const TLine& hit : hits) {
+      if (hit.Start >= limit) break;
+      if (!countTo(hit.Start)) return {false, lineNo};
+      // The hit's own line may end in such a lead byte.
+      if (hit.End > hit.Start && IsLeadByte(hit.End[-1]) && IsCharStart(hit.End - 1))
+        return {false, lineNo};
+      poll();
+      lineInfo.Line.assign(reinterpret_cast<const char*>(hit.Start),
+                           static_cast<size_t>(hit.End - hit.Start));
+      // The reader delivers a NUL as a blank, and so the line holds one.
+      std::replace(lineInfo.Line.begin(), lineInfo.Line.end(), '\0', ' ');
+      lineInfo.LineNo = lineNo;
+      report(lineInfo);
+    }
+    if (window.AtEnd()) {
+      // The file's last run: the rest is only looked at, no line number is needed.
+      const uint8_t* p = ByteScan::FindLeadRangeBeforeLineEnd(counted, limit);
+      while (p != limit && !IsCharStart(p)) p = ByteScan::FindLeadRangeBeforeLineEnd(p + 1, limit);
+      if (p == limit && limit == end) break;
+      return {false, lineNo + static_cast<int32_t>(
+                                  ByteScan::CountLineEnds(counted, LineStartOf(p, counted)))};
+    }
+    if (!countTo(limit) || limit != end) return {false, lineNo};
   }
   return {};
 }

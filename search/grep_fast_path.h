@@ -77,11 +77,12 @@ class TGrepFastPath {
   bool LineMatches(const uint8_t* lineStart, const uint8_t* lineEnd) const;
   // The next position in [from, end) that the filter passes, or nullptr.
   const uint8_t* NextCandidate(const uint8_t* from, const uint8_t* end) const;
-  // Scans whole lines [begin, end) without a lead byte in front of a line end; `lineNo`
-  // is the number of the first. Returns the number of the line after them.
-  int32_t ScanLines(const uint8_t* begin, const uint8_t* end, int32_t lineNo,
-                    const std::function<void(const RE_LineInfo_t&)>& report,
-                    const std::function<void()>& poll, RE_LineInfo_t& lineInfo) const;
+  struct TLine {
+    const uint8_t* Start;
+    const uint8_t* End;  // without its line end
+  };
+  // The matching lines among the whole lines [begin, end), in order, in `hits`.
+  void FindLines(const uint8_t* begin, const uint8_t* end, std::vector<TLine>& hits) const;
 
   bool IsUsable = false;
   // The automaton's alphabet, the class of each of its symbols, and how many codes each

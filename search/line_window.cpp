@@ -26,11 +26,11 @@ std::span<const uint8_t> TLineWindow::NextLines() {
     End -= Begin - 1;
     Begin = 1;
   }
-  while (!AtEnd) {
+  while (!FileEnded) {
     Reserve(BlockSize);
     const size_t n = F.ReadSome(Buffer.data() + End, BlockSize);
     if (n == 0) {
-      AtEnd = true;
+      FileEnded = true;
       break;
     }
     const size_t from = End;
@@ -64,6 +64,6 @@ std::span<const uint8_t> TLineWindow::NextLines() {
 void TLineWindow::Drain() {
   Begin = End = 1;
   Reserve(BlockSize);
-  while (!AtEnd)
-    if (F.ReadSome(Buffer.data() + 1, BlockSize) == 0) AtEnd = true;
+  while (!FileEnded)
+    if (F.ReadSome(Buffer.data() + 1, BlockSize) == 0) FileEnded = true;
 }

@@ -35,6 +35,10 @@ class TLineWindow {
   // Reads the rest of the file without keeping it, so that a read error still raises.
   void Drain();
 
+  // True when nothing follows the run handed out last, as far as is known without
+  // reading on (a file read up to its size is known to end).
+  bool AtEnd() const { return Begin == End && (FileEnded || F.AtEnd()); }
+
   // Whether a lone CR ends a line too, as it does for the grep component's reader (off:
   // only LF ends a line). A run may then end behind a CR that is not followed by LF.
   void SetCrEndsLines(bool on) { CrEndsLines = on; }
@@ -53,7 +57,7 @@ class TLineWindow {
   // The bytes read but not yet handed out lie in [Begin, End) of Buffer.
   size_t Begin = 1;
   size_t End = 1;
-  bool AtEnd = false;
+  bool FileEnded = false;
   bool CrEndsLines = false;
   std::function<void()> AfterRead;
 };
