@@ -84,17 +84,6 @@ struct TVec {
 
 #include "search/byte_scan_kernels.inc"
 
-constexpr TKernels kKernels{
-    .CountLf = CountLf,
-    .FindLineSpecial = FindLineSpecial,
-    .FindPair = FindPair,
-    .FindSingleByteKana = FindSingleByteKana,
-    .CountLineEnds = CountLineEnds,
-    .FindLeadRangeBeforeLineEnd = FindLeadRangeBeforeLineEnd,
-    .FindLeadBeforeLineEndUncounted = FindLeadBeforeLineEndUncounted,
-    .FindCodeBytes = FindCodeBytes,
-};
-
 }  // namespace Sse2
 
 #if defined(__clang__)
@@ -124,17 +113,6 @@ struct TVec {
 };
 
 #include "search/byte_scan_kernels.inc"
-
-constexpr TKernels kKernels{
-    .CountLf = CountLf,
-    .FindLineSpecial = FindLineSpecial,
-    .FindPair = FindPair,
-    .FindSingleByteKana = FindSingleByteKana,
-    .CountLineEnds = CountLineEnds,
-    .FindLeadRangeBeforeLineEnd = FindLeadRangeBeforeLineEnd,
-    .FindLeadBeforeLineEndUncounted = FindLeadBeforeLineEndUncounted,
-    .FindCodeBytes = FindCodeBytes,
-};
 
 }  // namespace Avx2
 
