@@ -84,26 +84,30 @@ std::string StoredValue(std::string_view value) {
   return quote ? '"' + stored + '"' : stored;
 }
 
-// The text without the lines that open a section but do not close it. SimpleIni passes
-// over such a line but keeps its section name running on into the lines after it, so
-// that the next key lands in a section whose name spans lines, and every write of the
-// file adds a line to it. Without the line, the keys after it stay in the section before.
-std::string WithoutUnclosedSections(std::string_view bytes) {
+// The text as SimpleIni should read it. A signature (byte order mark) at the start of a
+// line, left there when files were joined or by an editor, is dropped: before a section
+// line it would hide the section, so that its keys fell into the section before. A line
+// that opens a section but does not close it is dropped too: SimpleIni passes over it
+// but keeps its section name running on into the lines after it, so that the next key
+// lands in a section whose name spans lines, and every write adds a line to the file.
+// Without it, the keys after it stay in the section before. The file's own signature is
+// noted before this (TProfile::Load).
+std::string Normalised(std::string_view bytes) {
+  constexpr std::string_view kSignature = "\xEF\xBB\xBF";
   std::string text;
   text.reserve(bytes.size());
-  size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-  text.append(bytes.substr(0, start));
-  while (start < bytes.size()) {
+  for (size_t start = 0; start < bytes.size();) {
     size_t end = bytes.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = bytes.size();
-    const std::string_view line = bytes.substr(start, end - start);
+    std::string_view line = bytes.substr(start, end - start);
+    while (line.starts_with(kSignature)) line.remove_prefix(kSignature.size());
     const size_t first = line.find_first_not_of(" \t");
     const bool unclosed = first != std::string_view::npos && line[first] == '[' &&
                           line.find(']', first) == std::string_view::npos;
     if (!unclosed) text.append(line);
-    const size_t next = bytes.find_first_not_of("\r\n", end);
-    text.append(bytes.substr(end, (next == std::string_view::npos ? bytes.size() : next) - end));
-    start = next == std::string_view::npos ? bytes.size() : next;
+    const size_t next = std::min(bytes.find_first_not_of("\r\n", end), bytes.size());
+    text.append(bytes.substr(end, next - end));
+    start = next;
   }
   return text;
 }
@@ -118,7 +122,7 @@ class TProfile {
 
   bool Load(const std::string& bytes) {
     HasSignature = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    return Ini.LoadData(WithoutUnclosedSections(bytes)) >= 0;
+    return Ini.LoadData(Normalised(bytes)) >= 0;
   }
   // The whole file as it is to be written, one blank line between sections (SimpleIni
   // puts two, and blank lines carry nothing in this file).

@@ -403,6 +403,22 @@ TEST(WriteSettings, AnUnclosedSectionLineNeitherCapturesKeysNorGrowsTheFile) {
   }
 }
 
+TEST(ReadSettings, ASignatureInsideTheFileHidesNoSection) {
+  TTempDir dir;
+  const std::string path = dir.Write(
+      "Varsik.ini",
+      "\xEF\xBB\xBF[Window]\nTop=9\n\xEF\xBB\xBF[Option]\nErrMsgBox=1\n\xEF\xBB\xBFLeft=3\n");
+  const TSettings first = ReadSettings(path);
+  EXPECT_EQ(first.Top, 9);
+  EXPECT_TRUE(first.ErrMsgBox);
+  EXPECT_EQ(first.Left, 50);  // that Left lies in [Option]
+  ASSERT_TRUE(WriteSettings(path, first));
+  const std::string once = ReadBack(path);
+  EXPECT_TRUE(once.starts_with("\xEF\xBB\xBF[Window]")) << once;
+  ASSERT_TRUE(WriteSettings(path, ReadSettings(path)));
+  EXPECT_EQ(ReadBack(path), once);
+}
+
 TEST(WriteSettings, KeepsTheSignatureAndThePermissionsOfTheFile) {
   TTempDir dir;
   const std::string path = dir.Write("Varsik.ini", "\xEF\xBB\xBF[GrepWord]\nWord1=foo\n");
