@@ -56,12 +56,11 @@ namespace {
 
 struct TKernels {
   size_t (*CountLf)(const uint8_t*, const uint8_t*);
-  const uint8_t* (*FindLineSpecial)(const uint8_t*, const uint8_t*, size_t&);
+  const uint8_t* (*FindLineSpecial)(const uint8_t*, const uint8_t*);
   const uint8_t* (*FindPair)(const TBytePair&, const uint8_t*, size_t);
   const uint8_t* (*FindSingleByteKana)(const uint8_t*, const uint8_t*);
   size_t (*CountLineEnds)(const uint8_t*, const uint8_t*);
-  const uint8_t* (*FindLeadRangeBeforeLineEnd)(const uint8_t*, const uint8_t*, size_t&);
-  const uint8_t* (*FindLeadBeforeLineEndUncounted)(const uint8_t*, const uint8_t*);
+  const uint8_t* (*FindLeadRangeBeforeLineEnd)(const uint8_t*, const uint8_t*);
   const uint8_t* (*FindCodeBytes)(const TCodeBytes*, size_t, const uint8_t*, size_t);
 };
 
@@ -80,6 +79,11 @@ struct TVec {
   static T Sub(T a, T b) { return _mm_sub_epi8(a, b); }
   static T Min(T a, T b) { return _mm_min_epu8(a, b); }
   static uint64_t Mask(T a) { return static_cast<uint32_t>(_mm_movemask_epi8(a)); }
+  static uint64_t SumBytes(T a) {
+    const T s = _mm_sad_epu8(a, _mm_setzero_si128());
+    return static_cast<uint64_t>(_mm_cvtsi128_si64(s)) +
+           static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(s, s)));
+  }
 };
 
 #include "search/byte_scan_kernels.inc"
@@ -110,6 +114,12 @@ struct TVec {
   static T Sub(T a, T b) { return _mm256_sub_epi8(a, b); }
   static T Min(T a, T b) { return _mm256_min_epu8(a, b); }
   static uint64_t Mask(T a) { return static_cast<uint32_t>(_mm256_movemask_epi8(a)); }
+  static uint64_t SumBytes(T a) {
+    const T s = _mm256_sad_epu8(a, _mm256_setzero_si256());
+    const __m128i t = _mm_add_epi64(_mm256_castsi256_si128(s), _mm256_extracti128_si256(s, 1));
+    return static_cast<uint64_t>(_mm_cvtsi128_si64(t)) +
+           static_cast<uint64_t>(_mm_extract_epi64(t, 1));
+  }
 };
 
 #include "search/byte_scan_kernels.inc"
@@ -151,8 +161,8 @@ size_t CountLf(const uint8_t* begin, const uint8_t* end) {
   return Kernels().CountLf(begin, end);
 }
 
-const uint8_t* FindLineSpecial(const uint8_t* begin, const uint8_t* end, size_t& lfCount) {
-  return Kernels().FindLineSpecial(begin, end, lfCount);
+const uint8_t* FindLineSpecial(const uint8_t* begin, const uint8_t* end) {
+  return Kernels().FindLineSpecial(begin, end);
 }
 
 const uint8_t* FindPair(const TBytePair& pair, const uint8_t* begin, size_t count) {
@@ -167,13 +177,8 @@ size_t CountLineEnds(const uint8_t* begin, const uint8_t* end) {
   return Kernels().CountLineEnds(begin, end);
 }
 
-const uint8_t* FindLeadRangeBeforeLineEnd(const uint8_t* begin, const uint8_t* end,
-                                          size_t& lineEnds) {
-  return Kernels().FindLeadRangeBeforeLineEnd(begin, end, lineEnds);
-}
-
 const uint8_t* FindLeadRangeBeforeLineEnd(const uint8_t* begin, const uint8_t* end) {
-  return Kernels().FindLeadBeforeLineEndUncounted(begin, end);
+  return Kernels().FindLeadRangeBeforeLineEnd(begin, end);
 }
 
 const uint8_t* FindCodeBytes(const TCodeBytes* codes, size_t n, const uint8_t* begin,

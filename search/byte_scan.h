@@ -42,9 +42,8 @@ size_t CountLf(const uint8_t* begin, const uint8_t* end);
 
 // The first byte in [begin, end) that a line scan cannot pass over as ordinary text: a
 // NUL, a CR that is not followed by LF, or a 1A that follows an LF. Returns end when
-// there is none. Reads the byte before begin and the byte at end. `lfCount` receives
-// the number of LF bytes in front of the returned position.
-const uint8_t* FindLineSpecial(const uint8_t* begin, const uint8_t* end, size_t& lfCount);
+// there is none. Reads the byte before begin and the byte at end.
+const uint8_t* FindLineSpecial(const uint8_t* begin, const uint8_t* end);
 
 // Two bytes of a word, each tested as (byte & Mask) == Value at its offset from a
 // candidate start: a cheap filter whose candidates are then compared in full.
@@ -72,10 +71,7 @@ size_t CountLineEnds(const uint8_t* begin, const uint8_t* end);
 
 // The first lead-range byte in [begin, end) that is followed by CR or LF (whether it
 // starts a character is for the caller to find out); end when there is none. Reads the
-// byte at end. `lineEnds` receives CountLineEnds of the bytes in front of it; the form
-// without it counts nothing and is quicker.
-const uint8_t* FindLeadRangeBeforeLineEnd(const uint8_t* begin, const uint8_t* end,
-                                          size_t& lineEnds);
+// byte at end.
 const uint8_t* FindLeadRangeBeforeLineEnd(const uint8_t* begin, const uint8_t* end);
 
 // The bytes of a character code, or a set of them: the byte at a position lies in

@@ -420,31 +420,26 @@ TGrepFastPath::TResult TGrepFastPath::Scan(const std::string& fileName,
     hits.clear();
     FindLines(begin, end, hits);
 
-    // The line ends up to each hit are counted, and looked at for a lead byte in front:
-    // such a byte takes the line end as its trail, so the lines from its own on are left
-    // to the per-position scan. Returns false at such a byte.
+    // A lead byte in front of a line end takes the line end as its trail; so does one
+    // that ends the file, with the LF that the reader adds. The lines from the first
+    // such on are left to the per-position scan.
+    const uint8_t* limit = ByteScan::FindLeadRangeBeforeLineEnd(begin, end);
+    while (limit != end && !IsCharStart(limit))
+      limit = ByteScan::FindLeadRangeBeforeLineEnd(limit + 1, end);
+    if (limit == end && IsLeadByte(end[-1]) && IsCharStart(end - 1)) limit = end - 1;
+    if (limit != end) limit = LineStartOf(limit, begin);
+
+    // The line numbers: the line ends are counted once, up to each hit and on.
+    const bool hasCr = std::memchr(begin, kCr, static_cast<size_t>(end - begin)) != nullptr;
     const uint8_t* counted = begin;
     auto countTo = [&](const uint8_t* to) {
-      while (counted < to) {
-        size_t ends = 0;
-        const uint8_t* p = ByteScan::FindLeadRangeBeforeLineEnd(counted, to, ends);
-        lineNo += static_cast<int32_t>(ends);
-        if (p == to) break;
-        if (IsCharStart(p)) return false;  // lineNo is that of its line
-        counted = p + 1;                   // a trail byte: no line end, go on behind it
-      }
+      lineNo += static_cast<int32_t>(hasCr ? ByteScan::CountLineEnds(counted, to)
+                                           : ByteScan::CountLf(counted, to));
       counted = to;
-      return true;
     };
-    // So does a lead byte that ends the file, with the LF that the reader adds.
-    const uint8_t* limit = end;
-    if (IsLeadByte(end[-1]) && IsCharStart(end - 1)) limit = LineStartOf(end - 1, begin);
     for (const TLine& hit : hits) {
       if (hit.Start >= limit) break;
-      if (!countTo(hit.Start)) return {false, lineNo};
-      // The hit's own line may end in such a lead byte.
-      if (hit.End > hit.Start && IsLeadByte(hit.End[-1]) && IsCharStart(hit.End - 1))
-        return {false, lineNo};
+      countTo(hit.Start);
       poll();
       lineInfo.Line.assign(reinterpret_cast<const char*>(hit.Start),
                            static_cast<size_t>(hit.End - hit.Start));
@@ -453,15 +448,12 @@ TGrepFastPath::TResult TGrepFastPath::Scan(const std::string& fileName,
       lineInfo.LineNo = lineNo;
       report(lineInfo);
     }
-    if (window.AtEnd()) {
-      // The file's last run: the rest is only looked at, no line number is needed.
-      const uint8_t* p = ByteScan::FindLeadRangeBeforeLineEnd(counted, limit);
-      while (p != limit && !IsCharStart(p)) p = ByteScan::FindLeadRangeBeforeLineEnd(p + 1, limit);
-      if (p == limit && limit == end) break;
-      return {false, lineNo + static_cast<int32_t>(
-                                  ByteScan::CountLineEnds(counted, LineStartOf(p, counted)))};
+    if (limit != end) {
+      countTo(limit);
+      return {false, lineNo};
     }
-    if (!countTo(limit) || limit != end) return {false, lineNo};
+    // After the file's last run no line number is needed.
+    if (!window.AtEnd()) countTo(end);
   }
   return {};
 }

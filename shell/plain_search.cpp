@@ -1,5 +1,6 @@
 #include "shell/plain_search.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "search/byte_scan.h"
@@ -55,22 +56,31 @@ bool TPlainSearch::SearchFileText(const std::string& fileName, const std::string
 }
 
 bool TPlainSearch::ScanRun(const uint8_t* begin, const uint8_t* end, int32_t& lineNo) {
+  const size_t firstHit = Hits.size();
+  HitLineStarts.clear();
+  const bool ended = FindHits(begin, end);
+  // The line numbers: the LF bytes are counted once, up to each hit and on to the end.
+  const uint8_t* counted = begin;
+  for (size_t i = 0; i < HitLineStarts.size(); ++i) {
+    lineNo += static_cast<int32_t>(ByteScan::CountLf(counted, HitLineStarts[i]));
+    counted = HitLineStarts[i];
+    Hits[firstHit + i].LineNo = lineNo;
+  }
+  if (!ended) lineNo += static_cast<int32_t>(ByteScan::CountLf(counted, end));
+  return ended;
+}
+
+bool TPlainSearch::FindHits(const uint8_t* begin, const uint8_t* end) {
   const uint8_t* kana = nullptr;  // the next half-width katakana, with the fuzzy switch
   for (const uint8_t* pos = begin; pos < end;) {
-    size_t lfCount = 0;
-    const uint8_t* special = ByteScan::FindLineSpecial(pos, end, lfCount);
-    const uint8_t* stop = special == end ? end : LineStart(special, pos);
+    const uint8_t* special = ByteScan::FindLineSpecial(pos, end);
     if (FuzzySearch) {
       // Half-width katakana fold to other lengths: their lines take the single-line rule.
       if (kana == nullptr || kana < pos) kana = ByteScan::FindSingleByteKana(pos, end);
-      if (kana < special) {
-        special = kana;
-        stop = LineStart(kana, pos);
-        lfCount = ByteScan::CountLf(pos, stop);
-      }
+      special = std::min(special, kana);
     }
-    ScanPlainLines(pos, stop, lineNo);
-    lineNo += static_cast<int32_t>(lfCount);
+    const uint8_t* stop = special == end ? end : LineStart(special, pos);
+    ScanPlainLines(pos, stop);
     if (special == end) break;
 
     // The line at `stop` ends the text, or holds a lone CR or half-width katakana.
@@ -78,43 +88,40 @@ bool TPlainSearch::ScanRun(const uint8_t* begin, const uint8_t* end, int32_t& li
     const uint8_t* lineEnd = LineEnd(special, end);
     const void* nul = std::memchr(stop, 0, static_cast<size_t>(lineEnd - stop));
     const uint8_t* textEnd = nul == nullptr ? lineEnd : static_cast<const uint8_t*>(nul);
-    MatchOneLine(stop, textEnd, lineNo);
+    MatchOneLine(stop, textEnd);
     if (nul != nullptr) return true;
     if (lineEnd == end) break;
     pos = lineEnd + 1;
-    ++lineNo;
   }
   return false;
 }
 
-void TPlainSearch::ScanPlainLines(const uint8_t* begin, const uint8_t* end, int32_t lineNo) {
-  const uint8_t* counted = begin;
+void TPlainSearch::ScanPlainLines(const uint8_t* begin, const uint8_t* end) {
   for (const uint8_t* from = begin; from < end;) {
     const uint8_t* lineStart = Matcher.FindLine(from, end);
     if (lineStart == end) return;
-    lineNo += static_cast<int32_t>(ByteScan::CountLf(counted, lineStart));
-    counted = lineStart;
     const uint8_t* lineEnd = LineEnd(lineStart, end);
     const uint8_t* textEnd = lineEnd > lineStart && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd;
-    KeepHit(lineNo, lineStart, textEnd);
+    KeepHit(lineStart, lineStart, textEnd);
     if (lineEnd == end) return;
     from = lineEnd + 1;
   }
 }
 
-void TPlainSearch::MatchOneLine(const uint8_t* begin, const uint8_t* end, int32_t lineNo) {
+void TPlainSearch::MatchOneLine(const uint8_t* begin, const uint8_t* end) {
   // Every CR is dropped from the line: a lone one joins the bytes on either side.
   LineText.clear();
   for (const uint8_t* p = begin; p < end; ++p)
     if (*p != '\r') LineText += static_cast<char>(*p);
   if (Matcher.LineMatches(LineText)) {
     const auto* text = reinterpret_cast<const uint8_t*>(LineText.data());
-    KeepHit(lineNo, text, text + LineText.size());
+    KeepHit(begin, text, text + LineText.size());
   }
 }
 
-void TPlainSearch::KeepHit(int32_t lineNo, const uint8_t* begin, const uint8_t* end) {
-  Hits.push_back({lineNo, static_cast<size_t>(end - begin)});
+void TPlainSearch::KeepHit(const uint8_t* lineStart, const uint8_t* begin, const uint8_t* end) {
+  HitLineStarts.push_back(lineStart);
+  Hits.push_back({0, static_cast<size_t>(end - begin)});
   HitTexts.append(reinterpret_cast<const char*>(begin), static_cast<size_t>(end - begin));
 }
 

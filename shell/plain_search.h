@@ -50,11 +50,14 @@ class TPlainSearch {
   // that of the line after it. Returns true when the text ends inside the run (at a
   // NUL, or before a line that begins with 1A).
   bool ScanRun(const uint8_t* begin, const uint8_t* end, int32_t& lineNo);
+  // Keeps the hits of the run, in order, without their line numbers; returns as ScanRun.
+  bool FindHits(const uint8_t* begin, const uint8_t* end);
   // The lines of [begin, end), none of which needs the single-line rule.
-  void ScanPlainLines(const uint8_t* begin, const uint8_t* end, int32_t lineNo);
+  void ScanPlainLines(const uint8_t* begin, const uint8_t* end);
   // One line that the scan does not take on, [begin, end) as read.
-  void MatchOneLine(const uint8_t* begin, const uint8_t* end, int32_t lineNo);
-  void KeepHit(int32_t lineNo, const uint8_t* begin, const uint8_t* end);
+  void MatchOneLine(const uint8_t* begin, const uint8_t* end);
+  // A hit on the line that starts at `lineStart`, with the text [begin, end).
+  void KeepHit(const uint8_t* lineStart, const uint8_t* begin, const uint8_t* end);
   // Writes the kept hits, polling before each unless `poll` is false. Returns false
   // when a poll found CancelRequested set.
   bool WriteHits(bool poll);
@@ -77,4 +80,6 @@ class TPlainSearch {
   };
   std::vector<THit> Hits;
   std::string HitTexts;
+  // Where the lines of the run's hits start, for counting their numbers.
+  std::vector<const uint8_t*> HitLineStarts;
 };

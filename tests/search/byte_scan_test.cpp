@@ -105,7 +105,7 @@ TEST_F(ByteScanTest, CountLf) {
   TBytes gen(2);
   for (TIsa isa : Isas()) {
     ByteScan::SelectIsa(isa);
-    for (size_t n = 0; n < 200; ++n) {
+    for (size_t n : {0, 1, 15, 16, 17, 31, 32, 33, 63, 64, 100, 255 * 16, 255 * 32 + 5, 20000}) {
       const auto text = gen.Make(n);
       const TPadded t(text, gen.Pick(32), '\n');
       EXPECT_EQ(ByteScan::CountLf(t.Begin, t.End),
@@ -133,12 +133,8 @@ TEST_F(ByteScanTest, FindLineSpecial) {
         const uint8_t before = t.Begin[static_cast<ptrdiff_t>(i) - 1];
         if (b == 0 || (b == '\r' && next != '\n') || (b == 0x1A && before == '\n')) expected = i;
       }
-      size_t lfCount = 0;
-      const uint8_t* got = ByteScan::FindLineSpecial(t.Begin, t.End, lfCount);
+      const uint8_t* got = ByteScan::FindLineSpecial(t.Begin, t.End);
       ASSERT_EQ(static_cast<size_t>(got - t.Begin), expected) << "round " << round;
-      ASSERT_EQ(lfCount,
-                static_cast<size_t>(std::count(text.begin(), text.begin() + expected, '\n')))
-          << "round " << round;
     }
   }
 }
@@ -214,13 +210,9 @@ TEST_F(ByteScanTest, CountLineEndsAndLeadRangeBeforeLineEnd) {
       for (size_t i = 0; i < text.size() && expected == text.size(); ++i)
         if (ModelIsLead(text[i]) && (t.Begin[i + 1] == '\n' || t.Begin[i + 1] == '\r'))
           expected = i;
-      size_t before = 0;
-      for (size_t i = 0; i < expected; ++i) before += isEnd(i);
-      size_t got = 0;
-      ASSERT_EQ(ByteScan::FindLeadRangeBeforeLineEnd(t.Begin, t.End, got) - t.Begin,
+      ASSERT_EQ(ByteScan::FindLeadRangeBeforeLineEnd(t.Begin, t.End) - t.Begin,
                 static_cast<ptrdiff_t>(expected))
           << "round " << round;
-      ASSERT_EQ(got, before) << "round " << round;
     }
   }
 }
