@@ -78,6 +78,8 @@ struct TVec {
   static T Xor(T a, T b) { return _mm_xor_si128(a, b); }
   static T Sub(T a, T b) { return _mm_sub_epi8(a, b); }
   static T Min(T a, T b) { return _mm_min_epu8(a, b); }
+  // Signed bytes.
+  static T Greater(T a, T b) { return _mm_cmpgt_epi8(a, b); }
   static uint64_t Mask(T a) { return static_cast<uint32_t>(_mm_movemask_epi8(a)); }
   static uint64_t SumBytes(T a) {
     const T s = _mm_sad_epu8(a, _mm_setzero_si128());
@@ -113,6 +115,8 @@ struct TVec {
   static T Xor(T a, T b) { return _mm256_xor_si256(a, b); }
   static T Sub(T a, T b) { return _mm256_sub_epi8(a, b); }
   static T Min(T a, T b) { return _mm256_min_epu8(a, b); }
+  // Signed bytes.
+  static T Greater(T a, T b) { return _mm256_cmpgt_epi8(a, b); }
   static uint64_t Mask(T a) { return static_cast<uint32_t>(_mm256_movemask_epi8(a)); }
   static uint64_t SumBytes(T a) {
     const T s = _mm256_sad_epu8(a, _mm256_setzero_si256());

@@ -26,16 +26,16 @@ bool IsCharStart(const uint8_t* p) {
   return ((p - q) & 1) == 0;
 }
 
-// Lines end at LF, at CR LF and at a lone CR.
-const uint8_t* LineStartOf(const uint8_t* p, const uint8_t* begin) {
+// Lines end at LF, at CR LF and at a lone CR; `hasCr` says whether the text holds a CR.
+const uint8_t* LineStartOf(const uint8_t* p, const uint8_t* begin, bool hasCr) {
   const uint8_t* start = ByteScan::LineStart(p, begin);
-  const void* cr = ::memrchr(start, kCr, static_cast<size_t>(p - start));
+  const void* cr = hasCr ? ::memrchr(start, kCr, static_cast<size_t>(p - start)) : nullptr;
   return cr == nullptr ? start : static_cast<const uint8_t*>(cr) + 1;
 }
 
-const uint8_t* LineEndOf(const uint8_t* p, const uint8_t* end) {
+const uint8_t* LineEndOf(const uint8_t* p, const uint8_t* end, bool hasCr) {
   const uint8_t* lf = ByteScan::LineEnd(p, end);
-  const void* cr = std::memchr(p, kCr, static_cast<size_t>(lf - p));
+  const void* cr = hasCr ? std::memchr(p, kCr, static_cast<size_t>(lf - p)) : nullptr;
   return cr == nullptr ? lf : static_cast<const uint8_t*>(cr);
 }
 
@@ -367,11 +367,11 @@ const uint8_t* TGrepFastPath::NextCandidate(const uint8_t* from, const uint8_t* 
   return nullptr;
 }
 
-void TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end,
+void TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end, bool hasCr,
                               std::vector<TLine>& hits) const {
   if (FilterKind == TFilter::EveryLine) {
     for (const uint8_t* lineStart = begin; lineStart < end;) {
-      const uint8_t* lineEnd = LineEndOf(lineStart, end);
+      const uint8_t* lineEnd = LineEndOf(lineStart, end, hasCr);
       if (LineMatches(lineStart, lineEnd)) hits.push_back({lineStart, lineEnd});
       lineStart = NextLineStart(lineEnd, end);
     }
@@ -384,8 +384,8 @@ void TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end,
       from = p + 1;
       continue;
     }
-    const uint8_t* lineStart = LineStartOf(p, begin);
-    const uint8_t* lineEnd = LineEndOf(p, end);
+    const uint8_t* lineStart = LineStartOf(p, begin, hasCr);
+    const uint8_t* lineEnd = LineEndOf(p, end, hasCr);
     bool matched;
     if (FilterKind == TFilter::FixedBytes) {
       matched = FixedIsWhole || LineMatches(lineStart, lineEnd);
@@ -417,8 +417,9 @@ TGrepFastPath::TResult TGrepFastPath::Scan(const std::string& fileName,
   for (std::span<const uint8_t> run = window.NextLines(); !run.empty(); run = window.NextLines()) {
     const uint8_t* begin = run.data();
     const uint8_t* end = begin + run.size();
+    const bool hasCr = std::memchr(begin, kCr, static_cast<size_t>(end - begin)) != nullptr;
     hits.clear();
-    FindLines(begin, end, hits);
+    FindLines(begin, end, hasCr, hits);
 
     // A lead byte in front of a line end takes the line end as its trail; so does one
     // that ends the file, with the LF that the reader adds. The lines from the first
@@ -427,10 +428,9 @@ TGrepFastPath::TResult TGrepFastPath::Scan(const std::string& fileName,
     while (limit != end && !IsCharStart(limit))
       limit = ByteScan::FindLeadRangeBeforeLineEnd(limit + 1, end);
     if (limit == end && IsLeadByte(end[-1]) && IsCharStart(end - 1)) limit = end - 1;
-    if (limit != end) limit = LineStartOf(limit, begin);
+    if (limit != end) limit = LineStartOf(limit, begin, hasCr);
 
     // The line numbers: the line ends are counted once, up to each hit and on.
-    const bool hasCr = std::memchr(begin, kCr, static_cast<size_t>(end - begin)) != nullptr;
     const uint8_t* counted = begin;
     auto countTo = [&](const uint8_t* to) {
       lineNo += static_cast<int32_t>(hasCr ? ByteScan::CountLineEnds(counted, to)

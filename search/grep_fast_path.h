@@ -81,8 +81,10 @@ class TGrepFastPath {
     const uint8_t* Start;
     const uint8_t* End;  // without its line end
   };
-  // The matching lines among the whole lines [begin, end), in order, in `hits`.
-  void FindLines(const uint8_t* begin, const uint8_t* end, std::vector<TLine>& hits) const;
+  // The matching lines among the whole lines [begin, end), in order, in `hits`; `hasCr`
+  // says whether the lines hold a CR.
+  void FindLines(const uint8_t* begin, const uint8_t* end, bool hasCr,
+                 std::vector<TLine>& hits) const;
 
   bool IsUsable = false;
   // The automaton's alphabet, the class of each of its symbols, and how many codes each
