@@ -61,6 +61,7 @@ struct TKernels {
   const uint8_t* (*FindSingleByteKana)(const uint8_t*, const uint8_t*);
   size_t (*CountLineEnds)(const uint8_t*, const uint8_t*);
   const uint8_t* (*FindLeadRangeBeforeLineEnd)(const uint8_t*, const uint8_t*);
+  const uint8_t* (*FindLeadRangeBeforeLineEndOrLoneCr)(const uint8_t*, const uint8_t*);
   const uint8_t* (*FindCodeBytes)(const TCodeBytes*, size_t, const uint8_t*, size_t);
 };
 
@@ -183,6 +184,10 @@ size_t CountLineEnds(const uint8_t* begin, const uint8_t* end) {
 
 const uint8_t* FindLeadRangeBeforeLineEnd(const uint8_t* begin, const uint8_t* end) {
   return Kernels().FindLeadRangeBeforeLineEnd(begin, end);
+}
+
+const uint8_t* FindLeadRangeBeforeLineEndOrLoneCr(const uint8_t* begin, const uint8_t* end) {
+  return Kernels().FindLeadRangeBeforeLineEndOrLoneCr(begin, end);
 }
 
 const uint8_t* FindCodeBytes(const TCodeBytes* codes, size_t n, const uint8_t* begin,

@@ -73,6 +73,8 @@ size_t CountLineEnds(const uint8_t* begin, const uint8_t* end);
 // starts a character is for the caller to find out); end when there is none. Reads the
 // byte at end.
 const uint8_t* FindLeadRangeBeforeLineEnd(const uint8_t* begin, const uint8_t* end);
+// The same, or a CR not followed by LF, whichever comes first.
+const uint8_t* FindLeadRangeBeforeLineEndOrLoneCr(const uint8_t* begin, const uint8_t* end);
 
 // The bytes of a character code, or a set of them: the byte at a position lies in
 // [Lo0, Hi0] and, unless OneByte, the byte behind it in [Lo1, Hi1].

@@ -26,16 +26,18 @@ bool IsCharStart(const uint8_t* p) {
   return ((p - q) & 1) == 0;
 }
 
-// Lines end at LF, at CR LF and at a lone CR; `hasCr` says whether the text holds a CR.
-const uint8_t* LineStartOf(const uint8_t* p, const uint8_t* begin, bool hasCr) {
+// Lines end at LF, at CR LF and at a lone CR; `loneCr` says whether the text holds a
+// lone CR.
+const uint8_t* LineStartOf(const uint8_t* p, const uint8_t* begin, bool loneCr) {
   const uint8_t* start = ByteScan::LineStart(p, begin);
-  const void* cr = hasCr ? ::memrchr(start, kCr, static_cast<size_t>(p - start)) : nullptr;
+  const void* cr = loneCr ? ::memrchr(start, kCr, static_cast<size_t>(p - start)) : nullptr;
   return cr == nullptr ? start : static_cast<const uint8_t*>(cr) + 1;
 }
 
-const uint8_t* LineEndOf(const uint8_t* p, const uint8_t* end, bool hasCr) {
+const uint8_t* LineEndOf(const uint8_t* p, const uint8_t* end, bool loneCr) {
   const uint8_t* lf = ByteScan::LineEnd(p, end);
-  const void* cr = hasCr ? std::memchr(p, kCr, static_cast<size_t>(lf - p)) : nullptr;
+  if (!loneCr) return lf > p && lf[-1] == kCr ? lf - 1 : lf;
+  const void* cr = std::memchr(p, kCr, static_cast<size_t>(lf - p));
   return cr == nullptr ? lf : static_cast<const uint8_t*>(cr);
 }
 
@@ -367,11 +369,11 @@ const uint8_t* TGrepFastPath::NextCandidate(const uint8_t* from, const uint8_t* 
   return nullptr;
 }
 
-void TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end, bool hasCr,
+void TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end, bool loneCr,
                               std::vector<TLine>& hits) const {
   if (FilterKind == TFilter::EveryLine) {
     for (const uint8_t* lineStart = begin; lineStart < end;) {
-      const uint8_t* lineEnd = LineEndOf(lineStart, end, hasCr);
+      const uint8_t* lineEnd = LineEndOf(lineStart, end, loneCr);
       if (LineMatches(lineStart, lineEnd)) hits.push_back({lineStart, lineEnd});
       lineStart = NextLineStart(lineEnd, end);
     }
@@ -384,8 +386,8 @@ void TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end, bool has
       from = p + 1;
       continue;
     }
-    const uint8_t* lineStart = LineStartOf(p, begin, hasCr);
-    const uint8_t* lineEnd = LineEndOf(p, end, hasCr);
+    const uint8_t* lineStart = LineStartOf(p, begin, loneCr);
+    const uint8_t* lineEnd = LineEndOf(p, end, loneCr);
     bool matched;
     if (FilterKind == TFilter::FixedBytes) {
       matched = FixedIsWhole || LineMatches(lineStart, lineEnd);
@@ -417,28 +419,35 @@ TGrepFastPath::TResult TGrepFastPath::Scan(const std::string& fileName,
   for (std::span<const uint8_t> run = window.NextLines(); !run.empty(); run = window.NextLines()) {
     const uint8_t* begin = run.data();
     const uint8_t* end = begin + run.size();
-    const bool hasCr = std::memchr(begin, kCr, static_cast<size_t>(end - begin)) != nullptr;
-    hits.clear();
-    FindLines(begin, end, hasCr, hits);
 
     // A lead byte in front of a line end takes the line end as its trail; so does one
     // that ends the file, with the LF that the reader adds. The lines from the first
-    // such on are left to the per-position scan.
-    const uint8_t* limit = ByteScan::FindLeadRangeBeforeLineEnd(begin, end);
-    while (limit != end && !IsCharStart(limit))
-      limit = ByteScan::FindLeadRangeBeforeLineEnd(limit + 1, end);
+    // such on are left to the per-position scan. A lone CR on the way makes lines
+    // harder to tell apart and to count.
+    bool loneCr = false;
+    const uint8_t* limit = ByteScan::FindLeadRangeBeforeLineEndOrLoneCr(begin, end);
+    for (;;) {
+      if (limit != end && *limit == kCr) {
+        loneCr = true;
+        limit = ByteScan::FindLeadRangeBeforeLineEnd(limit + 1, end);
+      }
+      if (limit == end || IsCharStart(limit)) break;
+      limit = loneCr ? ByteScan::FindLeadRangeBeforeLineEnd(limit + 1, end)
+                     : ByteScan::FindLeadRangeBeforeLineEndOrLoneCr(limit + 1, end);
+    }
     if (limit == end && IsLeadByte(end[-1]) && IsCharStart(end - 1)) limit = end - 1;
-    if (limit != end) limit = LineStartOf(limit, begin, hasCr);
+    if (limit != end) limit = LineStartOf(limit, begin, loneCr);
 
+    hits.clear();
+    FindLines(begin, limit, loneCr, hits);
     // The line numbers: the line ends are counted once, up to each hit and on.
     const uint8_t* counted = begin;
     auto countTo = [&](const uint8_t* to) {
-      lineNo += static_cast<int32_t>(hasCr ? ByteScan::CountLineEnds(counted, to)
-                                           : ByteScan::CountLf(counted, to));
+      lineNo += static_cast<int32_t>(loneCr ? ByteScan::CountLineEnds(counted, to)
+                                            : ByteScan::CountLf(counted, to));
       counted = to;
     };
     for (const TLine& hit : hits) {
-      if (hit.Start >= limit) break;
       countTo(hit.Start);
       poll();
       lineInfo.Line.assign(reinterpret_cast<const char*>(hit.Start),

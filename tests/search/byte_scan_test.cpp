@@ -188,7 +188,7 @@ TEST_F(ByteScanTest, FindSingleByteKana) {
   }
 }
 
-TEST_F(ByteScanTest, CountLineEndsAndLeadRangeBeforeLineEnd) {
+TEST_F(ByteScanTest, LineEndsAndLeadRangeBytesBeforeThem) {
   TBytes gen(6);
   for (TIsa isa : Isas()) {
     ByteScan::SelectIsa(isa);
@@ -212,6 +212,14 @@ TEST_F(ByteScanTest, CountLineEndsAndLeadRangeBeforeLineEnd) {
           expected = i;
       ASSERT_EQ(ByteScan::FindLeadRangeBeforeLineEnd(t.Begin, t.End) - t.Begin,
                 static_cast<ptrdiff_t>(expected))
+          << "round " << round;
+      size_t orCr = text.size();
+      for (size_t i = 0; i < text.size() && orCr == text.size(); ++i)
+        if ((ModelIsLead(text[i]) && (t.Begin[i + 1] == '\n' || t.Begin[i + 1] == '\r')) ||
+            (text[i] == '\r' && t.Begin[i + 1] != '\n'))
+          orCr = i;
+      ASSERT_EQ(ByteScan::FindLeadRangeBeforeLineEndOrLoneCr(t.Begin, t.End) - t.Begin,
+                static_cast<ptrdiff_t>(orCr))
           << "round " << round;
     }
   }
