@@ -69,12 +69,13 @@ const uint8_t* FindSingleByteKana(const uint8_t* begin, const uint8_t* end);
 // do: LF bytes and CR bytes not followed by LF. Reads the byte at end.
 size_t CountLineEnds(const uint8_t* begin, const uint8_t* end);
 
-// The first lead-range byte in [begin, end) that is followed by CR or LF (whether it
-// starts a character is for the caller to find out); end when there is none. Reads the
-// byte at end.
-const uint8_t* FindLeadRangeBeforeLineEnd(const uint8_t* begin, const uint8_t* end);
+// The first lead byte in [begin, end) that starts a character and is followed by CR or
+// LF; end when there is none. Characters are read backwards from each candidate to the
+// last byte that is no lead byte, which must exist in front of begin (an LF in front of
+// a run of lines does). Reads the byte at end.
+const uint8_t* FindLeadBeforeLineEnd(const uint8_t* begin, const uint8_t* end);
 // The same, or a CR not followed by LF, whichever comes first.
-const uint8_t* FindLeadRangeBeforeLineEndOrLoneCr(const uint8_t* begin, const uint8_t* end);
+const uint8_t* FindLeadBeforeLineEndOrLoneCr(const uint8_t* begin, const uint8_t* end);
 
 // The bytes of a character code, or a set of them: the byte at a position lies in
 // [Lo0, Hi0] and, unless OneByte, the byte behind it in [Lo1, Hi1].

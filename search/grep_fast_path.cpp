@@ -425,15 +425,10 @@ TGrepFastPath::TResult TGrepFastPath::Scan(const std::string& fileName,
     // such on are left to the per-position scan. A lone CR on the way makes lines
     // harder to tell apart and to count.
     bool loneCr = false;
-    const uint8_t* limit = ByteScan::FindLeadRangeBeforeLineEndOrLoneCr(begin, end);
-    for (;;) {
-      if (limit != end && *limit == kCr) {
-        loneCr = true;
-        limit = ByteScan::FindLeadRangeBeforeLineEnd(limit + 1, end);
-      }
-      if (limit == end || IsCharStart(limit)) break;
-      limit = loneCr ? ByteScan::FindLeadRangeBeforeLineEnd(limit + 1, end)
-                     : ByteScan::FindLeadRangeBeforeLineEndOrLoneCr(limit + 1, end);
+    const uint8_t* limit = ByteScan::FindLeadBeforeLineEndOrLoneCr(begin, end);
+    if (limit != end && *limit == kCr) {
+      loneCr = true;
+      limit = ByteScan::FindLeadBeforeLineEnd(limit + 1, end);
     }
     if (limit == end && IsLeadByte(end[-1]) && IsCharStart(end - 1)) limit = end - 1;
     if (limit != end) limit = LineStartOf(limit, begin, loneCr);
