@@ -61,12 +61,18 @@ std::string Differences(const TSettings& a, const TSettings& b) {
   return d;
 }
 
-// The file without its blank lines, which carry nothing.
+// The file without its blank lines, which carry nothing; a signature (byte order mark)
+// at its start is kept apart, so that a line holding nothing else counts as blank.
 std::string FileLines(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::string lines;
-  for (std::string line; std::getline(in, line);)
+  for (std::string line; std::getline(in, line);) {
+    if (lines.empty() && line.starts_with("\xEF\xBB\xBF")) {
+      lines = "(signature)\n";
+      line.erase(0, 3);
+    }
     if (!line.empty() && line != "\r") lines += line + "\n";
+  }
   return lines;
 }
 
