@@ -62,6 +62,7 @@ struct TKernels {
   size_t (*CountLineEnds)(const uint8_t*, const uint8_t*);
   const uint8_t* (*FindLeadBeforeLineEnd)(const uint8_t*, const uint8_t*);
   const uint8_t* (*FindLeadBeforeLineEndOrLoneCr)(const uint8_t*, const uint8_t*);
+  const uint8_t* (*FindLoneCr)(const uint8_t*, const uint8_t*);
   const uint8_t* (*FindCodeBytes)(const TCodeBytes*, size_t, const uint8_t*, size_t);
 };
 
@@ -188,6 +189,10 @@ const uint8_t* FindLeadBeforeLineEnd(const uint8_t* begin, const uint8_t* end) {
 
 const uint8_t* FindLeadBeforeLineEndOrLoneCr(const uint8_t* begin, const uint8_t* end) {
   return Kernels().FindLeadBeforeLineEndOrLoneCr(begin, end);
+}
+
+const uint8_t* FindLoneCr(const uint8_t* begin, const uint8_t* end) {
+  return Kernels().FindLoneCr(begin, end);
 }
 
 const uint8_t* FindCodeBytes(const TCodeBytes* codes, size_t n, const uint8_t* begin,

@@ -74,7 +74,9 @@ size_t CountLineEnds(const uint8_t* begin, const uint8_t* end);
 // last byte that is no lead byte, which must exist in front of begin (an LF in front of
 // a run of lines does). Reads the byte at end.
 const uint8_t* FindLeadBeforeLineEnd(const uint8_t* begin, const uint8_t* end);
-// The same, or a CR not followed by LF, whichever comes first.
+// The first CR in [begin, end) that is not followed by LF, or end. Reads the byte at end.
+const uint8_t* FindLoneCr(const uint8_t* begin, const uint8_t* end);
+// FindLeadBeforeLineEnd, or a CR not followed by LF, whichever comes first.
 const uint8_t* FindLeadBeforeLineEndOrLoneCr(const uint8_t* begin, const uint8_t* end);
 
 // The bytes of a character code, or a set of them: the byte at a position lies in

@@ -75,6 +75,14 @@ TGrepFastPath::TGrepFastPath(const TRE_DFA& dfa) {
   BuildTables(dfa);
   if (ClassCount == 0 || !StaysInLine()) return;
   ChooseFilter(dfa);
+  // A lead byte in front of a line end reads as a code whose trail is CR or LF, and the
+  // line end is not read as the code 10 then: only a pattern that reads such a code can
+  // tell.
+  ReadsLineEndCodes = ClassOfCode(kLf) != 0;
+  for (int lead = 0; lead < 256; ++lead)
+    if (IsLeadByte(static_cast<uint8_t>(lead)))
+      for (uint8_t trail : {kLf, kCr})
+        if (ClassOfCode(static_cast<uint16_t>(lead << 8 | trail)) != 0) ReadsLineEndCodes = true;
   IsUsable = true;
 }
 
@@ -425,10 +433,16 @@ TGrepFastPath::TResult TGrepFastPath::Scan(const std::string& fileName,
     // such on are left to the per-position scan. A lone CR on the way makes lines
     // harder to tell apart and to count.
     bool loneCr = false;
-    const uint8_t* limit = ByteScan::FindLeadBeforeLineEndOrLoneCr(begin, end);
-    if (limit != end && *limit == kCr) {
-      loneCr = true;
-      limit = ByteScan::FindLeadBeforeLineEnd(limit + 1, end);
+    const uint8_t* limit = end;
+    if (ReadsLineEndCodes) {
+      limit = ByteScan::FindLeadBeforeLineEndOrLoneCr(begin, end);
+      if (limit != end && *limit == kCr) {
+        loneCr = true;
+        limit = ByteScan::FindLeadBeforeLineEnd(limit + 1, end);
+      }
+    } else {
+      // A pattern that reads no such code finds the same either way.
+      loneCr = ByteScan::FindLoneCr(begin, end) != end;
     }
     if (limit == end && IsLeadByte(end[-1]) && IsCharStart(end - 1)) limit = end - 1;
     if (limit != end) limit = LineStartOf(limit, begin, loneCr);

@@ -47,6 +47,9 @@ class TGrepFastPath {
   // What the scan uses, for tests and benchmarks.
   enum class TFilter { EveryLine, FixedBytes, FirstCodes };
   TFilter Filter() const { return FilterKind; }
+  // Whether the pattern can read a line end taken as a trail byte differently from the
+  // fast path, so that the scan hands over at a lead byte before a line end.
+  bool HandsOverAtLeadBeforeLineEnd() const { return ReadsLineEndCodes; }
 
  private:
   // The tables: code classes and transitions.
@@ -104,6 +107,8 @@ class TGrepFastPath {
   int32_t LineEndClass = 0;
   // The state after the line end in front of a line, from the initial state.
   int32_t AfterLineEnd = kNoState;
+  // Some transition reads the code 10 or a double-byte code whose trail is CR or LF.
+  bool ReadsLineEndCodes = true;
 
   TFilter FilterKind = TFilter::EveryLine;
   std::string Fixed;          // FixedBytes: the bytes every match holds

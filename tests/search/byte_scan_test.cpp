@@ -229,6 +229,11 @@ TEST_F(ByteScanTest, LineEndsAndLeadBytesBeforeThem) {
       ASSERT_EQ(ByteScan::FindLeadBeforeLineEndOrLoneCr(t.Begin, t.End) - t.Begin,
                 static_cast<ptrdiff_t>(orCr))
           << "round " << round;
+      size_t loneCr = text.size();
+      for (size_t i = 0; i < text.size() && loneCr == text.size(); ++i)
+        if (text[i] == '\r' && t.Begin[i + 1] != '\n') loneCr = i;
+      ASSERT_EQ(ByteScan::FindLoneCr(t.Begin, t.End) - t.Begin, static_cast<ptrdiff_t>(loneCr))
+          << "round " << round;
     }
   }
 }

@@ -160,6 +160,29 @@ TEST_F(GrepFastPathTest, EdgeTexts) {
   }
 }
 
+// Lead bytes before line ends of every kind, and at the end of the file: a pattern that
+// reads no code 10 and no code with a CR or LF trail is found there as the reader finds
+// it, without handing over.
+TEST_F(GrepFastPathTest, LeadBytesBeforeLineEnds) {
+  const char* const pieces[] = {"\x81", "\x88", "\n",       "\r",       "\r\n",
+                                "a",    "b",    "\x88\x9F", "\x81\x40", " "};
+  const char* const patterns[] = {"a",          "ab",       "b+",          "\x88\x9F", "[ab]",
+                                  "a|\x88\x9F", "\x81\x40", "a\x81\x40?b", "\x81 "};
+  TGenerator gen(17);
+  for (int round = 0; round < 400; ++round) {
+    std::string text;
+    const int n = 1 + gen.Below(12);
+    for (int i = 0; i < n; ++i) text += pieces[gen.Below(static_cast<int>(std::size(pieces)))];
+    const std::string path = Dir.Write("l.txt", text);
+    for (const char* pattern : patterns) {
+      Grep.SetRegExp(pattern);
+      ASSERT_FALSE(TGrepFastPath(Grep.CurrentDFA()).HandsOverAtLeadBeforeLineEnd()) << pattern;
+      ASSERT_TRUE(Check(path, text, {1, 3, TLineWindow::kBlockSize}));
+      if (HasFailure()) return;
+    }
+  }
+}
+
 TEST_F(GrepFastPathTest, BenchmarkCorpusSlices) {
   const std::vector<std::string> slices = CorpusSlices(2 << 20);
   if (slices.empty()) GTEST_SKIP() << "no corpus at " << kCorpusBigFile;
