@@ -16,7 +16,7 @@
 #include "tests/search/grep_generator.h"
 #include "tests/search/grep_test_support.h"
 #include "tests/search/sjis.h"
-#include "tests/support/corpus_slices.h"
+#include "tests/support/corpus_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -180,6 +180,17 @@ TEST_F(GrepFastPathTest, LeadBytesBeforeLineEnds) {
       ASSERT_TRUE(Check(path, text, {1, 3, TLineWindow::kBlockSize}));
       if (HasFailure()) return;
     }
+  }
+}
+
+TEST_F(GrepFastPathTest, CorpusLikeText) {
+  const std::string text = CorpusLikeText(3000, 5);
+  const std::string path = Dir.Write("corpus-like.txt", text);
+  for (const char* pattern : {"文字列", "[0-9]+年", "警告|圧縮|暗号", "^\\.SH", "option$",
+                              "環境変数", "^$", "[ァ-ヶ]+ー", "ｶ.ｶ"}) {
+    Grep.SetRegExp(Sjis(pattern));
+    EXPECT_TRUE(Check(path, "(corpus-like)", {4096, TLineWindow::kBlockSize})) << pattern;
+    if (HasFailure()) return;
   }
 }
 

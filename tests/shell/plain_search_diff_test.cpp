@@ -11,7 +11,7 @@
 #include "search/henkanj.h"
 #include "shell/plain_search.h"
 #include "tests/search/sjis.h"
-#include "tests/support/corpus_slices.h"
+#include "tests/support/corpus_text.h"
 #include "tests/support/plain_reference.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/temp_dir.h"
@@ -255,21 +255,7 @@ TEST_F(PlainSearchDiffTest, EdgeTexts) {
 // Text shaped like the benchmark corpus (Japanese manual pages and sources, LF and CR LF
 // halves), so that CI covers that shape without the corpus.
 TEST_F(PlainSearchDiffTest, CorpusLikeText) {
-  const std::string lines[] = {
-      Sjis(".SH 名前"),
-      Sjis("whoami \\- 実効ユーザ名を出力する"),
-      "\\fB\\-\\-help\\fR",
-      Sjis("使い方を表示して終了する"),
-      Sjis("環境変数 LANG を設定する。文字列の長さ"),
-      "int main(int argc, char** argv) { return OPTION_x; }",
-      Sjis("// 日本語のコメント option"),
-      Sjis("警告: 圧縮された暗号 2021年5月"),
-      Sjis("ｶﾀｶﾅ の 半角 テキスト Option"),
-  };
-  TTextGen gen(99);
-  std::string text;
-  for (int i = 0; i < 3000; ++i)
-    text += lines[gen.Pick(std::size(lines))] + (i < 1500 ? "\n" : "\r\n");
+  const std::string text = CorpusLikeText(3000, 99);
   const std::string path = Dir.Write("corpus-like.txt", text);
   for (const char* word :
        {"文字列", "日本語", "option", "環境変数", "テキスト", "ﾃｷｽﾄ", "年", "\\f"}) {
