@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "platform/wildcard.h"
 
@@ -18,20 +19,23 @@ struct TDirCloser {
   void operator()(DIR* d) const { closedir(d); }
 };
 
-TEntryKind KindOf(const std::string& folder, const dirent& e) {
-  if (e.d_type == DT_REG) return TEntryKind::File;
-  if (e.d_type == DT_DIR) return TEntryKind::Directory;
-  if (e.d_type != DT_LNK && e.d_type != DT_UNKNOWN) return TEntryKind::Other;
-  std::string path = folder + e.d_name;
+unsigned char TypeOf(const std::string& path, unsigned char type) {
+  if (type != DT_UNKNOWN) return type;
   struct stat st;
-  if (e.d_type == DT_UNKNOWN) {
-    if (lstat(path.c_str(), &st) != 0) return TEntryKind::Other;
-    if (S_ISDIR(st.st_mode)) return TEntryKind::Directory;
-    if (S_ISREG(st.st_mode)) return TEntryKind::File;
-    if (!S_ISLNK(st.st_mode)) return TEntryKind::Other;
-  }
+  if (lstat(path.c_str(), &st) != 0) return DT_UNKNOWN;
+  if (S_ISDIR(st.st_mode)) return DT_DIR;
+  if (S_ISREG(st.st_mode)) return DT_REG;
+  if (S_ISLNK(st.st_mode)) return DT_LNK;
+  return DT_FIFO;  // any other kind: never opened
+}
+
+TEntryKind KindOf(const std::string& path, unsigned char type) {
+  if (type == DT_REG) return TEntryKind::File;
+  if (type == DT_DIR) return TEntryKind::Directory;
+  if (type != DT_LNK) return TEntryKind::Other;
   // A link counts as a file only when it leads to a regular file; links to folders
   // are not followed, so a link loop cannot trap the walk.
+  struct stat st;
   if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return TEntryKind::File;
   return TEntryKind::Other;
 }
@@ -49,22 +53,37 @@ int CompareFolded(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::vector<TFolderEntry> ListFolder(const std::string& folder, std::string_view mask) {
-  std::vector<TFolderEntry> entries;
-  if (mask.empty()) return entries;
-  std::unique_ptr<DIR, TDirCloser> dir(opendir(folder.empty() ? "." : folder.c_str()));
-  if (!dir) return entries;
+TFolderListing::TFolderListing(std::string folder) : Folder(std::move(folder)) {
+  std::unique_ptr<DIR, TDirCloser> dir(opendir(Folder.empty() ? "." : Folder.c_str()));
+  if (!dir) return;
   while (const dirent* e = readdir(dir.get())) {
     std::string_view name = e->d_name;
     if (name == "." || name == "..") continue;
-    if (!WildcardMatch(mask, name)) continue;
-    entries.push_back({std::string(name), KindOf(folder, *e)});
+    Entries.push_back({std::string(name), TypeOf(Folder + e->d_name, e->d_type)});
   }
-  std::sort(entries.begin(), entries.end(), [](const TFolderEntry& a, const TFolderEntry& b) {
+  std::sort(Entries.begin(), Entries.end(), [](const TRawEntry& a, const TRawEntry& b) {
     int c = CompareFolded(a.Name, b.Name);
     return c != 0 ? c < 0 : a.Name < b.Name;
   });
+}
+
+std::vector<TFolderEntry> TFolderListing::Matching(std::string_view mask) const {
+  std::vector<TFolderEntry> entries;
+  for (const TRawEntry& e : Entries)
+    if (WildcardMatch(mask, e.Name)) entries.push_back({e.Name, KindOf(Folder + e.Name, e.Type)});
   return entries;
+}
+
+std::vector<std::string> TFolderListing::SubFolders() const {
+  std::vector<std::string> names;
+  for (const TRawEntry& e : Entries)
+    if (e.Type == DT_DIR) names.push_back(e.Name);
+  return names;
+}
+
+std::vector<TFolderEntry> ListFolder(const std::string& folder, std::string_view mask) {
+  if (mask.empty()) return {};
+  return TFolderListing(folder).Matching(mask);
 }
 
 std::string FolderPart(std::string_view text) {

@@ -18,9 +18,29 @@ struct TFolderEntry {
   TEntryKind Kind;
 };
 
-// The entries of `folder` (ending in "/") whose names match `mask`, "." and ".." left
-// out, sorted by name regardless of case with ties by bytes, so that a walk is the
-// same on every run. A folder that cannot be read gives no entries.
+// One reading of a folder (ending in "/"), "." and ".." left out, sorted by name
+// regardless of case with ties by bytes, so that a walk is the same on every run. The
+// walk asks it once per mask and once for the sub-folders instead of reading the folder
+// again each time. A folder that cannot be read has no entries.
+class TFolderListing {
+ public:
+  explicit TFolderListing(std::string folder);
+
+  // The entries whose names match `mask`, in listing order.
+  std::vector<TFolderEntry> Matching(std::string_view mask) const;
+  // The names of the real folders in it (links to folders are not among them).
+  std::vector<std::string> SubFolders() const;
+
+ private:
+  struct TRawEntry {
+    std::string Name;
+    unsigned char Type;  // the dirent type, resolved with lstat where it was unknown
+  };
+  std::string Folder;
+  std::vector<TRawEntry> Entries;
+};
+
+// The entries of `folder` whose names match `mask` (a single reading).
 std::vector<TFolderEntry> ListFolder(const std::string& folder, std::string_view mask);
 
 // Everything up to and including the last "/" of `text`; empty when there is none.

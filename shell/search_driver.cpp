@@ -33,17 +33,16 @@ void TSearchDriver::Run(const TSearchOptions& options) {
 void TSearchDriver::SearchFolder(const std::string& folder, const std::vector<std::string>& masks) {
   Sink.ProcessEvents();
   if (State.CancelRequested) return;
+  const Platform::TFolderListing listing(folder);
   for (const std::string& mask : masks) {
-    for (const Platform::TFolderEntry& entry : Platform::ListFolder(folder, mask)) {
+    for (const Platform::TFolderEntry& entry : listing.Matching(mask)) {
       Sink.ProcessEvents();
       if (entry.Kind != Platform::TEntryKind::File) continue;
       if (!TakeUpFile(folder + entry.Name)) return;
     }
   }
   if (!Options.SubFolderSearch) return;
-  for (const Platform::TFolderEntry& entry : Platform::ListFolder(folder, "*.*"))
-    if (entry.Kind == Platform::TEntryKind::Directory)
-      SearchFolder(folder + entry.Name + "/", masks);
+  for (const std::string& name : listing.SubFolders()) SearchFolder(folder + name + "/", masks);
 }
 
 bool TSearchDriver::TakeUpFile(const std::string& fileName) {
