@@ -3,6 +3,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <stdexcept>
 
@@ -56,6 +57,9 @@ std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
 }
 
 std::string Cp932ToUtf8(std::string_view cp932) {
+  // ASCII reads the same in both; most result lines of source code are ASCII only.
+  if (std::all_of(cp932.begin(), cp932.end(), [](char c) { return (c & 0x80) == 0; }))
+    return std::string(cp932);
   thread_local TIconv conv("UTF-8", "CP932");
   std::string out;
   out.reserve(cp932.size() + cp932.size() / 2);
