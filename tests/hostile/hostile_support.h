@@ -88,7 +88,7 @@ constexpr uid_t kNobody = 65534;
 
 // Runs the search as the user nobody in a child process when this process is root, in
 // this process otherwise. The tree must be readable by others except where a test takes
-// that away. Returns nullopt-like empty Files with `failed` set when the child failed.
+// that away. Sets `failed`, and returns nothing, when the child did not finish normally.
 inline TOutcome SearchUnprivileged(const TSearchOptions& options, bool& failed) {
   failed = false;
   if (geteuid() != 0) return Search(options);
