@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <memory>
+#include <functional>
 
 // Saves a picture of `widget` as <name>.png when VARSIK_SCREENSHOT_DIR names a folder.
 inline void SaveScreenshot(QWidget* widget, const QString& name) {
@@ -19,20 +19,30 @@ inline void SaveScreenshot(QWidget* widget, const QString& name) {
   widget->grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
 }
 
+// Runs `step` from the event loop every 10 ms until it returns true, for about five
+// seconds at most. The timer belongs to the application, so that it and what `step`
+// holds are freed when it ends, or with the application if a test ends first.
+inline void RepeatFromEventLoop(std::function<bool()> step) {
+  auto* timer = new QTimer(QCoreApplication::instance());
+  QObject::connect(timer, &QTimer::timeout, timer,
+                   [timer, tries = 0, step = std::move(step)]() mutable {
+                     if (!step() && ++tries < 500) return;
+                     timer->stop();
+                     timer->deleteLater();
+                   });
+  timer->start(10);
+}
+
 // Waits, from the event loop, for the next message box, stores its text in `*text` and
 // closes it with its first button (a picture of it is saved under `screenshotName`).
 // Gives up after about five seconds.
 inline void AnswerNextMessageBox(QString* text, const QString& screenshotName = QString()) {
-  auto timer = std::make_shared<QTimer>();
-  auto tries = std::make_shared<int>(0);
-  QObject::connect(timer.get(), &QTimer::timeout, [timer, tries, text, screenshotName] {
+  RepeatFromEventLoop([text, screenshotName] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box && ++*tries < 500) return;
-    timer->stop();
-    if (!box) return;
+    if (!box) return false;
     *text = box->text();
     if (!screenshotName.isEmpty()) SaveScreenshot(box, screenshotName);
     box->buttons().first()->click();
+    return true;
   });
-  timer->start(10);
 }

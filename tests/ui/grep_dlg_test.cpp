@@ -63,14 +63,12 @@ struct TDialog {
 
 // Waits from the event loop for the create-folder dialog, types `name` and presses OK.
 void AnswerCreateDirForm(TCreateDirForm* form, const QString& name) {
-  auto timer = std::make_shared<QTimer>();
-  QObject::connect(timer.get(), &QTimer::timeout, [timer, form, name] {
-    if (QApplication::activeModalWidget() != form) return;
-    timer->stop();
+  RepeatFromEventLoop([form, name] {
+    if (QApplication::activeModalWidget() != form) return false;
     form->Edit1->setText(name);
     form->Button1->click();
+    return true;
   });
-  timer->start(10);
 }
 
 }  // namespace
