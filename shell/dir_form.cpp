@@ -382,17 +382,19 @@ void TDirForm::showEvent(QShowEvent* event) {
 }
 
 void TDirForm::FormShow() {
-  ApplySettings(LoadSettings ? LoadSettings() : TSettings{});
+  TSettings settings = LoadSettings ? LoadSettings() : TSettings{};
+  // A window left on a screen that is gone comes back into view. The place is checked
+  // as written, before the platform nudges a window that it would put off the screen.
+  const QRect screen = QGuiApplication::primaryScreen()->virtualGeometry();
+  if (settings.Left > screen.right() + 1 - kScreenMargin || settings.Left < screen.left())
+    settings.Left = kFallbackPos;
+  if (settings.Top > screen.bottom() + 1 - kScreenMargin || settings.Top < screen.top())
+    settings.Top = kFallbackPos;
+  ApplySettings(settings);
   setWindowTitle(FromUtf8(ResultText::Caption(ToUtf8(GrepDlg->SearchDirCmbBox->currentText()),
                                               ToUtf8(GrepDlg->SearchFileCmbBox->currentText()),
                                               ToUtf8(GrepDlg->SearchWordCmbBox->currentText()))));
   StatusPanel0->setText(windowTitle());
-  // A window left on a screen that is gone comes back into view.
-  const QRect screen = QGuiApplication::primaryScreen()->virtualGeometry();
-  QPoint at = pos();
-  if (at.x() > screen.right() + 1 - kScreenMargin || at.x() < screen.left()) at.setX(kFallbackPos);
-  if (at.y() > screen.bottom() + 1 - kScreenMargin || at.y() < screen.top()) at.setY(kFallbackPos);
-  move(at);
   StatusPanel1->setText(QStringLiteral("L1-C1"));
   GrepEdit->setFocus();
 }
@@ -443,8 +445,12 @@ void TDirForm::ApplySettings(const TSettings& settings) {
   GrepDlg->SubFolderChkBox->setChecked(settings.SubFolderSearch);
   GrepDlg->FileSearchChkBox->setChecked(settings.FileNameSearch);
 
-  move(settings.Left, settings.Top);
-  resize(settings.Width, settings.Height);
+  // Left and Top place the client area, as CollectSettings reads it back. A frame's
+  // place would not come back: under a window manager the frame is not known until the
+  // window is mapped, so a frame position given before that lands on the client area
+  // (the window crept up a title bar per run), while platforms that know their frames
+  // at once (offscreen) move the client area by the frame instead.
+  setGeometry(settings.Left, settings.Top, settings.Width, settings.Height);
 
   EditorPath = FromUtf8(settings.EditorPath);
   JumpFormat = FromUtf8(settings.JumpFormat);
@@ -466,8 +472,7 @@ TSettings TDirForm::CollectSettings() const {
   settings.SearchAsWord = GrepDlg->SearchAsWordChkBox->isChecked();
   settings.SubFolderSearch = GrepDlg->SubFolderChkBox->isChecked();
   settings.FileNameSearch = GrepDlg->FileSearchChkBox->isChecked();
-  // The client area's place, as the window is put back at start (before its frame is
-  // known); storing the frame's place instead would creep up by a title bar per run.
+  // The client area's place and size, as ApplySettings puts them back.
   settings.Left = geometry().x();
   settings.Top = geometry().y();
   settings.Width = width();

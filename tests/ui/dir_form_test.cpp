@@ -134,18 +134,14 @@ QStringList Items(const QComboBox* box) {
 
 // Runs `check` once the next modal dialog is up, then closes it.
 void WhenModal(std::function<void(QWidget*)> check) {
-  auto timer = std::make_shared<QTimer>();
-  auto tries = std::make_shared<int>(0);
-  QObject::connect(timer.get(), &QTimer::timeout, [timer, tries, check] {
+  RepeatFromEventLoop([check = std::move(check)] {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal && ++*tries < 500) return;
-    timer->stop();
-    if (!modal) return;
+    if (!modal) return false;
     check(modal);
     auto* dialog = qobject_cast<QDialog*>(modal);
     if (dialog && dialog->isVisible()) dialog->reject();
+    return true;
   });
-  timer->start(10);
 }
 
 }  // namespace
@@ -158,6 +154,8 @@ class TDirFormTest : public QObject {
   void FirstStartShowsTheDefaults();
   void WindowOffTheScreenComesBack_data();
   void WindowOffTheScreenComesBack();
+  void ThePlaceWrittenIsThePlaceRead_data();
+  void ThePlaceWrittenIsThePlaceRead();
   void MenusHoldTheirItemsInOrder_data();
   void MenusHoldTheirItemsInOrder();
   void ToolBarHoldsItsButtons();
@@ -221,8 +219,7 @@ void TDirFormTest::FirstStartShowsTheDefaults() {
   QCOMPARE(w.Form.windowTitle(), QStringLiteral("Varsik - %1*.* - \"\"").arg(home));
   QCOMPARE(w.Form.StatusPanel0->text(), w.Form.windowTitle());
   QCOMPARE(w.Form.StatusPanel1->text(), QStringLiteral("L1-C1"));
-  QCOMPARE(w.Form.pos(), QPoint(50, 50));
-  QCOMPARE(w.Form.size(), QSize(575, 534));
+  QCOMPARE(w.Form.geometry(), QRect(50, 50, 575, 534));
   QCOMPARE(w.Form.focusWidget(), w.Form.GrepEdit);
   QVERIFY(!w.Form.GrepEdit->isHidden());
   QVERIFY(!w.Form.FileSearchEdit->isHidden());
@@ -261,7 +258,35 @@ void TDirFormTest::WindowOffTheScreenComesBack() {
   settings.Left = left;
   settings.Top = top;
   TWindow w(settings);
-  QCOMPARE(w.Form.pos(), expected);
+  QCOMPARE(w.Form.geometry().topLeft(), expected);
+}
+
+void TDirFormTest::ThePlaceWrittenIsThePlaceRead_data() {
+  QTest::addColumn<QRect>("written");
+  QTest::addColumn<QRect>("expected");
+  QTest::newRow("first start") << QRect(50, 50, 575, 534) << QRect(50, 50, 575, 534);
+  QTest::newRow("moved and resized") << QRect(130, 70, 640, 480) << QRect(130, 70, 640, 480);
+  QTest::newRow("off the screen") << QRect(-40, -30, 600, 500) << QRect(50, 50, 600, 500);
+}
+
+void TDirFormTest::ThePlaceWrittenIsThePlaceRead() {
+  QFETCH(QRect, written);
+  QFETCH(QRect, expected);
+  TSettings settings = FirstStart();
+  settings.Left = written.x();
+  settings.Top = written.y();
+  settings.Width = written.width();
+  settings.Height = written.height();
+  // Three runs, each started with what the one before wrote: the window stays put.
+  for (int run = 0; run < 3; ++run) {
+    TWindow w(settings);
+    QCOMPARE(w.Form.geometry(), expected);
+    QVERIFY(w.Form.close());
+    QVERIFY(w.Saved.has_value());
+    QCOMPARE(QRect(w.Saved->Left, w.Saved->Top, w.Saved->Width, w.Saved->Height), expected);
+    settings = *w.Saved;
+    settings.GrepDlgShowOnStart = false;
+  }
 }
 
 void TDirFormTest::MenusHoldTheirItemsInOrder_data() {
@@ -667,6 +692,7 @@ void TDirFormTest::CloseHidesThenWritesTheSettings() {
   QCOMPARE(w.Saved->Words.size(), size_t(11));
   QVERIFY(w.Saved->RegularExpSearch);
   QCOMPARE(w.Saved->Left, 50);
+  QCOMPARE(w.Saved->Top, 50);
   QCOMPARE(w.Saved->Width, 575);
   QCOMPARE(w.Saved->EditorPath, std::string("xdg-open"));
 }
