@@ -3,6 +3,7 @@
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 #include <Qsci/qscilexercpp.h>
+#include <QAccessible>
 #include <QTimer>
 
 #include <algorithm>
@@ -166,21 +167,44 @@ QString TTextEditor::Line(int index) const {
 }
 
 void TTextEditor::AppendLines(const QStringList& newLines) {
-  if (newLines.isEmpty()) return;
-  QString chunk;
-  const int length = static_cast<int>(SendScintilla(SCI_GETLENGTH));
-  if (length > 0 && SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(length - 1)) != '\n')
-    chunk += QLatin1Char('\n');
+  QByteArray utf8;
   for (const QString& line : newLines) {
-    chunk += line;
-    chunk += QLatin1Char('\n');
+    utf8 += line.toUtf8();
+    utf8 += '\n';
   }
-  append(chunk);
+  AppendUtf8Lines(utf8);
+}
+
+void TTextEditor::AppendUtf8Lines(const QByteArray& utf8Lines) {
+  if (utf8Lines.isEmpty()) return;
+  const long length = SendScintilla(SCI_GETLENGTH);
+  const bool needsBreak =
+      length > 0 && SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(length - 1)) != '\n';
+  ChangeWithoutUndo(static_cast<int>(length), [&] {
+    if (needsBreak) SendScintilla(SCI_APPENDTEXT, 1UL, "\n");
+    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8Lines.size()),
+                  utf8Lines.constData());
+  });
 }
 
 void TTextEditor::Clear() {
-  clear();
+  ChangeWithoutUndo(0, [&] { SendScintilla(SCI_CLEARALL); });
+}
+
+void TTextEditor::ChangeWithoutUndo(int position, const std::function<void()>& change) {
+  // QScintilla tells accessibility clients of every change, with the changed text and
+  // its place counted in characters from the start: as slow as the whole text is long.
+  // With no client listening nobody is told, and the gutter is renumbered here instead.
+  const bool quiet = !QAccessible::isActive();
+  const long eventMask = SendScintilla(SCI_GETMODEVENTMASK);
+  const int linesBefore = lines();
+  if (quiet) SendScintilla(SCI_SETMODEVENTMASK, 0UL);
+  SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+  change();
+  SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+  if (quiet) SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(eventMask));
   SendScintilla(SCI_EMPTYUNDOBUFFER);
+  if (quiet) OnModified(position, SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT, lines() - linesBefore);
 }
 
 void TTextEditor::LoadText(const QString& newText) {

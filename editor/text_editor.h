@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QsciLexerCPP;
 class QTimer;
@@ -33,6 +34,8 @@ class TTextEditor : public QsciScintilla {
   // Adds the lines after the last line (after a line break if the text lacks one).
   // The undo history is emptied: results are not edits to undo.
   void AppendLines(const QStringList& lines);
+  // The same for lines already in UTF-8, each ended by a line feed.
+  void AppendUtf8Lines(const QByteArray& utf8Lines);
   // Empties the view and its undo history.
   void Clear();
   // Replaces the text (line ends of any kind become line feeds), caret at the start.
@@ -71,6 +74,9 @@ class TTextEditor : public QsciScintilla {
   void ConfigureLexer();
   void ConfigureGutter();
   void ReleaseKey(int key);
+  // Runs a change of the text that starts at `position` and is not to be undone; the
+  // undo history is empty afterwards.
+  void ChangeWithoutUndo(int position, const std::function<void()>& change);
   // Zero-padded numbers in the gutter, rewritten from the first line whose number may
   // have gone stale.
   void OnModified(int position, int modificationType, int linesAdded);

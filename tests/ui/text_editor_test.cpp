@@ -28,6 +28,8 @@ class TTextEditorTest : public QObject {
   void LoadTextTurnsEveryLineEndIntoALineFeed();
   void GutterNumbersHaveLeadingZeros();
   void GutterNumbersFollowInsertedLines();
+  void ClearEmptiesTheGutterAndTheUndoHistory();
+  void AppendingAfterAnEditKeepsUndoWorking();
   void ResultsViewHasNoGutter();
   void FindText_data();
   void FindText();
@@ -123,6 +125,36 @@ void TTextEditorTest::GutterNumbersFollowInsertedLines() {
   QCOMPARE(editor.Line(1), QStringLiteral("new"));
   QCOMPARE(MarginText(editor, 1), QStringLiteral("02"));
   QCOMPARE(MarginText(editor, 3), QStringLiteral("04"));
+}
+
+void TTextEditorTest::ClearEmptiesTheGutterAndTheUndoHistory() {
+  TTextEditor editor(TTextEditor::TKind::FileList);
+  QStringList lines;
+  for (int i = 0; i < 150; ++i) lines << QStringLiteral("line %1").arg(i);
+  editor.AppendLines(lines);
+  QCoreApplication::processEvents();
+  const int threeDigitWidth = editor.marginWidth(0);
+  editor.insertAt(QStringLiteral("typed"), 0, 0);
+  QVERIFY(editor.isUndoAvailable());
+  editor.Clear();
+  QCoreApplication::processEvents();
+  QCOMPARE(editor.LineCount(), 0);
+  QVERIFY(!editor.isUndoAvailable());
+  QCOMPARE(MarginText(editor, 0), QStringLiteral("01"));
+  QVERIFY(editor.marginWidth(0) < threeDigitWidth);
+  editor.AppendLines({QStringLiteral("again")});
+  QCoreApplication::processEvents();
+  QCOMPARE(MarginText(editor, 1), QStringLiteral("02"));
+}
+
+void TTextEditorTest::AppendingAfterAnEditKeepsUndoWorking() {
+  // Appends are not collected for undo; edits made after them are.
+  TTextEditor editor(TTextEditor::TKind::Results);
+  editor.AppendLines({QStringLiteral("one")});
+  editor.insertAt(QStringLiteral("x"), 0, 0);
+  QVERIFY(editor.isUndoAvailable());
+  editor.undo();
+  QCOMPARE(editor.Line(0), QStringLiteral("one"));
 }
 
 void TTextEditorTest::ResultsViewHasNoGutter() {
