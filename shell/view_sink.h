@@ -4,9 +4,9 @@
 // of hits keeps the window responsive.
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QString>
-#include <QStringList>
 
 #include "platform/event_pump.h"
 #include "shell/search_sink.h"
@@ -47,8 +47,12 @@ class TViewSink : public TSearchSink {
   TTextEditor& FileList;
   QLabel& StatusPanel;
   QWidget& Owner;
-  QStringList PendingResults;
-  QStringList PendingFiles;
+  // Lines not yet in the views: UTF-8, each ended by a line feed, as the views take
+  // them in one piece.
+  QByteArray PendingResults;
+  int PendingResultLines = 0;
+  QByteArray PendingFiles;
+  int PendingFileLines = 0;
   QString PendingStatus;
   bool StatusPending = false;
   QElapsedTimer SinceFlush;
