@@ -85,13 +85,13 @@ std::string StoredValue(std::string_view value) {
 }
 
 // The text as SimpleIni should read it. A signature (byte order mark) at the start of a
-// line, left there when files were joined or by an editor, is dropped: before a section
-// line it would hide the section, so that its keys fell into the section before. A line
-// that opens a section but does not close it is dropped too: SimpleIni passes over it
-// but keeps its section name running on into the lines after it, so that the next key
-// lands in a section whose name spans lines, and every write adds a line to the file.
-// Without it, the keys after it stay in the section before. The file's own signature is
-// noted before this (TProfile::Load).
+// line (blanks aside), left there when files were joined or by an editor, is dropped:
+// before a section line it would hide the section, so that its keys fell into the
+// section before. A line that opens a section but does not close it is dropped too:
+// SimpleIni passes over it but keeps its section name running on into the lines after
+// it, so that the next key lands in a section whose name spans lines, and every write
+// adds a line to the file. Without it, the keys after it stay in the section before. The
+// file's own signature is noted before this (TProfile::Load).
 std::string Normalised(std::string_view bytes) {
   constexpr std::string_view kSignature = "\xEF\xBB\xBF";
   std::string text;
@@ -99,12 +99,15 @@ std::string Normalised(std::string_view bytes) {
   for (size_t start = 0; start < bytes.size();) {
     size_t end = bytes.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = bytes.size();
-    std::string_view line = bytes.substr(start, end - start);
-    while (line.starts_with(kSignature)) line.remove_prefix(kSignature.size());
-    const size_t first = line.find_first_not_of(" \t");
-    const bool unclosed = first != std::string_view::npos && line[first] == '[' &&
-                          line.find(']', first) == std::string_view::npos;
-    if (!unclosed) text.append(line);
+    const std::string_view line = bytes.substr(start, end - start);
+    // Blanks before the line's text are dropped as SimpleIni drops them.
+    std::string_view content = line.substr(std::min(line.find_first_not_of(" \t"), line.size()));
+    while (content.starts_with(kSignature)) {
+      content.remove_prefix(kSignature.size());
+      content.remove_prefix(std::min(content.find_first_not_of(" \t"), content.size()));
+    }
+    const bool unclosed = content.starts_with('[') && content.find(']') == std::string_view::npos;
+    if (!unclosed) text.append(content);
     const size_t next = std::min(bytes.find_first_not_of("\r\n", end), bytes.size());
     text.append(bytes.substr(end, next - end));
     start = next;

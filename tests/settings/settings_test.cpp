@@ -407,7 +407,7 @@ TEST(ReadSettings, ASignatureInsideTheFileHidesNoSection) {
   TTempDir dir;
   const std::string path = dir.Write(
       "Varsik.ini",
-      "\xEF\xBB\xBF[Window]\nTop=9\n\xEF\xBB\xBF[Option]\nErrMsgBox=1\n\xEF\xBB\xBFLeft=3\n");
+      "\xEF\xBB\xBF[Window]\nTop=9\n \xEF\xBB\xBF[Option]\nErrMsgBox=1\n\t\xEF\xBB\xBF Left=3\n");
   const TSettings first = ReadSettings(path);
   EXPECT_EQ(first.Top, 9);
   EXPECT_TRUE(first.ErrMsgBox);
