@@ -13,42 +13,48 @@ namespace {
 // Often enough to look live, rarely enough that the views' own work stays small: each
 // batch is painted once, and the paint costs about as much as taking the batch in.
 constexpr int kFlushIntervalMs = 100;
+// Often enough that the window answers at once; asking Qt to process events costs far
+// more than one poll point of a search.
+constexpr int kPollIntervalMs = 5;
 
 QString PathText(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-void AddLine(QByteArray& lines, int& count, std::string_view utf8) {
-  lines.append(utf8.data(), static_cast<qsizetype>(utf8.size()));
-  lines.append('\n');
+void AddLine(std::string& lines, int& count, std::string_view utf8) {
+  lines += utf8;
+  lines += '\n';
   ++count;
+}
+
+void HandOver(std::string& lines, int& count, TTextEditor& view) {
+  view.AppendUtf8Lines(QByteArray::fromRawData(lines.data(), static_cast<qsizetype>(lines.size())));
+  lines.clear();
+  count = 0;
 }
 
 }  // namespace
 
 TViewSink::TViewSink(TTextEditor& results, TTextEditor& fileList, QLabel& statusPanel,
                      QWidget& owner)
-    : Results(results), FileList(fileList), StatusPanel(statusPanel), Owner(owner) {
-  SinceFlush.start();
+    : Results(results),
+      FileList(fileList),
+      StatusPanel(statusPanel),
+      Owner(owner),
+      PollIntervalMs(kPollIntervalMs) {
+  Clock.start();
 }
 
 void TViewSink::Begin() {
-  SinceFlush.restart();
+  LastFlushMs = LastPollMs = Clock.elapsed();
 }
 
 void TViewSink::Flush() {
-  Results.AppendUtf8Lines(PendingResults);
-  FileList.AppendUtf8Lines(PendingFiles);
-  PendingResults.clear();
-  PendingFiles.clear();
-  PendingResultLines = PendingFileLines = 0;
+  HandOver(PendingResults, PendingResultLines, Results);
+  HandOver(PendingFiles, PendingFileLines, FileList);
   if (StatusPending) StatusPanel.setText(PendingStatus);
   StatusPending = false;
-  SinceFlush.restart();
-}
-
-void TViewSink::FlushIfDue() {
-  if (SinceFlush.elapsed() >= kFlushIntervalMs) Flush();
+  LastFlushMs = Clock.elapsed();
 }
 
 void TViewSink::AppendFileHeader(const std::string& path) {
@@ -83,8 +89,11 @@ void TViewSink::ShowFileError(const std::string& path) {
 }
 
 void TViewSink::ProcessEvents() {
-  FlushIfDue();
-  Pump.Poll();
+  const qint64 now = Clock.elapsed();
+  if (now - LastFlushMs >= kFlushIntervalMs) Flush();
+  if (now - LastPollMs < PollIntervalMs) return;
+  Pump.PollNow();
+  LastPollMs = Clock.elapsed();
 }
 
 int TViewSink::ResultLineCount() const {

@@ -4,9 +4,9 @@
 // of hits keeps the window responsive.
 #pragma once
 
-#include <QByteArray>
 #include <QElapsedTimer>
 #include <QString>
+#include <string>
 
 #include "platform/event_pump.h"
 #include "shell/search_sink.h"
@@ -24,7 +24,7 @@ class TViewSink : public TSearchSink {
   // Hands the collected lines to the views and the current file to the status panel.
   void Flush();
   // How often a poll point lets the event loop run (tests make every poll point run it).
-  void SetPollInterval(int intervalMs) { Pump.SetInterval(intervalMs); }
+  void SetPollInterval(int intervalMs) { PollIntervalMs = intervalMs; }
 
   // All of these run on the user-interface thread, inside the search.
   void AppendFileHeader(const std::string& path) override;
@@ -34,27 +34,29 @@ class TViewSink : public TSearchSink {
   void ShowCurrentFile(const std::string& path) override;
   void ShowFileError(const std::string& path) override;
   // Flushes when a batch is due and lets the event loop run every few milliseconds;
-  // the search reads its cancel flag right after.
+  // the search reads its cancel flag right after. Called once per hit or line, so it
+  // reads the clock once and does nothing else until something is due.
   void ProcessEvents() override;
   // Lines the views hold, counting those not yet handed to them.
   int ResultLineCount() const override;
   int FileListLineCount() const override;
 
  private:
-  void FlushIfDue();
-
   TTextEditor& Results;
   TTextEditor& FileList;
   QLabel& StatusPanel;
   QWidget& Owner;
   // Lines not yet in the views: UTF-8, each ended by a line feed, as the views take
-  // them in one piece.
-  QByteArray PendingResults;
+  // them in one piece. The buffers keep their room from batch to batch.
+  std::string PendingResults;
   int PendingResultLines = 0;
-  QByteArray PendingFiles;
+  std::string PendingFiles;
   int PendingFileLines = 0;
   QString PendingStatus;
   bool StatusPending = false;
-  QElapsedTimer SinceFlush;
+  QElapsedTimer Clock;
+  qint64 LastFlushMs = 0;
+  qint64 LastPollMs = 0;
+  int PollIntervalMs;
   Platform::TEventPump Pump;
 };
