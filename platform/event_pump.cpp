@@ -4,13 +4,8 @@
 
 namespace Platform {
 
-void TEventPump::Poll() {
-  if (Timer.elapsed() >= IntervalMs) PollNow();
-}
-
-void TEventPump::PollNow() {
+void ProcessPendingEvents() {
   QCoreApplication::processEvents();
-  Timer.restart();
 }
 
 }  // namespace Platform

@@ -92,7 +92,7 @@ void TViewSink::ProcessEvents() {
   const qint64 now = Clock.elapsed();
   if (now - LastFlushMs >= kFlushIntervalMs) Flush();
   if (now - LastPollMs < PollIntervalMs) return;
-  Pump.PollNow();
+  Platform::ProcessPendingEvents();
   LastPollMs = Clock.elapsed();
 }
 

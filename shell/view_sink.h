@@ -58,5 +58,4 @@ class TViewSink : public TSearchSink {
   qint64 LastFlushMs = 0;
   qint64 LastPollMs = 0;
   int PollIntervalMs;
-  Platform::TEventPump Pump;
 };
