@@ -84,6 +84,14 @@ std::string StoredValue(std::string_view value) {
   return quote ? '"' + stored + '"' : stored;
 }
 
+// A value as the program sees it: a pair of outer quotes, which keeps blanks at either
+// end, is taken off.
+std::string_view Unquoted(std::string_view stored) {
+  if (stored.size() >= 2 && stored.front() == '"' && stored.back() == '"')
+    return stored.substr(1, stored.size() - 2);
+  return stored;
+}
+
 // The text as SimpleIni should read it. A signature (byte order mark) at the start of a
 // line (blanks aside), left there when files were joined or by an editor, is dropped:
 // before a section line it would hide the section, so that its keys fell into the
@@ -120,7 +128,9 @@ class TProfile {
  public:
   TProfile() : Ini(/*a_bIsUtf8=*/true, /*a_bMultiKey=*/false, /*a_bMultiLine=*/false) {
     Ini.SetSpaces(false);
-    Ini.SetQuotes(true);
+    // Values stay as the file holds them, quotes and all, so that keys this program
+    // does not write are written back unchanged; its own are unquoted as they are read.
+    Ini.SetQuotes(false);
   }
 
   bool Load(const std::string& bytes) {
@@ -141,11 +151,11 @@ class TProfile {
   std::string ReadString(const char* section, const std::string& key,
                          const std::string& def) const {
     const char* value = Ini.GetValue(section, key.c_str(), nullptr);
-    return value ? CutToChars(value, kMaxValueChars) : def;
+    return value ? CutToChars(Unquoted(value), kMaxValueChars) : def;
   }
   int32_t ReadInteger(const char* section, const char* key, int32_t def) const {
     const char* value = Ini.GetValue(section, key, nullptr);
-    return value ? ParseInteger(value).value_or(def) : def;
+    return value ? ParseInteger(Unquoted(value)).value_or(def) : def;
   }
   bool ReadBool(const char* section, const char* key, bool def) const {
     return ReadInteger(section, key, def ? 1 : 0) != 0;

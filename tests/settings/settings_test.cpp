@@ -374,6 +374,14 @@ TEST(WriteSettings, ValuesRoundTripWhateverTheirCharacters) {
   EXPECT_EQ(back.JumpFormat, " -n ");
 }
 
+TEST(WriteSettings, QuotedValuesOfKeysItDoesNotWriteAreKeptAsTheyStand) {
+  TTempDir dir;
+  const std::string kept = "[Plugin]\nName=\"x\"\nArgs=\"\"\"\"\"\nPad=\" y \"\n";
+  const std::string path = dir.Write("Varsik.ini", kept);
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(WriteSettings(path, ReadSettings(path)));
+  EXPECT_TRUE(ReadBack(path).starts_with(kept)) << ReadBack(path);
+}
+
 TEST(WriteSettings, LineBreaksInAValueCannotAddEntries) {
   TTempDir dir;
   const std::string path = dir.Path() + "Varsik.ini";
