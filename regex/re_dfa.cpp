@@ -254,22 +254,3 @@ void TRE_DFA::CheckLiteral() {
   }
   LiteralText.clear();
 }
-
-int32_t TRE_DFA::NextState(int32_t state, uint16_t code) const {
-  std::span<const RE_DFATransition_t> t = Transitions(state);
-  // The ranges of a state are sorted and disjoint: a short list is walked until a range
-  // begins above the code, a long one is searched by halves.
-  if (t.size() <= 8) {
-    for (const RE_DFATransition_t& tr : t) {
-      if (code < tr.Chars.StartChar) return kNoState;
-      if (code <= tr.Chars.EndChar) return tr.TransitTo;
-    }
-    return kNoState;
-  }
-  auto it = std::upper_bound(
-      t.begin(), t.end(), code,
-      [](uint16_t c, const RE_DFATransition_t& tr) { return c < tr.Chars.StartChar; });
-  if (it == t.begin()) return kNoState;
-  --it;
-  return code <= it->Chars.EndChar ? it->TransitTo : kNoState;
-}

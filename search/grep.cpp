@@ -15,32 +15,6 @@
 
 namespace {
 
-// The state that the transitions `t` of a state lead to on `code`, or kNoState. They are
-// sorted by StartChar and disjoint, so the walk ends at the first range that begins above
-// the code; a code outside the span of all ranges (most codes, for most states) needs no
-// walk at all, which one well-predicted test says, and a long list is searched by halves.
-// All three give the same state. Inline and free of indirect calls: it runs once per
-// start position and once per code of every attempt.
-inline int32_t Step(std::span<const RE_DFATransition_t> t, uint16_t code) {
-  if (t.empty()) return kNoState;
-  const uint16_t low = t.front().Chars.StartChar;
-  if (static_cast<uint16_t>(code - low) > static_cast<uint16_t>(t.back().Chars.EndChar - low))
-    return kNoState;
-  if (t.size() <= 8) [[likely]] {
-    for (const RE_DFATransition_t& tr : t) {
-      if (code < tr.Chars.StartChar) return kNoState;
-      if (code <= tr.Chars.EndChar) return tr.TransitTo;
-    }
-    return kNoState;
-  }
-  auto it = std::upper_bound(
-      t.begin(), t.end(), code,
-      [](uint16_t c, const RE_DFATransition_t& tr) { return c < tr.Chars.StartChar; });
-  if (it == t.begin()) return kNoState;
-  --it;
-  return code <= it->Chars.EndChar ? it->TransitTo : kNoState;
-}
-
 // Whether a code comes back unchanged from its text (CharCodeToStr, then read as
 // characters): a single byte that is not a lead byte, or a lead byte with any trail.
 // Other codes (0x141, or 0x81 alone) have no text of their own and are never read
@@ -182,7 +156,7 @@ void TGrep::GrepByDFA(const std::string& fileName) {
       // own acceptance is never consulted, so a report needs at least one character.
       int32_t state = kNoState;
       file->GetWCharUntil([&state, initial](uint16_t code) {
-        state = Step(initial, code);
+        state = TransitOn(initial, code);
         return state != kNoState;
       });
       for (;;) {
@@ -197,7 +171,7 @@ void TGrep::GrepByDFA(const std::string& fileName) {
         // holds the code 0 (it would otherwise read the 0 for ever).
         if (code == 0) [[unlikely]]
           break;
-        state = Step(dfa.Transitions(state), code);
+        state = TransitOn(dfa.Transitions(state), code);
         if (state == kNoState) break;
       }
     }
