@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times varsik-grep beside GNU grep (in a CP932 locale) and ripgrep (decoding Shift JIS,
 # one thread) on the Shift JIS corpus, checks that all three count the same matching
-# lines, and prints a table with the ratios.
+# lines, and prints a table with the ratios and each tool's peak memory.
 #
 # Usage: bench/compare.sh [VARSIK_GREP] [CORPUS_DIR]
 #   VARSIK_GREP  default build/cli/varsik-grep
@@ -17,6 +17,7 @@ need() { command -v "$1" >/dev/null || { echo "missing: $1 (apt-get install $2)"
 need hyperfine hyperfine
 need rg ripgrep
 need python3 python3
+[ -x /usr/bin/time ] || { echo "missing: /usr/bin/time (apt-get install time)"; exit 2; }
 if [ ! -f "$CORPUS/big.sjis" ]; then
   MAKE_CORPUS=${MAKE_CORPUS:-../shared/bench/make-corpus.sh}
   bash "$MAKE_CORPUS" "$CORPUS"
@@ -40,6 +41,9 @@ OUT=$(mktemp -d)
 trap 'rm -rf "$OUT"' EXIT
 
 sj() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
+# Peak resident memory of one run in MB. dash execs the command, and its own few hundred
+# KB stay below every tool's peak.
+peak() { /usr/bin/time -f %M dash -c "exec $1 >/dev/null" 2>&1 | awk 'END { printf "%.1f", $1 / 1024 }'; }
 
 # name | target | varsik options | word (UTF-8) | grep options | rg options
 CASE_LIST=(
@@ -55,7 +59,8 @@ CASE_LIST=(
   "re-tree|tree|-E|環境変数|-E -r|"
 )
 
-printf '%-12s %10s %10s %10s %8s %8s  %s\n' case varsik grep rg v/grep v/rg "lines (varsik grep rg)"
+printf '%-12s %10s %10s %10s %8s %8s  %-26s %s\n' case varsik grep rg v/grep v/rg "lines (varsik grep rg)" \
+  "peak MB (varsik grep rg)"
 for c in "${CASE_LIST[@]}"; do
   # An escaped "|" inside a word is not a field separator.
   c=${c//\\|/$'\x1f'}
@@ -73,14 +78,16 @@ for c in "${CASE_LIST[@]}"; do
   vl=$(eval "$vcmd" | grep -c '^ :' || true)
   gl=$(eval "$gcmd" | wc -l)
   rl=$(eval "$rcmd" | wc -l)
+  mem="$(peak "$vcmd") $(peak "$gcmd") $(peak "$rcmd")"
   hyperfine -i --output=pipe --style none --warmup 1 --runs "$RUNS" --export-json "$OUT/$name.json" \
     -n varsik "$vcmd" -n grep "$gcmd" -n rg "$rcmd" >/dev/null 2>&1
-  python3 - "$OUT/$name.json" "$name" "$vl" "$gl" "$rl" <<'PY'
+  python3 - "$OUT/$name.json" "$name" "$vl" "$gl" "$rl" "$mem" <<'PY'
 import json, sys
 d = json.load(open(sys.argv[1]))
 t = {r["command"]: r["median"] for r in d["results"]}
 v, g, r = t["varsik"], t["grep"], t["rg"]
 same = "" if sys.argv[3] == sys.argv[4] == sys.argv[5] else "  COUNTS DIFFER"
-print("%-12s %9.3fs %9.3fs %9.3fs %8.2f %8.2f  %s %s %s%s" % (sys.argv[2], v, g, r, v / g, v / r, sys.argv[3], sys.argv[4], sys.argv[5], same))
+counts = "%s %s %s" % (sys.argv[3], sys.argv[4], sys.argv[5])
+print("%-12s %9.3fs %9.3fs %9.3fs %8.2f %8.2f  %-26s %s%s" % (sys.argv[2], v, g, r, v / g, v / r, counts, sys.argv[6], same))
 PY
 done
