@@ -23,10 +23,11 @@ std::span<const uint8_t> TLineWindow::NextLines() {
   // LF that stays at Buffer[0].
   if (Begin > 1) {
     std::memmove(Buffer.data() + 1, Buffer.data() + Begin, End - Begin);
+    NulFreeEnd -= std::min(NulFreeEnd, Begin) - 1;
     End -= Begin - 1;
     Begin = 1;
   }
-  while (!FileEnded) {
+  while (!FileEnded && !TextEnded) {
     Reserve(BlockSize);
     const size_t n = F.ReadSome(Buffer.data() + End, BlockSize);
     if (n == 0) {
@@ -52,6 +53,16 @@ std::span<const uint8_t> TLineWindow::NextLines() {
       const std::span<const uint8_t> run(Buffer.data() + Begin, runEnd - Begin);
       Begin = runEnd;
       return run;
+    }
+    // A line longer than a read: where the text ends inside it, the rest is not kept.
+    if (TextEndsAtNul) {
+      const size_t checkFrom = std::max(Begin, NulFreeEnd);
+      if (const void* nul = std::memchr(Buffer.data() + checkFrom, 0, End - checkFrom)) {
+        End = static_cast<size_t>(static_cast<const uint8_t*>(nul) - Buffer.data()) + 1;
+        TextEnded = true;
+        break;
+      }
+      NulFreeEnd = End;
     }
   }
   // The file's last line, without a line end.

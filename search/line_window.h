@@ -32,16 +32,22 @@ class TLineWindow {
   // overwritten. Raises EInOutError on a read error.
   std::span<const uint8_t> NextLines();
 
-  // Reads the rest of the file without keeping it, so that a read error still raises.
+  // Reads the rest of the file without keeping it, so that a read error still raises
+  // (also behind a NUL that ended the text).
   void Drain();
 
   // True when nothing follows the run handed out last, as far as is known without
   // reading on (a file read up to its size is known to end).
-  bool AtEnd() const { return Begin == End && (FileEnded || F.AtEnd()); }
+  bool AtEnd() const { return Begin == End && (FileEnded || TextEnded || F.AtEnd()); }
 
   // Whether a lone CR ends a line too, as it does for the grep component's reader (off:
   // only LF ends a line). A run may then end behind a CR that is not followed by LF.
   void SetCrEndsLines(bool on) { CrEndsLines = on; }
+
+  // Whether the text ends at its first NUL byte, as it does for the plain search: the
+  // run that holds it ends right behind it and nothing after it is read, so that a file
+  // of zeros costs no more memory than one of short lines.
+  void SetTextEndsAtNul(bool on) { TextEndsAtNul = on; }
 
   // Runs after each read that returned bytes (the grep component's poll, which may
   // raise to stop the scan).
@@ -59,5 +65,10 @@ class TLineWindow {
   size_t End = 1;
   bool FileEnded = false;
   bool CrEndsLines = false;
+  bool TextEndsAtNul = false;
+  bool TextEnded = false;  // at a NUL, with TextEndsAtNul
+  // With TextEndsAtNul: the bytes of the line being built in front of this offset hold
+  // no NUL, so that a long line is searched for one once.
+  size_t NulFreeEnd = 1;
   std::function<void()> AfterRead;
 };

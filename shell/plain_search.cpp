@@ -39,6 +39,7 @@ bool TPlainSearch::SearchFileText(const std::string& fileName, const std::string
   } release{*this};
 
   TLineWindow window(fileName, Buffer, BlockSize);
+  window.SetTextEndsAtNul(true);
   int32_t lineNo = 1;
   for (std::span<const uint8_t> run = window.NextLines(); !run.empty(); run = window.NextLines()) {
     Sink.ProcessEvents();

@@ -72,3 +72,39 @@ TEST(LineWindow, DrainReadsTheRestAndAFolderFailsToOpen) {
   EXPECT_THROW(TLineWindow(dir.Path() + "missing", buffer), EFileNotFound);
   EXPECT_THROW(TLineWindow(dir.MakeDir("folder"), buffer), EFileNotFound);
 }
+
+TEST(LineWindow, TextEndingAtNulStopsTheReadingBehindIt) {
+  TTempDir dir;
+  std::mt19937 rng(5);
+  std::vector<uint8_t> buffer;
+  for (int round = 0; round < 40; ++round) {
+    std::string text = RandomLines(rng, static_cast<size_t>(round) * 53);
+    if (round % 2 == 0 && !text.empty()) text[rng() % text.size()] = '\0';
+    const std::string path = dir.Write("f.txt", text);
+    for (size_t block : {size_t{1}, size_t{3}, size_t{64}, TLineWindow::kBlockSize}) {
+      TLineWindow window(path, buffer, block);
+      window.SetTextEndsAtNul(true);
+      std::string joined;
+      for (auto run = window.NextLines(); !run.empty(); run = window.NextLines())
+        joined.append(reinterpret_cast<const char*>(run.data()), run.size());
+      // All of the text up to its first NUL, which is handed out too; what follows it
+      // may be handed out as far as the line ends of the reads reach.
+      const size_t nul = text.find('\0');
+      ASSERT_EQ(text.substr(0, joined.size()), joined) << "block " << block;
+      ASSERT_GE(joined.size(), nul == std::string::npos ? text.size() : nul + 1)
+          << "block " << block;
+      EXPECT_TRUE(window.AtEnd());
+    }
+  }
+  // A long line of zeros is not kept, and the rest of the file is still read.
+  const std::string path = dir.Write("zeros.txt", "ab\n" + std::string(4 << 20, '\0') + "cd\n");
+  buffer.clear();
+  buffer.shrink_to_fit();
+  TLineWindow window(path, buffer, 4096);
+  window.SetTextEndsAtNul(true);
+  EXPECT_EQ(window.NextLines().size(), 3u);
+  EXPECT_EQ(window.NextLines().size(), 1u);
+  EXPECT_TRUE(window.NextLines().empty());
+  EXPECT_LT(buffer.size(), 64u * 1024);
+  window.Drain();
+}
