@@ -768,6 +768,6 @@ void TDirForm::about1Click() {
   AboutBox->ProgramIcon->setPixmap(windowIcon().pixmap(64, 64));
   AboutBox->ProductName->setText(QStringLiteral("Varsik for Win32"));
   AboutBox->Copyright->setText(
-      QStringLiteral("Copyright (C) Varsik developers\nhttps://varsik.example.org/"));
+      QStringLiteral("Copyright (C) 2026 Varsik developers\nShift JIS grep for Japanese text"));
   AboutBox->exec();
 }

@@ -63,7 +63,7 @@ void TAboutBoxTest::TextsFitTheirLabels() {
       QApplication::style()->standardIcon(QStyle::SP_FileDialogContentsView).pixmap(49, 41));
   box.ProductName->setText(QStringLiteral("Varsik for Win32"));
   box.Copyright->setText(
-      QStringLiteral("Copyright (C) 2026 Varsik developers\nhttps://varsik.example.org/"));
+      QStringLiteral("Copyright (C) 2026 Varsik developers\nShift JIS grep for Japanese text"));
   box.show();
   SaveScreenshot(&box, QStringLiteral("about_box"));
   for (QLabel* label : {box.ProductName, box.Version, box.Copyright}) {
