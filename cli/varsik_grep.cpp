@@ -108,6 +108,9 @@ int main(int argc, char** argv) {
   // Here the argument is a folder, not the dialog's folder text: its last element is
   // kept. Without one the walk starts in the current folder and prints relative names.
   options.FolderText = operands.size() > 2 ? Platform::WithTrailingSlash(operands[2]) : "";
+  // The window searches a missing folder as an empty one; a script is told.
+  if (!options.FolderText.empty() && !Platform::FolderExists(options.FolderText))
+    return Fail("no such folder: " + operands[2]);
 
   TStreamSink sink(stdout, encoding, options.FileNameSearch);
   TSearchDriver driver(sink);

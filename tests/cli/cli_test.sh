@@ -44,7 +44,9 @@ out=$("$VG" --file-names --no-subfolders x '*.*' "$T/tree/"); rc=$?
 check "no sub-folders" "$T/tree/a.txt
 $T/tree/b.c" "$out"
 "$VG" --file-names x '*.none' "$T/tree" > /dev/null; check "nothing listed exits 1" 1 $?
-"$VG" --file-names x '*.*' "$T/missing" > /dev/null; check "missing folder exits 1" 1 $?
+err=$("$VG" --file-names x '*.*' "$T/missing" 2>&1 > /dev/null); rc=$?
+check "missing folder exits 2" 2 $rc
+check "missing folder is named" "varsik-grep: no such folder: $T/missing" "$err"
 out=$(cd "$T/tree" && "$VG" --file-names x '*.h'); check "default folder is the current one" "Sub2/d.h" "$out"
 
 # Regular-expression mode.
