@@ -1,5 +1,11 @@
 #include "platform/cp932.h"
 
+#include <iconv.h>
+
+#include <cerrno>
+#include <random>
+#include <string>
+
 #include <gtest/gtest.h>
 
 using Platform::Cp932ToUtf8;
@@ -27,4 +33,56 @@ TEST(Cp932, UndefinedBytesDecodeAsReplacementCharacters) {
   // A lead byte at the end of the text.
   EXPECT_EQ(Cp932ToUtf8("a\x95"), "a\xEF\xBF\xBD");
   EXPECT_EQ(Cp932ToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+}
+
+namespace {
+
+// What iconv itself makes of the bytes, going on behind each byte it refuses with a
+// replacement character: the decoding that the display must match.
+std::string DecodedByIconv(std::string_view in) {
+  iconv_t cd = iconv_open("UTF-8", "CP932");
+  std::string out;
+  while (!in.empty()) {
+    char* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    char buf[64];
+    char* dst = buf;
+    size_t dstLeft = sizeof buf;
+    const size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    out.append(buf, static_cast<size_t>(dst - buf));
+    const bool refused = r == static_cast<size_t>(-1) && errno != E2BIG;
+    in.remove_prefix(in.size() - srcLeft);
+    if (refused) {
+      out += "\xEF\xBF\xBD";
+      in.remove_prefix(1);
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+  }
+  iconv_close(cd);
+  return out;
+}
+
+}  // namespace
+
+TEST(Cp932, DecodesEveryByteAndPairAsIconvDoes) {
+  for (int a = 0; a < 256; ++a) {
+    const std::string one(1, static_cast<char>(a));
+    ASSERT_EQ(Cp932ToUtf8(one), DecodedByIconv(one)) << a;
+    for (int b = 0; b < 256; ++b) {
+      const std::string two = one + static_cast<char>(b);
+      ASSERT_EQ(Cp932ToUtf8(two), DecodedByIconv(two)) << a << " " << b;
+    }
+  }
+  // Runs of high bytes, where a refused byte shifts the pairs that follow.
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> byte(0, 255);
+  for (int round = 0; round < 20000; ++round) {
+    std::string s;
+    const int length = 1 + round % 12;
+    for (int i = 0; i < length; ++i) {
+      const int b = byte(rng);
+      s += static_cast<char>(b < 0x40 ? b + 0x80 : b);
+    }
+    ASSERT_EQ(Cp932ToUtf8(s), DecodedByIconv(s)) << testing::PrintToString(s);
+  }
 }
