@@ -1,4 +1,5 @@
-// iconv wrappers for CP932. One converter per direction and thread, opened on first use.
+// CP932 through iconv: text to be searched for is converted by it (one converter per
+// thread, opened on first use), result lines are decoded by a table built with it once.
 #include "platform/cp932.h"
 
 #include <iconv.h>
