@@ -6,6 +6,7 @@
 
 #include "editor/text_editor.h"
 #include "platform/cp932.h"
+#include "platform/event_pump.h"
 #include "shell/result_text.h"
 
 namespace {

@@ -8,7 +8,6 @@
 #include <QString>
 #include <string>
 
-#include "platform/event_pump.h"
 #include "shell/search_sink.h"
 
 class QLabel;
