@@ -38,20 +38,30 @@ bool TPlainSearch::SearchFileText(const std::string& fileName, const std::string
     }
   } release{*this};
 
-  TLineWindow window(fileName, Buffer, BlockSize);
-  window.SetTextEndsAtNul(true);
-  int32_t lineNo = 1;
-  for (std::span<const uint8_t> run = window.NextLines(); !run.empty(); run = window.NextLines()) {
-    Sink.ProcessEvents();
-    if (State.CancelRequested) {
-      WriteHits(false);
-      return false;
+  bool cancelled = false;
+  {
+    TLineWindow window(fileName, Buffer, BlockSize);
+    window.SetTextEndsAtNul(true);
+    int32_t lineNo = 1;
+    for (auto run = window.NextLines(); !run.empty(); run = window.NextLines()) {
+      Sink.ProcessEvents();
+      if (State.CancelRequested) {
+        cancelled = true;
+        break;
+      }
+      if (!Matcher.NeverMatches() && ScanRun(run.data(), run.data() + run.size(), lineNo)) {
+        // The rest is never searched, but a read error there still fails the file.
+        window.Drain();
+        break;
+      }
     }
-    if (!Matcher.NeverMatches() && ScanRun(run.data(), run.data() + run.size(), lineNo)) {
-      // The rest is never searched, but a read error there still fails the file.
-      window.Drain();
-      break;
-    }
+  }
+  // A buffer grown for a long line is given back before the hits are written, which
+  // may copy that line twice more.
+  Release(Buffer);
+  if (cancelled) {
+    WriteHits(false);
+    return false;
   }
   return WriteHits(true);
 }
