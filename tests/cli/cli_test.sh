@@ -2,18 +2,7 @@
 # End-to-end checks of varsik-grep. Usage: cli_test.sh PATH-TO-VARSIK-GREP
 set -u
 VG=$1
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
-failures=0
-
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1"
-    echo "  expected: $(printf '%q' "$2")"
-    echo "  actual:   $(printf '%q' "$3")"
-    failures=$((failures + 1))
-  fi
-}
+source "$(dirname "$0")/../support/check.sh"
 
 sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
 
@@ -82,8 +71,4 @@ check "regex: bad pattern prints no result" "" "$(cat "$T/out")"
 "$VG" -E '(a' '*.none' "$T/re" 2> "$T/err" > /dev/null; rc=$?
 check "regex: bad pattern without files is never compiled" "1 " "$rc $(cat "$T/err")"
 
-if [ $failures -gt 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all checks passed"
+finish

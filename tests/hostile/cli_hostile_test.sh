@@ -4,18 +4,7 @@
 # the expected output. Usage: cli_hostile_test.sh PATH-TO-VARSIK-GREP
 set -u
 VG=$1
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
-failures=0
-
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1"
-    echo "  expected: $(printf '%q' "$2")"
-    echo "  actual:   $(printf '%q' "$3")"
-    failures=$((failures + 1))
-  fi
-}
+source "$(dirname "$0")/../support/check.sh"
 
 # The output file lies in the searched tree and holds the word once it is flushed: the
 # search must still end, and search each file as far as it reached when opened.
@@ -60,8 +49,4 @@ out=$(timeout 60 "$VG" needle '*colon.txt' "$T/names" | head -n 1)
 check "odd name in a header" "#\"$T/names/semi;colon.txt\"" "$out"
 [ ! -e "$T/names/pwned" ] || check "no name is run" "no file pwned" "pwned exists"
 
-if [ $failures -gt 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all checks passed"
+finish
