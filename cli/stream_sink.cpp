@@ -20,14 +20,19 @@ void TStreamSink::AppendFileHeader(const std::string& path) {
   if (!FileNameMode) WriteLine(ResultText::FileHeader(path));
 }
 
-void TStreamSink::AppendLineEntry(int lineNo, std::string_view cp932Text) {
+void TStreamSink::AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool cut) {
   ++ResultLines;
   ++Entries;
   if (FileNameMode) return;
-  if (Encoding == TEncoding::Utf8)
-    WriteLine(ResultText::LineEntry(lineNo, Platform::Cp932ToUtf8(cp932Text)));
-  else
-    WriteLine(ResultText::LineEntry(lineNo, cp932Text));
+  std::string entry;
+  if (Encoding == TEncoding::Utf8) {
+    entry = ResultText::LineEntry(lineNo, Platform::Cp932ToUtf8(cp932Text));
+    if (cut) entry += ResultText::kCutMarkUtf8;
+  } else {
+    entry = ResultText::LineEntry(lineNo, cp932Text);
+    if (cut) entry += ResultText::kCutMarkCp932;
+  }
+  WriteLine(entry);
 }
 
 void TStreamSink::AppendErrorLine(const std::string& path) {

@@ -15,7 +15,7 @@ class TStreamSink : public TSearchSink {
       : Out(out), Encoding(encoding), FileNameMode(fileNameMode) {}
 
   void AppendFileHeader(const std::string& path) override;
-  void AppendLineEntry(int lineNo, std::string_view cp932Text) override;
+  void AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool cut) override;
   void AppendErrorLine(const std::string& path) override;
   void AppendFileName(const std::string& path) override;
   void ShowCurrentFile(const std::string&) override {}

@@ -9,5 +9,7 @@ struct RE_LineInfo_t {
   // The line's bytes without its line end (no trailing CR or LF).
   std::string Line;
   // 1-based.
-  int32_t LineNo = 0;
+  int64_t LineNo = 0;
+  // Line holds only the first bytes of a longer line (see the searches' line cut).
+  bool Cut = false;
 };

@@ -143,7 +143,7 @@ bool TPlainSearch::WriteHits(bool poll) {
       Sink.ProcessEvents();
       if (State.CancelRequested) return false;
     }
-    Writer.RecordHit(hit.LineNo, std::string_view(HitTexts).substr(offset, hit.Length));
+    Writer.RecordHit(hit.LineNo, std::string_view(HitTexts).substr(offset, hit.Length), false);
     offset += hit.Length;
   }
   return true;

@@ -50,5 +50,5 @@ void TRegexSearch::Grep1Match(TGrep& sender, const RE_LineInfo_t& lineInfo) {
     sender.SetCancel(true);
     return;
   }
-  Writer.RecordHit(lineInfo.LineNo, lineInfo.Line);
+  Writer.RecordHit(lineInfo.LineNo, lineInfo.Line, lineInfo.Cut);
 }

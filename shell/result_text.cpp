@@ -11,7 +11,7 @@ std::string FileHeader(std::string_view path) {
   return s;
 }
 
-std::string LineEntry(int lineNo, std::string_view text) {
+std::string LineEntry(int64_t lineNo, std::string_view text) {
   std::string s = " :" + std::to_string(lineNo) + ": ";
   s += text;
   return s;

@@ -3,6 +3,7 @@
 // CP932; paths are passed through as the file system's bytes.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,8 +11,11 @@ namespace ResultText {
 
 // #"path"
 std::string FileHeader(std::string_view path);
+// What follows the text of a line that was cut (only its first bytes are shown).
+inline constexpr std::string_view kCutMarkUtf8 = "…";
+inline constexpr std::string_view kCutMarkCp932 = "\x81\x63";
 // " :12: text" with the text's bytes unchanged.
-std::string LineEntry(int lineNo, std::string_view text);
+std::string LineEntry(int64_t lineNo, std::string_view text);
 // ファイル path は開けませんでした。
 std::string UnreadableMessage(std::string_view path);
 // The message in double quotes, as the results view shows it.

@@ -11,14 +11,15 @@ class TResultWriter {
  public:
   TResultWriter(TSearchState& state, TSearchSink& sink) : State(state), Sink(sink) {}
 
-  // One matching line of CurrentFileName: its header first if it is still pending.
-  void RecordHit(int lineNo, std::string_view cp932Text) {
+  // One matching line of CurrentFileName: its header first if it is still pending. `cut`:
+  // the text is the first bytes of a longer line.
+  void RecordHit(int64_t lineNo, std::string_view cp932Text, bool cut) {
     if (State.FileHeaderPending) {
       Sink.AppendFileHeader(State.CurrentFileName);
       State.FileHeaderPending = false;
       ++State.MatchedFileCount;
     }
-    Sink.AppendLineEntry(lineNo, cp932Text);
+    Sink.AppendLineEntry(lineNo, cp932Text, cut);
   }
 
   // CurrentFileName could not be opened or read.

@@ -2,6 +2,7 @@
 // line's standard output. The search calls these on the thread that runs it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,9 +11,10 @@ class TSearchSink {
   virtual ~TSearchSink() = default;
 
   // The results view. Paths are the file system's bytes; line texts are CP932 bytes,
-  // exactly as read from the file, without their line end.
+  // exactly as read from the file, without their line end. `cut` says that the text is
+  // only the first bytes of a longer line (cut at a character boundary).
   virtual void AppendFileHeader(const std::string& path) = 0;
-  virtual void AppendLineEntry(int lineNo, std::string_view cp932Text) = 0;
+  virtual void AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool cut) = 0;
   virtual void AppendErrorLine(const std::string& path) = 0;
 
   // The file list: one line per file taken up, in walk order.

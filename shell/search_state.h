@@ -2,8 +2,11 @@
 // share while it runs.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+
+inline constexpr size_t kDefaultMaxLineBytes = size_t{1} << 20;
 
 // The search dialog's inputs as a search takes them. The word is CP932 bytes; the masks
 // and the folder text are the file system's bytes.
@@ -18,6 +21,9 @@ struct TSearchOptions {
   bool SubFolderSearch = true;
   bool FileNameSearch = false;
   bool ShowErrorBox = false;
+  // A hit line longer than this is shown cut to its first bytes, at a character
+  // boundary, so that no line holds the search's memory; 0 shows lines whole.
+  size_t MaxLineBytes = kDefaultMaxLineBytes;
 };
 
 struct TSearchState {

@@ -62,9 +62,10 @@ void TViewSink::AppendFileHeader(const std::string& path) {
   AddLine(PendingResults, PendingResultLines, ResultText::FileHeader(PathText(path).toStdString()));
 }
 
-void TViewSink::AppendLineEntry(int lineNo, std::string_view cp932Text) {
-  AddLine(PendingResults, PendingResultLines,
-          ResultText::LineEntry(lineNo, Platform::Cp932ToUtf8(cp932Text)));
+void TViewSink::AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool cut) {
+  std::string entry = ResultText::LineEntry(lineNo, Platform::Cp932ToUtf8(cp932Text));
+  if (cut) entry += ResultText::kCutMarkUtf8;
+  AddLine(PendingResults, PendingResultLines, entry);
 }
 
 void TViewSink::AppendErrorLine(const std::string& path) {

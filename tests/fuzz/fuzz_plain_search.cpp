@@ -39,7 +39,7 @@ class THitSink : public TSearchSink {
   THits Hits;
   int Headers = 0;
   void AppendFileHeader(const std::string&) override { ++Headers; }
-  void AppendLineEntry(int lineNo, std::string_view text) override {
+  void AppendLineEntry(int64_t lineNo, std::string_view text, bool) override {
     Hits.emplace_back(lineNo, std::string(text));
   }
   void AppendErrorLine(const std::string&) override { Fail("error line for a readable file"); }

@@ -21,8 +21,9 @@ class TRecordingSink : public TSearchSink {
   void AppendFileHeader(const std::string& path) override {
     Results.push_back(ResultText::FileHeader(path));
   }
-  void AppendLineEntry(int lineNo, std::string_view text) override {
+  void AppendLineEntry(int64_t lineNo, std::string_view text, bool cut) override {
     Results.push_back(ResultText::LineEntry(lineNo, text));
+    if (cut) Results.back() += ResultText::kCutMarkCp932;
   }
   void AppendErrorLine(const std::string& path) override {
     Results.push_back(ResultText::UnreadableLine(path));

@@ -662,7 +662,7 @@ void TDirFormTest::SinkCountsLinesNotYetInTheViews() {
   w.Form.FileSearchEdit->Clear();
   sink.Begin();
   sink.AppendFileHeader("/a/x.c");
-  sink.AppendLineEntry(3, "\x93\xfa\x96\x7b");  // 日本 in CP932
+  sink.AppendLineEntry(3, "\x93\xfa\x96\x7b", false);  // 日本 in CP932
   sink.AppendErrorLine("/a/y.c");
   sink.AppendFileName("/a/x.c");
   QCOMPARE(sink.ResultLineCount(), 3);
