@@ -60,8 +60,6 @@ struct TKernels {
   const uint8_t* (*FindPair)(const TBytePair&, const uint8_t*, size_t);
   const uint8_t* (*FindSingleByteKana)(const uint8_t*, const uint8_t*);
   size_t (*CountLineEnds)(const uint8_t*, const uint8_t*);
-  const uint8_t* (*FindLeadBeforeLineEnd)(const uint8_t*, const uint8_t*);
-  const uint8_t* (*FindLeadBeforeLineEndOrLoneCr)(const uint8_t*, const uint8_t*);
   const uint8_t* (*FindLoneCr)(const uint8_t*, const uint8_t*);
   const uint8_t* (*FindCodeBytes)(const TCodeBytes*, size_t, const uint8_t*, size_t);
 };
@@ -181,14 +179,6 @@ const uint8_t* FindSingleByteKana(const uint8_t* begin, const uint8_t* end) {
 
 size_t CountLineEnds(const uint8_t* begin, const uint8_t* end) {
   return Kernels().CountLineEnds(begin, end);
-}
-
-const uint8_t* FindLeadBeforeLineEnd(const uint8_t* begin, const uint8_t* end) {
-  return Kernels().FindLeadBeforeLineEnd(begin, end);
-}
-
-const uint8_t* FindLeadBeforeLineEndOrLoneCr(const uint8_t* begin, const uint8_t* end) {
-  return Kernels().FindLeadBeforeLineEndOrLoneCr(begin, end);
 }
 
 const uint8_t* FindLoneCr(const uint8_t* begin, const uint8_t* end) {

@@ -69,15 +69,8 @@ const uint8_t* FindSingleByteKana(const uint8_t* begin, const uint8_t* end);
 // do: LF bytes and CR bytes not followed by LF. Reads the byte at end.
 size_t CountLineEnds(const uint8_t* begin, const uint8_t* end);
 
-// The first lead byte in [begin, end) that starts a character and is followed by CR or
-// LF; end when there is none. Characters are read backwards from each candidate to the
-// last byte that is no lead byte, which must exist in front of begin (an LF in front of
-// a run of lines does). Reads the byte at end.
-const uint8_t* FindLeadBeforeLineEnd(const uint8_t* begin, const uint8_t* end);
 // The first CR in [begin, end) that is not followed by LF, or end. Reads the byte at end.
 const uint8_t* FindLoneCr(const uint8_t* begin, const uint8_t* end);
-// FindLeadBeforeLineEnd, or a CR not followed by LF, whichever comes first.
-const uint8_t* FindLeadBeforeLineEndOrLoneCr(const uint8_t* begin, const uint8_t* end);
 
 // The bytes of a character code, or a set of them: the byte at a position lies in
 // [Lo0, Hi0] and, unless OneByte, the byte behind it in [Lo1, Hi1].

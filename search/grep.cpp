@@ -99,30 +99,10 @@ void TGrep::GrepByFastPath(const std::string& fileName, const TGrepFastPath& fas
       if (Buffer.capacity() > 4 * TLineWindow::kBlockSize) std::vector<uint8_t>().swap(Buffer);
     }
   };
-  TGrepFastPath::TResult result;
-  {
-    const TRelease release{FastBuffer};
-    result = fast.Scan(
-        fileName, [this](const RE_LineInfo_t& info) { MatchHandler(*this, info); }, poll,
-        static_cast<size_t>(BlockSize), FastBuffer);
-  }
-  if (result.Done) return;
-
-  // The per-position scan reads the file again and reports from the line where the fast
-  // path stopped. It clears Cancel first: a cancel that the last report asked for is
-  // seen here.
-  poll();
-  const TGrepOnMatch handler = MatchHandler;
-  struct TRestore {
-    TGrepOnMatch& Slot;
-    const TGrepOnMatch& Saved;
-    ~TRestore() { Slot = Saved; }
-  } restore{MatchHandler, handler};
-  const int32_t first = result.FirstExactLine;
-  MatchHandler = [&handler, first](TGrep& sender, const RE_LineInfo_t& info) {
-    if (info.LineNo >= first) handler(sender, info);
-  };
-  (this->*GrepRoutine)(fileName);
+  const TRelease release{FastBuffer};
+  fast.Scan(
+      fileName, [this](const RE_LineInfo_t& info) { MatchHandler(*this, info); }, poll,
+      static_cast<size_t>(BlockSize), FastBuffer);
 }
 
 int32_t TGrep::StringToCodes(std::string_view s, std::vector<uint16_t>& codes) {

@@ -90,8 +90,7 @@ class TGrep : public TRegularExpression {
   TGrepRoutine ChooseRoutine() const;
   // The fast path of the current pattern, made at its first search.
   const TGrepFastPath& FastPath();
-  // Searches with the fast path; where it hands over, the per-position scan reports the
-  // rest of the file.
+  // Searches with the fast path.
   void GrepByFastPath(const std::string& fileName, const TGrepFastPath& fast);
 
   TGrepOnMatch MatchHandler;

@@ -75,14 +75,6 @@ TGrepFastPath::TGrepFastPath(const TRE_DFA& dfa) {
   BuildTables(dfa);
   if (ClassCount == 0 || !StaysInLine()) return;
   ChooseFilter(dfa);
-  // A lead byte in front of a line end reads as a code whose trail is CR or LF, and the
-  // line end is not read as the code 10 then: only a pattern that reads such a code can
-  // tell.
-  ReadsLineEndCodes = ClassOfCode(kLf) != 0;
-  for (int lead = 0; lead < 256; ++lead)
-    if (IsLeadByte(static_cast<uint8_t>(lead)))
-      for (uint8_t trail : {kLf, kCr})
-        if (ClassOfCode(static_cast<uint16_t>(lead << 8 | trail)) != 0) ReadsLineEndCodes = true;
   IsUsable = true;
 }
 
@@ -345,7 +337,7 @@ bool TGrepFastPath::Accepts(int32_t state, const uint8_t* p, const uint8_t* line
       return state != kNoState && Accepting[state];
     }
     int32_t length;
-    const int32_t cls = ClassAt(p, length);
+    const int32_t cls = ClassAt(p, lineEnd, length);
     p += length;
     state = Next[static_cast<size_t>(state) * ClassCount + cls];
     if (state == kNoState) return false;
@@ -356,7 +348,7 @@ bool TGrepFastPath::LineMatches(const uint8_t* lineStart, const uint8_t* lineEnd
   if (AfterLineEnd != kNoState && Accepts(AfterLineEnd, lineStart, lineEnd)) return true;
   for (const uint8_t* p = lineStart; p < lineEnd;) {
     int32_t length;
-    const int32_t state = Next[static_cast<size_t>(ClassAt(p, length))];
+    const int32_t state = Next[static_cast<size_t>(ClassAt(p, lineEnd, length))];
     p += length;
     if (state != kNoState && Accepts(state, p, lineEnd)) return true;
   }
@@ -402,7 +394,7 @@ void TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end, bool lon
     } else {
       // An attempt from this start position only.
       int32_t length;
-      const int32_t state = Next[static_cast<size_t>(ClassAt(p, length))];
+      const int32_t state = Next[static_cast<size_t>(ClassAt(p, lineEnd, length))];
       matched = state != kNoState && Accepts(state, p + length, lineEnd);
     }
     if (matched) {
@@ -414,45 +406,28 @@ void TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end, bool lon
   }
 }
 
-TGrepFastPath::TResult TGrepFastPath::Scan(const std::string& fileName,
-                                           const std::function<void(const RE_LineInfo_t&)>& report,
-                                           const std::function<void()>& poll, size_t blockSize,
-                                           std::vector<uint8_t>& buffer) const {
+void TGrepFastPath::Scan(const std::string& fileName,
+                         const std::function<void(const RE_LineInfo_t&)>& report,
+                         const std::function<void()>& poll, size_t blockSize,
+                         std::vector<uint8_t>& buffer) const {
   TLineWindow window(fileName, buffer, blockSize);
   window.SetCrEndsLines(true);
   window.SetAfterRead(poll);
   RE_LineInfo_t lineInfo;
   std::vector<TLine> hits;
-  int32_t lineNo = 1;  // the number of the line where the counting stands
+  int64_t lineNo = 1;  // the number of the line where the counting stands
   for (std::span<const uint8_t> run = window.NextLines(); !run.empty(); run = window.NextLines()) {
     const uint8_t* begin = run.data();
     const uint8_t* end = begin + run.size();
-
-    // A lead byte in front of a line end takes the line end as its trail; so does one
-    // that ends the file, with the LF that the reader adds. The lines from the first
-    // such on are left to the per-position scan. A lone CR on the way makes lines
-    // harder to tell apart and to count.
-    bool loneCr = false;
-    const uint8_t* limit = end;
-    if (ReadsLineEndCodes) {
-      limit = ByteScan::FindLeadBeforeLineEndOrLoneCr(begin, end);
-      if (limit != end && *limit == kCr) {
-        loneCr = true;
-        limit = ByteScan::FindLeadBeforeLineEnd(limit + 1, end);
-      }
-    } else {
-      // A pattern that reads no such code finds the same either way.
-      loneCr = ByteScan::FindLoneCr(begin, end) != end;
-    }
-    if (limit == end && IsLeadByte(end[-1]) && IsCharStart(end - 1)) limit = end - 1;
-    if (limit != end) limit = LineStartOf(limit, begin, loneCr);
+    // A lone CR on the way makes lines harder to tell apart and to count.
+    const bool loneCr = ByteScan::FindLoneCr(begin, end) != end;
 
     hits.clear();
-    FindLines(begin, limit, loneCr, hits);
+    FindLines(begin, end, loneCr, hits);
     // The line numbers: the line ends are counted once, up to each hit and on.
     const uint8_t* counted = begin;
     auto countTo = [&](const uint8_t* to) {
-      lineNo += static_cast<int32_t>(loneCr ? ByteScan::CountLineEnds(counted, to)
+      lineNo += static_cast<int64_t>(loneCr ? ByteScan::CountLineEnds(counted, to)
                                             : ByteScan::CountLf(counted, to));
       counted = to;
     };
@@ -466,12 +441,7 @@ TGrepFastPath::TResult TGrepFastPath::Scan(const std::string& fileName,
       lineInfo.LineNo = lineNo;
       report(lineInfo);
     }
-    if (limit != end) {
-      countTo(limit);
-      return {false, lineNo};
-    }
     // After the file's last run no line number is needed.
     if (!window.AtEnd()) countTo(end);
   }
-  return {};
 }

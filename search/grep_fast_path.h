@@ -4,9 +4,7 @@
 // passes over the start positions or lines where no match can begin (a fixed string or
 // a code that every match holds, or the codes that a match can begin with).
 //
-// It gives the reports of the per-position scan over the text-file reader exactly, for
-// text in which no lead byte stands in front of a line end; where one does, the reader
-// reads the line end as a trail byte, and the scan hands over to the per-position scan.
+// It gives the reports of the per-position scan over the text-file reader exactly.
 #pragma once
 
 #include <cstddef>
@@ -28,28 +26,18 @@ class TGrepFastPath {
   // large: the per-position scan then serves the pattern.
   bool Usable() const { return IsUsable; }
 
-  // How a scan ended: at the end of the file, or before the line `FirstExactLine`, from
-  // which on the per-position scan must report (everything before it is reported).
-  struct TResult {
-    bool Done = true;
-    int32_t FirstExactLine = 0;
-  };
-
   // Scans one file, calling `report` for each matching line in file order and `poll`
   // after each block read and before each report, as the text-file reader polls (poll
   // raises to stop the scan).
   // `buffer` is kept by the caller from file to file. Raises EFileNotFound or
   // EInOutError, and whatever `poll` or `report` raise. An empty file reports nothing.
-  TResult Scan(const std::string& fileName, const std::function<void(const RE_LineInfo_t&)>& report,
-               const std::function<void()>& poll, size_t blockSize,
-               std::vector<uint8_t>& buffer) const;
+  void Scan(const std::string& fileName, const std::function<void(const RE_LineInfo_t&)>& report,
+            const std::function<void()>& poll, size_t blockSize,
+            std::vector<uint8_t>& buffer) const;
 
   // What the scan uses, for tests and benchmarks.
   enum class TFilter { EveryLine, FixedBytes, FirstCodes };
   TFilter Filter() const { return FilterKind; }
-  // Whether the pattern can read a line end taken as a trail byte differently from the
-  // fast path, so that the scan hands over at a lead byte before a line end.
-  bool HandsOverAtLeadBeforeLineEnd() const { return ReadsLineEndCodes; }
 
  private:
   // The tables: code classes and transitions.
@@ -63,9 +51,10 @@ class TGrepFastPath {
   bool FirstCodeBytes(const TRE_DFA& dfa, std::vector<ByteScan::TCodeBytes>& out) const;
 
   int32_t ClassOfCode(uint16_t code) const;
-  // The class of the character at p (a character start) and its length.
-  int32_t ClassAt(const uint8_t* p, int32_t& length) const {
-    if (ByteScan::IsLeadByte(*p)) {
+  // The class of the character at p (a character start before lineEnd) and its length.
+  // A line end is never a trail byte: a lead byte at the end of its line stands alone.
+  int32_t ClassAt(const uint8_t* p, const uint8_t* lineEnd, int32_t& length) const {
+    if (ByteScan::IsLeadByte(*p) && p + 1 < lineEnd) {
       length = 2;
       return TrailClass[static_cast<size_t>(LeadRow[*p]) << 8 | p[1]];
     }
@@ -107,8 +96,6 @@ class TGrepFastPath {
   int32_t LineEndClass = 0;
   // The state after the line end in front of a line, from the initial state.
   int32_t AfterLineEnd = kNoState;
-  // Some transition reads the code 10 or a double-byte code whose trail is CR or LF.
-  bool ReadsLineEndCodes = true;
 
   TFilter FilterKind = TFilter::EveryLine;
   std::string Fixed;          // FixedBytes: the bytes every match holds

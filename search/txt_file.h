@@ -33,9 +33,9 @@ class TTxtFile {
   TTxtFile& operator=(const TTxtFile&) = delete;
 
   // One character through the main cursor: a byte, or lead * 256 + trail for a
-  // double-byte character. The look-ahead cursor follows to the main cursor.
-  // Raises EEndOfFile when the file is used up (the final LF is never delivered here),
-  // and again at every later call; EGrepCancel or EInOutError from a block read.
+  // double-byte character (a lead byte in front of a line end stands alone). The look-ahead cursor
+  // follows to the main cursor. Raises EEndOfFile when the file is used up (the final LF is never
+  // delivered here), and again at every later call; EGrepCancel or EInOutError from a block read.
   uint16_t GetWChar();
 
   // Repeats GetWChar until `accept(code)` returns true and returns that code: the same
@@ -126,7 +126,9 @@ inline uint8_t TTxtFile::GetChar() {
 
 inline uint16_t TTxtFile::GetWChar() {
   const uint8_t lead = GetChar();
-  if (!HenkanJ::IsLeadByte(lead)) return lead;
+  // GetChar has made the line end behind the byte an LF; a line end is never a trail
+  // byte, so a lead byte in front of one is a character of its own.
+  if (!HenkanJ::IsLeadByte(lead) || *Cursor == '\n') return lead;
   return static_cast<uint16_t>(lead << 8 | GetChar());
 }
 
@@ -169,13 +171,12 @@ inline uint16_t TTxtFile::GetAheadWChar() {
   if (ch == '\r') [[unlikely]]
     ch = AheadAfterCr();
   if (!HenkanJ::IsLeadByte(ch)) return ch;
-  // The trail byte is taken as it is, even a CR. A lone CR there is still made an LF in
-  // the text, as the main cursor makes it: left alone, a lone CR after it would become
-  // the LF of a CR LF pair, and the main cursor would count one line end for two.
-  const uint8_t trail = *AheadCursor++;
-  if (*AheadCursor == 0) [[unlikely]]
+  // The trail byte is taken as it is (a NUL as the blank it was made), but never a line
+  // end: a lead byte in front of one is a character of its own.
+  const uint8_t trail = *AheadCursor;
+  if (trail == '\n' || trail == '\r') [[unlikely]]
+    return ch;
+  if (*++AheadCursor == 0) [[unlikely]]
     HandleNulAtAhead();
-  if (trail == '\r' && *AheadCursor != '\n') [[unlikely]]
-    AheadCursor[-1] = '\n';
   return static_cast<uint16_t>(ch << 8 | trail);
 }

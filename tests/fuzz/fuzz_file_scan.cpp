@@ -43,8 +43,6 @@ struct TModel {
   std::vector<uint16_t> Codes;
   // The line the main cursor is in after delivering Codes[i].
   std::vector<int32_t> LineAfter;
-  // No lead byte right before a line end.
-  bool WellFormed = true;
 
   uint16_t At(size_t i) const { return i < Codes.size() ? Codes[i] : 0; }
 };
@@ -73,10 +71,9 @@ TModel MakeModel(std::string_view file) {
   int32_t line = 0;
   for (size_t i = 0; i < text.size();) {
     const uint8_t b = static_cast<uint8_t>(text[i]);
-    if (IsLead(b)) {
-      const uint8_t trail = static_cast<uint8_t>(text[i + 1]);
-      if (trail == '\n') m.WellFormed = false;
-      m.Codes.push_back(static_cast<uint16_t>(b << 8 | trail));
+    // A line end is never a trail byte.
+    if (IsLead(b) && text[i + 1] != '\n') {
+      m.Codes.push_back(static_cast<uint16_t>(b << 8 | static_cast<uint8_t>(text[i + 1])));
       i += 2;
     } else {
       m.Codes.push_back(b);
@@ -111,18 +108,16 @@ void CheckReader(const std::string& path, const TModel& m, int32_t blockSize, ui
     try {
       code = file->GetWChar();
     } catch (const EEndOfFile&) {
-      if (m.WellFormed && i != lastMain)
+      if (i != lastMain)
         Fail("EEndOfFile after " + std::to_string(i) + " of " + std::to_string(lastMain) +
              " codes");
       break;
     }
     if (i >= lastMain) Fail("the main cursor delivered the final LF or more");
-    if (m.WellFormed) {
-      if (code != m.Codes[i]) Fail("main cursor code " + std::to_string(i) + " differs");
-      if (file->LineNo() != m.LineAfter[i])
-        Fail("LineNo " + std::to_string(file->LineNo()) + " after code " + std::to_string(i) +
-             ", expected " + std::to_string(m.LineAfter[i]));
-    }
+    if (code != m.Codes[i]) Fail("main cursor code " + std::to_string(i) + " differs");
+    if (file->LineNo() != m.LineAfter[i])
+      Fail("LineNo " + std::to_string(file->LineNo()) + " after code " + std::to_string(i) +
+           ", expected " + std::to_string(m.LineAfter[i]));
     ++i;
     random = random * 1664525u + 1013904223u;
     const uint32_t step = random >> 16;
@@ -131,8 +126,7 @@ void CheckReader(const std::string& path, const TModel& m, int32_t blockSize, ui
       // it gives 0 for ever.
       for (size_t k = 0; k < 6; ++k) {
         const uint16_t ahead = file->GetAheadWChar();
-        if (m.WellFormed && ahead != m.At(i + k))
-          Fail("look-ahead code " + std::to_string(i + k) + " differs");
+        if (ahead != m.At(i + k)) Fail("look-ahead code " + std::to_string(i + k) + " differs");
       }
     }
     if (step % (5 + 2 * rhythm) == 0) {
@@ -143,11 +137,9 @@ void CheckReader(const std::string& path, const TModel& m, int32_t blockSize, ui
       if (info.Line != m.Lines[lineNo - 1])
         Fail("GetThisLine text of line " + std::to_string(lineNo) + ": " + Escaped(info.Line) +
              " instead of " + Escaped(m.Lines[lineNo - 1]));
-      if (m.WellFormed) {
-        // The main cursor now stands on the line's LF, which comes next.
-        while (i < m.Codes.size() && !(m.Codes[i] == '\n' && m.LineAfter[i] == lineNo + 1)) ++i;
-        if (i >= m.Codes.size()) Fail("GetThisLine past the end");
-      }
+      // The main cursor now stands on the line's LF, which comes next.
+      while (i < m.Codes.size() && !(m.Codes[i] == '\n' && m.LineAfter[i] == lineNo + 1)) ++i;
+      if (i >= m.Codes.size()) Fail("GetThisLine past the end");
     }
   }
   // The reader stays at the end.
@@ -258,8 +250,6 @@ void CheckGrep(TGrep& grep, const std::string& path, const TModel& m, int32_t ca
     if (cancelled && !grep.Cancel()) Fail(where + ": Cancel cleared after EGrepCancel");
     if (cancelled && (cancelAfter == 0 || static_cast<int32_t>(hits.size()) != cancelAfter))
       Fail(where + ": cancelled with " + std::to_string(hits.size()) + " reports");
-    if (!m.WellFormed) continue;
-
     THits expected = ExpectedHits(m, p);
     if (cancelAfter > 0 && static_cast<int32_t>(expected.size()) > cancelAfter) {
       if (!cancelled) Fail(where + ": the cancel was not seen");

@@ -2,9 +2,7 @@
 // reader: generated Shift JIS texts (double-byte characters whose trail bytes are \, |,
 // [ or letters, half-width kana, CR, LF, NUL, 1A, stray lead bytes, long lines) and
 // generated patterns, at block sizes from one byte up, on both instruction sets; the
-// benchmark's patterns on slices of the corpus when it is present. Where the fast path
-// hands over (a lead byte before a line end), the per-position scan's reports from that
-// line on complete it, as the grep component does.
+// benchmark's patterns on slices of the corpus when it is present.
 #include "search/grep_fast_path.h"
 
 #include <random>
@@ -25,17 +23,13 @@ using GrepTest::Collect;
 using GrepTest::TGenerator;
 using GrepTest::THits;
 
-// The reports of the fast path over `path`, completed by the per-position scan where it
-// hands over.
-THits FastHits(const TGrepFastPath& fast, TGrep& grep, const std::string& path, size_t block) {
+// The reports of the fast path over `path`.
+THits FastHits(const TGrepFastPath& fast, const std::string& path, size_t block) {
   THits hits;
   std::vector<uint8_t> buffer;
-  const TGrepFastPath::TResult result = fast.Scan(
+  fast.Scan(
       path, [&hits](const RE_LineInfo_t& info) { hits.emplace_back(info.LineNo, info.Line); },
       [] {}, block, buffer);
-  if (!result.Done)
-    for (const auto& hit : Collect(grep, path, TTxtFile::kBuffSize))
-      if (hit.first >= result.FirstExactLine) hits.push_back(hit);
   return hits;
 }
 
@@ -62,7 +56,7 @@ class GrepFastPathTest : public ::testing::Test {
     for (ByteScan::TIsa isa : Isas()) {
       ByteScan::SelectIsa(isa);
       for (size_t block : blocks) {
-        EXPECT_EQ(FastHits(fast, Grep, path, block), expected)
+        EXPECT_EQ(FastHits(fast, path, block), expected)
             << "pattern " << testing::PrintToString(Grep.RegExp()) << ", filter "
             << int(fast.Filter()) << ", block " << block << ", isa " << int(isa) << ", text "
             << testing::PrintToString(text.substr(0, 3000));
@@ -160,14 +154,15 @@ TEST_F(GrepFastPathTest, EdgeTexts) {
   }
 }
 
-// Lead bytes before line ends of every kind, and at the end of the file: a pattern that
-// reads no code 10 and no code with a CR or LF trail is found there as the reader finds
-// it, without handing over.
+// Lead bytes before line ends of every kind, and at the end of the file: each stands
+// alone, as the reader reads it, also for patterns that read the lead byte alone or
+// the line end.
 TEST_F(GrepFastPathTest, LeadBytesBeforeLineEnds) {
   const char* const pieces[] = {"\x81", "\x88", "\n",       "\r",       "\r\n",
                                 "a",    "b",    "\x88\x9F", "\x81\x40", " "};
   const char* const patterns[] = {"a",          "ab",       "b+",          "\x88\x9F", "[ab]",
-                                  "a|\x88\x9F", "\x81\x40", "a\x81\x40?b", "\x81 "};
+                                  "a|\x88\x9F", "\x81\x40", "a\x81\x40?b", "\x81 ",    "\\x81$",
+                                  "\\x88$",     "b\\x81$",  "^\\x88",      "\\x81.a"};
   TGenerator gen(17);
   for (int round = 0; round < 400; ++round) {
     std::string text;
@@ -176,7 +171,6 @@ TEST_F(GrepFastPathTest, LeadBytesBeforeLineEnds) {
     const std::string path = Dir.Write("l.txt", text);
     for (const char* pattern : patterns) {
       Grep.SetRegExp(pattern);
-      ASSERT_FALSE(TGrepFastPath(Grep.CurrentDFA()).HandsOverAtLeadBeforeLineEnd()) << pattern;
       ASSERT_TRUE(Check(path, text, {1, 3, TLineWindow::kBlockSize}));
       if (HasFailure()) return;
     }
@@ -211,8 +205,7 @@ TEST_F(GrepFastPathTest, BenchmarkCorpusSlices) {
 // The grep component with the fast path polls as the reader does: after each block
 // read, a long line's blocks too, and before each report; all in all as often, and
 // before each report as often give or take one block (the reader reads the block behind
-// a line end before it delivers the line end). Where the fast path hands over, the
-// per-position scan reads the file again, with polls of its own.
+// a line end before it delivers the line end).
 TEST_F(GrepFastPathTest, PollsAsTheReaderPolls) {
   TGenerator gen(3);
   int compared = 0;
@@ -223,11 +216,6 @@ TEST_F(GrepFastPathTest, PollsAsTheReaderPolls) {
       Grep.SetRegExp(pattern);
       const TGrepFastPath fast(Grep.CurrentDFA());
       ASSERT_TRUE(fast.Usable());
-      std::vector<uint8_t> buffer;
-      if (!fast.Scan(
-                   path, [](const RE_LineInfo_t&) {}, [] {}, 64, buffer)
-               .Done)
-        continue;
       ++compared;
       for (int32_t block : {1, 5, 64}) {
         // The polls before each report, and then all polls.

@@ -11,8 +11,8 @@ bool IsLead(uint8_t b) {
 
 // The file as the cursors walk it, with both cursors as indices. Line ends are not
 // rewritten beforehand: each cursor reads them as the reader does (the main cursor looks
-// one byte ahead and treats a CR after any byte as a line end; the look-ahead takes the
-// byte after a lead byte as it is, even a CR, which it then marks as the LF it is).
+// one byte ahead and treats a CR after any byte as a line end; neither cursor takes a
+// line end for the trail byte of a lead byte in front of it).
 class TText {
  public:
   explicit TText(const std::string& bytes) : T("\n" + bytes) {
@@ -38,7 +38,8 @@ class TText {
     uint8_t lead = 0;
     if (!GetChar(lead)) return false;
     code = lead;
-    if (IsLead(lead)) {
+    // A line end is never a trail byte.
+    if (IsLead(lead) && At(Pos) != '\n') {
       uint8_t trail = 0;
       if (!GetChar(trail)) return false;
       code = static_cast<uint16_t>(lead << 8 | trail);
@@ -55,11 +56,8 @@ class TText {
       if (T[Ahead] == '\n') ++Ahead;
       ch = '\n';
     }
-    if (!IsLead(ch)) return ch;
+    if (!IsLead(ch) || Ahead >= T.size() || At(Ahead) == '\n') return ch;
     const uint8_t trail = static_cast<uint8_t>(T[Ahead++]);
-    // A lone CR taken as a trail byte is still a line end for the main cursor, and later
-    // reads see it as the LF it stands for.
-    if (trail == '\r' && T[Ahead] != '\n') T[Ahead - 1] = '\n';
     return static_cast<uint16_t>(ch << 8 | trail);
   }
 

@@ -85,10 +85,22 @@ TEST_F(GrepTest_, LiteralAndAutomatonFindTheSameLines) {
 }
 
 TEST_F(GrepTest_, CodesWithoutTextOfTheirOwnNeverMatch) {
-  // 0x141 would be written as the byte "A", and a lone lead byte as a broken character;
-  // the reader never delivers either code, so neither pattern finds anything.
-  for (const char* pattern : {"\\x141", "\\x81", "\\x81a", "x\\x4081"})
+  // 0x141 would be written as the byte "A", and a lone lead byte followed by more of its
+  // line as a broken character; the reader never delivers either code. A lead byte in
+  // front of a line end is a character of its own, and only there.
+  for (const char* pattern : {"\\x141", "\\x81a", "x\\x4081"})
     EXPECT_EQ(Hits(pattern, "A\nxA\n\x81\x61\nx\x81\n"), THits{}) << pattern;
+  EXPECT_EQ(Hits("\\x81", "A\nxA\n\x81\x61\nx\x81\n"), (THits{{4, "x\x81"}}));
+}
+
+// A lead byte before a line end never takes the line end as its trail: the next line
+// still begins after a line end and keeps its number.
+TEST_F(GrepTest_, LineEndIsNeverATrailByte) {
+  for (const char* text : {"x\x83\nabc\n", "x\x83\r\nabc\n", "x\x83\rabc"}) {
+    EXPECT_EQ(Hits("^abc", text), (THits{{2, "abc"}})) << text;
+    EXPECT_EQ(Hits("ab", text), (THits{{2, "abc"}})) << text;
+    EXPECT_EQ(Hits("\\x83$", text), (THits{{1, "x\x83"}})) << text;
+  }
 }
 
 TEST_F(GrepTest_, StringToCodes) {
