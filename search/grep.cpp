@@ -66,7 +66,7 @@ TGrep::TGrepRoutine TGrep::ChooseRoutine() const {
 
 void TGrep::Grep(const std::string& fileName) {
   if (UseFastPath && MatchHandler) {
-    const TGrepFastPath& fast = FastPath();
+    TGrepFastPath& fast = FastPath();
     if (fast.Usable()) {
       GrepByFastPath(fileName, fast);
       return;
@@ -75,7 +75,7 @@ void TGrep::Grep(const std::string& fileName) {
   (this->*GrepRoutine)(fileName);
 }
 
-const TGrepFastPath& TGrep::FastPath() {
+TGrepFastPath& TGrep::FastPath() {
   const std::string& text = CompiledText(CurrentIndex());
   if (!Fast || FastDFA != &CurrentDFA() || FastText != text) {
     Fast = std::make_unique<TGrepFastPath>(CurrentDFA());
@@ -85,24 +85,19 @@ const TGrepFastPath& TGrep::FastPath() {
   return *Fast;
 }
 
-void TGrep::GrepByFastPath(const std::string& fileName, const TGrepFastPath& fast) {
+void TGrep::GrepByFastPath(const std::string& fileName, TGrepFastPath& fast) {
   CancelState = false;
   const TRunningScope running(Running);
-  auto poll = [this] {
-    if (ProcessEvents) ProcessEvents();
-    if (CancelState) throw EGrepCancel();
-  };
-  struct TRelease {
-    std::vector<uint8_t>& Buffer;
-    // The memory of a file with a very long line is given back.
-    ~TRelease() {
-      if (Buffer.capacity() > 4 * TLineWindow::kBlockSize) std::vector<uint8_t>().swap(Buffer);
-    }
-  };
-  const TRelease release{FastBuffer};
-  fast.Scan(
-      fileName, [this](const RE_LineInfo_t& info) { MatchHandler(*this, info); }, poll,
-      static_cast<size_t>(BlockSize), FastBuffer);
+  Searcher.SetBlockSize(static_cast<size_t>(BlockSize));
+  Searcher.SetMaxLineBytes(MaxLineBytes);
+  const TLineSearcher::TEnd end = Searcher.Search(
+      fileName, fast,
+      [this] {
+        if (ProcessEvents) ProcessEvents();
+        return CancelState;
+      },
+      [this](const RE_LineInfo_t& info) { MatchHandler(*this, info); });
+  if (end == TLineSearcher::TEnd::Stopped) throw EGrepCancel();
 }
 
 int32_t TGrep::StringToCodes(std::string_view s, std::vector<uint16_t>& codes) {

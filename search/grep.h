@@ -14,6 +14,7 @@
 #include "regex/regular_expression.h"
 #include "search/grep_fast_path.h"
 #include "search/line_info.h"
+#include "search/line_searcher.h"
 #include "search/txt_file.h"
 
 class TGrep;
@@ -60,6 +61,9 @@ class TGrep : public TRegularExpression {
 
   // The reader's block size; tests make it tiny to reach every block boundary.
   void SetBuffSize(int32_t buffSize) { BlockSize = buffSize; }
+  // A reported line's text is cut to this many bytes, at a character boundary (the
+  // record's Cut says so); 0 reports lines whole.
+  void SetMaxLineBytes(size_t bytes) { MaxLineBytes = bytes; }
   int32_t BuffSize() const { return BlockSize; }
 
   // Searches one file with the routine that the last ChangeRegExp chose and reports each
@@ -89,9 +93,9 @@ class TGrep : public TRegularExpression {
   // The routine for the current pattern.
   TGrepRoutine ChooseRoutine() const;
   // The fast path of the current pattern, made at its first search.
-  const TGrepFastPath& FastPath();
-  // Searches with the fast path.
-  void GrepByFastPath(const std::string& fileName, const TGrepFastPath& fast);
+  TGrepFastPath& FastPath();
+  // Searches with the fast path, through the line searcher.
+  void GrepByFastPath(const std::string& fileName, TGrepFastPath& fast);
 
   TGrepOnMatch MatchHandler;
   bool CancelState = false;
@@ -102,10 +106,11 @@ class TGrep : public TRegularExpression {
   int32_t Running = 0;
   bool UseFastPath = true;
   // The fast path, the automaton and compiled text it was made for (a dropped cache entry
-  // can leave another automaton at the same address), and its buffer, kept from file to
-  // file.
+  // can leave another automaton at the same address), and the searcher it runs in, kept
+  // from file to file.
   std::unique_ptr<TGrepFastPath> Fast;
   const TRE_DFA* FastDFA = nullptr;
   std::string FastText;
-  std::vector<uint8_t> FastBuffer;
+  TLineSearcher Searcher;
+  size_t MaxLineBytes = 1 << 20;
 };

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "search/line_window.h"
+#include "search/char_starts.h"
 
 namespace {
 
@@ -19,12 +19,6 @@ constexpr size_t kMaxRequiredWork = size_t{20} << 20;
 
 constexpr uint8_t kLf = '\n';
 constexpr uint8_t kCr = '\r';
-
-bool IsCharStart(const uint8_t* p) {
-  const uint8_t* q = p;
-  while (IsLeadByte(q[-1])) --q;
-  return ((p - q) & 1) == 0;
-}
 
 // Lines end at LF, at CR LF and at a lone CR; `loneCr` says whether the text holds a
 // lone CR.
@@ -329,30 +323,93 @@ void TGrepFastPath::ChooseFilter(const TRE_DFA& dfa) {
   }
 }
 
-bool TGrepFastPath::Accepts(int32_t state, const uint8_t* p, const uint8_t* lineEnd) const {
+TGrepFastPath::TAttempt TGrepFastPath::Accepts(int32_t state, const uint8_t* p,
+                                               const uint8_t* lineEnd, TBudget& budget) const {
+  const size_t cap = budget.Cap(lineEnd);
   for (;;) {
-    if (Accepting[state]) return true;
+    if (Accepting[state]) return TAttempt::Accepted;
     if (p >= lineEnd) {
       state = Next[static_cast<size_t>(state) * ClassCount + LineEndClass];
-      return state != kNoState && Accepting[state];
+      return state != kNoState && Accepting[state] ? TAttempt::Accepted : TAttempt::Failed;
     }
+    if (++budget.Steps > cap) return TAttempt::OverBudget;
     int32_t length;
     const int32_t cls = ClassAt(p, lineEnd, length);
     p += length;
     state = Next[static_cast<size_t>(state) * ClassCount + cls];
-    if (state == kNoState) return false;
+    if (state == kNoState) return TAttempt::Failed;
   }
 }
 
-bool TGrepFastPath::LineMatches(const uint8_t* lineStart, const uint8_t* lineEnd) const {
-  if (AfterLineEnd != kNoState && Accepts(AfterLineEnd, lineStart, lineEnd)) return true;
-  for (const uint8_t* p = lineStart; p < lineEnd;) {
+bool TGrepFastPath::LineMatches(const uint8_t* lineStart, const uint8_t* lineEnd, TBudget& budget) {
+  TAttempt attempt = TAttempt::Failed;
+  if (AfterLineEnd != kNoState) attempt = Accepts(AfterLineEnd, lineStart, lineEnd, budget);
+  for (const uint8_t* p = lineStart; p < lineEnd && attempt == TAttempt::Failed;) {
     int32_t length;
     const int32_t state = Next[static_cast<size_t>(ClassAt(p, lineEnd, length))];
     p += length;
-    if (state != kNoState && Accepts(state, p, lineEnd)) return true;
+    if (state != kNoState) attempt = Accepts(state, p, lineEnd, budget);
   }
-  return false;
+  if (attempt != TAttempt::OverBudget) return attempt == TAttempt::Accepted;
+  budget = {lineEnd};
+  return AllAttemptsMatch(lineStart, lineEnd);
+}
+
+bool TGrepFastPath::AllAttemptsMatch(const uint8_t* lineStart, const uint8_t* lineEnd) {
+  BeginLine();
+  FeedLine(lineStart, lineEnd);
+  return EndLine();
+}
+
+void TGrepFastPath::BeginLine() {
+  if (Mark.size() != Accepting.size()) Mark.assign(Accepting.size(), 0);
+  Live.clear();
+  PendingLead = -1;
+  // The attempt from the line end in front of the line.
+  Found = AfterLineEnd != kNoState && Accepting[AfterLineEnd];
+  if (AfterLineEnd != kNoState) Live.push_back(AfterLineEnd);
+}
+
+void TGrepFastPath::StepAll(int32_t cls) {
+  if (++Generation == 0) {
+    std::fill(Mark.begin(), Mark.end(), 0);
+    Generation = 1;
+  }
+  NextLive.clear();
+  auto add = [this](int32_t state) {
+    if (state == kNoState || Mark[static_cast<size_t>(state)] == Generation) return;
+    Mark[static_cast<size_t>(state)] = Generation;
+    Found = Found || Accepting[state];
+    NextLive.push_back(state);
+  };
+  for (const int32_t state : Live) add(Next[static_cast<size_t>(state) * ClassCount + cls]);
+  add(Next[static_cast<size_t>(cls)]);
+  Live.swap(NextLive);
+}
+
+void TGrepFastPath::FeedLine(const uint8_t* begin, const uint8_t* end) {
+  for (const uint8_t* p = begin; p < end && !Found; ++p) {
+    if (PendingLead >= 0) {
+      StepAll(TrailClass[static_cast<size_t>(LeadRow[PendingLead]) << 8 | *p]);
+      PendingLead = -1;
+    } else if (IsLeadByte(*p)) {
+      PendingLead = *p;
+    } else {
+      StepAll(ByteClass[*p]);
+    }
+  }
+}
+
+bool TGrepFastPath::EndLine() {
+  // A lead byte at the end of its line stands alone.
+  if (!Found && PendingLead >= 0) StepAll(ByteClass[static_cast<size_t>(PendingLead)]);
+  PendingLead = -1;
+  for (const int32_t state : Live) {
+    if (Found) break;
+    const int32_t t = Next[static_cast<size_t>(state) * ClassCount + LineEndClass];
+    Found = t != kNoState && Accepting[t];
+  }
+  return Found;
 }
 
 const uint8_t* TGrepFastPath::NextCandidate(const uint8_t* from, const uint8_t* end) const {
@@ -369,79 +426,55 @@ const uint8_t* TGrepFastPath::NextCandidate(const uint8_t* from, const uint8_t* 
   return nullptr;
 }
 
-void TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end, bool loneCr,
-                              std::vector<TLine>& hits) const {
+bool TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end,
+                              std::vector<const uint8_t*>& hits) {
+  // A lone CR on the way makes lines harder to tell apart.
+  const bool loneCr = ByteScan::FindLoneCr(begin, end) != end;
+  TBudget budget{begin};
   if (FilterKind == TFilter::EveryLine) {
     for (const uint8_t* lineStart = begin; lineStart < end;) {
       const uint8_t* lineEnd = LineEndOf(lineStart, end, loneCr);
-      if (LineMatches(lineStart, lineEnd)) hits.push_back({lineStart, lineEnd});
+      if (LineMatches(lineStart, lineEnd, budget)) hits.push_back(lineStart);
       lineStart = NextLineStart(lineEnd, end);
     }
-    return;
+    return false;
   }
+  TCharStarts starts(begin);
+  const uint8_t* lineEnd = begin;  // the end of the line of the last candidate
   for (const uint8_t* from = begin; from < end;) {
     const uint8_t* p = NextCandidate(from, end);
-    if (p == nullptr) return;
-    if (!IsCharStart(p)) {
+    if (p == nullptr) break;
+    if (!starts.IsCharStart(p)) {
       from = p + 1;
       continue;
     }
-    const uint8_t* lineStart = LineStartOf(p, begin, loneCr);
-    const uint8_t* lineEnd = LineEndOf(p, end, loneCr);
+    // The candidates of one line share its end, found once.
+    if (p >= lineEnd) lineEnd = LineEndOf(p, end, loneCr);
     bool matched;
     if (FilterKind == TFilter::FixedBytes) {
-      matched = FixedIsWhole || LineMatches(lineStart, lineEnd);
+      matched = FixedIsWhole || LineMatches(LineStartOf(p, begin, loneCr), lineEnd, budget);
     } else {
-      // An attempt from this start position only.
+      // An attempt from this start position only, or all of the line's when those cost
+      // too much.
       int32_t length;
       const int32_t state = Next[static_cast<size_t>(ClassAt(p, lineEnd, length))];
-      matched = state != kNoState && Accepts(state, p + length, lineEnd);
+      TAttempt attempt = TAttempt::Failed;
+      if (state != kNoState) attempt = Accepts(state, p + length, lineEnd, budget);
+      if (attempt == TAttempt::OverBudget) {
+        budget = {lineEnd};
+        const uint8_t* lineStart = LineStartOf(p, begin, loneCr);
+        if (AllAttemptsMatch(lineStart, lineEnd)) hits.push_back(lineStart);
+        from = NextLineStart(lineEnd, end);
+        continue;
+      }
+      matched = attempt == TAttempt::Accepted;
     }
     if (matched) {
-      hits.push_back({lineStart, lineEnd});
+      hits.push_back(LineStartOf(p, begin, loneCr));
       from = NextLineStart(lineEnd, end);
     } else {
       from = FilterKind == TFilter::FixedBytes ? NextLineStart(lineEnd, end) : p + 1;
     }
   }
-}
-
-void TGrepFastPath::Scan(const std::string& fileName,
-                         const std::function<void(const RE_LineInfo_t&)>& report,
-                         const std::function<void()>& poll, size_t blockSize,
-                         std::vector<uint8_t>& buffer) const {
-  TLineWindow window(fileName, buffer, blockSize);
-  window.SetCrEndsLines(true);
-  window.SetAfterRead(poll);
-  RE_LineInfo_t lineInfo;
-  std::vector<TLine> hits;
-  int64_t lineNo = 1;  // the number of the line where the counting stands
-  for (std::span<const uint8_t> run = window.NextLines(); !run.empty(); run = window.NextLines()) {
-    const uint8_t* begin = run.data();
-    const uint8_t* end = begin + run.size();
-    // A lone CR on the way makes lines harder to tell apart and to count.
-    const bool loneCr = ByteScan::FindLoneCr(begin, end) != end;
-
-    hits.clear();
-    FindLines(begin, end, loneCr, hits);
-    // The line numbers: the line ends are counted once, up to each hit and on.
-    const uint8_t* counted = begin;
-    auto countTo = [&](const uint8_t* to) {
-      lineNo += static_cast<int64_t>(loneCr ? ByteScan::CountLineEnds(counted, to)
-                                            : ByteScan::CountLf(counted, to));
-      counted = to;
-    };
-    for (const TLine& hit : hits) {
-      countTo(hit.Start);
-      poll();
-      lineInfo.Line.assign(reinterpret_cast<const char*>(hit.Start),
-                           static_cast<size_t>(hit.End - hit.Start));
-      // The reader delivers a NUL as a blank, and so the line holds one.
-      std::replace(lineInfo.Line.begin(), lineInfo.Line.end(), '\0', ' ');
-      lineInfo.LineNo = lineNo;
-      report(lineInfo);
-    }
-    // After the file's last run no line number is needed.
-    if (!window.AtEnd()) countTo(end);
-  }
+  return false;
 }

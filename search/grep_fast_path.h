@@ -4,20 +4,23 @@
 // passes over the start positions or lines where no match can begin (a fixed string or
 // a code that every match holds, or the codes that a match can begin with).
 //
-// It gives the reports of the per-position scan over the text-file reader exactly.
+// It gives the reports of the per-position scan over the text-file reader exactly, as the
+// line searcher's finder. Where the attempts from every start position of a line would
+// cost more than a few passes over it (a pattern such as a.*b on a long line of a), and
+// on lines too long to hold, all the attempts of the line are run at once instead, as a
+// set of states stepped together: every line is searched in time linear in its length.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "regex/re_dfa.h"
 #include "search/byte_scan.h"
-#include "search/line_info.h"
+#include "search/line_finder.h"
 
-class TGrepFastPath {
+class TGrepFastPath : public TLineFinder {
  public:
   // Builds the tables and chooses the filter for `dfa`, which need not outlive this.
   explicit TGrepFastPath(const TRE_DFA& dfa);
@@ -26,14 +29,15 @@ class TGrepFastPath {
   // large: the per-position scan then serves the pattern.
   bool Usable() const { return IsUsable; }
 
-  // Scans one file, calling `report` for each matching line in file order and `poll`
-  // after each block read and before each report, as the text-file reader polls (poll
-  // raises to stop the scan).
-  // `buffer` is kept by the caller from file to file. Raises EFileNotFound or
-  // EInOutError, and whatever `poll` or `report` raise. An empty file reports nothing.
-  void Scan(const std::string& fileName, const std::function<void(const RE_LineInfo_t&)>& report,
-            const std::function<void()>& poll, size_t blockSize,
-            std::vector<uint8_t>& buffer) const;
+  // The finder: lines end at LF, CR LF and a lone CR, and a NUL reads as a blank, as the
+  // text-file reader reads them.
+  TLineRules Rules() const override { return {.CrEndsLines = true}; }
+  bool FindLines(const uint8_t* begin, const uint8_t* end,
+                 std::vector<const uint8_t*>& hits) override;
+  void BeginLine() override;
+  void FeedLine(const uint8_t* begin, const uint8_t* end) override;
+  bool LineMatched() const override { return Found; }
+  bool EndLine() override;
 
   // What the scan uses, for tests and benchmarks.
   enum class TFilter { EveryLine, FixedBytes, FirstCodes };
@@ -61,22 +65,27 @@ class TGrepFastPath {
     length = 1;
     return ByteClass[*p];
   }
+  // The work that the attempts of a run may take: a few steps per byte of the run.
+  struct TBudget {
+    const uint8_t* Origin;
+    size_t Steps = 0;
+    size_t Cap(const uint8_t* to) const { return 8 * static_cast<size_t>(to - Origin) + 4096; }
+  };
+  enum class TAttempt { Accepted, Failed, OverBudget };
   // An attempt in state `state` (after its first code) reading the characters of
   // [p, lineEnd) and then the line end: whether it reaches an accepting state.
-  bool Accepts(int32_t state, const uint8_t* p, const uint8_t* lineEnd) const;
+  TAttempt Accepts(int32_t state, const uint8_t* p, const uint8_t* lineEnd, TBudget& budget) const;
   // Whether some start position of the line [lineStart, lineEnd) (the line end in front
-  // of it, then each character) begins a match.
-  bool LineMatches(const uint8_t* lineStart, const uint8_t* lineEnd) const;
+  // of it, then each character) begins a match: attempt by attempt while the budget
+  // lasts, else all at once.
+  bool LineMatches(const uint8_t* lineStart, const uint8_t* lineEnd, TBudget& budget);
+  // All attempts of the line at once.
+  bool AllAttemptsMatch(const uint8_t* lineStart, const uint8_t* lineEnd);
   // The next position in [from, end) that the filter passes, or nullptr.
   const uint8_t* NextCandidate(const uint8_t* from, const uint8_t* end) const;
-  struct TLine {
-    const uint8_t* Start;
-    const uint8_t* End;  // without its line end
-  };
-  // The matching lines among the whole lines [begin, end), in order, in `hits`; `hasCr`
-  // says whether the lines hold a CR.
-  void FindLines(const uint8_t* begin, const uint8_t* end, bool hasCr,
-                 std::vector<TLine>& hits) const;
+  // One character of a line read in pieces: the live attempts step on its class, and a
+  // new attempt begins with it.
+  void StepAll(int32_t cls);
 
   bool IsUsable = false;
   // The automaton's alphabet, the class of each of its symbols, and how many codes each
@@ -102,4 +111,13 @@ class TGrepFastPath {
   bool FixedIsWhole = false;  // they are the whole fixed-string pattern
   ByteScan::TBytePair FixedPair;
   std::vector<ByteScan::TCodeBytes> FirstCodes;
+
+  // A line read in pieces: the states of its live attempts (each once), the mark that
+  // keeps them apart, a lead byte waiting for its trail, and whether one accepted.
+  std::vector<int32_t> Live;
+  std::vector<int32_t> NextLive;
+  std::vector<uint32_t> Mark;
+  uint32_t Generation = 0;
+  int PendingLead = -1;
+  bool Found = false;
 };

@@ -61,10 +61,6 @@ void AppendFullWidth(std::string& out, uint16_t jis) {
   AppendCode(out, JisToShiftJis(jis));
 }
 
-bool IsMark(uint8_t b) {
-  return b == kVoicedMark || b == kSemiVoicedMark;
-}
-
 void AppendHalfToFullWidth(std::string& out, std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
@@ -94,7 +90,7 @@ void AppendHalfToFullWidth(std::string& out, std::string_view s) {
         ++i;
       } else {
         AppendFullWidth(out, kana);
-        if (hasNext && IsMark(next)) {
+        if (hasNext && IsSoundMark(next)) {
           AppendFullWidth(out, next == kVoicedMark ? kFullVoicedMark : kFullSemiVoicedMark);
           ++i;
         }
@@ -111,6 +107,10 @@ void AppendHalfToFullWidth(std::string& out, std::string_view s) {
 }
 
 }  // namespace
+
+bool IsSoundMark(uint8_t b) {
+  return b == kVoicedMark || b == kSemiVoicedMark;
+}
 
 uint16_t JisToShiftJis(uint16_t jis) {
   const unsigned j1 = jis >> 8;
@@ -156,7 +156,7 @@ void HalfKanaToFullWidth(std::string_view s, std::string& out) {
       out += static_cast<char>(b);
       ++i;
     } else {
-      const size_t n = i + 1 < s.size() && IsMark(static_cast<uint8_t>(s[i + 1])) ? 2 : 1;
+      const size_t n = i + 1 < s.size() && IsSoundMark(static_cast<uint8_t>(s[i + 1])) ? 2 : 1;
       AppendHalfToFullWidth(out, s.substr(i, n));
       i += n;
     }

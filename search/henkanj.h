@@ -15,6 +15,10 @@ constexpr bool IsLeadByte(uint8_t b) {
          static_cast<uint8_t>(b - 0xE0) <= 0xFC - 0xE0;
 }
 
+// The half-width voiced or semi-voiced sound mark (DE or DF hex), which joins the
+// katakana in front of it.
+bool IsSoundMark(uint8_t b);
+
 // The Shift JIS code of a JIS X 0208 code whose two bytes lie in 21 to 7E hex (other
 // values give a meaningless code).
 uint16_t JisToShiftJis(uint16_t jis);

@@ -1,6 +1,8 @@
 // TLineWindow: one file read front to back through one reused buffer and handed out as
-// runs of whole lines, so that a scan meets each byte while it is still in the cache
-// and a file costs no more memory than one block and its longest line.
+// chunks of whole lines, so that a scan meets each byte while it is still in the cache
+// and a file costs no more memory than one block and its longest line. A line longer
+// than the window keeps is handed out in pieces instead, so no line holds memory
+// without bound.
 #pragma once
 
 #include <cstddef>
@@ -15,51 +17,63 @@
 class TLineWindow {
  public:
   static constexpr size_t kBlockSize = 128 * 1024;
+  // The longest line handed out whole; longer ones come in pieces of this size or so.
+  static constexpr size_t kMaxLineBytes = 4 << 20;
 
   // Opens the file; raises EFileNotFound as TInputFile does. `buffer` belongs to the
   // caller, who keeps it from file to file so that its memory is reused. `blockSize`
-  // is the most read at once; tests make it tiny to reach every boundary case.
+  // is the most read at once; tests make it tiny to reach every boundary case, and
+  // `maxLineBytes` tiny to cut lines into pieces.
   TLineWindow(const std::string& fileName, std::vector<uint8_t>& buffer,
-              size_t blockSize = kBlockSize);
+              size_t blockSize = kBlockSize, size_t maxLineBytes = kMaxLineBytes);
   TLineWindow(const TLineWindow&) = delete;
   TLineWindow& operator=(const TLineWindow&) = delete;
 
-  // The next run of whole lines, right behind the previous one: each of its lines ends
-  // with LF (or a lone CR, see SetCrEndsLines) except the file's last line, which ends
-  // with the run. Empty when the file is used up. The byte in front of a run is always
-  // an LF, and ByteScan::kPadding
-  // readable bytes follow it (the next line's start, or zeros). The previous run is
-  // overwritten. Raises EInOutError on a read error.
-  std::span<const uint8_t> NextLines();
+  // What Next hands out, right behind what it handed out before. Usually whole lines:
+  // each ends with a line end (LF, or a lone CR with SetCrEndsLines) except the file's
+  // last line, which ends with the file. When ContinuesLine is set, the bytes are a
+  // piece of one line that goes on in the next chunk (they hold no line end, and a CR
+  // LF is never split). A chunk that follows such a piece begins with the rest of that
+  // line; when the file ends with the piece, there is none. The byte in front of a chunk is
+  // readable (an LF in front of the file), and ByteScan::kPadding readable bytes follow it (the
+  // next bytes read, or zeros).
+  struct TChunk {
+    std::span<const uint8_t> Bytes;
+    bool ContinuesLine = false;
+  };
 
-  // Reads the rest of the file without keeping it, so that a read error still raises
-  // (also behind a NUL that ended the text).
-  void Drain();
+  // The next chunk; empty when the file is used up. The previous one is overwritten.
+  // Raises EInOutError on a read error, and what the after-read hook raises.
+  TChunk Next();
 
-  // True when nothing follows the run handed out last, as far as is known without
+  // True when nothing follows the chunk handed out last, as far as is known without
   // reading on (a file read up to its size is known to end).
   bool AtEnd() const { return Begin == End && (FileEnded || TextEnded || F.AtEnd()); }
 
   // Whether a lone CR ends a line too, as it does for the grep component's reader (off:
-  // only LF ends a line). A run may then end behind a CR that is not followed by LF.
+  // only LF ends a line).
   void SetCrEndsLines(bool on) { CrEndsLines = on; }
 
   // Whether the text ends at its first NUL byte, as it does for the plain search: the
-  // run that holds it ends right behind it and nothing after it is read, so that a file
-  // of zeros costs no more memory than one of short lines.
+  // chunk that holds it ends right behind it and nothing after it is read.
   void SetTextEndsAtNul(bool on) { TextEndsAtNul = on; }
 
-  // Runs after each read that returned bytes (the grep component's poll, which may
-  // raise to stop the scan).
+  // Runs after each read that returned bytes: the search's poll, which may raise to
+  // stop the scan. A read of a block is the most work done between two polls.
   void SetAfterRead(std::function<void()> afterRead) { AfterRead = std::move(afterRead); }
 
  private:
   // Makes room for `size` more bytes behind the data and the padding behind those.
   void Reserve(size_t size);
+  // Hands out [Begin, end) and moves Begin there.
+  TChunk HandOut(size_t end, bool continuesLine);
+  // The end of the last line end in [from, End), or 0 when there is none.
+  size_t LastLineEnd(size_t from) const;
 
   TInputFile F;
   std::vector<uint8_t>& Buffer;
   size_t BlockSize;
+  size_t MaxLineBytes;
   // The bytes read but not yet handed out lie in [Begin, End) of Buffer.
   size_t Begin = 1;
   size_t End = 1;
@@ -67,8 +81,5 @@ class TLineWindow {
   bool CrEndsLines = false;
   bool TextEndsAtNul = false;
   bool TextEnded = false;  // at a NUL, with TextEndsAtNul
-  // With TextEndsAtNul: the bytes of the line being built in front of this offset hold
-  // no NUL, so that a long line is searched for one once.
-  size_t NulFreeEnd = 1;
   std::function<void()> AfterRead;
 };

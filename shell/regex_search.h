@@ -28,6 +28,8 @@ class TRegexSearch {
   TOutcome SearchFile(const std::string& word);
 
   const TGrep& Grep() const { return Grep1; }
+  // A hit line's text is cut to this many bytes (0: kept whole).
+  void SetMaxLineBytes(size_t bytes) { Grep1.SetMaxLineBytes(bytes); }
 
  private:
   // Grep1's OnMatch: writes the line unless the stop command has come meanwhile, in which

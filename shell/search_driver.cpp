@@ -27,6 +27,8 @@ void TSearchDriver::Run(const TSearchOptions& options) {
   State.MatchedFileCount = 0;
   State.ErrorLineCount = 0;
   Plain.SetSwitches(Options.UpperLowerMatch, Options.FuzzySearch, Options.SearchAsWord);
+  Plain.SetMaxLineBytes(Options.MaxLineBytes);
+  Regex.SetMaxLineBytes(Options.MaxLineBytes);
   SearchFolder(StartFolder(Options.FolderText), FNameListBox);
 }
 

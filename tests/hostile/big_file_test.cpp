@@ -66,7 +66,15 @@ TEST(HostileBig, OneLineOf200Megabytes) {
     fclose(f);
   }
   for (bool regex : {false, true}) {
-    const TOutcome o = Search(Options(dir.Path(), "needle", "*.txt", regex));
+    // The hit line is shown as its first MiB and the mark that says it goes on.
+    TSearchOptions options = Options(dir.Path(), "needle", "*.txt", regex);
+    TOutcome o = Search(options);
+    ASSERT_EQ(o.Results.size(), 2u) << (regex ? "regex" : "plain");
+    EXPECT_EQ(o.Results[1],
+              LineEntry(1, std::string(kMiB, 'x')) + std::string(ResultText::kCutMarkCp932));
+    // Asked to keep lines whole, it shows all of it.
+    options.MaxLineBytes = 0;
+    o = Search(options);
     ASSERT_EQ(o.Results.size(), 2u) << (regex ? "regex" : "plain");
     EXPECT_EQ(o.Results[1].size(), LineEntry(1, "").size() + kLength + 6);
     EXPECT_TRUE(o.Results[1].starts_with(" :1: xxx"));

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "search/grep.h"
+#include "search/line_searcher.h"
 #include "search/line_window.h"
 #include "tests/search/grep_generator.h"
 #include "tests/search/grep_test_support.h"
@@ -23,13 +24,17 @@ using GrepTest::Collect;
 using GrepTest::TGenerator;
 using GrepTest::THits;
 
-// The reports of the fast path over `path`.
-THits FastHits(const TGrepFastPath& fast, const std::string& path, size_t block) {
+// The reports of the fast path over `path`, through the line searcher; lines longer than
+// `windowLine` are searched in pieces.
+THits FastHits(TGrepFastPath& fast, const std::string& path, size_t block, size_t windowLine) {
   THits hits;
-  std::vector<uint8_t> buffer;
-  fast.Scan(
-      path, [&hits](const RE_LineInfo_t& info) { hits.emplace_back(info.LineNo, info.Line); },
-      [] {}, block, buffer);
+  TLineSearcher searcher;
+  searcher.SetBlockSize(block);
+  searcher.SetWindowLineBytes(windowLine);
+  searcher.SetMaxLineBytes(0);
+  searcher.Search(
+      path, fast, [] { return false; },
+      [&hits](const RE_LineInfo_t& info) { hits.emplace_back(info.LineNo, info.Line); });
   return hits;
 }
 
@@ -50,17 +55,19 @@ class GrepFastPathTest : public ::testing::Test {
   // the fast path serves the pattern.
   bool Check(const std::string& path, const std::string& text,
              std::initializer_list<size_t> blocks) {
-    const TGrepFastPath fast(Grep.CurrentDFA());
+    TGrepFastPath fast(Grep.CurrentDFA());
     if (!fast.Usable()) return false;
     const THits expected = Collect(Grep, path, TTxtFile::kBuffSize);
     for (ByteScan::TIsa isa : Isas()) {
       ByteScan::SelectIsa(isa);
       for (size_t block : blocks) {
-        EXPECT_EQ(FastHits(fast, path, block), expected)
-            << "pattern " << testing::PrintToString(Grep.RegExp()) << ", filter "
-            << int(fast.Filter()) << ", block " << block << ", isa " << int(isa) << ", text "
-            << testing::PrintToString(text.substr(0, 3000));
-        if (HasFailure()) return true;
+        for (size_t windowLine : {size_t{3}, TLineWindow::kMaxLineBytes}) {
+          EXPECT_EQ(FastHits(fast, path, block, windowLine), expected)
+              << "pattern " << testing::PrintToString(Grep.RegExp()) << ", filter "
+              << int(fast.Filter()) << ", block " << block << ", window line " << windowLine
+              << ", isa " << int(isa) << ", text " << testing::PrintToString(text.substr(0, 3000));
+          if (HasFailure()) return true;
+        }
       }
     }
     return true;

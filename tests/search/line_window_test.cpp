@@ -1,6 +1,6 @@
-// TLineWindow: the runs are whole lines (ending at LF, or also at a lone CR), follow each
-// other without gap or overlap, have an LF in front and readable bytes behind, at every
-// block size.
+// TLineWindow: the chunks are whole lines (ending at LF, or also at a lone CR) or pieces
+// of a line too long to keep, follow each other without gap or overlap, have readable
+// bytes around them, at every block size; the text may end at its first NUL.
 #include "search/line_window.h"
 
 #include <random>
@@ -24,9 +24,37 @@ std::string RandomLines(std::mt19937& rng, size_t size) {
   return s;
 }
 
+// Reads the whole file through the window and checks each chunk as it comes: whole lines
+// (or a piece of a long line, never longer than the window keeps by much), readable bytes
+// around it.
+std::string ReadAll(TLineWindow& window, const std::string& text, bool crEnds, size_t maxPiece) {
+  std::string joined;
+  for (TLineWindow::TChunk chunk = window.Next(); !chunk.Bytes.empty(); chunk = window.Next()) {
+    const std::string_view s(reinterpret_cast<const char*>(chunk.Bytes.data()), chunk.Bytes.size());
+    (void)chunk.Bytes.data()[-1];
+    for (size_t i = 0; i < ByteScan::kPadding; ++i) (void)chunk.Bytes.data()[s.size() + i];
+    const size_t next = joined.size() + s.size();
+    if (chunk.ContinuesLine) {
+      // A piece: no line end in it and no CR LF split.
+      EXPECT_EQ(s.find('\n'), std::string_view::npos);
+      if (crEnds) {
+        EXPECT_EQ(s.find('\r'), std::string_view::npos);
+      }
+      EXPECT_FALSE(s.back() == '\r' && next < text.size() && text[next] == '\n');
+      EXPECT_LE(s.size(), maxPiece);
+    } else if (next < text.size()) {
+      // Whole lines: only the file's last chunk may end without a line end.
+      const bool loneCr = crEnds && s.back() == '\r' && text[next] != '\n';
+      EXPECT_TRUE(s.back() == '\n' || loneCr);
+    }
+    joined += s;
+  }
+  return joined;
+}
+
 }  // namespace
 
-TEST(LineWindow, RunsAreWholeLinesInOrderAtEveryBlockSize) {
+TEST(LineWindow, ChunksAreWholeLinesOrPiecesInOrderAtEveryBlockSize) {
   TTempDir dir;
   std::mt19937 rng(11);
   std::vector<uint8_t> buffer;
@@ -35,40 +63,23 @@ TEST(LineWindow, RunsAreWholeLinesInOrderAtEveryBlockSize) {
     if (round % 3 == 0 && !text.empty()) text.back() = '\n';
     const std::string path = dir.Write("f.txt", text);
     for (size_t block : {size_t{1}, size_t{2}, size_t{5}, size_t{64}, TLineWindow::kBlockSize}) {
-      for (bool crEnds : {false, true}) {
-        TLineWindow window(path, buffer, block);
-        window.SetCrEndsLines(crEnds);
-        std::string joined;
-        for (auto run = window.NextLines(); !run.empty(); run = window.NextLines()) {
-          const std::string_view s(reinterpret_cast<const char*>(run.data()), run.size());
-          ASSERT_EQ(run.data()[-1], '\n');
-          // Whole lines: only the file's last run may end without a line end, and a CR LF
-          // is never split.
-          const bool last = joined.size() + s.size() == text.size();
-          if (!last) {
-            const bool loneCr =
-                crEnds && s.back() == '\r' && text[joined.size() + s.size()] != '\n';
-            ASSERT_TRUE(s.back() == '\n' || loneCr) << "block " << block;
-          }
-          for (size_t i = 0; i < ByteScan::kPadding; ++i) (void)run.data()[run.size() + i];
-          joined += s;
+      for (size_t maxLine : {size_t{2}, size_t{7}, size_t{100}, TLineWindow::kMaxLineBytes}) {
+        for (bool crEnds : {false, true}) {
+          TLineWindow window(path, buffer, block, maxLine);
+          window.SetCrEndsLines(crEnds);
+          ASSERT_EQ(ReadAll(window, text, crEnds, maxLine + block), text)
+              << "block " << block << " max " << maxLine;
+          EXPECT_TRUE(window.Next().Bytes.empty());
+          if (HasFailure()) return;
         }
-        ASSERT_EQ(joined, text) << "block " << block;
-        EXPECT_TRUE(window.NextLines().empty());
       }
     }
   }
 }
 
-TEST(LineWindow, DrainReadsTheRestAndAFolderFailsToOpen) {
+TEST(LineWindow, AFolderOrAMissingFileFailsToOpen) {
   TTempDir dir;
   std::vector<uint8_t> buffer;
-  const std::string path = dir.Write("f.txt", "ab\ncd\nef");
-  TLineWindow window(path, buffer, 3);
-  const auto run = window.NextLines();
-  EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(run.data()), run.size()), "ab\n");
-  window.Drain();
-  EXPECT_TRUE(window.NextLines().empty());
   EXPECT_THROW(TLineWindow(dir.Path() + "missing", buffer), EFileNotFound);
   EXPECT_THROW(TLineWindow(dir.MakeDir("folder"), buffer), EFileNotFound);
 }
@@ -82,29 +93,35 @@ TEST(LineWindow, TextEndingAtNulStopsTheReadingBehindIt) {
     if (round % 2 == 0 && !text.empty()) text[rng() % text.size()] = '\0';
     const std::string path = dir.Write("f.txt", text);
     for (size_t block : {size_t{1}, size_t{3}, size_t{64}, TLineWindow::kBlockSize}) {
-      TLineWindow window(path, buffer, block);
+      TLineWindow window(path, buffer, block, 50);
       window.SetTextEndsAtNul(true);
       std::string joined;
-      for (auto run = window.NextLines(); !run.empty(); run = window.NextLines())
-        joined.append(reinterpret_cast<const char*>(run.data()), run.size());
-      // All of the text up to its first NUL, which is handed out too; what follows it
-      // may be handed out as far as the line ends of the reads reach.
+      for (auto chunk = window.Next(); !chunk.Bytes.empty(); chunk = window.Next())
+        joined.append(reinterpret_cast<const char*>(chunk.Bytes.data()), chunk.Bytes.size());
+      // All of the text up to and with its first NUL, and nothing behind it.
       const size_t nul = text.find('\0');
-      ASSERT_EQ(text.substr(0, joined.size()), joined) << "block " << block;
-      ASSERT_GE(joined.size(), nul == std::string::npos ? text.size() : nul + 1)
+      ASSERT_EQ(joined, text.substr(0, nul == std::string::npos ? text.size() : nul + 1))
           << "block " << block;
       EXPECT_TRUE(window.AtEnd());
     }
   }
-  // A long line of zeros is not kept, and the rest of the file is still read.
-  const std::string path = dir.Write("zeros.txt", "ab\n" + std::string(4 << 20, '\0') + "cd\n");
-  buffer.clear();
-  buffer.shrink_to_fit();
-  TLineWindow window(path, buffer, 4096);
-  window.SetTextEndsAtNul(true);
-  EXPECT_EQ(window.NextLines().size(), 3u);
-  EXPECT_EQ(window.NextLines().size(), 1u);
-  EXPECT_TRUE(window.NextLines().empty());
-  EXPECT_LT(buffer.size(), 64u * 1024);
-  window.Drain();
+}
+
+// A line of any length costs no more memory than the window keeps: a file of zeros, a
+// line of 64 MB.
+TEST(LineWindow, ALongLineIsHandedOutInPiecesWithinTheWindow) {
+  TTempDir dir;
+  std::vector<uint8_t> buffer;
+  const std::string path = dir.Write(
+      "long.txt", "ab\n" + std::string(64 << 20, 'x') + "\ncd\n" + std::string(5 << 20, '\0'));
+  TLineWindow window(path, buffer);
+  size_t pieces = 0;
+  size_t total = 0;
+  for (auto chunk = window.Next(); !chunk.Bytes.empty(); chunk = window.Next()) {
+    pieces += chunk.ContinuesLine;
+    total += chunk.Bytes.size();
+  }
+  EXPECT_EQ(total, (64u << 20) + (5u << 20) + 7);
+  EXPECT_GE(pieces, 16u);
+  EXPECT_LT(buffer.size(), TLineWindow::kMaxLineBytes * 2);
 }

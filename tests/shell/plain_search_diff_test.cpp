@@ -138,7 +138,7 @@ class PlainSearchDiffTest : public ::testing::Test {
   // Searches the file at `path` (holding `text`) for `word` with the switches, the
   // block size and the instruction set given, and compares with the reference.
   void Check(const std::string& path, std::string_view text, const std::string& word, TSwitches s,
-             const THits& expected, size_t blockSize, ByteScan::TIsa isa) {
+             const THits& expected, size_t blockSize, size_t windowLine, ByteScan::TIsa isa) {
     ByteScan::SelectIsa(isa);
     THitSink sink;
     TSearchState state;
@@ -146,14 +146,15 @@ class PlainSearchDiffTest : public ::testing::Test {
     TPlainSearch plain(state, sink, writer);
     plain.SetSwitches(s.UpperLowerMatch, s.FuzzySearch, s.SearchAsWord);
     plain.SetBlockSize(blockSize);
+    plain.SetWindowLineBytes(windowLine);
     state.CurrentFileName = path;
     state.FileHeaderPending = true;
     ASSERT_TRUE(plain.SearchFileText(path, word));
     ASSERT_EQ(sink.Hits, expected)
         << "word " << Escaped(word) << " case=" << s.UpperLowerMatch << " fuzzy=" << s.FuzzySearch
-        << " word=" << s.SearchAsWord << " block=" << blockSize << " isa=" << int(isa)
-        << "\ntext: " << Escaped(text.substr(0, 2000)) << "\nsearch:" << Describe(sink.Hits)
-        << "\nreference:" << Describe(expected);
+        << " word=" << s.SearchAsWord << " block=" << blockSize << " window line=" << windowLine
+        << " isa=" << int(isa) << "\ntext: " << Escaped(text.substr(0, 2000))
+        << "\nsearch:" << Describe(sink.Hits) << "\nreference:" << Describe(expected);
     ASSERT_EQ(sink.Headers, expected.empty() ? 0 : 1);
     ASSERT_EQ(state.MatchedFileCount, sink.Headers);
   }
@@ -163,11 +164,13 @@ class PlainSearchDiffTest : public ::testing::Test {
     for (int bits = 0; bits < 8; ++bits) {
       const TSwitches s{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
       const THits expected = PlainReference::Search(text, word, s);
+      // Lines longer than the window keeps (a few bytes here) are searched in pieces.
       for (size_t block : blockSizes)
-        for (ByteScan::TIsa isa : Isas()) {
-          Check(path, text, word, s, expected, block, isa);
-          if (HasFatalFailure()) return;
-        }
+        for (size_t windowLine : {size_t{5}, TLineWindow::kMaxLineBytes})
+          for (ByteScan::TIsa isa : Isas()) {
+            Check(path, text, word, s, expected, block, windowLine, isa);
+            if (HasFatalFailure()) return;
+          }
     }
   }
 

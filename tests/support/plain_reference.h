@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/plain_line_rule.h"
+#include "search/plain_line_rule.h"
 
 namespace PlainReference {
 

@@ -1,4 +1,4 @@
-#include "shell/plain_line_rule.h"
+#include "search/plain_line_rule.h"
 
 #include <array>
 

@@ -1,7 +1,8 @@
 // TPlainMatcher: the word of a plain search prepared for scanning many lines at once in
 // the file's own bytes: folded as the switches say, with the raw bytes that each folded
 // byte may stand for and two bytes that pick out candidates cheaply. It answers as
-// PlainLineRule does for each line, without folding or copying lines.
+// PlainLineRule does for each line, without folding or copying lines, and gives up a
+// line (for a linear pass) where repeated partial matches would make it slow.
 #pragma once
 
 #include <array>
@@ -21,25 +22,33 @@ class TPlainMatcher {
   // hold.
   bool NeverMatches() const { return Never; }
 
-  // The first line of [begin, end) that holds the word, given as its first byte; end
-  // when there is none. The text must be whole lines, ending with LF but the last,
-  // whose only CRs stand right before their LF, without NUL and, with the fuzzy switch,
-  // without half-width katakana; an LF stands in front of begin and
-  // ByteScan::kPadding readable bytes behind end.
-  const uint8_t* FindLine(const uint8_t* begin, const uint8_t* end) const;
+  // The first line of [begin, end) that holds the word, or the first on which the
+  // compares would cost more than a pass over the line with TPlainStreamMatcher
+  // (Undecided: the caller decides that line so); LineStart is end when there is none.
+  // The text must be whole lines, ending with LF but the last, whose only CRs stand
+  // right before their LF, without NUL and, with the fuzzy switch, without half-width
+  // katakana; an LF stands in front of begin and ByteScan::kPadding readable bytes
+  // behind end. Takes time in proportion to the text and the lines it gives.
+  struct TFound {
+    const uint8_t* LineStart;
+    bool Undecided;
+  };
+  TFound FindLine(const uint8_t* begin, const uint8_t* end) const;
 
-  // PlainLineRule's answer for one line as read (without CR and LF), folded here.
-  bool LineMatches(std::string_view line);
+  // The folded word.
+  const std::string& FoldedWord() const { return Folded; }
 
  private:
+  class TScan;
   // The next occurrence at a character start of the word in [from, textEnd); nullptr
-  // when none.
-  const uint8_t* NextOccurrence(const uint8_t* from, const uint8_t* textEnd) const;
-  // The folded text at p equals the folded word (p being a character start).
+  // when none, and the candidate where the work ran out when the scan is over budget.
+  const uint8_t* NextOccurrence(const uint8_t* from, const uint8_t* textEnd, TScan& scan) const;
+  // The folded text at p equals the folded word.
   bool Equals(const uint8_t* p) const;
   // The line [lineStart, lineEnd) (without its line end) holds the word as a word;
   // `first` is its first occurrence there.
-  bool HasWholeWord(const uint8_t* lineStart, const uint8_t* lineEnd, const uint8_t* first) const;
+  bool HasWholeWord(const uint8_t* lineStart, const uint8_t* lineEnd, const uint8_t* first,
+                    TScan& scan) const;
   // The folded byte at `after`, the byte behind an occurrence, ends a word.
   bool AfterIsBoundary(const uint8_t* after) const;
 
@@ -57,7 +66,4 @@ class TPlainMatcher {
   std::vector<uint8_t> Raw1;
   std::vector<uint8_t> Raw2;
   ByteScan::TBytePair Pair;
-  // Reused by LineMatches.
-  std::string FoldedLine;
-  std::string Scratch;
 };

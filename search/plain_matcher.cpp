@@ -1,9 +1,10 @@
-#include "shell/plain_matcher.h"
+#include "search/plain_matcher.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "shell/plain_line_rule.h"
+#include "search/char_starts.h"
+#include "search/plain_line_rule.h"
 
 namespace {
 
@@ -20,16 +21,30 @@ uint16_t UpperDoubleByte(uint16_t code) {
   return 0;
 }
 
-// Whether p starts a character. Every byte that is no lead byte ends a character, so
-// the characters from the last such byte on are lead, trail, lead, trail...; the LF in
-// front of every line stops the walk back.
-bool IsCharStart(const uint8_t* p) {
-  const uint8_t* q = p;
-  while (IsLeadByte(q[-1])) --q;
-  return ((p - q) & 1) == 0;
-}
-
 }  // namespace
+
+// The state of one FindLine: where characters start, and the work spent on compares
+// against the work a linear pass would take.
+class TPlainMatcher::TScan : public TCharStarts {
+ public:
+  TScan(const uint8_t* begin, size_t wordSize)
+      : TCharStarts(begin), Origin(begin), WordSize(wordSize) {}
+
+  // Counts a compare of the word at p; false (and Over from then on) when the compares
+  // so far cost more than a few passes over the text up to p would.
+  bool Spend(const uint8_t* p) {
+    Work += WordSize;
+    Exceeded = Exceeded || Work > 4 * static_cast<size_t>(p - Origin) + 16 * WordSize + 4096;
+    return !Exceeded;
+  }
+  bool Over() const { return Exceeded; }
+
+ private:
+  const uint8_t* Origin;
+  size_t WordSize;
+  size_t Work = 0;
+  bool Exceeded = false;
+};
 
 void TPlainMatcher::Prepare(std::string_view word, bool upperLowerMatch, bool fuzzySearch,
                             bool searchAsWord) {
@@ -99,30 +114,35 @@ bool TPlainMatcher::Equals(const uint8_t* p) const {
   return true;
 }
 
-const uint8_t* TPlainMatcher::NextOccurrence(const uint8_t* from, const uint8_t* textEnd) const {
+const uint8_t* TPlainMatcher::NextOccurrence(const uint8_t* from, const uint8_t* textEnd,
+                                             TScan& scan) const {
   const size_t n = Folded.size();
   while (textEnd - from >= static_cast<ptrdiff_t>(n)) {
     const uint8_t* p = ByteScan::FindPair(Pair, from, static_cast<size_t>(textEnd - from) - n + 1);
     if (p == nullptr) return nullptr;
-    if (Equals(p) && IsCharStart(p)) return p;
+    if (!scan.Spend(p)) return p;
+    if (Equals(p) && scan.IsCharStart(p)) return p;
     from = p + 1;
   }
   return nullptr;
 }
 
-const uint8_t* TPlainMatcher::FindLine(const uint8_t* begin, const uint8_t* end) const {
-  if (Never) return end;
+TPlainMatcher::TFound TPlainMatcher::FindLine(const uint8_t* begin, const uint8_t* end) const {
+  if (Never) return {end, false};
+  TScan scan(begin, Folded.size());
   for (const uint8_t* from = begin;;) {
     // The word holds no LF, so an occurrence never leaves its line.
-    const uint8_t* p = NextOccurrence(from, end);
-    if (p == nullptr) return end;
+    const uint8_t* p = NextOccurrence(from, end, scan);
+    if (p == nullptr) return {end, false};
     const uint8_t* lineStart = LineStart(p, begin);
-    if (!SearchAsWord) return lineStart;
+    if (scan.Over()) return {lineStart, true};
+    if (!SearchAsWord) return {lineStart, false};
     const uint8_t* lineEnd = LineEnd(p, end);
     // A CR in front of the LF is no part of the line.
     const uint8_t* textEnd = lineEnd > lineStart && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd;
-    if (HasWholeWord(lineStart, textEnd, p)) return lineStart;
-    if (lineEnd == end) return end;
+    if (HasWholeWord(lineStart, textEnd, p, scan)) return {lineStart, false};
+    if (scan.Over()) return {lineStart, true};
+    if (lineEnd == end) return {end, false};
     from = lineEnd + 1;
   }
 }
@@ -138,7 +158,7 @@ bool TPlainMatcher::AfterIsBoundary(const uint8_t* after) const {
 }
 
 bool TPlainMatcher::HasWholeWord(const uint8_t* lineStart, const uint8_t* lineEnd,
-                                 const uint8_t* first) const {
+                                 const uint8_t* first, TScan& scan) const {
   const size_t n = Folded.size();
   const uint8_t* previous = nullptr;
   for (const uint8_t* p = first; p != nullptr;) {
@@ -147,16 +167,12 @@ bool TPlainMatcher::HasWholeWord(const uint8_t* lineStart, const uint8_t* lineEn
     const bool atCut = previous != nullptr &&
                        p == previous + (IsLeadByte(*previous) && previous + 1 < lineEnd ? 2 : 1);
     const bool before =
-        p == lineStart || atCut || !IsCharStart(p - 1) || PlainLineRule::IsBoundaryByte(p[-1]);
+        p == lineStart || atCut || scan.BeforeIsTrail(p) || PlainLineRule::IsBoundaryByte(p[-1]);
     if (before && (p + n >= lineEnd || AfterIsBoundary(p + n))) return true;
     previous = p;
-    p = NextOccurrence(p + 1, lineEnd);
+    p = NextOccurrence(p + 1, lineEnd, scan);
+    // Out of budget: the caller decides the line by a pass.
+    if (scan.Over()) return false;
   }
   return false;
-}
-
-bool TPlainMatcher::LineMatches(std::string_view line) {
-  const std::string_view folded =
-      PlainLineRule::Fold(line, UpperLowerMatch, FuzzySearch, FoldedLine, Scratch);
-  return PlainLineRule::LineMatches(folded, Folded, SearchAsWord);
 }

@@ -1,0 +1,188 @@
+#include "search/line_searcher.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "search/byte_scan.h"
+
+namespace {
+
+// Buffers above this size are given back after the file that needed them.
+constexpr size_t kKeptCapacity = 4 * TLineWindow::kBlockSize;
+// The most of a long line fed to the finder between two polls.
+constexpr size_t kFeedSlice = 256 * 1024;
+
+// How a scan leaves the loop when a poll asks to stop.
+struct TStop {};
+
+template <typename T>
+void Release(T& container) {
+  if (container.capacity() > kKeptCapacity) T().swap(container);
+}
+
+}  // namespace
+
+TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFinder& finder,
+                                          const TPoll& poll, const TReport& report) {
+  Rules = finder.Rules();
+  Poll = &poll;
+  Reporter = &report;
+  LineNo = 1;
+  InLongLine = false;
+  Held.clear();
+  HeldTexts.clear();
+  struct TRelease {
+    TLineSearcher& S;
+    ~TRelease() {
+      Release(S.Buffer);
+      Release(S.Text);
+      Release(S.Info.Line);
+      Release(S.Held);
+      Release(S.HeldTexts);
+    }
+  } release{*this};
+
+  bool stopped = false;
+  try {
+    TLineWindow window(fileName, Buffer, BlockSize, WindowLineBytes);
+    window.SetCrEndsLines(Rules.CrEndsLines);
+    window.SetTextEndsAtNul(Rules.TextEndsAtNul);
+    window.SetAfterRead([this] { PollOrStop(); });
+    Scan(window, finder);
+  } catch (const TStop&) {
+    stopped = true;
+  }
+  if (InLongLine) finder.EndLine();
+  // A buffer grown for a long line is given back before the held hits are reported.
+  Release(Buffer);
+
+  size_t offset = 0;
+  for (const THeldHit& hit : Held) {
+    if (!stopped && poll()) return TEnd::Stopped;
+    Info.LineNo = hit.LineNo;
+    Info.Line.assign(HeldTexts, offset, hit.Length);
+    Info.Cut = hit.Cut;
+    offset += hit.Length;
+    report(Info);
+  }
+  return stopped ? TEnd::Stopped : TEnd::Done;
+}
+
+void TLineSearcher::PollOrStop() {
+  if ((*Poll)()) throw TStop{};
+}
+
+void TLineSearcher::Scan(TLineWindow& window, TLineFinder& finder) {
+  for (TLineWindow::TChunk chunk = window.Next(); !chunk.Bytes.empty(); chunk = window.Next()) {
+    const uint8_t* p = chunk.Bytes.data();
+    const uint8_t* const end = p + chunk.Bytes.size();
+    if (InLongLine) {
+      // The chunk goes on with the long line: all of it, or up to the line's end.
+      const uint8_t* lineEnd = chunk.ContinuesLine ? end : LineEndOf(p, end);
+      FeedLongLine(p, lineEnd, finder);
+      if (chunk.ContinuesLine) continue;
+      InLongLine = false;
+      if (finder.EndLine()) Report(LineNo);
+      if (lineEnd == end || *lineEnd == 0) return;  // the file's last line, or the text's
+      ++LineNo;
+      p = lineEnd + (*lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? 2 : 1);
+      if (p == end) continue;
+    }
+    if (chunk.ContinuesLine) {
+      // A line too long to hold begins: it is searched piece by piece.
+      if (Rules.TextEndsBeforeCtrlZLine && *p == 0x1A) return;
+      InLongLine = true;
+      Text.clear();
+      finder.BeginLine();
+      FeedLongLine(p, end, finder);
+      continue;
+    }
+    if (ScanLines(p, end, finder, !window.AtEnd())) return;
+  }
+  // The file ends with a piece of a long line.
+  if (InLongLine) {
+    InLongLine = false;
+    if (finder.EndLine()) Report(LineNo);
+  }
+}
+
+bool TLineSearcher::ScanLines(const uint8_t* begin, const uint8_t* end, TLineFinder& finder,
+                              bool more) {
+  HitStarts.clear();
+  const bool ended = finder.FindLines(begin, end, HitStarts);
+  const bool loneCr = Rules.CrEndsLines && ByteScan::FindLoneCr(begin, end) != end;
+  // The line numbers: the line ends are counted once, up to each hit and on.
+  const uint8_t* counted = begin;
+  for (const uint8_t* start : HitStarts) {
+    LineNo += CountLineEnds(counted, start, loneCr);
+    counted = start;
+    Text.clear();
+    AppendText(start, LineEndOf(start, end));
+    Report(LineNo);
+  }
+  if (ended) return true;
+  // After the file's last run no line number is needed.
+  if (more) LineNo += CountLineEnds(counted, end, loneCr);
+  return false;
+}
+
+void TLineSearcher::FeedLongLine(const uint8_t* begin, const uint8_t* end, TLineFinder& finder) {
+  AppendText(begin, end);
+  while (begin < end && !finder.LineMatched()) {
+    const uint8_t* next =
+        end - begin > static_cast<ptrdiff_t>(kFeedSlice) ? begin + kFeedSlice : end;
+    finder.FeedLine(begin, next);
+    begin = next;
+    if (begin < end) PollOrStop();
+  }
+}
+
+const uint8_t* TLineSearcher::LineEndOf(const uint8_t* p, const uint8_t* end) const {
+  const uint8_t* lineEnd = ByteScan::LineEnd(p, end);
+  if (Rules.CrEndsLines)
+    if (const void* cr = std::memchr(p, '\r', static_cast<size_t>(lineEnd - p)))
+      lineEnd = static_cast<const uint8_t*>(cr);
+  if (Rules.TextEndsAtNul)
+    if (const void* nul = std::memchr(p, 0, static_cast<size_t>(lineEnd - p)))
+      lineEnd = static_cast<const uint8_t*>(nul);
+  return lineEnd;
+}
+
+int64_t TLineSearcher::CountLineEnds(const uint8_t* begin, const uint8_t* end, bool loneCr) const {
+  return static_cast<int64_t>(loneCr ? ByteScan::CountLineEnds(begin, end)
+                                     : ByteScan::CountLf(begin, end));
+}
+
+void TLineSearcher::AppendText(const uint8_t* begin, const uint8_t* end) {
+  // One byte more than is shown tells that the line was cut.
+  const size_t room = MaxLineBytes == 0 ? SIZE_MAX : MaxLineBytes + 1;
+  for (const uint8_t* p = begin; p < end && Text.size() < room; ++p) {
+    if (*p == '\r') continue;
+    Text += *p == 0 ? ' ' : static_cast<char>(*p);
+  }
+}
+
+void TLineSearcher::Report(int64_t lineNo) {
+  bool cut = false;
+  if (MaxLineBytes != 0 && Text.size() > MaxLineBytes) {
+    // Whole characters only: a lead byte whose trail would be cut off goes too.
+    size_t keep = 0;
+    while (keep < Text.size()) {
+      const size_t length = ByteScan::IsLeadByte(static_cast<uint8_t>(Text[keep])) ? 2 : 1;
+      if (keep + length > MaxLineBytes) break;
+      keep += length;
+    }
+    Text.resize(keep);
+    cut = true;
+  }
+  if (HoldHits) {
+    Held.push_back({lineNo, Text.size(), cut});
+    HeldTexts += Text;
+    return;
+  }
+  PollOrStop();
+  Info.LineNo = lineNo;
+  Info.Line = Text;
+  Info.Cut = cut;
+  (*Reporter)(Info);
+}

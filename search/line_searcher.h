@@ -1,0 +1,90 @@
+// TLineSearcher: the one loop that searches a file line by line for both search modes.
+// It reads the file through a TLineWindow, hands runs of whole lines (and the pieces of
+// lines too long to hold) to the mode's TLineFinder, numbers the lines that hold a match
+// by counting line ends up to them, and reports each with its text. Reading, matching
+// and reporting stay apart: the finder never sees a line number, the report never sees
+// the file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "search/line_finder.h"
+#include "search/line_info.h"
+#include "search/line_window.h"
+
+class TLineSearcher {
+ public:
+  // Runs after each read of the file, before each report and between the pieces of a long
+  // line, on the thread that searches; returns true when the search must stop there.
+  using TPoll = std::function<bool()>;
+  // One matching line: its number and its text as the mode reads it (CRs dropped, a NUL
+  // as a blank), at most MaxLineBytes of it, cut at a character boundary (Cut is then
+  // set). Runs on the thread that searches; the record is overwritten by the next report.
+  using TReport = std::function<void(const RE_LineInfo_t&)>;
+
+  enum class TEnd { Done, Stopped };
+
+  // The most read at once, and the longest line held whole (longer ones are searched in
+  // pieces); tests make both tiny to reach every boundary case.
+  void SetBlockSize(size_t blockSize) { BlockSize = blockSize; }
+  void SetWindowLineBytes(size_t bytes) { WindowLineBytes = bytes; }
+  // A reported line's text is cut to this many bytes; 0 keeps it whole.
+  void SetMaxLineBytes(size_t bytes) { MaxLineBytes = bytes; }
+  // Whether the matching lines are held until the whole file has been read, so that a file
+  // that fails to read reports none (plain mode), instead of being reported at once.
+  void SetHoldHits(bool on) { HoldHits = on; }
+
+  // Searches one file. Returns Stopped when a poll asked to stop: with held hits, those
+  // found before the stop are reported then, without more polls. Raises EFileNotFound or
+  // EInOutError (after which no held hit is reported), and whatever `report` raises.
+  TEnd Search(const std::string& fileName, TLineFinder& finder, const TPoll& poll,
+              const TReport& report);
+
+ private:
+  // Reads the file to its end, or to where its text ends.
+  void Scan(TLineWindow& window, TLineFinder& finder);
+  // The whole lines [begin, end); returns true when the text ends inside them.
+  bool ScanLines(const uint8_t* begin, const uint8_t* end, TLineFinder& finder, bool more);
+  // A piece of a long line, fed to the finder between polls.
+  void FeedLongLine(const uint8_t* begin, const uint8_t* end, TLineFinder& finder);
+  // Where the line that starts at p ends, by the rules: its line end, or the NUL that ends
+  // the text, or end.
+  const uint8_t* LineEndOf(const uint8_t* p, const uint8_t* end) const;
+  // The line ends in [begin, end); `loneCr` says whether a lone CR may be among them.
+  int64_t CountLineEnds(const uint8_t* begin, const uint8_t* end, bool loneCr) const;
+  // Adds [begin, end) of a line to Text as it is reported, up to one byte past the cut.
+  void AppendText(const uint8_t* begin, const uint8_t* end);
+  // Reports (or holds) the line in Text as line `lineNo`, cut to MaxLineBytes.
+  void Report(int64_t lineNo);
+  // Polls; leaves the scan when the poll asks to stop.
+  void PollOrStop();
+
+  size_t BlockSize = TLineWindow::kBlockSize;
+  size_t WindowLineBytes = TLineWindow::kMaxLineBytes;
+  size_t MaxLineBytes = 1 << 20;
+  bool HoldHits = false;
+
+  // The search in progress.
+  TLineRules Rules;
+  const TPoll* Poll = nullptr;
+  const TReport* Reporter = nullptr;
+  int64_t LineNo = 1;  // the number of the line where the counting stands
+  bool InLongLine = false;
+
+  // Reused from file to file; given back when a long line made them large.
+  std::vector<uint8_t> Buffer;
+  std::vector<const uint8_t*> HitStarts;
+  std::string Text;
+  RE_LineInfo_t Info;
+  struct THeldHit {
+    int64_t LineNo;
+    size_t Length;
+    bool Cut;
+  };
+  std::vector<THeldHit> Held;
+  std::string HeldTexts;
+};

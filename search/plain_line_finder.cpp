@@ -1,0 +1,56 @@
+#include "search/plain_line_finder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "search/byte_scan.h"
+
+using ByteScan::LineEnd;
+using ByteScan::LineStart;
+
+void TPlainLineFinder::Prepare(std::string_view word, bool upperLowerMatch, bool fuzzySearch,
+                               bool searchAsWord) {
+  FuzzySearch = fuzzySearch;
+  Matcher.Prepare(word, upperLowerMatch, fuzzySearch, searchAsWord);
+  Stream.Prepare(Matcher.FoldedWord(), upperLowerMatch, fuzzySearch, searchAsWord);
+}
+
+bool TPlainLineFinder::FindLines(const uint8_t* begin, const uint8_t* end,
+                                 std::vector<const uint8_t*>& hits) {
+  const uint8_t* kana = nullptr;  // the next half-width katakana, with the fuzzy switch
+  for (const uint8_t* pos = begin; pos < end;) {
+    const uint8_t* special = ByteScan::FindLineSpecial(pos, end);
+    if (FuzzySearch) {
+      // Half-width katakana fold to other lengths: their lines take the single-line rule.
+      if (kana == nullptr || kana < pos) kana = ByteScan::FindSingleByteKana(pos, end);
+      special = std::min(special, kana);
+    }
+    const uint8_t* stop = special == end ? end : LineStart(special, pos);
+    ScanPlainLines(pos, stop, hits);
+    if (special == end) break;
+
+    // The line at `stop` ends the text, or holds a lone CR or half-width katakana.
+    if (*special == 0x1A && special == stop) return true;
+    const uint8_t* lineEnd = LineEnd(special, end);
+    const void* nul = std::memchr(stop, 0, static_cast<size_t>(lineEnd - stop));
+    const uint8_t* textEnd = nul == nullptr ? lineEnd : static_cast<const uint8_t*>(nul);
+    if (Stream.LineMatches(stop, textEnd)) hits.push_back(stop);
+    if (nul != nullptr) return true;
+    if (lineEnd == end) break;
+    pos = lineEnd + 1;
+  }
+  return false;
+}
+
+void TPlainLineFinder::ScanPlainLines(const uint8_t* begin, const uint8_t* end,
+                                      std::vector<const uint8_t*>& hits) {
+  for (const uint8_t* from = begin; from < end;) {
+    const TPlainMatcher::TFound found = Matcher.FindLine(from, end);
+    if (found.LineStart == end) return;
+    const uint8_t* lineEnd = LineEnd(found.LineStart, end);
+    if (!found.Undecided || Stream.LineMatches(found.LineStart, lineEnd))
+      hits.push_back(found.LineStart);
+    if (lineEnd == end) return;
+    from = lineEnd + 1;
+  }
+}
