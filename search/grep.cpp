@@ -36,6 +36,9 @@ class TRunningScope {
   int32_t& Depth;
 };
 
+// Look-ahead steps between two polls of an attempt that reads no new block.
+constexpr int32_t kStepsBetweenPolls = 1 << 16;
+
 }  // namespace
 
 TGrep::TGrep() {
@@ -109,6 +112,16 @@ int32_t TGrep::StringToCodes(std::string_view s, std::vector<uint16_t>& codes) {
   return count;
 }
 
+bool TGrep::OpenReader(const std::string& fileName, std::optional<TTxtFile>& file) const {
+  try {
+    file.emplace(fileName, &CancelState, ProcessEvents, BlockSize);
+  } catch (const EEndOfFile&) {
+    return false;
+  }
+  file->SetMaxLineBytes(MaxLineBytes);
+  return true;
+}
+
 void TGrep::GrepByDFA(const std::string& fileName) {
   if (!MatchHandler) return;
   CancelState = false;
@@ -118,13 +131,10 @@ void TGrep::GrepByDFA(const std::string& fileName) {
   const std::span<const RE_DFATransition_t> initial = dfa.Transitions(dfa.InitialState());
 
   std::optional<TTxtFile> file;
-  try {
-    file.emplace(fileName, &CancelState, ProcessEvents, BlockSize);
-  } catch (const EEndOfFile&) {
-    return;  // an empty file
-  }
+  if (!OpenReader(fileName, file)) return;  // an empty file
 
   RE_LineInfo_t lineInfo;
+  int32_t steps = 0;
   try {
     for (;;) {
       // The start positions whose first code leaves the initial state; the start state's
@@ -146,6 +156,11 @@ void TGrep::GrepByDFA(const std::string& fileName) {
         // holds the code 0 (it would otherwise read the 0 for ever).
         if (code == 0) [[unlikely]]
           break;
+        // Attempts over text already read poll now and then, as reads do.
+        if (++steps == kStepsBetweenPolls) [[unlikely]] {
+          steps = 0;
+          file->PollNow();
+        }
         state = TransitOn(dfa.Transitions(state), code);
         if (state == kNoState) break;
       }
@@ -162,11 +177,7 @@ void TGrep::GrepByLiteral(const std::string& fileName) {
   const std::string& literal = Literal();
 
   std::optional<TTxtFile> file;
-  try {
-    file.emplace(fileName, &CancelState, ProcessEvents, BlockSize);
-  } catch (const EEndOfFile&) {
-    return;  // an empty file
-  }
+  if (!OpenReader(fileName, file)) return;  // an empty file
 
   std::vector<uint16_t> codes;
   const int32_t count = StringToCodes(literal, codes);
@@ -174,6 +185,7 @@ void TGrep::GrepByLiteral(const std::string& fileName) {
   // delivers: it reports nothing.
   const uint16_t first = codes[0];
   RE_LineInfo_t lineInfo;
+  int32_t steps = 0;
   try {
     for (;;) {
       file->GetWCharUntil([first](uint16_t code) { return code == first; });
@@ -183,6 +195,10 @@ void TGrep::GrepByLiteral(const std::string& fileName) {
         // A 0 is the end of the file (see GrepByDFA), never a match of a 0 in the pattern.
         if (code != codes[i] || code == 0) break;
         ++i;
+        if (++steps == kStepsBetweenPolls) [[unlikely]] {
+          steps = 0;
+          file->PollNow();
+        }
       }
       if (i == count) {
         file->GetThisLine(lineInfo);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,6 +93,8 @@ class TGrep : public TRegularExpression {
   void GrepByLiteral(const std::string& fileName);
   // The routine for the current pattern.
   TGrepRoutine ChooseRoutine() const;
+  // Opens the file for the per-position scans; false for an empty file.
+  bool OpenReader(const std::string& fileName, std::optional<TTxtFile>& file) const;
   // The fast path of the current pattern, made at its first search.
   TGrepFastPath& FastPath();
   // Searches with the fast path, through the line searcher.

@@ -1,7 +1,9 @@
 #include "search/input_file.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +16,30 @@ namespace {
 
 std::string SystemMessage(int error) {
   return std::strerror(error);
+}
+
+// File systems whose files are made up by the kernel as they are read: their sizes are not
+// their lengths, some never end (/proc/self/pagemap), and reading some has effects.
+bool IsPseudoFileSystem(int fd) {
+  struct statfs fs;
+  if (::fstatfs(fd, &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEBUGFS_MAGIC:
+    case TRACEFS_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+    case SECURITYFS_MAGIC:
+    case PSTOREFS_MAGIC:
+    case BPF_FS_MAGIC:
+    case EFIVARFS_MAGIC:
+    case SELINUX_MAGIC:
+    case 0x62656570:  // configfs
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -33,6 +59,8 @@ TInputFile::TInputFile(const std::string& fileName) : FileName(fileName) {
     // The walk takes up regular files only; a name that has turned into a FIFO, a
     // device (/dev/zero never ends) or a socket since it was listed is not read.
     error = "Not a regular file";
+  else if (IsPseudoFileSystem(Fd))
+    error = "A file that the system makes up as it is read";
   if (!error.empty()) {
     ::close(Fd);
     throw EFileNotFound(error);
@@ -41,7 +69,15 @@ TInputFile::TInputFile(const std::string& fileName) : FileName(fileName) {
   // growing while it is read (a log being written, or the command line's own output
   // file in the searched tree) would otherwise never end. A size of 0 is not trusted
   // (files of /proc report it and still have content).
-  if (S_ISREG(st.st_mode) && st.st_size > 0) Left = static_cast<uint64_t>(st.st_size);
+  if (S_ISREG(st.st_mode) && st.st_size > 0) Size = Left = static_cast<uint64_t>(st.st_size);
+}
+
+void TInputFile::Seek(uint64_t offset) {
+  if (::lseek(Fd, static_cast<off_t>(offset), SEEK_SET) < 0)
+    throw EInOutError(SystemMessage(errno));
+  PendingByte = -1;
+  EndSeen = false;
+  Left = Size == UINT64_MAX ? UINT64_MAX : Size - std::min(Size, offset);
 }
 
 TInputFile::~TInputFile() {

@@ -13,7 +13,8 @@ class TInputFile {
  public:
   // Opens `fileName` for reading. Raises EFileNotFound with the system's message when
   // it cannot be opened or is a folder, and when it is no regular file (a FIFO, a
-  // device, a socket).
+  // device, a socket) or lies on a file system whose files are made up as they are read
+  // (proc, sysfs and the like: their sizes are not their lengths, and some never end).
   explicit TInputFile(const std::string& fileName);
   ~TInputFile();
   TInputFile(const TInputFile&) = delete;
@@ -33,6 +34,10 @@ class TInputFile {
   // many were read: 0 only at the end of the file. Raises EInOutError on a read error.
   size_t ReadSome(uint8_t* dest, size_t size);
 
+  // Goes back (or on) to byte `offset` of the file, so that text let go of can be read
+  // again. Raises EInOutError when the system refuses.
+  void Seek(uint64_t offset);
+
  private:
   // Reads until `size` bytes or the end of the file; retries interrupted reads.
   size_t ReadFully(uint8_t* dest, size_t size);
@@ -44,6 +49,7 @@ class TInputFile {
   // One byte read ahead to learn whether the file goes on after a full block.
   int PendingByte = -1;
   bool EndSeen = false;
-  // Bytes that may still be read: the size of a regular file when it was opened.
+  // The size of the file when it was opened, and the bytes that may still be read.
+  uint64_t Size = UINT64_MAX;
   uint64_t Left = UINT64_MAX;
 };

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "search/byte_scan.h"
+#include "search/line_cut.h"
 
 namespace {
 
@@ -163,18 +164,7 @@ void TLineSearcher::AppendText(const uint8_t* begin, const uint8_t* end) {
 }
 
 void TLineSearcher::Report(int64_t lineNo) {
-  bool cut = false;
-  if (MaxLineBytes != 0 && Text.size() > MaxLineBytes) {
-    // Whole characters only: a lead byte whose trail would be cut off goes too.
-    size_t keep = 0;
-    while (keep < Text.size()) {
-      const size_t length = ByteScan::IsLeadByte(static_cast<uint8_t>(Text[keep])) ? 2 : 1;
-      if (keep + length > MaxLineBytes) break;
-      keep += length;
-    }
-    Text.resize(keep);
-    cut = true;
-  }
+  const bool cut = CutAtCharacter(Text, MaxLineBytes);
   if (HoldHits) {
     Held.push_back({lineNo, Text.size(), cut});
     HeldTexts += Text;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "search/line_cut.h"
+
 TTxtFile::TTxtFile(const std::string& fileName, const bool* cancelFlag,
                    std::function<void()> processEvents, int32_t buffSize)
     : BuffSize(buffSize > 0 ? buffSize : kBuffSize),
@@ -42,21 +44,78 @@ void TTxtFile::ReadBuffer(uint8_t* dest) {
 
 void TTxtFile::LoadNextBlock() {
   uint8_t* base = Buffer.data();
-  const size_t keep = static_cast<size_t>(DataEnd - LineStart);
-  const size_t cursorOffset = static_cast<size_t>(Cursor - LineStart);
-  const size_t aheadOffset = static_cast<size_t>(AheadCursor - LineStart);
-  if (LineStart != base) std::memmove(base, LineStart, keep);
+  // A saved head must be whole: the limit leaves room for it.
+  const auto limit = static_cast<ptrdiff_t>(std::max(KeepLimit, MaxLineBytes + 1));
+  uint8_t* keepFrom = LineStart;
+  if (MainEvicted) {
+    keepFrom = AheadCursor - 1;
+  } else {
+    if (!HeadSaved && MaxLineBytes != 0 && DataEnd - LineStart > limit) SaveHead();
+    if (HeadSaved) {
+      // The byte in front of the main cursor stays: a lone CR there may still become an LF.
+      keepFrom = Cursor > base ? Cursor - 1 : Cursor;
+      if (DataEnd - keepFrom > limit && AheadCursor - 1 > keepFrom) {
+        // The look-ahead has run far from the main cursor, whose text is read again when
+        // it moves on; the byte in front of the look-ahead stays, as for the main cursor.
+        MainOffset = TextOffset(Cursor);
+        MainEvicted = true;
+        keepFrom = AheadCursor - 1;
+      }
+    }
+  }
+  const size_t keep = static_cast<size_t>(DataEnd - keepFrom);
+  const ptrdiff_t cursorOffset = MainEvicted ? 0 : Cursor - keepFrom;
+  const ptrdiff_t lineOffset = HeadSaved ? 0 : LineStart - keepFrom;
+  const size_t aheadOffset = static_cast<size_t>(AheadCursor - keepFrom);
+  BaseOffset += keepFrom - base;
+  if (keepFrom != base) std::memmove(base, keepFrom, keep);
   const size_t needed = keep + static_cast<size_t>(BuffSize) + kTailMargin;
   if (Buffer.size() < needed) Buffer.resize(std::max(needed, Buffer.size() * 2));
   base = Buffer.data();
-  LineStart = base;
-  Cursor = base + cursorOffset;
   AheadCursor = base + aheadOffset;
+  // While the main cursor is let go, it stands with the look-ahead, as far as pointers go.
+  Cursor = MainEvicted ? AheadCursor : base + cursorOffset;
+  LineStart = HeadSaved ? Cursor : base + lineOffset;
   DataEnd = base + keep;
   ReadBuffer(DataEnd);
   // No cursor steps onto the new block's first byte from before it, so a NUL there is
   // made a space here.
   if (base[keep] == 0) base[keep] = ' ';
+}
+
+void TTxtFile::SaveHead() {
+  // Up to the line's end (a CR or LF, whether a cursor has made it an LF yet or not), with
+  // a NUL as the blank that a cursor makes of it.
+  Head.clear();
+  const size_t room = MaxLineBytes + 1;
+  for (const uint8_t* p = LineStart; p < DataEnd && Head.size() < room; ++p) {
+    if (*p == '\n' || *p == '\r') break;
+    Head += *p == 0 ? ' ' : static_cast<char>(*p);
+  }
+  HeadSaved = true;
+}
+
+void TTxtFile::RestoreMain() {
+  // The text from the main cursor on, as it is in the file, with a byte in front of it,
+  // where a lone CR under the cursor can be turned into an LF as everywhere else.
+  uint8_t* base = Buffer.data();
+  FileAtEnd = false;
+  MainEvicted = false;
+  base[0] = ' ';
+  if (MainOffset == 0) {
+    base[1] = '\n';
+    F.Seek(0);
+    ReadBuffer(base + 2);
+  } else {
+    F.Seek(static_cast<uint64_t>(MainOffset - 1));
+    ReadBuffer(base + 1);
+  }
+  BaseOffset = MainOffset - 1;
+  Cursor = AheadCursor = LineStart = base + 1;
+  // The byte under the main cursor as the cursor had made it: a NUL a blank, a lone CR
+  // an LF (it never stands on the CR of a CR LF).
+  if (*Cursor == 0) *Cursor = ' ';
+  if (*Cursor == '\r') *Cursor = '\n';
 }
 
 void TTxtFile::HandleNulAtCursor() {
@@ -85,6 +144,7 @@ uint8_t TTxtFile::FinishGetChar(uint8_t ch) {
   if (*Cursor == 0) HandleNulAtCursor();
   if (ch == '\n') {
     LineStart = Cursor;
+    HeadSaved = false;
     ++LineNumber;
   }
   if (*Cursor == '\r') {
@@ -109,12 +169,18 @@ uint8_t TTxtFile::AheadAfterCr() {
 }
 
 void TTxtFile::GetThisLine(RE_LineInfo_t& lineInfo) {
+  if (MainEvicted) RestoreMain();
   Poll();
   while (*Cursor != '\n') GetChar();
   AheadCursor = Cursor;
-  const uint8_t* end = Cursor;
-  while (end > LineStart && (end[-1] == '\r' || end[-1] == '\n')) --end;
-  lineInfo.Line.assign(reinterpret_cast<const char*>(LineStart),
-                       static_cast<size_t>(end - LineStart));
+  if (HeadSaved) {
+    lineInfo.Line = Head;
+  } else {
+    const uint8_t* end = Cursor;
+    while (end > LineStart && (end[-1] == '\r' || end[-1] == '\n')) --end;
+    lineInfo.Line.assign(reinterpret_cast<const char*>(LineStart),
+                         static_cast<size_t>(end - LineStart));
+  }
+  lineInfo.Cut = CutAtCharacter(lineInfo.Line, MaxLineBytes);
   lineInfo.LineNo = LineNumber;
 }

@@ -3,6 +3,9 @@
 // (extending a match attempt), and hands back the current line on request.
 // Every line end (CR LF, lone CR, LF) comes out as one LF, NUL bytes come out as
 // spaces, an LF stands in front of the first line and one ends the last line.
+// The memory it holds is bounded whatever the file: of a line too long to keep it keeps
+// the first bytes that a report shows, and text that the look-ahead has run far past
+// the main cursor is let go and read again from the file when the main cursor comes.
 #pragma once
 
 #include <array>
@@ -29,6 +32,18 @@ class TTxtFile {
   // (empty file; raised before the poll) or EGrepCancel (flag set at the first poll).
   TTxtFile(const std::string& fileName, const bool* cancelFlag,
            std::function<void()> processEvents = {}, int32_t buffSize = kBuffSize);
+
+  // GetThisLine gives at most this many bytes of a line, cut at a character boundary
+  // (0: whole lines, however long; the memory then follows the longest line). Set before
+  // the first read.
+  void SetMaxLineBytes(size_t bytes) { MaxLineBytes = bytes; }
+  // The most text kept in memory behind the cursors; tests make it tiny so that lines
+  // are cut and text is read again at every turn.
+  void SetKeepLimit(size_t bytes) { KeepLimit = bytes; }
+
+  // A poll outside the reads: the grep's attempts call it now and then, so that the stop
+  // command is seen even while they run over text already in memory.
+  void PollNow() { Poll(); }
   TTxtFile(const TTxtFile&) = delete;
   TTxtFile& operator=(const TTxtFile&) = delete;
 
@@ -57,12 +72,13 @@ class TTxtFile {
 
   // Polls, moves the main cursor onto the LF that ends the current line (it is not
   // consumed; the look-ahead follows) and fills `lineInfo` with the line's text,
-  // without trailing CR and LF, and its number. Raises EGrepCancel at the poll.
+  // without trailing CR and LF, and its number; a text longer than MaxLineBytes is cut
+  // (lineInfo.Cut). Raises EGrepCancel at the poll.
   void GetThisLine(RE_LineInfo_t& lineInfo);
 
   // The number of the current line: 0 before the first GetWChar, 1 for the file's
   // first line.
-  int32_t LineNo() const { return LineNumber; }
+  int64_t LineNo() const { return LineNumber; }
 
   // True when the look-ahead has nothing left: it has delivered the final LF (or the
   // main cursor has reached the end), and every further GetAheadWChar gives 0. A
@@ -86,8 +102,18 @@ class TTxtFile {
   void HandleNulAtCursor();
   void HandleNulAtAhead();
   // Keeps the text from the current line's start (both cursors lie in it), moves it to
-  // the front of the buffer and reads the next block behind it.
+  // the front of the buffer and reads the next block behind it. When that is more than
+  // the keep limit, the line's head is kept aside and the text is kept from the main
+  // cursor on; when that is still more, from the look-ahead on (the main cursor's text
+  // is let go).
   void LoadNextBlock();
+  // Keeps the first bytes of the current line, as GetThisLine will give them.
+  void SaveHead();
+  // Reads the main cursor's text again after the look-ahead let it go.
+  void RestoreMain();
+  // The text offset (the LF in front of the file is 0, the file's first byte 1) of a
+  // position in the buffer.
+  int64_t TextOffset(const uint8_t* p) const { return BaseOffset + (p - Buffer.data()); }
   // Reads one block to `dest`, writes the end markers behind it, then polls.
   void ReadBuffer(uint8_t* dest);
   void Poll();
@@ -108,7 +134,19 @@ class TTxtFile {
   // One past the valid data; the first end marker.
   uint8_t* DataEnd = nullptr;
   bool FileAtEnd = false;
-  int32_t LineNumber = 0;
+  int64_t LineNumber = 0;
+
+  size_t MaxLineBytes = 1 << 20;
+  size_t KeepLimit = 4 << 20;
+  // The text offset of Buffer[0].
+  int64_t BaseOffset = 0;
+  // The current line's first bytes (up to one more than MaxLineBytes), kept when the
+  // line itself is not: LineStart is then no longer in the buffer.
+  bool HeadSaved = false;
+  std::string Head;
+  // The main cursor's text was let go; it stood at MainOffset.
+  bool MainEvicted = false;
+  int64_t MainOffset = 0;
 };
 
 // The per-byte paths stay inline: one load, one increment and a few one-byte tests
@@ -116,6 +154,8 @@ class TTxtFile {
 // buffer end and file end alike, so no bounds check is made per byte.
 
 inline uint8_t TTxtFile::GetChar() {
+  if (MainEvicted) [[unlikely]]
+    RestoreMain();
   const uint8_t ch = *Cursor++;
   const uint8_t next = *Cursor;
   if (next == 0 || next == '\r' || ch == '\n') [[unlikely]]
@@ -134,6 +174,8 @@ inline uint16_t TTxtFile::GetWChar() {
 
 template <typename TAccept>
 inline uint16_t TTxtFile::GetWCharUntil(TAccept accept) {
+  if (MainEvicted) [[unlikely]]
+    RestoreMain();
   for (;;) {
     uint8_t* cursor = Cursor;
     for (;;) {

@@ -27,7 +27,7 @@ namespace {
 
 using FuzzSupport::Escaped;
 using FuzzSupport::Fail;
-using THits = std::vector<std::pair<int32_t, std::string>>;
+using THits = std::vector<std::pair<int64_t, std::string>>;
 
 constexpr int32_t kBlockSizes[8] = {1, 2, 3, 5, 8, 64, 4096, TTxtFile::kBuffSize};
 

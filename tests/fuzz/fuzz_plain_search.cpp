@@ -25,7 +25,7 @@ namespace {
 
 using FuzzSupport::Escaped;
 using FuzzSupport::Fail;
-using THits = std::vector<std::pair<int, std::string>>;
+using THits = std::vector<std::pair<int64_t, std::string>>;
 
 struct TSwitches {
   bool UpperLowerMatch;

@@ -1,11 +1,16 @@
-// Big files made on the fly: a sparse 2 GB file with text at both ends, a file that is one
-// line of 200 MB, and a folder of 100,000 files. Each search must end with the hits it
-// should find. Skipped, with a message, when the disk or the memory is short.
+// Big files made on the fly: a sparse 2 GB file with text at both ends, files that are one
+// line of 200 MB and of 1 GB, and a folder of 100,000 files. Each search must end with
+// the hits it should find, in bounded memory. Skipped, with a message, when the disk or
+// the memory is short.
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -33,10 +38,10 @@ constexpr uint64_t kGiB = 1024 * kMiB;
       GTEST_SKIP() << "needs " << (memoryBytes) / kMiB << " MB of available memory";         \
   } while (false)
 
-// Both searches keep the line they are in: the run of NUL bytes makes one line of 2 GB.
+// The run of NUL bytes makes one line of 2 GB; neither search keeps it.
 TEST(HostileBig, SparseTwoGigabyteFileWithTextAtTheEnds) {
   TTempDir dir;
-  SKIP_UNLESS_ROOM(dir.Path(), 64 * kMiB, 8 * kGiB);
+  SKIP_UNLESS_ROOM(dir.Path(), 64 * kMiB, 512 * kMiB);
   const std::string path = dir.Write("big.txt", "head needle\n");
   ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(2 * kGiB)), 0);
   FILE* f = fopen(path.c_str(), "ab");
@@ -79,6 +84,59 @@ TEST(HostileBig, OneLineOf200Megabytes) {
     EXPECT_EQ(o.Results[1].size(), LineEntry(1, "").size() + kLength + 6);
     EXPECT_TRUE(o.Results[1].starts_with(" :1: xxx"));
     EXPECT_TRUE(o.Results[1].ends_with("xneedle"));
+  }
+}
+
+// The peak memory of a varsik-grep run, in bytes, and its exit status; its output goes
+// nowhere.
+std::pair<uint64_t, int> PeakOfRun(std::vector<std::string> args) {
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    execv(VARSIK_GREP, argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  return {static_cast<uint64_t>(usage.ru_maxrss) * 1024,
+          WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+// One line of 1 GB with hits at its start, middle and end: each way of searching it
+// (plain, the regular-expression fast path, the per-position scan of a pattern that can
+// cross a line end) holds at most 64 MB, whatever the line's length.
+TEST(HostileBig, GigabyteLineInBoundedMemory) {
+  TTempDir dir;
+  SKIP_UNLESS_ROOM(dir.Path(), 2 * kGiB, 512 * kMiB);
+  const std::string path = dir.Path() + "line.txt";
+  {
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    const std::string chunk(kMiB, 'x');
+    fputs("needle", f);
+    for (size_t i = 0; i < 1024; ++i) {
+      if (i == 512) fputs("needle", f);
+      fwrite(chunk.data(), 1, chunk.size(), f);
+    }
+    fputs("needle\nsecond line\n", f);
+    fclose(f);
+  }
+  for (const char* mode : {"", "-E", "-E|"}) {
+    std::vector<std::string> args{VARSIK_GREP};
+    std::string pattern = "needle";
+    if (mode[0] != 0) args.emplace_back("-E");
+    if (std::string(mode) == "-E|") pattern = "needle|\\nzzz";
+    args.insert(args.end(), {pattern, "line.txt", dir.Path()});
+    const auto [peak, status] = PeakOfRun(args);
+    EXPECT_EQ(status, 0) << mode;
+    EXPECT_LT(peak, 64 * kMiB) << mode;
+    std::printf("peak memory of varsik-grep %s on a 1 GB line: %.1f MB\n", mode,
+                static_cast<double>(peak) / static_cast<double>(kMiB));
   }
 }
 

@@ -62,7 +62,7 @@ class TText {
   }
 
   // The current line; the main cursor is left on its line end.
-  std::pair<int32_t, std::string> GetThisLine() {
+  std::pair<int64_t, std::string> GetThisLine() {
     uint8_t ch = 0;
     while (At(Pos) != '\n') GetChar(ch);
     std::string line = T.substr(LineStart, Pos - LineStart);
@@ -77,7 +77,7 @@ class TText {
   size_t Pos = 0;
   size_t Ahead = 0;
   size_t LineStart = 0;
-  int32_t LineNo = 0;
+  int64_t LineNo = 0;
 };
 
 }  // namespace

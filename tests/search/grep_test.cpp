@@ -4,6 +4,7 @@
 #include "search/grep.h"
 
 #include <random>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -399,7 +400,7 @@ TEST_F(GrepTest_, GetWCharUntilReadsAsGetWCharDoes) {
     for (int32_t block : kBlockSizes) {
       // Each code with the line number after it; after an "x", the next three codes of
       // the look-ahead.
-      std::vector<int32_t> expected, actual;
+      std::vector<int64_t> expected, actual;
       {
         TTxtFile f(path, nullptr, {}, block);
         try {
@@ -428,4 +429,43 @@ TEST_F(GrepTest_, GetWCharUntilReadsAsGetWCharDoes) {
       ASSERT_EQ(actual, expected) << testing::PrintToString(text) << " block " << block;
     }
   }
+}
+
+// A line longer than the limit is reported as its first bytes, whole characters only,
+// with Cut set, by every scan; the lines after it keep their numbers. Lines longer than
+// the window keeps are searched in pieces, with hits at their start, middle and end.
+TEST_F(GrepTest_, LongLinesAreReportedCut) {
+  const std::string kana = Sjis("あ");
+  const std::string longLine = "x" + std::string(5 << 20, 'a') + kana + "needle" + kana;
+  const std::string path = File("first needle\n" + longLine + "\nneedle " + longLine + "\n" +
+                                longLine + " needle\nlast\n");
+  // Crossing a line end takes the per-position scan.
+  for (const char* pattern : {"needle", "needle|\\nzzz"}) {
+    for (bool fast : {true, false}) {
+      Grep.SetUseFastPath(fast);
+      Grep.SetRegExp(pattern);
+      Grep.SetMaxLineBytes(6);
+      std::vector<std::tuple<int64_t, std::string, bool>> hits;
+      Grep.SetOnMatch([&hits](TGrep&, const RE_LineInfo_t& info) {
+        hits.emplace_back(info.LineNo, info.Line, info.Cut);
+      });
+      Grep.Grep(path);
+      const decltype(hits) expected{
+          {1, "first ", true}, {2, "xaaaaa", true}, {3, "needle", true}, {4, "xaaaaa", true}};
+      EXPECT_EQ(hits, expected) << pattern << " fast " << fast;
+      // Kept whole when asked.
+      Grep.SetMaxLineBytes(0);
+      hits.clear();
+      Grep.Grep(path);
+      ASSERT_EQ(hits.size(), 4u);
+      EXPECT_EQ(std::get<1>(hits[1]), longLine);
+      EXPECT_FALSE(std::get<2>(hits[1]));
+    }
+  }
+  // A character is never cut in two.
+  Grep.SetRegExp("needle");
+  Grep.SetMaxLineBytes(4);
+  const std::string kanaPath = File(kana + "x" + kana + "needle\n");
+  THits hits = Collect(Grep, kanaPath, kRealBlock);
+  EXPECT_EQ(hits, (THits{{1, kana + "x"}}));
 }

@@ -11,7 +11,7 @@
 
 namespace GrepTest {
 
-using THits = std::vector<std::pair<int32_t, std::string>>;
+using THits = std::vector<std::pair<int64_t, std::string>>;
 
 // Tiny blocks put a boundary at every position; the real one is the normal case.
 inline constexpr int32_t kBlockSizes[] = {1, 2, 3, 4, 5, 7, 16, TTxtFile::kBuffSize};

@@ -77,7 +77,18 @@ struct TModel {
   bool AheadAtEnd() const { return Ahead >= Text.size(); }
   std::string GetThisLine() {
     Pos = Ahead = Text.find('\n', Pos);
-    return Lines[static_cast<size_t>(LineNo)];
+    std::string line = Lines[static_cast<size_t>(LineNo)];
+    // Whole characters only, as a lead byte in front of its line end stands alone.
+    if (MaxLineBytes != 0 && line.size() > MaxLineBytes) {
+      size_t keep = 0;
+      while (keep < line.size()) {
+        const size_t length = IsLead(static_cast<uint8_t>(line[keep])) ? 2 : 1;
+        if (keep + length > MaxLineBytes) break;
+        keep += length;
+      }
+      line.resize(keep);
+    }
+    return line;
   }
   uint8_t Byte(size_t i) const { return static_cast<uint8_t>(Text[i]); }
 
@@ -85,13 +96,14 @@ struct TModel {
   V Lines;  // Lines[0] is the empty text before the leading LF
   size_t Pos = 0;
   size_t Ahead = 0;
-  int32_t LineNo = 0;
+  int64_t LineNo = 0;
+  size_t MaxLineBytes = 0;
 };
 
 // Every line of the file as the grep engine would report it if every line matched.
 struct TReadResult {
   V Lines;
-  std::vector<int32_t> Numbers;
+  std::vector<int64_t> Numbers;
   Codes Stream;
 };
 
@@ -100,7 +112,7 @@ TReadResult ReadEverything(TTxtFile& f) {
   try {
     for (;;) {
       r.Stream.push_back(f.GetWChar());
-      if (f.LineNo() > static_cast<int32_t>(r.Lines.size())) {
+      if (f.LineNo() > static_cast<int64_t>(r.Lines.size())) {
         RE_LineInfo_t info;
         f.GetThisLine(info);
         r.Lines.push_back(info.Line);
@@ -358,7 +370,7 @@ TEST_F(TxtFileTest, EndOfFileIsRaisedAgainAndTheLookAheadStaysAtZero) {
     for (int32_t block : kBlockSizes) {
       TTxtFile f(File(bytes), nullptr, {}, block);
       ReadEverything(f);
-      const int32_t lines = f.LineNo();
+      const int64_t lines = f.LineNo();
       EXPECT_EQ(lines, 1);
       for (int i = 0; i < 3; ++i) {
         EXPECT_THROW(f.GetWChar(), EEndOfFile);
@@ -382,7 +394,7 @@ TEST_F(TxtFileTest, AFileOfExactlyOneBlock) {
     TTxtFile a(File(withLf), nullptr, {}, block);
     TReadResult r = ReadEverything(a);
     EXPECT_EQ(r.Lines, (V{std::string(100, 'x'), std::string(kRealBlock - 102, 'x')}));
-    EXPECT_EQ(r.Numbers, (std::vector<int32_t>{1, 2}));
+    EXPECT_EQ(r.Numbers, (std::vector<int64_t>{1, 2}));
     EXPECT_THROW(a.GetWChar(), EEndOfFile);
 
     TTxtFile b(File(withoutLf), nullptr, {}, block);
@@ -399,7 +411,7 @@ TEST_F(TxtFileTest, ALineLongerThanThreeBlocks) {
     TTxtFile f(path, nullptr, {}, block);
     TReadResult r = ReadEverything(f);
     EXPECT_EQ(r.Lines, (V{"first", longLine, "after"})) << block;
-    EXPECT_EQ(r.Numbers, (std::vector<int32_t>{1, 2, 3})) << block;
+    EXPECT_EQ(r.Numbers, (std::vector<int64_t>{1, 2, 3})) << block;
   }
 }
 
@@ -546,7 +558,7 @@ struct TStep {
   char Op;
   int Code;
   std::string Line;
-  int32_t LineNo;
+  int64_t LineNo;
   bool AheadAtEnd;
   bool operator==(const TStep&) const = default;
 };
@@ -596,16 +608,44 @@ struct TReaderScanner {
     EXPECT_EQ(info.LineNo, F.LineNo());
     return info.Line;
   }
-  int32_t LineNo() const { return F.LineNo(); }
+  int64_t LineNo() const { return F.LineNo(); }
   bool AheadAtEnd() const { return F.AheadAtEnd(); }
 };
 
 struct TModelScanner : TModel {
   using TModel::TModel;
-  int32_t LineNo() const { return TModel::LineNo; }
+  int64_t LineNo() const { return TModel::LineNo; }
 };
 
 }  // namespace
+
+// Text kept within a few bytes: lines are cut to their first bytes, and text that the
+// look-ahead runs past is let go and read again. The stream of codes, the line numbers
+// and the cut line texts are those of the model.
+TEST_F(TxtFileTest, BoundedMemoryAgreesWithTheModel) {
+  std::mt19937 rng(77);
+  constexpr size_t kMaxLine = 3;
+  for (int file = 0; file < 400; ++file) {
+    const std::string bytes = RandomFile(rng);
+    if (bytes.empty()) continue;
+    const std::string path = File(bytes);
+    for (uint32_t seed = 0; seed < 4; ++seed) {
+      TModelScanner model(bytes);
+      model.MaxLineBytes = kMaxLine;
+      const std::vector<TStep> expected = Scan(model, seed);
+      for (int32_t block : {1, 2, 3, 7}) {
+        for (size_t keep : {size_t{0}, size_t{5}, size_t{9}}) {
+          TTxtFile f(path, nullptr, {}, block);
+          f.SetMaxLineBytes(kMaxLine);
+          f.SetKeepLimit(keep);
+          TReaderScanner reader{f};
+          ASSERT_EQ(Scan(reader, seed), expected) << testing::PrintToString(bytes) << " block "
+                                                  << block << " keep " << keep << " seed " << seed;
+        }
+      }
+    }
+  }
+}
 
 TEST_F(TxtFileTest, EveryBlockSizeAgreesWithTheModel) {
   std::mt19937 rng(20240601);

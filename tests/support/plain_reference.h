@@ -19,7 +19,7 @@ struct TSwitches {
   bool SearchAsWord = false;
 };
 
-using THits = std::vector<std::pair<int, std::string>>;
+using THits = std::vector<std::pair<int64_t, std::string>>;
 
 // The hits (line number, text as read) of a file holding `file`.
 inline THits Search(std::string_view file, std::string_view word, TSwitches s) {
