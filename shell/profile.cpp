@@ -76,12 +76,13 @@ TProfile::TProfile(std::string text) : Original(std::move(text)) {
     const size_t contentEnd = std::min(Original.find_first_of("\r\n", begin), Original.size());
     size_t end = contentEnd;
     if (end < Original.size()) end += Original.compare(end, 2, "\r\n") == 0 ? 2 : 1;
-    if (LineEnd.empty() && end > contentEnd)
-      LineEnd = Original.substr(contentEnd, end - contentEnd);
     ReadLine(begin, contentEnd, end, section, firstBlock);
     begin = end;
   }
-  if (LineEnd.empty()) LineEnd.push_back('\n');
+  // Added lines end as the file's first line does, but never with a lone CR: followed by
+  // the LF of an empty line, it would make one line end of the two, and the line vanish.
+  const size_t firstEnd = Original.find_first_of("\r\n");
+  LineEnd = firstEnd != std::string::npos && Original[firstEnd] == '\r' ? "\r\n" : "\n";
 }
 
 void TProfile::ReadLine(size_t begin, size_t contentEnd, size_t end, uint32_t& section,

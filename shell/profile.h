@@ -79,7 +79,7 @@ class TProfile {
   void AppendAdded(std::string& out, const TSection& section) const;
 
   std::string Original;
-  std::string LineEnd;            // of the lines that are added: the file's first, else LF
+  std::string LineEnd;            // of the lines that are added
   std::deque<std::string> Owned;  // texts that views point into; a deque never moves them
   std::vector<TSection> Sections;
   std::unordered_map<std::string_view, uint32_t, TNameHash, TNameEqual> SectionIds;

@@ -70,6 +70,8 @@ TEST(Profile, SettingValuesChangesNothingElse) {
       {"[A]\nx=1\n; about B\n[B]\n", {{"A", "k", "2"}}, "[A]\nx=1\nk=2\n; about B\n[B]\n"},
       {"[A]\n; note\nno entry\n", {{"A", "k", "1"}}, "[A]\nk=1\n; note\nno entry\n"},
       {"[A]\nx=1", {{"A", "k", "2"}}, "[A]\nx=1\nk=2\n"},
+      // No lone CR: it would join the LF behind it into one line end.
+      {"[A]\rx=1\n\n[B]\n", {{"A", "k", "2"}}, "[A]\rx=1\nk=2\r\n\n[B]\n"},
       {"[A]\nk=", {{"A", "k", "1"}, {"A", "j", "2"}}, "[A]\nk=1\nj=2\n"},
       {"[A]\nk=1\0\n"s, {{"A", "k", "2"}}, "[A]\nk=2\nk=1\0\n"s},
       {"[A]\nx=1\n[B]\n[A]\ny=1\n",
