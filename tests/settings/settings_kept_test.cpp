@@ -66,6 +66,28 @@ TEST(WriteSettings, NeverWritesThroughALink) {
   }
 }
 
+TEST(WriteSettings, SaysWhichFileItLeftWithoutTheControlCharactersOfItsName) {
+  struct TRow {
+    const char* Folder;
+    const char* Shown;
+  };
+  const TRow rows[] = {
+      {"a\x1B]0;title\x07日本\xC2\x9B", "a\\x1B]0;title\\x07日本\\xC2\\x9B"},
+      {"\xFF名", "\\xFF\\xE5\\x90\\x8D"},  // not UTF-8: no byte above 7F is shown as it is
+  };
+  for (const TRow& row : rows) {
+    TTempDir dir;
+    const std::string link = dir.MakeDir(row.Folder) + "Varsik.ini";
+    const std::string target = dir.Write("notes.txt", "notes\n");
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    const TWriteOutcome outcome = WriteAndListen(link, TSettings());
+    EXPECT_FALSE(outcome.Written);
+    EXPECT_TRUE(
+        SaysOnceNotWritten(outcome.Said, dir.Path() + row.Shown + std::string("/Varsik.ini")))
+        << outcome.Said;
+  }
+}
+
 TEST(WriteSettings, LeavesAFileThatIsNotTheUsersToWriteAsItIs) {
   const std::string before = "[GrepWord]\nWord1=keep\n";
   struct TRow {
