@@ -95,6 +95,19 @@ std::string_view Unquoted(std::string_view stored) {
   return stored;
 }
 
+// Whether a line of `bytes` is UTF-8 beyond ASCII.
+bool HasUtf8Line(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
+    const std::string_view line = bytes.substr(0, end);
+    if (std::any_of(line.begin(), line.end(), [](char c) { return (c & 0x80) != 0; }) &&
+        Platform::IsUtf8(line))
+      return true;
+    bytes.remove_prefix(std::min(bytes.find_first_not_of("\r\n", end), bytes.size()));
+  }
+  return false;
+}
+
 // The file's text in UTF-8. A file that is not UTF-8 was written in Shift JIS (CP932)
 // by an older setup. Complete when every byte was understood, so that writing the text
 // back loses nothing.
@@ -106,8 +119,10 @@ struct TFileText {
 TFileText DecodedText(std::string bytes) {
   if (Platform::IsUtf8(bytes)) return {std::move(bytes), true};
   std::string text = Platform::Cp932ToUtf8(bytes);
-  // U+FFFD stands for bytes that CP932 does not define; it holds no such character.
-  const bool complete = text.find("\xEF\xBF\xBD") == std::string::npos;
+  // U+FFFD stands for bytes that CP932 does not define; it holds no such character. A
+  // line in UTF-8 beyond ASCII was most likely added in UTF-8 (Shift JIS text seldom
+  // reads as UTF-8): read as Shift JIS it is garbled, and written back so for good.
+  const bool complete = text.find("\xEF\xBF\xBD") == std::string::npos && !HasUtf8Line(bytes);
   return {std::move(text), complete};
 }
 

@@ -48,7 +48,7 @@ TSettings ReadSettings(const std::string& path);
 // that are no entries) stays as it stands. Count and GrepDlgShowOnStart are never
 // written. The file is replaced in one step, so a failure leaves the previous file
 // intact. A file that is a link, not the user's own regular file, read-only, or not read
-// to its last byte (neither UTF-8 nor Shift JIS, too large, unreadable) is left as it is.
-// Never throws; false when the file was not written, which is said once on standard
-// error.
+// to its last byte (neither UTF-8 nor Shift JIS, UTF-8 lines beside Shift JIS ones, too
+// large, unreadable) is left as it is. Never throws; false when the file was not
+// written, which is said once on standard error.
 bool WriteSettings(const std::string& path, const TSettings& settings) noexcept;

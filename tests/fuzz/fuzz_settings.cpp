@@ -2,8 +2,8 @@
 // again. The second read must equal the first (writing loses nothing that the file can
 // hold); every line that the program does not own must still be in the file, byte for
 // byte and in its order; writing the same settings once more must not change the file
-// (blank lines aside). A file is left as it was, with one line on standard error, exactly
-// when it is neither UTF-8 nor Shift JIS to its last byte.
+// (blank lines aside). A file that is left as it was is named once on standard error;
+// one that is neither UTF-8 nor Shift JIS to its last byte always is, a UTF-8 one never.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -180,21 +180,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const std::string path = FuzzSupport::WriteScratchFile("Varsik.ini", input);
 
-  // The text as the program is to understand it, and whether it understands all of it.
+  // The text as the program is to understand it. A UTF-8 file must be written; one that
+  // is not Shift JIS to its last byte either must be left as it was; a Shift JIS file may
+  // be left too, when lines of it read as UTF-8.
   const bool utf8 = Platform::IsUtf8(input);
   const std::string text = utf8 ? std::string(input) : Platform::Cp932ToUtf8(input);
-  const bool complete = utf8 || text.find("\xEF\xBF\xBD") == std::string::npos;
+  const bool undecodable = !utf8 && text.find("\xEF\xBF\xBD") != std::string::npos;
 
   const TSettings first = ReadSettings(path);
   const TWrite write = WriteAndListen(path, first);
-  if (!complete) {
-    if (write.Written) Fail("a file that was not read to its last byte was replaced");
+  if (!write.Written) {
+    if (utf8) Fail("the settings could not be written back: " + write.Said);
     if (FileBytes(path) != input) Fail("a file that was not written was changed");
     if (std::count(write.Said.begin(), write.Said.end(), '\n') != 1)
       Fail("a file left as it was is not named once on standard error: " + Escaped(write.Said));
     return 0;
   }
-  if (!write.Written) Fail("the settings could not be written back: " + write.Said);
+  if (undecodable) Fail("a file that was not read to its last byte was replaced");
   if (!write.Said.empty()) Fail("a write that worked said: " + write.Said);
   const TSettings second = ReadSettings(path);
   if (std::string d = Differences(first, second); !d.empty())

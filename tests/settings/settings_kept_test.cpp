@@ -209,6 +209,9 @@ TEST(WriteSettings, AFileThatWasNotReadToItsLastByteIsNeverReplaced) {
       {"200 KB of garbage before the sections", garbage + sections},
       {"Shift JIS cut inside a character",
        sections + *Platform::Utf8ToCp932("[GrepWord]\nWord1=日本語") + "\x82"},
+      // Each line is CP932 to its last byte, but the UTF-8 ones would read garbled.
+      {"UTF-8 lines beside a Shift JIS one",
+       sections + "[GrepWord]\nWord1=検索\nWord2=表示\n" + *Platform::Utf8ToCp932("; 古い設定\n")},
   };
   for (const TRow& row : rows) {
     TTempDir dir;
