@@ -1,6 +1,8 @@
 // Whole-file reading and replacing for small files that the program owns (the settings
 // file). A replacement is written beside the old file and renamed over it, so that a
-// failed or interrupted write leaves the previous contents intact.
+// failed or interrupted write leaves the previous contents intact. Only a regular file
+// of the user's own is ever replaced; a link is never written through, so that whoever
+// can put a link where the file is expected cannot have another file overwritten.
 #pragma once
 
 #include <cstdint>
@@ -19,11 +21,31 @@ enum class TReadResult {
 // `maxBytes`; larger files are Unreadable. Never blocks on FIFOs and the like.
 TReadResult ReadWholeFile(const std::string& path, std::string& contents, std::uintmax_t maxBytes);
 
-// Replaces the file at `path` (the target, when `path` is a link) by `contents`: writes a
-// temporary file in the same folder, flushes it to disk and renames it over the old one.
-// Creates missing parent folders. An existing file keeps its permission bits; a file
-// without write permission is not replaced. Returns false on any failure, after removing
-// the temporary file; the old file is then untouched.
-bool ReplaceFile(const std::string& path, std::string_view contents);
+// What became of a file that was to be read for replacing, or to be replaced.
+enum class TReplaceResult {
+  Done,        // read, or replaced
+  Missing,     // no such file yet (reading only: replacing creates it)
+  Link,        // a symbolic link
+  NotRegular,  // a folder, a device, a FIFO...
+  NotOwned,    // another user's file
+  ReadOnly,    // its owner has taken away the write permission
+  TooLarge,    // larger than the caller allows (reading only)
+  Failed,      // a system call failed; errno says why
+};
+
+// Reads the file at `path` that is about to be replaced into `contents`, at most
+// `maxBytes`, when ReplaceFile would replace it: a regular file, not a link, that
+// belongs to the user and that its owner may write. Never blocks on FIFOs and the like.
+TReplaceResult ReadFileToReplace(const std::string& path, std::string& contents,
+                                 std::uintmax_t maxBytes);
+
+// Replaces the file at `path` by `contents`: writes a new temporary file
+// (".NAME.tmp-" and a random suffix) in the same folder, flushes it to disk and renames
+// it over the old one. Refuses anything but a regular file of the user's own that its
+// owner may write. Creates missing parent folders; an existing file keeps its permission
+// bits. Temporary files of the same name that an interrupted replacement left behind
+// (regular files of the user's own) are removed first. On failure the temporary file is
+// removed and the old file is untouched.
+TReplaceResult ReplaceFile(const std::string& path, std::string_view contents);
 
 }  // namespace Platform

@@ -390,6 +390,11 @@ void TDirForm::FormShow() {
     settings.Left = kFallbackPos;
   if (settings.Top > screen.bottom() + 1 - kScreenMargin || settings.Top < screen.top())
     settings.Top = kFallbackPos;
+  // Nor is the window larger than the room the screens leave it: Width=2147483647 made a
+  // window of 32767 x 32767 pixels whose backing store took 4 GB.
+  const QSize room = QGuiApplication::primaryScreen()->availableVirtualGeometry().size();
+  settings.Width = std::min(settings.Width, room.width());
+  settings.Height = std::min(settings.Height, room.height());
   ApplySettings(settings);
   setWindowTitle(FromUtf8(ResultText::Caption(ToUtf8(GrepDlg->SearchDirCmbBox->currentText()),
                                               ToUtf8(GrepDlg->SearchFileCmbBox->currentText()),

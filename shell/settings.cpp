@@ -1,19 +1,22 @@
-// Reading and writing the settings file through SimpleIni, which keeps sections, keys
-// and comments in the file's order, with the typed reads of a Windows profile file.
+// Reading and writing the settings file. The file is kept as it stands (TProfile): a
+// write changes only the values of the keys this program writes, and adds those that are
+// missing, with the typed reads of a Windows profile file.
 
 #include "shell/settings.h"
 
-// Only the narrow-character classes are used; the file is UTF-8 and is kept as bytes.
-#define SI_NO_CONVERSION
-#include <SimpleIni.h>
-
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string_view>
+#include <variant>
 
+#include "platform/cp932.h"
 #include "platform/file_replace.h"
 #include "platform/folder.h"
+#include "platform/utf8.h"
+#include "shell/profile.h"
 
 namespace {
 
@@ -92,88 +95,79 @@ std::string_view Unquoted(std::string_view stored) {
   return stored;
 }
 
-// The text as SimpleIni should read it. A signature (byte order mark) at the start of a
-// line (blanks aside), left there when files were joined or by an editor, is dropped:
-// before a section line it would hide the section, so that its keys fell into the
-// section before. A line that opens a section but does not close it is dropped too:
-// SimpleIni passes over it but keeps its section name running on into the lines after
-// it, so that the next key lands in a section whose name spans lines, and every write
-// adds a line to the file. Without it, the keys after it stay in the section before. The
-// file's own signature is noted before this (TProfile::Load).
-std::string Normalised(std::string_view bytes) {
-  constexpr std::string_view kSignature = "\xEF\xBB\xBF";
-  std::string text;
-  text.reserve(bytes.size());
-  for (size_t start = 0; start < bytes.size();) {
-    size_t end = bytes.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = bytes.size();
-    const std::string_view line = bytes.substr(start, end - start);
-    // Blanks before the line's text are dropped as SimpleIni drops them.
-    std::string_view content = line.substr(std::min(line.find_first_not_of(" \t"), line.size()));
-    while (content.starts_with(kSignature)) {
-      content.remove_prefix(kSignature.size());
-      content.remove_prefix(std::min(content.find_first_not_of(" \t"), content.size()));
-    }
-    const bool unclosed = content.starts_with('[') && content.find(']') == std::string_view::npos;
-    if (!unclosed) text.append(content);
-    const size_t next = std::min(bytes.find_first_not_of("\r\n", end), bytes.size());
-    text.append(bytes.substr(end, next - end));
-    start = next;
+// Whether a line of `bytes` is UTF-8 beyond ASCII.
+bool HasUtf8Line(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
+    const std::string_view line = bytes.substr(0, end);
+    if (std::any_of(line.begin(), line.end(), [](char c) { return (c & 0x80) != 0; }) &&
+        Platform::IsUtf8(line))
+      return true;
+    bytes.remove_prefix(std::min(bytes.find_first_not_of("\r\n", end), bytes.size()));
   }
-  return text;
+  return false;
 }
 
-// Typed reads and writes on a loaded file, with the rules of a Windows profile file.
-class TProfile {
- public:
-  TProfile() : Ini(/*a_bIsUtf8=*/true, /*a_bMultiKey=*/false, /*a_bMultiLine=*/false) {
-    Ini.SetSpaces(false);
-    // Values stay as the file holds them, quotes and all, so that keys this program
-    // does not write are written back unchanged; its own are unquoted as they are read.
-    Ini.SetQuotes(false);
-  }
+// The file's text in UTF-8. A file that is not UTF-8 was written in Shift JIS (CP932)
+// by an older setup. Complete when every byte was understood, so that writing the text
+// back loses nothing.
+struct TFileText {
+  std::string Text;
+  bool Complete = true;
+};
 
-  bool Load(const std::string& bytes) {
-    HasSignature = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    return Ini.LoadData(Normalised(bytes)) >= 0;
-  }
-  // The whole file as it is to be written, one blank line between sections (SimpleIni
-  // puts two, and blank lines carry nothing in this file).
-  bool Save(std::string& bytes) const {
-    std::string text;
-    if (Ini.Save(text, HasSignature) < 0) return false;
-    bytes.clear();
-    for (char c : text)
-      if (c != '\n' || !bytes.ends_with("\n\n")) bytes += c;
-    return true;
-  }
+TFileText DecodedText(std::string bytes) {
+  if (Platform::IsUtf8(bytes)) return {std::move(bytes), true};
+  std::string text = Platform::Cp932ToUtf8(bytes);
+  // U+FFFD stands for bytes that CP932 does not define; it holds no such character. A
+  // line in UTF-8 beyond ASCII was most likely added in UTF-8 (Shift JIS text seldom
+  // reads as UTF-8): read as Shift JIS it is garbled, and written back so for good.
+  const bool complete = text.find("\xEF\xBF\xBD") == std::string::npos && !HasUtf8Line(bytes);
+  return {std::move(text), complete};
+}
+
+// Typed reads and writes on the file's text, with the rules of a Windows profile file.
+class TTypedProfile {
+ public:
+  explicit TTypedProfile(std::string text = {}) : Profile(std::move(text)) {}
+
+  std::string Text() const { return Profile.Text(); }
 
   std::string ReadString(const char* section, const std::string& key,
                          const std::string& def) const {
-    const char* value = Ini.GetValue(section, key.c_str(), nullptr);
-    return value ? CutToChars(Unquoted(value), kMaxValueChars) : def;
+    const std::optional<std::string_view> value = Profile.Value(section, key);
+    return value ? CutToChars(Unquoted(*value), kMaxValueChars) : def;
   }
   int32_t ReadInteger(const char* section, const char* key, int32_t def) const {
-    const char* value = Ini.GetValue(section, key, nullptr);
-    return value ? ParseInteger(Unquoted(value)).value_or(def) : def;
+    const std::optional<std::string_view> value = Profile.Value(section, key);
+    return value ? ParseInteger(Unquoted(*value)).value_or(def) : def;
   }
   bool ReadBool(const char* section, const char* key, bool def) const {
     return ReadInteger(section, key, def ? 1 : 0) != 0;
   }
+  // Reads into `value`, which keeps what it holds when the key is missing or unreadable.
+  void Read(const char* section, const char* key, std::string& value) const {
+    value = ReadString(section, key, value);
+  }
+  void Read(const char* section, const char* key, int32_t& value) const {
+    value = ReadInteger(section, key, value);
+  }
+  void Read(const char* section, const char* key, bool& value) const {
+    value = ReadBool(section, key, value);
+  }
 
-  bool WriteString(const char* section, const std::string& key, std::string_view value) {
-    return Ini.SetValue(section, key.c_str(), StoredValue(value).c_str()) >= 0;
+  void Write(const char* section, const std::string& key, std::string_view value) {
+    Profile.SetValue(section, key, StoredValue(value));
   }
-  bool WriteInteger(const char* section, const char* key, int32_t value) {
-    return WriteString(section, key, std::to_string(value));
+  void Write(const char* section, const char* key, int32_t value) {
+    Write(section, key, std::to_string(value));
   }
-  bool WriteBool(const char* section, const char* key, bool value) {
-    return WriteString(section, key, value ? "1" : "0");
+  void Write(const char* section, const char* key, bool value) {
+    Write(section, key, std::string_view(value ? "1" : "0"));
   }
 
  private:
-  CSimpleIniA Ini;
-  bool HasSignature = false;
+  TProfile Profile;
 };
 
 std::string NumberedKey(const THistoryKeys& keys, size_t n) {
@@ -181,7 +175,7 @@ std::string NumberedKey(const THistoryKeys& keys, size_t n) {
 }
 
 // Key 1 gives the box text; keys 1 to Count each give an item, a missing one the default.
-void ReadHistory(const TProfile& profile, const THistoryKeys& keys, const std::string& def,
+void ReadHistory(const TTypedProfile& profile, const THistoryKeys& keys, const std::string& def,
                  std::vector<std::string>& items, std::string& text) {
   int32_t count = std::clamp(profile.ReadInteger(keys.Section, "Count", kDefaultHistoryCount), 0,
                              kMaxHistoryCount);
@@ -192,55 +186,110 @@ void ReadHistory(const TProfile& profile, const THistoryKeys& keys, const std::s
     items.push_back(profile.ReadString(keys.Section, NumberedKey(keys, n), def));
 }
 
-bool WriteHistory(TProfile& profile, const THistoryKeys& keys,
+void WriteHistory(TTypedProfile& profile, const THistoryKeys& keys,
                   const std::vector<std::string>& items) {
   for (size_t i = 0; i < items.size(); ++i)
-    if (!profile.WriteString(keys.Section, NumberedKey(keys, i + 1), items[i])) return false;
-  return true;
+    profile.Write(keys.Section, NumberedKey(keys, i + 1), items[i]);
 }
 
-TSettings ReadFrom(const TProfile& profile) {
+// The settings that are one value each, in the order in which a fresh file lists them.
+struct TValueKey {
+  const char* Section;
+  const char* Key;
+  std::variant<bool TSettings::*, int32_t TSettings::*, std::string TSettings::*> Field;
+  bool Written = true;
+};
+const TValueKey kValueKeys[] = {
+    {"Option", "UpperLowerMatch", &TSettings::UpperLowerMatch},
+    {"Option", "FuzzySearch", &TSettings::FuzzySearch},
+    {"Option", "RegularExpSearch", &TSettings::RegularExpSearch},
+    {"Option", "SearchAsWord", &TSettings::SearchAsWord},
+    {"Option", "SubFolderSearch", &TSettings::SubFolderSearch},
+    {"Option", "FileNameSearch", &TSettings::FileNameSearch},
+    {"Option", "GrepDlgShowOnStart", &TSettings::GrepDlgShowOnStart, /*Written=*/false},
+    {"Option", "ErrMsgBox", &TSettings::ErrMsgBox},
+    {"Window", "Left", &TSettings::Left},
+    {"Window", "Top", &TSettings::Top},
+    {"Window", "Width", &TSettings::Width},
+    {"Window", "Height", &TSettings::Height},
+    {"Editor", "Path", &TSettings::EditorPath},
+    {"Editor", "JumpFormat", &TSettings::JumpFormat},
+};
+
+TSettings ReadFrom(const TTypedProfile& profile) {
   TSettings s;
   ReadHistory(profile, kWordKeys, "", s.Words, s.WordText);
   ReadHistory(profile, kFileKeys, kDefaultFileMask, s.Files, s.FileText);
   ReadHistory(profile, kDirKeys, Platform::HomeFolder(), s.Dirs, s.DirText);
-
-  s.UpperLowerMatch = profile.ReadBool("Option", "UpperLowerMatch", s.UpperLowerMatch);
-  s.FuzzySearch = profile.ReadBool("Option", "FuzzySearch", s.FuzzySearch);
-  s.RegularExpSearch = profile.ReadBool("Option", "RegularExpSearch", s.RegularExpSearch);
-  s.SearchAsWord = profile.ReadBool("Option", "SearchAsWord", s.SearchAsWord);
-  s.SubFolderSearch = profile.ReadBool("Option", "SubFolderSearch", s.SubFolderSearch);
-  s.FileNameSearch = profile.ReadBool("Option", "FileNameSearch", s.FileNameSearch);
-
-  s.Left = profile.ReadInteger("Window", "Left", s.Left);
-  s.Top = profile.ReadInteger("Window", "Top", s.Top);
-  s.Width = profile.ReadInteger("Window", "Width", s.Width);
-  s.Height = profile.ReadInteger("Window", "Height", s.Height);
-
-  s.EditorPath = profile.ReadString("Editor", "Path", s.EditorPath);
-  s.JumpFormat = profile.ReadString("Editor", "JumpFormat", s.JumpFormat);
-
-  s.GrepDlgShowOnStart = profile.ReadBool("Option", "GrepDlgShowOnStart", s.GrepDlgShowOnStart);
-  s.ErrMsgBox = profile.ReadBool("Option", "ErrMsgBox", s.ErrMsgBox);
+  for (const TValueKey& key : kValueKeys)
+    std::visit([&](auto field) { profile.Read(key.Section, key.Key, s.*field); }, key.Field);
   return s;
 }
 
-// In the order in which a fresh file lists them.
-bool WriteInto(TProfile& p, const TSettings& s) {
-  return WriteHistory(p, kWordKeys, s.Words) && WriteHistory(p, kFileKeys, s.Files) &&
-         WriteHistory(p, kDirKeys, s.Dirs) &&
-         p.WriteBool("Option", "UpperLowerMatch", s.UpperLowerMatch) &&
-         p.WriteBool("Option", "FuzzySearch", s.FuzzySearch) &&
-         p.WriteBool("Option", "RegularExpSearch", s.RegularExpSearch) &&
-         p.WriteBool("Option", "SearchAsWord", s.SearchAsWord) &&
-         p.WriteBool("Option", "SubFolderSearch", s.SubFolderSearch) &&
-         p.WriteBool("Option", "FileNameSearch", s.FileNameSearch) &&
-         p.WriteInteger("Window", "Left", s.Left) && p.WriteInteger("Window", "Top", s.Top) &&
-         p.WriteInteger("Window", "Width", s.Width) &&
-         p.WriteInteger("Window", "Height", s.Height) &&
-         p.WriteString("Editor", "Path", s.EditorPath) &&
-         p.WriteString("Editor", "JumpFormat", s.JumpFormat) &&
-         p.WriteBool("Option", "ErrMsgBox", s.ErrMsgBox);
+void WriteInto(TTypedProfile& profile, const TSettings& s) {
+  WriteHistory(profile, kWordKeys, s.Words);
+  WriteHistory(profile, kFileKeys, s.Files);
+  WriteHistory(profile, kDirKeys, s.Dirs);
+  for (const TValueKey& key : kValueKeys)
+    if (key.Written)
+      std::visit([&](auto field) { profile.Write(key.Section, key.Key, s.*field); }, key.Field);
+}
+
+// The path as a terminal can show it: control characters, and every byte of a path that
+// is not UTF-8, as \xNN, so that a hostile name cannot drive the terminal.
+std::string Printable(std::string_view path) {
+  const bool utf8 = Platform::IsUtf8(path);
+  std::string out;
+  for (size_t i = 0; i < path.size(); ++i) {
+    const auto c = static_cast<unsigned char>(path[i]);
+    // C1 controls, U+0080 to U+009F, are C2 80 to C2 9F in UTF-8.
+    const bool c1 =
+        c == 0xC2 && i + 1 < path.size() && static_cast<unsigned char>(path[i + 1]) < 0xA0;
+    if (c >= 0x20 && c != 0x7F && (utf8 ? !c1 : c < 0x80)) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    const size_t length = c1 ? 2 : 1;
+    for (size_t k = 0; k < length; ++k) {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(path[i + k]));
+      out += hex;
+    }
+    i += length - 1;
+  }
+  return out;
+}
+
+// Why a file is left as it is, for the message.
+std::string Reason(Platform::TReplaceResult result) {
+  using Platform::TReplaceResult;
+  switch (result) {
+    case TReplaceResult::Link:
+      return "it is a symbolic link";
+    case TReplaceResult::NotRegular:
+      return "it is not a regular file";
+    case TReplaceResult::NotOwned:
+      return "it belongs to another user";
+    case TReplaceResult::ReadOnly:
+      return "it is read-only";
+    case TReplaceResult::TooLarge:
+      return "it is larger than a settings file can be";
+    case TReplaceResult::Done:
+    case TReplaceResult::Missing:
+    case TReplaceResult::Failed:
+      break;
+  }
+  return std::strerror(errno);
+}
+
+// Says once, on standard error, that the file at `path` was not written and why; false.
+bool NotWritten(const std::string& path, const std::string& reason) noexcept {
+  try {
+    std::fprintf(stderr, "varsik: %s に書き込めません: %s\n", Printable(path).c_str(),
+                 reason.c_str());
+  } catch (...) {
+  }
+  return false;
 }
 
 }  // namespace
@@ -248,32 +297,33 @@ bool WriteInto(TProfile& p, const TSettings& s) {
 TSettings ReadSettings(const std::string& path) {
   try {
     std::string bytes;
-    TProfile profile;
-    if (Platform::ReadWholeFile(path, bytes, kMaxFileBytes) == Platform::TReadResult::Read)
-      profile.Load(bytes);
+    if (Platform::ReadWholeFile(path, bytes, kMaxFileBytes) != Platform::TReadResult::Read)
+      bytes.clear();
+    const TTypedProfile profile(DecodedText(std::move(bytes)).Text);
     return ReadFrom(profile);
   } catch (const std::exception&) {
-    return ReadFrom(TProfile());
+    return ReadFrom(TTypedProfile());
   }
 }
 
 bool WriteSettings(const std::string& path, const TSettings& settings) noexcept {
   try {
+    // What is in the file already is kept. A file that is not the user's own regular
+    // file, or that was not read to its last byte, is left as it is: replacing it could
+    // write through a link or lose what the file holds.
     std::string bytes;
-    TProfile profile;
-    // What is in the file already is kept; a file that exists but cannot be read is
-    // not replaced, or everything in it would be lost.
-    switch (Platform::ReadWholeFile(path, bytes, kMaxFileBytes)) {
-      case Platform::TReadResult::Read:
-        if (!profile.Load(bytes)) return false;
-        break;
-      case Platform::TReadResult::Missing:
-        break;
-      case Platform::TReadResult::Unreadable:
-        return false;
-    }
-    return WriteInto(profile, settings) && profile.Save(bytes) &&
-           Platform::ReplaceFile(path, bytes);
+    using Platform::TReplaceResult;
+    const TReplaceResult read = Platform::ReadFileToReplace(path, bytes, kMaxFileBytes);
+    if (read != TReplaceResult::Done && read != TReplaceResult::Missing)
+      return NotWritten(path, Reason(read));
+    TFileText text = DecodedText(std::move(bytes));
+    if (!text.Complete) return NotWritten(path, "it is neither UTF-8 nor Shift JIS text");
+    TTypedProfile profile(std::move(text.Text));
+    WriteInto(profile, settings);
+    const TReplaceResult written = Platform::ReplaceFile(path, profile.Text());
+    return written == TReplaceResult::Done || NotWritten(path, Reason(written));
+  } catch (const std::exception& error) {
+    return NotWritten(path, error.what());
   } catch (...) {
     return false;
   }

@@ -39,12 +39,16 @@ struct TSettings {
 // key, or an unreadable number, gives the default. Each history holds exactly its
 // section's Count entries (10 by default), missing ones filled with the default; the box
 // texts are Word1, File1 and Dir1 (or their defaults) even when Count is 0. The default
-// folder is the user's home folder.
+// folder is the user's home folder. A file that is not UTF-8 is read as Shift JIS.
 TSettings ReadSettings(const std::string& path);
 
-// Writes `settings` into the file at `path`, keeping every key already there (entries
-// beyond the current history lengths, keys of other versions, comments) and adding the
-// missing ones in the file's order. Count and GrepDlgShowOnStart are never written. The
-// file is replaced in one step, so a failure leaves the previous file intact. Never
-// throws; false when the file could not be written.
+// Writes `settings` into the file at `path`, as UTF-8. Only the values of the keys
+// written change, and missing keys are added in the file's order; every other line
+// (entries beyond the current history lengths, keys of other versions, comments, lines
+// that are no entries) stays as it stands. Count and GrepDlgShowOnStart are never
+// written. The file is replaced in one step, so a failure leaves the previous file
+// intact. A file that is a link, not the user's own regular file, read-only, or not read
+// to its last byte (neither UTF-8 nor Shift JIS, UTF-8 lines beside Shift JIS ones, too
+// large, unreadable) is left as it is. Never throws; false when the file was not
+// written, which is said once on standard error.
 bool WriteSettings(const std::string& path, const TSettings& settings) noexcept;

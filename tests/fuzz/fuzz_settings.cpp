@@ -1,7 +1,13 @@
 // Fuzz target: bytes as a settings file, read, written back into the same file and read
 // again. The second read must equal the first (writing loses nothing that the file can
-// hold), and writing the same settings once more must not change the file (blank lines
-// aside).
+// hold); every line that the program does not own must still be in the file, byte for
+// byte and in its order; writing the same settings once more must not change the file
+// (blank lines aside). A file that is left as it was is named once on standard error;
+// one that is neither UTF-8 nor Shift JIS to its last byte always is, a UTF-8 one never.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
@@ -10,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/cp932.h"
+#include "platform/utf8.h"
 #include "shell/settings.h"
 #include "tests/fuzz/fuzz_support.h"
 
@@ -83,17 +91,119 @@ std::string FileBytes(const std::string& path) {
   return bytes.str();
 }
 
+// The lines of `text` without their ends, split as the settings file is: at CR LF, LF
+// and a lone CR.
+std::vector<std::string_view> Lines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const size_t end = std::min(text.find_first_of("\r\n"), text.size());
+    lines.push_back(text.substr(0, end));
+    text.remove_prefix(end);
+    text.remove_prefix(text.starts_with("\r\n") ? 2 : std::min<size_t>(1, text.size()));
+  }
+  return lines;
+}
+
+// Whether the program may write the value on `line`: one of the keys that it writes (case
+// aside) before "=", behind blanks and byte order marks, in a line without NUL bytes.
+// Every other line is the user's. Deliberately wide: the line's section is not looked at.
+bool MayBeOwned(std::string_view line) {
+  if (line.find('\0') != std::string_view::npos) return false;
+  for (bool skipped = true; skipped;) {
+    skipped = false;
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+      line.remove_prefix(1);
+      skipped = true;
+    }
+    if (line.starts_with("\xEF\xBB\xBF")) {
+      line.remove_prefix(3);
+      skipped = true;
+    }
+  }
+  const size_t equals = line.find('=');
+  if (equals == std::string_view::npos) return false;
+  std::string key(line.substr(0, equals));
+  while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.pop_back();
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (const char* numbered : {"word", "file", "dir"}) {
+    const std::string_view prefix(numbered);
+    if (key.size() > prefix.size() && key.starts_with(prefix) &&
+        std::all_of(key.begin() + prefix.size(), key.end(),
+                    [](char c) { return c >= '0' && c <= '9'; }))
+      return true;
+  }
+  for (const char* single :
+       {"upperlowermatch", "fuzzysearch", "regularexpsearch", "searchasword", "subfoldersearch",
+        "filenamesearch", "errmsgbox", "left", "top", "width", "height", "path", "jumpformat"})
+    if (key == single) return true;
+  return false;
+}
+
+// The first line of `before` that the program does not own and that `after` does not hold
+// in the same order; empty when there is none.
+std::string LostLine(std::string_view before, std::string_view after) {
+  const std::vector<std::string_view> kept = Lines(after);
+  auto next = kept.begin();
+  for (std::string_view line : Lines(before)) {
+    if (MayBeOwned(line)) continue;
+    next = std::find(next, kept.end(), line);
+    if (next == kept.end()) return "\"" + Escaped(line) + "\"";
+    ++next;
+  }
+  return {};
+}
+
+struct TWrite {
+  bool Written;
+  std::string Said;  // on standard error
+};
+
+// WriteSettings, with what it says on standard error caught in a scratch file.
+TWrite WriteAndListen(const std::string& path, const TSettings& settings) {
+  const std::string saidPath = FuzzSupport::WriteScratchFile("stderr", "");
+  std::fflush(stderr);
+  const int saved = ::dup(2);
+  const int said = ::open(saidPath.c_str(), O_WRONLY | O_CLOEXEC);
+  if (saved < 0 || said < 0 || ::dup2(said, 2) < 0) Fail("standard error could not be caught");
+  ::close(said);
+  const bool written = WriteSettings(path, settings);
+  std::fflush(stderr);
+  ::dup2(saved, 2);
+  ::close(saved);
+  return {written, FileBytes(saidPath)};
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const std::string path = FuzzSupport::WriteScratchFile("Varsik.ini", input);
 
+  // The text as the program is to understand it. A UTF-8 file must be written; one that
+  // is not Shift JIS to its last byte either must be left as it was; a Shift JIS file may
+  // be left too, when lines of it read as UTF-8.
+  const bool utf8 = Platform::IsUtf8(input);
+  const std::string text = utf8 ? std::string(input) : Platform::Cp932ToUtf8(input);
+  const bool undecodable = !utf8 && text.find("\xEF\xBF\xBD") != std::string::npos;
+
   const TSettings first = ReadSettings(path);
-  if (!WriteSettings(path, first)) Fail("the settings could not be written back");
+  const TWrite write = WriteAndListen(path, first);
+  if (!write.Written) {
+    if (utf8) Fail("the settings could not be written back: " + write.Said);
+    if (FileBytes(path) != input) Fail("a file that was not written was changed");
+    if (std::count(write.Said.begin(), write.Said.end(), '\n') != 1)
+      Fail("a file left as it was is not named once on standard error: " + Escaped(write.Said));
+    return 0;
+  }
+  if (undecodable) Fail("a file that was not read to its last byte was replaced");
+  if (!write.Said.empty()) Fail("a write that worked said: " + write.Said);
   const TSettings second = ReadSettings(path);
   if (std::string d = Differences(first, second); !d.empty())
     Fail("the second read differs from the first:\n" + d + "written file:\n" +
+         Escaped(FileBytes(path)));
+  if (std::string lost = LostLine(text, FileBytes(path)); !lost.empty())
+    Fail("a line that is not the program's was lost: " + lost + "\nwritten file:\n" +
          Escaped(FileBytes(path)));
 
   const std::string written = FileLines(path);

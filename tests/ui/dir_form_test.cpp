@@ -156,6 +156,8 @@ class TDirFormTest : public QObject {
   void WindowOffTheScreenComesBack();
   void ThePlaceWrittenIsThePlaceRead_data();
   void ThePlaceWrittenIsThePlaceRead();
+  void ASizeBeyondTheScreenIsCutToIt_data();
+  void ASizeBeyondTheScreenIsCutToIt();
   void MenusHoldTheirItemsInOrder_data();
   void MenusHoldTheirItemsInOrder();
   void ToolBarHoldsItsButtons();
@@ -287,6 +289,30 @@ void TDirFormTest::ThePlaceWrittenIsThePlaceRead() {
     settings = *w.Saved;
     settings.GrepDlgShowOnStart = false;
   }
+}
+
+void TDirFormTest::ASizeBeyondTheScreenIsCutToIt_data() {
+  QTest::addColumn<QSize>("written");
+  QTest::addColumn<QSize>("expected");
+  const QSize room = QGuiApplication::primaryScreen()->availableVirtualGeometry().size();
+  QTest::newRow("it fits") << QSize(640, 480) << QSize(640, 480);
+  QTest::newRow("the whole screen") << room << room;
+  QTest::newRow("a pixel too wide") << QSize(room.width() + 1, 480) << QSize(room.width(), 480);
+  QTest::newRow("a pixel too high") << QSize(640, room.height() + 1) << QSize(640, room.height());
+  QTest::newRow("the largest numbers") << QSize(INT32_MAX, INT32_MAX) << room;
+}
+
+void TDirFormTest::ASizeBeyondTheScreenIsCutToIt() {
+  QFETCH(QSize, written);
+  QFETCH(QSize, expected);
+  TSettings settings = FirstStart();
+  settings.Width = written.width();
+  settings.Height = written.height();
+  TWindow w(settings);
+  QCOMPARE(w.Form.size(), expected);
+  QVERIFY(w.Form.close());
+  QVERIFY(w.Saved.has_value());
+  QCOMPARE(QSize(w.Saved->Width, w.Saved->Height), expected);
 }
 
 void TDirFormTest::MenusHoldTheirItemsInOrder_data() {

@@ -1,0 +1,43 @@
+// Which files count as UTF-8: a settings file that does not is read as Shift JIS.
+#include "platform/utf8.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::string_literals;
+
+TEST(IsUtf8, WellFormedOnly) {
+  struct TRow {
+    std::string Bytes;
+    bool Expected;
+  };
+  const TRow rows[] = {
+      {"", true},
+      {"[Window]\nLeft=1\n", true},
+      {"a\0b"s, true},
+      {"日本語ｶﾀｶﾅ", true},
+      {"\xC2\x80\xDF\xBF", true},
+      {"\xE0\xA0\x80\xEF\xBF\xBF", true},
+      {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", true},
+      {"\x80", false},              // a continuation byte alone
+      {"\xC0\x80", false},          // over-long NUL
+      {"\xC1\xBF", false},          // over-long
+      {"\xE0\x9F\xBF", false},      // over-long
+      {"\xF0\x8F\xBF\xBF", false},  // over-long
+      {"\xED\xA0\x80", false},      // a surrogate
+      {"\xF4\x90\x80\x80", false},  // beyond U+10FFFF
+      {"\xF5\x80\x80\x80", false},
+      {"\xFF", false},
+      {"\xE3\x81", false},  // cut at the end
+      {"\xE3\x41\x82", false},
+      {"\x82\xA0\x95\x5C", false},  // Shift JIS
+      {"\xB1\xB2", false},          // half-width katakana in Shift JIS
+  };
+  for (const TRow& row : rows)
+    EXPECT_EQ(Platform::IsUtf8(row.Bytes), row.Expected) << testing::PrintToString(row.Bytes);
+}
+
+}  // namespace
