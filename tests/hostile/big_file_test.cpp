@@ -140,6 +140,26 @@ TEST(HostileBig, GigabyteLineInBoundedMemory) {
   }
 }
 
+// Line numbers past 2^31 are counted on: a file of 2^31 + 1 line ends.
+TEST(HostileBig, LineNumbersPastTwoToTheThirtyFirst) {
+  TTempDir dir;
+  SKIP_UNLESS_ROOM(dir.Path(), 3 * kGiB, 256 * kMiB);
+  const std::string path = dir.Path() + "lines.txt";
+  {
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fputs("needle\n", f);
+    const std::string chunk(kMiB, '\n');
+    for (size_t i = 0; i < 2048; ++i) fwrite(chunk.data(), 1, chunk.size(), f);
+    fputs("needle\n", f);
+    fclose(f);
+  }
+  for (bool regex : {false, true})
+    EXPECT_EQ(Search(Options(dir.Path(), "needle", "*.txt", regex)).Results,
+              (V{FileHeader(path), LineEntry(1, "needle"), LineEntry(2147483650, "needle")}))
+        << (regex ? "regex" : "plain");
+}
+
 TEST(HostileBig, HundredThousandFilesInOneFolder) {
   TTempDir dir;
   SKIP_UNLESS_ROOM(dir.Path(), 1 * kGiB, 1 * kGiB);
