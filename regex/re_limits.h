@@ -17,6 +17,11 @@ inline constexpr const char* kMsgTooComplex =
 // them (capacity, and both buffers while one grows into the other).
 inline constexpr size_t kMaxCompileBytes = size_t{64} << 20;
 
+// The bytes that the compiled patterns of one regular-expression object keep together
+// (texts and automata); the oldest are dropped to stay within it. With kMaxCompileBytes it
+// bounds what the pattern engine holds at any time.
+inline constexpr size_t kMaxCachedBytes = size_t{64} << 20;
+
 // Work that needs little memory but much time. Cutting ranges apart grows with the square of
 // their number (counted in leaves looked at); the subset construction is counted in NFA
 // states closed and moves followed.
