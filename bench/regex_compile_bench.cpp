@@ -1,12 +1,15 @@
 // Compile times of typical patterns: each iteration builds a fresh regular-expression
 // object (so nothing comes from its cache) and sets the pattern, with the fuzzy-character
-// dictionary off and on.
+// dictionary off and on. Long and hostile patterns too: how long a long one takes to
+// compile, and a hostile one to be refused (run one with --benchmark_filter under
+// /usr/bin/time -v to see its peak memory).
 #include <benchmark/benchmark.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/cp932.h"
+#include "regex/errors.h"
 #include "regex/re_fuzzy_char_dic.h"
 #include "regex/regular_expression.h"
 
@@ -97,6 +100,55 @@ void BM_LongLiteral(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LongLiteral)->Arg(1000)->Arg(10000)->Arg(40000)->Unit(benchmark::kMillisecond);
+
+// Sets the pattern on a fresh object each iteration; a refusal counts as done.
+void CompileOrRefuse(benchmark::State& state, const std::string& pattern) {
+  int64_t refused = 0;
+  for (auto _ : state) {
+    TLineRegExp re;
+    try {
+      re.SetRegExp(pattern);
+    } catch (const ERegExpParser&) {
+      ++refused;
+    }
+    benchmark::DoNotOptimize(re.CurrentDFA().StateCount());
+  }
+  state.counters["refused"] =
+      static_cast<double>(refused) / static_cast<double>(state.iterations());
+}
+
+void BM_LongJapaneseLiteral(benchmark::State& state) {
+  const std::string pattern =
+      Platform::Utf8ToCp932(Repeat("日本語の検索結果表示", static_cast<int>(state.range(0)) / 10))
+          .value_or(std::string());
+  CompileOrRefuse(state, pattern);
+}
+BENCHMARK(BM_LongJapaneseLiteral)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+// Words of 8 to 12 letters joined by "|".
+void BM_WordList(benchmark::State& state) {
+  uint32_t seed = 12345;
+  auto next = [&seed] { return (seed = seed * 1103515245 + 12345) >> 16; };
+  std::string pattern;
+  for (int64_t i = 0; i < state.range(0); ++i) {
+    if (i > 0) pattern += '|';
+    for (int n = 8 + next() % 5; n > 0; --n) pattern += static_cast<char>('a' + next() % 26);
+  }
+  CompileOrRefuse(state, pattern);
+}
+BENCHMARK(BM_WordList)->Arg(8000)->Unit(benchmark::kMillisecond);
+
+// Refused: the sets of its DFA states grow with the square of the length.
+void BM_NestedPlus(benchmark::State& state) {
+  CompileOrRefuse(state, Repeat("(a+)+", static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_NestedPlus)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// A literal of 50,000 characters compiles; one of a megabyte is refused.
+void BM_HugeLiteral(benchmark::State& state) {
+  CompileOrRefuse(state, Repeat("abcdefghij", static_cast<int>(state.range(0)) / 10));
+}
+BENCHMARK(BM_HugeLiteral)->Arg(50000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_DeepNesting(benchmark::State& state) {
   const int depth = static_cast<int>(state.range(0));

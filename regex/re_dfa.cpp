@@ -9,6 +9,7 @@
 
 #include "regex/errors.h"
 #include "regex/re_char_code.h"
+#include "regex/re_held_bytes.h"
 #include "regex/re_limits.h"
 #include "regex/re_nfa_state_set.h"
 
@@ -26,36 +27,47 @@ struct TNFAView {
   std::vector<TMove> Moves;
   std::vector<int32_t> RangeSymbolStart, RangeSymbols;
   std::vector<RE_CharRange_t> Symbols;
+
+  size_t BytesHeld() const {
+    return HeldBytes(EpsStart) + HeldBytes(EpsTargets) + HeldBytes(MoveStart) + HeldBytes(Moves) +
+           HeldBytes(RangeSymbolStart) + HeldBytes(RangeSymbols) + HeldBytes(Symbols);
+  }
 };
 
 // The alphabet: the distinct ranges of the NFA, which the parse tree has cut into equal
 // or disjoint pieces. Only an anchor node (a single code that is not cut against the
 // character leaves) can overlap a range; then the ranges are cut here into elementary
 // pieces, so that every state's transitions stay disjoint and a code is never led away
-// from the path that reads it.
-void BuildAlphabet(const std::vector<RE_CharRange_t>& ranges, TNFAView& view) {
-  std::vector<int32_t> order(ranges.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
+// from the path that reads it. held() is what the compile holds, the view included.
+template <typename THeld>
+void BuildAlphabet(const std::vector<RE_CharRange_t>& ranges, TNFAView& view, const THeld& held) {
+  std::vector<int32_t> order;
+  auto heldHere = [&] { return held() + HeldBytes(order); };
+  MakeRoom(order, ranges.size(), heldHere);
+  for (size_t i = 0; i < ranges.size(); ++i) order.push_back(static_cast<int32_t>(i));
   std::sort(order.begin(), order.end(),
             [&](int32_t a, int32_t b) { return RangeKey(ranges[a]) < RangeKey(ranges[b]); });
   bool overlap = false;
   for (size_t k = 1; k < order.size(); ++k)
     if (ranges[order[k]].StartChar <= ranges[order[k - 1]].EndChar) overlap = true;
 
+  MakeRoom(view.RangeSymbolStart, ranges.size() + 1, heldHere);
   view.RangeSymbolStart.assign(ranges.size() + 1, 0);
   if (!overlap) {
-    std::vector<int32_t> symbolOf(ranges.size());
+    MakeRoom(view.Symbols, ranges.size(), heldHere);
+    MakeRoom(view.RangeSymbols, ranges.size(), heldHere);
+    view.RangeSymbols.resize(ranges.size());
     for (size_t k = 0; k < order.size(); ++k) {
       view.Symbols.push_back(ranges[order[k]]);
-      symbolOf[order[k]] = static_cast<int32_t>(k);
+      view.RangeSymbols[order[k]] = static_cast<int32_t>(k);
     }
-    for (size_t r = 0; r < ranges.size(); ++r) {
-      view.RangeSymbols.push_back(symbolOf[r]);
+    for (size_t r = 0; r < ranges.size(); ++r)
       view.RangeSymbolStart[r + 1] = static_cast<int32_t>(r + 1);
-    }
     return;
   }
   std::vector<uint32_t> bounds;
+  auto heldWithBounds = [&] { return heldHere() + HeldBytes(bounds); };
+  MakeRoom(bounds, 2 * ranges.size(), heldWithBounds);
   for (const RE_CharRange_t& r : ranges) {
     bounds.push_back(r.StartChar);
     bounds.push_back(static_cast<uint32_t>(r.EndChar) + 1);
@@ -63,6 +75,7 @@ void BuildAlphabet(const std::vector<RE_CharRange_t>& ranges, TNFAView& view) {
   std::sort(bounds.begin(), bounds.end());
   bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
   // Pieces between consecutive bounds; those that no range covers are never referred to.
+  MakeRoom(view.Symbols, bounds.size(), heldWithBounds);
   for (size_t k = 0; k + 1 < bounds.size(); ++k)
     view.Symbols.push_back(
         {static_cast<uint16_t>(bounds[k]), static_cast<uint16_t>(bounds[k + 1] - 1)});
@@ -70,47 +83,127 @@ void BuildAlphabet(const std::vector<RE_CharRange_t>& ranges, TNFAView& view) {
     auto first = std::lower_bound(bounds.begin(), bounds.end(), ranges[r].StartChar);
     auto last = std::lower_bound(bounds.begin(), bounds.end(),
                                  static_cast<uint32_t>(ranges[r].EndChar) + 1);
+    MakeRoom(view.RangeSymbols, static_cast<size_t>(last - first), heldWithBounds);
     for (auto it = first; it != last; ++it)
       view.RangeSymbols.push_back(static_cast<int32_t>(it - bounds.begin()));
     view.RangeSymbolStart[r + 1] = static_cast<int32_t>(view.RangeSymbols.size());
   }
 }
 
-TNFAView FlattenNFA(const TRE_NFA& nfa) {
-  TNFAView view;
+template <typename THeld>
+void FlattenNFA(const TRE_NFA& nfa, TNFAView& view, const THeld& held) {
   const int32_t n = nfa.StateCount();
   std::unordered_map<uint32_t, int32_t> rangeIds;
   std::vector<RE_CharRange_t> ranges;
+  auto heldHere = [&] { return held() + HeldBytes(rangeIds) + HeldBytes(ranges); };
+  MakeRoom(view.EpsStart, static_cast<size_t>(n) + 1, heldHere);
+  MakeRoom(view.MoveStart, static_cast<size_t>(n) + 1, heldHere);
   view.EpsStart.push_back(0);
   view.MoveStart.push_back(0);
   for (int32_t s = 0; s < n; ++s) {
     for (int32_t t = nfa.FirstTransition(s); t != kNoTransition; t = nfa.Transition(t).Next) {
       const RE_NFATransition_t& tr = nfa.Transition(t);
       if (IsEpsilon(tr.Chars)) {
+        MakeRoom(view.EpsTargets, 1, heldHere);
         view.EpsTargets.push_back(tr.TransitTo);
         continue;
       }
+      MakeRoom(rangeIds, heldHere);
       auto [it, added] =
           rangeIds.try_emplace(RangeKey(tr.Chars), static_cast<int32_t>(ranges.size()));
-      if (added) ranges.push_back(tr.Chars);
+      if (added) {
+        MakeRoom(ranges, 1, heldHere);
+        ranges.push_back(tr.Chars);
+      }
+      MakeRoom(view.Moves, 1, heldHere);
       view.Moves.push_back({it->second, tr.TransitTo});
     }
     view.EpsStart.push_back(static_cast<int32_t>(view.EpsTargets.size()));
     view.MoveStart.push_back(static_cast<int32_t>(view.Moves.size()));
   }
-  BuildAlphabet(ranges, view);
-  return view;
+  std::unordered_map<uint32_t, int32_t>().swap(rangeIds);
+  BuildAlphabet(ranges, view, [&] { return held() + HeldBytes(ranges); });
 }
 
+// Two members per step: the steps depend on each other, and large sets are hashed often.
 uint64_t HashSet(std::span<const int32_t> members) {
   uint64_t h = 0xcbf29ce484222325ull ^ members.size();
-  for (int32_t m : members) {
-    h ^= static_cast<uint32_t>(m);
+  size_t i = 0;
+  for (; i + 1 < members.size(); i += 2) {
+    h ^= static_cast<uint64_t>(static_cast<uint32_t>(members[i])) << 32 |
+         static_cast<uint32_t>(members[i + 1]);
     h *= 0x100000001b3ull;
     h ^= h >> 29;
   }
-  return h;
+  if (i < members.size()) {
+    h ^= static_cast<uint32_t>(members[i]);
+    h *= 0x100000001b3ull;
+  }
+  // The index takes the low bits: mix the high ones in.
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdull;
+  return h ^ (h >> 33);
 }
+
+// Gives back a table's room to grow, when that is worth copying it.
+template <typename T>
+void GiveBackRoom(std::vector<T>& v) {
+  if ((v.capacity() - v.size()) * sizeof(T) > 4096) v.shrink_to_fit();
+}
+
+// The DFA states by the hash of their sets: open addressing over a power-of-two table of
+// state numbers, at most half full, beside each state's hash. A lookup mostly touches one
+// slot and one hash, and the bytes are known exactly.
+class TSetIndex {
+ public:
+  // The first state with this hash for which same(state) holds, or kNoState.
+  template <typename TSame>
+  int32_t Find(uint64_t hash, const TSame& same) const {
+    if (Slots.empty()) return kNoState;
+    const size_t mask = Slots.size() - 1;
+    for (size_t i = hash & mask; Slots[i] != kNoState; i = (i + 1) & mask)
+      if (Hashes[Slots[i]] == hash && same(Slots[i])) return Slots[i];
+    return kNoState;
+  }
+
+  // Before Add: grows the table when one more state would fill it more than half; held()
+  // is what the compile holds now, this index included.
+  template <typename THeld>
+  void MakeRoomForOne(const THeld& held) {
+    MakeRoom(Hashes, 1, held);
+    if ((Hashes.size() + 1) * 2 <= Slots.size()) return;
+    const size_t size = std::max<size_t>(Slots.size() * 2, 16);
+    CheckCompileBytes(held() + size * sizeof(int32_t));
+    Slots.assign(size, kNoState);
+    for (size_t s = 0; s < Hashes.size(); ++s) Place(Hashes[s], static_cast<int32_t>(s));
+  }
+
+  // Adds the next state (states are added in their order, from 0).
+  void Add(uint64_t hash) {
+    Hashes.push_back(hash);
+    Place(hash, static_cast<int32_t>(Hashes.size() - 1));
+  }
+
+  size_t BytesHeld() const { return HeldBytes(Slots) + HeldBytes(Hashes); }
+
+ private:
+  void Place(uint64_t hash, int32_t state) {
+    const size_t mask = Slots.size() - 1;
+    size_t i = hash & mask;
+    while (Slots[i] != kNoState) i = (i + 1) & mask;
+    Slots[i] = state;
+  }
+
+  std::vector<int32_t> Slots;
+  std::vector<uint64_t> Hashes;
+};
+
+// A move out of the DFA state being visited: its group (the alphabet symbol it reads,
+// numbered in order of first appearance) and the NFA state it leads to.
+struct TMovePair {
+  int32_t Group;
+  int32_t Target;
+};
 
 }  // namespace
 
@@ -121,20 +214,53 @@ void TRE_DFA::Run() {
   NFA = nullptr;
 }
 
+size_t TRE_DFA::BytesHeld() const {
+  return sizeof(TRE_DFA) + HeldBytes(States) + HeldBytes(TransitionTable) + HeldBytes(SetPool) +
+         HeldBytes(SetStart) + HeldBytes(Symbols) + HeldBytes(LiteralText);
+}
+
 void TRE_DFA::BuildStateList() {
   States.clear();
   TransitionTable.clear();
   SetPool.clear();
   SetStart.assign(1, 0);
 
-  const TNFAView view = FlattenNFA(*NFA);
-  Symbols = view.Symbols;
+  // Everything below counts against the compile's memory: the NFA and its parser, which
+  // stay alive meanwhile, this automaton's tables, and the working tables.
+  const size_t outer = NFA->CompileBytes();
+  TNFAView view;
+  FlattenNFA(*NFA, view, [&] { return outer + BytesHeld() + view.BytesHeld(); });
+  Symbols = std::move(view.Symbols);
+
+  const int32_t n = NFA->StateCount();
   const int32_t exitState = NFA->ExitState();
-  TRE_NFAStateSet work(NFA->StateCount());
+  // The closure's set, stack and sorted members each hold every NFA state at most once,
+  // so they are sized once for all of them; two tables have a slot per symbol.
+  const size_t workBytes = static_cast<size_t>(n) / 8 + 1 + 3 * sizeof(int32_t) * n +
+                           2 * sizeof(int32_t) * Symbols.size();
+  CheckCompileBytes(outer + BytesHeld() + view.BytesHeld() + workBytes);
+  TRE_NFAStateSet work(n);
   std::vector<int32_t> stack;
   std::vector<int32_t> sorted;
-  std::unordered_map<uint64_t, int32_t> firstWithHash;
-  std::vector<int32_t> nextWithHash;
+  stack.reserve(n);
+  sorted.reserve(n);
+  TSetIndex index;
+  // Move groups of the state being visited, one per alphabet symbol, in order of first
+  // appearance; the buffers are reused from state to state.
+  std::vector<int32_t> groupOfSymbol(Symbols.size(), 0);
+  std::vector<int32_t> stampOfSymbol(Symbols.size(), -1);
+  std::vector<int32_t> groupSymbol;
+  std::vector<TMovePair> pairs;
+  std::vector<int32_t> groupStart;
+  std::vector<int32_t> groupTargets;
+  std::vector<int32_t> groupState;
+  auto held = [&] {
+    return outer + BytesHeld() + view.BytesHeld() + work.BytesHeld() + HeldBytes(stack) +
+           HeldBytes(sorted) + index.BytesHeld() + HeldBytes(groupOfSymbol) +
+           HeldBytes(stampOfSymbol) + HeldBytes(groupSymbol) + HeldBytes(pairs) +
+           HeldBytes(groupStart) + HeldBytes(groupTargets) + HeldBytes(groupState);
+  };
+  CheckCompileBytes(held());
   int64_t effort = 0;
 
   // AddEmptyClosure of the seeds, then RegisterState: the state that stands for the
@@ -157,69 +283,85 @@ void TRE_DFA::BuildStateList() {
         effort += 1 + view.EpsStart[i + 1] - view.EpsStart[i];
       }
     }
+    effort += static_cast<int64_t>(seeds.size() + work.AscendingMembers(sorted));
     if (effort > kMaxDFAWork) throw ERegExpParser(kMsgTooComplex, 0);
-    sorted.assign(work.Members().begin(), work.Members().end());
     const bool accepted = work.Has(exitState);
     work.Clear();
-    std::sort(sorted.begin(), sorted.end());
     const uint64_t hash = HashSet(sorted);
-    auto [it, added] = firstWithHash.try_emplace(hash, kNoState);
-    for (int32_t s = it->second; s != kNoState; s = nextWithHash[s]) {
+    const int32_t found = index.Find(hash, [&](int32_t s) {
       std::span<const int32_t> set = StateSet(s);
-      if (std::equal(set.begin(), set.end(), sorted.begin(), sorted.end())) return s;
-    }
-    if (StateCount() >= kMaxDFAStates) throw ERegExpParser(kMsgTooComplex, 0);
+      return std::equal(set.begin(), set.end(), sorted.begin(), sorted.end());
+    });
+    if (found != kNoState) return found;
+    index.MakeRoomForOne(held);
+    MakeRoom(SetPool, sorted.size(), held);
+    MakeRoom(SetStart, 1, held);
+    MakeRoom(States, 1, held);
     const int32_t state = StateCount();
     SetPool.insert(SetPool.end(), sorted.begin(), sorted.end());
     SetStart.push_back(SetPool.size());
     States.push_back({static_cast<uint16_t>(accepted ? 0xFFFF : 0), 0, 0});
-    nextWithHash.push_back(it->second);
-    it->second = state;
+    index.Add(hash);
     return state;
   };
 
   const int32_t entry = NFA->EntryState();
   closeAndRegister(std::span<const int32_t>(&entry, 1));
 
-  // Move groups of the state being visited, one per alphabet symbol, in order of first
-  // appearance; the buffers are reused from state to state.
-  std::vector<int32_t> groupOfSymbol(Symbols.size(), 0);
-  std::vector<int32_t> stampOfSymbol(Symbols.size(), -1);
-  std::vector<int32_t> groupSymbol;
-  std::vector<std::vector<int32_t>> groupTargets;
-  std::vector<int32_t> groupState;
-
   // Unvisited states are taken oldest first, and new ones are appended: a plain index
   // walk over the growing list visits them in that order.
   for (int32_t d = 0; d < StateCount(); ++d) {
-    size_t groups = 0;
+    // ComputeMoves: a pair per move and symbol, then the targets bucketed by group.
+    int32_t groups = 0;
     groupSymbol.clear();
+    pairs.clear();
     for (int32_t i : StateSet(d)) {
       for (int32_t m = view.MoveStart[i]; m < view.MoveStart[i + 1]; ++m) {
         const TNFAView::TMove& move = view.Moves[m];
-        for (int32_t k = view.RangeSymbolStart[move.Range];
-             k < view.RangeSymbolStart[move.Range + 1]; ++k) {
+        const int32_t firstSymbol = view.RangeSymbolStart[move.Range];
+        const int32_t endSymbol = view.RangeSymbolStart[move.Range + 1];
+        MakeRoom(pairs, static_cast<size_t>(endSymbol - firstSymbol), held);
+        MakeRoom(groupSymbol, static_cast<size_t>(endSymbol - firstSymbol), held);
+        for (int32_t k = firstSymbol; k < endSymbol; ++k) {
           const int32_t symbol = view.RangeSymbols[k];
           if (stampOfSymbol[symbol] != d) {
             stampOfSymbol[symbol] = d;
-            groupOfSymbol[symbol] = static_cast<int32_t>(groups);
+            groupOfSymbol[symbol] = groups++;
             groupSymbol.push_back(symbol);
-            if (groupTargets.size() <= groups) groupTargets.emplace_back();
-            groupTargets[groups].clear();
-            ++groups;
           }
-          groupTargets[groupOfSymbol[symbol]].push_back(move.Target);
+          pairs.push_back({groupOfSymbol[symbol], move.Target});
         }
       }
     }
-    groupState.assign(groups, kNoState);
-    for (size_t g = groups; g-- > 0;) groupState[g] = closeAndRegister(groupTargets[g]);
+    effort += static_cast<int64_t>(pairs.size());
+    MakeRoom(groupStart, static_cast<size_t>(groups) + 1, held);
+    MakeRoom(groupTargets, pairs.size(), held);
+    MakeRoom(groupState, static_cast<size_t>(groups), held);
+    groupStart.assign(static_cast<size_t>(groups) + 1, 0);
+    for (const TMovePair& p : pairs) ++groupStart[p.Group + 1];
+    for (int32_t g = 0; g < groups; ++g) groupStart[g + 1] += groupStart[g];
+    groupTargets.resize(pairs.size());
+    for (const TMovePair& p : pairs) groupTargets[groupStart[p.Group]++] = p.Target;
+    // Each group's start has moved to the next group's; shift them back.
+    for (int32_t g = groups; g > 0; --g) groupStart[g] = groupStart[g - 1];
+    groupStart[0] = 0;
+
+    // Target sets are registered newest group first.
+    groupState.assign(static_cast<size_t>(groups), kNoState);
+    for (int32_t g = groups; g-- > 0;)
+      groupState[g] = closeAndRegister(std::span<const int32_t>(
+          groupTargets.data() + groupStart[g], groupTargets.data() + groupStart[g + 1]));
+    MakeRoom(TransitionTable, static_cast<size_t>(groups), held);
     States[d].FirstTransition = static_cast<int32_t>(TransitionTable.size());
-    States[d].TransitionCount = static_cast<int32_t>(groups);
-    for (size_t g = 0; g < groups; ++g)
+    States[d].TransitionCount = groups;
+    for (int32_t g = 0; g < groups; ++g)
       TransitionTable.push_back({Symbols[groupSymbol[g]], groupState[g]});
-    effort += static_cast<int64_t>(groups);
   }
+  // What the cache keeps: the tables without their room to grow.
+  GiveBackRoom(States);
+  GiveBackRoom(TransitionTable);
+  GiveBackRoom(SetPool);
+  GiveBackRoom(SetStart);
 }
 
 void TRE_DFA::SortTransitions() {

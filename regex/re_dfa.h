@@ -59,8 +59,12 @@ class TRE_DFA {
   explicit TRE_DFA(const TRE_NFA& nfa) : NFA(&nfa) {}
 
   // Builds the states, sorts the transitions and checks for a fixed string. Raises
-  // ERegExpParser when the automaton would exceed the size limits.
+  // ERegExpParser with kMsgTooComplex when the compile would hold more than
+  // kMaxCompileBytes (the NFA and its parser included) or take more than kMaxDFAWork.
   void Run();
+
+  // The bytes that the automaton holds: what a cache keeps for it.
+  size_t BytesHeld() const;
 
   int32_t InitialState() const { return 0; }
   int32_t StateCount() const { return static_cast<int32_t>(States.size()); }

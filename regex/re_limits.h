@@ -1,8 +1,9 @@
-// Limits on the work of compiling one pattern. A pattern that would exceed them is
-// rejected with kMsgTooComplex instead of exhausting memory or time: cutting ranges apart
-// grows with the square of their number, the NFA exponentially with nested "+" (each
-// copies its operand), and the eager DFA with patterns such as (a|b)*a(a|b)(a|b)... .
-// At the limits each stage stays well below a second.
+// Limits on what compiling a pattern may cost, and on what the compiled patterns kept may
+// hold. They bound cost, not the number of items: a long but linear pattern (a literal of
+// hundreds of thousands of characters, thousands of words joined by "|") compiles, while
+// one whose automaton grows faster than its text (nested "+", (a|b)*a(a|b)(a|b)...,
+// thousands of overlapping ranges) is refused with kMsgTooComplex as soon as it outgrows
+// them. At the limits each stage stays well below a second.
 #pragma once
 
 #include <cstddef>
@@ -11,16 +12,18 @@
 inline constexpr const char* kMsgTooComplex =
     "正規表現が複雑すぎます。パターンを短くするか単純にしてください。";
 
-// Parse tree: nodes, and the work of cutting overlapping ranges apart (leaves looked at;
-// it grows with the square of the number of ranges in the pattern).
-inline constexpr size_t kMaxParseNodes = 4'000'000;
+// Memory: the bytes that one compile holds at once — the pattern text, the parse trees, the
+// NFA, and the DFA with its state sets and working tables — counted as its containers hold
+// them (capacity, and both buffers while one grows into the other).
+inline constexpr size_t kMaxCompileBytes = size_t{64} << 20;
+
+// The bytes that the compiled patterns of one regular-expression object keep together
+// (texts and automata); the oldest are dropped to stay within it. With kMaxCompileBytes it
+// bounds what the pattern engine holds at any time.
+inline constexpr size_t kMaxCachedBytes = size_t{64} << 20;
+
+// Work that needs little memory but much time. Cutting ranges apart grows with the square of
+// their number (counted in leaves looked at); the subset construction is counted in NFA
+// states closed and moves followed.
 inline constexpr int64_t kMaxParseWork = 400'000'000;
-
-// NFA: states and transitions (about 60 MB at the limits).
-inline constexpr int32_t kMaxNFAStates = 2'000'000;
-inline constexpr int32_t kMaxNFATransitions = 4'000'000;
-
-// DFA: states, and the work of the subset construction counted in NFA states visited by
-// the empty closures and transitions made (bounds both its time and the stored sets).
-inline constexpr int32_t kMaxDFAStates = 50'000;
-inline constexpr int64_t kMaxDFAWork = 100'000'000;
+inline constexpr int64_t kMaxDFAWork = 150'000'000;

@@ -4,47 +4,51 @@
 #include "regex/re_nfa.h"
 
 #include "regex/errors.h"
-#include "regex/re_limits.h"
+#include "regex/re_held_bytes.h"
+
+size_t TRE_NFA::CompileBytes() const {
+  return HeldBytes(StateList) + HeldBytes(Transitions) + HeldBytes(Steps) + Parser->BytesHeld();
+}
 
 void TRE_NFA::Run() {
   StateList.clear();
   Transitions.clear();
   int32_t entry = NewState();
   int32_t exit = NewState();
-  if (Tree->Root() == kNoNode) throw EVarsikError(kMsgNFAFatal);
-  GenerateStateList(Tree->Root(), entry, exit);
+  const int32_t root = Parser->ParseTree().Root();
+  if (root == kNoNode) throw EVarsikError(kMsgNFAFatal);
+  GenerateStateList(root, entry, exit);
+  std::vector<TStep>().swap(Steps);
 }
 
 int32_t TRE_NFA::NewState() {
-  if (StateList.size() >= kMaxNFAStates) throw ERegExpParser(kMsgTooComplex, 0);
+  MakeRoom(StateList, 1, [this] { return CompileBytes(); });
   StateList.push_back(kNoTransition);
   return static_cast<int32_t>(StateList.size() - 1);
 }
 
 void TRE_NFA::AddTransition(int32_t from, int32_t to, RE_CharRange_t chars) {
-  if (Transitions.size() >= kMaxNFATransitions) throw ERegExpParser(kMsgTooComplex, 0);
+  MakeRoom(Transitions, 1, [this] { return CompileBytes(); });
   Transitions.push_back({chars, to, StateList[from]});
   StateList[from] = static_cast<int32_t>(Transitions.size() - 1);
 }
 
 void TRE_NFA::GenerateStateList(int32_t root, int32_t from, int32_t to) {
-  // A step is either "walk Node from From to To" or, with Node == kNoNode, "add the
-  // transition From -Chars-> To".
-  struct TStep {
-    int32_t Node;
-    int32_t From;
-    int32_t To;
-    RE_CharRange_t Chars;
+  const TREParseTree& tree = Parser->ParseTree();
+  auto push = [this](TStep step) {
+    MakeRoom(Steps, 1, [this] { return CompileBytes(); });
+    Steps.push_back(step);
   };
-  std::vector<TStep> steps{{root, from, to, EpsilonChars}};
-  while (!steps.empty()) {
-    TStep s = steps.back();
-    steps.pop_back();
+  Steps.clear();
+  push({root, from, to, EpsilonChars});
+  while (!Steps.empty()) {
+    TStep s = Steps.back();
+    Steps.pop_back();
     if (s.Node == kNoNode) {
       AddTransition(s.From, s.To, s.Chars);
       continue;
     }
-    const RE_ParseNode_t& node = Tree->Node(s.Node);
+    const RE_ParseNode_t& node = tree.Node(s.Node);
     auto requireOperand = [](int32_t operand) {
       if (operand == kNoNode) throw EVarsikError(kMsgNFAFatal);
       return operand;
@@ -63,21 +67,21 @@ void TRE_NFA::GenerateStateList(int32_t root, int32_t from, int32_t to) {
         break;
       case RE_NodeOp_t::Concat: {
         int32_t middle = NewState();
-        steps.push_back({requireOperand(node.Right), middle, s.To, EpsilonChars});
-        steps.push_back({requireOperand(node.Left), s.From, middle, EpsilonChars});
+        push({requireOperand(node.Right), middle, s.To, EpsilonChars});
+        push({requireOperand(node.Left), s.From, middle, EpsilonChars});
         break;
       }
       case RE_NodeOp_t::Union:
-        steps.push_back({requireOperand(node.Right), s.From, s.To, EpsilonChars});
-        steps.push_back({requireOperand(node.Left), s.From, s.To, EpsilonChars});
+        push({requireOperand(node.Right), s.From, s.To, EpsilonChars});
+        push({requireOperand(node.Left), s.From, s.To, EpsilonChars});
         break;
       case RE_NodeOp_t::Closure: {
         int32_t loop = NewState();
         int32_t back = NewState();
         AddTransition(s.From, loop, EpsilonChars);
-        steps.push_back({kNoNode, loop, s.To, EpsilonChars});
-        steps.push_back({kNoNode, back, loop, EpsilonChars});
-        steps.push_back({requireOperand(node.Left), loop, back, EpsilonChars});
+        push({kNoNode, loop, s.To, EpsilonChars});
+        push({kNoNode, back, loop, EpsilonChars});
+        push({requireOperand(node.Left), loop, back, EpsilonChars});
         break;
       }
       case RE_NodeOp_t::Empty:

@@ -23,11 +23,16 @@ struct RE_NFATransition_t {
 
 class TRE_NFA {
  public:
+  // The parser must outlive the NFA.
   TRE_NFA(const TREParser& parser, uint16_t lineHeadChar, uint16_t lineTailChar)
-      : Tree(&parser.ParseTree()), HeadChar(lineHeadChar), TailChar(lineTailChar) {}
+      : Parser(&parser), HeadChar(lineHeadChar), TailChar(lineTailChar) {}
 
-  // Builds the automaton. Raises ERegExpParser when it would exceed the size limits.
+  // Builds the automaton. Raises ERegExpParser with kMsgTooComplex when the compile would
+  // then hold more than kMaxCompileBytes.
   void Run();
+
+  // The bytes of the compile up to this stage: the NFA's tables and its parser.
+  size_t CompileBytes() const;
 
   int32_t EntryState() const { return 0; }
   int32_t ExitState() const { return 1; }
@@ -44,9 +49,19 @@ class TRE_NFA {
   void AddTransition(int32_t from, int32_t to, RE_CharRange_t chars);
   void GenerateStateList(int32_t root, int32_t from, int32_t to);
 
-  const TREParseTree* Tree;
+  // A step of the walk: "walk Node from From to To" or, with Node == kNoNode, "add the
+  // transition From -Chars-> To".
+  struct TStep {
+    int32_t Node;
+    int32_t From;
+    int32_t To;
+    RE_CharRange_t Chars;
+  };
+
+  const TREParser* Parser;
   uint16_t HeadChar;
   uint16_t TailChar;
   std::vector<int32_t> StateList;
   std::vector<RE_NFATransition_t> Transitions;
+  std::vector<TStep> Steps;
 };

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "regex/errors.h"
+#include "regex/re_held_bytes.h"
 #include "regex/re_limits.h"
 
 void TREParseTree::AddWork(int64_t units) {
@@ -12,15 +13,24 @@ void TREParseTree::AddWork(int64_t units) {
   if (WorkDone > kMaxParseWork) throw ERegExpParser(kMsgTooComplex, 0);
 }
 
+size_t TREParseTree::BytesHeld() const {
+  return HeldBytes(Nodes) + HeldBytes(NodeIds) + HeldBytes(LeafIds) + HeldBytes(LeafByRange);
+}
+
 int32_t TREParseTree::AddNode(RE_ParseNode_t node) {
-  if (Nodes.size() >= kMaxParseNodes) throw ERegExpParser(kMsgTooComplex, 0);
+  MakeRoom(Nodes, 1, [this] { return CompileBytes(); });
   Nodes.push_back(node);
   return static_cast<int32_t>(Nodes.size() - 1);
 }
 
+void TREParseTree::AddToNodeList(int32_t id) {
+  MakeRoom(NodeIds, 1, [this] { return CompileBytes(); });
+  NodeIds.push_back(id);
+}
+
 int32_t TREParseTree::MakeInternalNode(RE_NodeOp_t op, int32_t left, int32_t right) {
   int32_t id = AddNode({op, {0, 0}, left, right});
-  NodeIds.push_back(id);
+  AddToNodeList(id);
   return id;
 }
 
@@ -29,6 +39,8 @@ int32_t TREParseTree::MakeLeaf(uint16_t startChar, uint16_t endChar) {
   auto it = LeafByRange.find(RangeKey(chars));
   if (it != LeafByRange.end()) return it->second;
   int32_t id = AddNode({RE_NodeOp_t::Char, chars});
+  MakeRoom(LeafIds, 1, [this] { return CompileBytes(); });
+  MakeRoom(LeafByRange, [this] { return CompileBytes(); });
   LeafIds.push_back(id);
   LeafByRange.emplace(RangeKey(chars), id);
   return id;
@@ -36,13 +48,13 @@ int32_t TREParseTree::MakeLeaf(uint16_t startChar, uint16_t endChar) {
 
 int32_t TREParseTree::MakeLHeadNode(uint16_t code) {
   int32_t id = AddNode({RE_NodeOp_t::LineHead, {code, code}});
-  NodeIds.push_back(id);
+  AddToNodeList(id);
   return id;
 }
 
 int32_t TREParseTree::MakeLTailNode(uint16_t code) {
   int32_t id = AddNode({RE_NodeOp_t::LineTail, {code, code}});
-  NodeIds.push_back(id);
+  AddToNodeList(id);
   return id;
 }
 
@@ -67,7 +79,7 @@ void TREParseTree::ChangeLeafToUnion(int32_t leaf, int32_t left, int32_t right) 
   node.Left = left;
   node.Right = right;
   LeafIds.erase(std::find(LeafIds.begin(), LeafIds.end(), leaf));
-  NodeIds.push_back(leaf);
+  AddToNodeList(leaf);
 }
 
 void TREParseTree::RemoveLeafAt(size_t index) {

@@ -52,6 +52,11 @@ class TREParseTree {
 
   void DisposeNodes();
 
+  // The bytes that this tree holds, and those that the rest of the compile holds beside it:
+  // the tree refuses to grow when both together would exceed kMaxCompileBytes.
+  size_t BytesHeld() const;
+  void SetOuterBytes(size_t bytes) { OuterBytes = bytes; }
+
   // The work spent on splitting and subtracting, counted in leaves looked at: bounded by
   // kMaxParseWork, since it grows with the square of the number of ranges.
   void AddWork(int64_t units);
@@ -59,7 +64,9 @@ class TREParseTree {
 
  private:
   int32_t AddNode(RE_ParseNode_t node);
+  void AddToNodeList(int32_t id);
   void Unindex(int32_t leaf);
+  size_t CompileBytes() const { return OuterBytes + BytesHeld(); }
 
   std::vector<RE_ParseNode_t> Nodes;
   std::vector<int32_t> NodeIds;
@@ -67,4 +74,5 @@ class TREParseTree {
   std::unordered_map<uint32_t, int32_t> LeafByRange;
   int32_t RootNode = kNoNode;
   int64_t WorkDone = 0;
+  size_t OuterBytes = 0;
 };

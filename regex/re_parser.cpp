@@ -3,24 +3,30 @@
 // | "$". Both two-operand forms associate to the left.
 #include "regex/re_parser.h"
 
-#include <vector>
-
 #include "regex/errors.h"
+#include "regex/re_held_bytes.h"
 
-namespace {
+size_t TREParser::BytesHeld() const {
+  return HeldBytes(Scanner.Pattern()) + HeldBytes(Groups) + Tree.BytesHeld();
+}
 
-// An open group: the alternatives closed so far and the term being built.
-struct TGroupFrame {
-  int32_t Alternatives = kNoNode;
-  int32_t Term = kNoNode;
-};
+// The tree counts beside itself the text, the open groups (which grow only in OpenGroup)
+// and any work trees of a negated class.
+void TREParser::CountOuterBytes(size_t workTrees) {
+  Tree.SetOuterBytes(HeldBytes(Scanner.Pattern()) + HeldBytes(Groups) + workTrees);
+}
 
-}  // namespace
+void TREParser::OpenGroup() {
+  MakeRoom(Groups, 1, [this] { return BytesHeld(); });
+  Groups.emplace_back();
+  CountOuterBytes();
+}
 
 void TREParser::Run() {
   Tree.DisposeNodes();
+  Groups.clear();
+  OpenGroup();
   Scanner.NextToken();
-  std::vector<TGroupFrame> groups(1);
   // Ends the current term and adds it to the alternatives of the group; an empty term
   // is the empty node.
   auto closeTerm = [this](TGroupFrame& g) {
@@ -37,31 +43,33 @@ void TREParser::Run() {
   for (;;) {
     switch (Scanner.Token()) {
       case tkUnion:
-        closeTerm(groups.back());
+        closeTerm(Groups.back());
         Scanner.NextToken();
         break;
       case tkLPar:
-        groups.emplace_back();
+        OpenGroup();
         Scanner.NextToken();
         break;
       case tkRPar:
       case tkEnd: {
-        closeTerm(groups.back());
-        int32_t group = groups.back().Alternatives;
-        if (groups.size() == 1) {
+        closeTerm(Groups.back());
+        int32_t group = Groups.back().Alternatives;
+        if (Groups.size() == 1) {
           Tree.SetRoot(group);
           if (Scanner.Token() != tkEnd) throw ERegExpParser(kMsgExtraChars, Scanner.Position());
+          std::vector<TGroupFrame>().swap(Groups);
+          CountOuterBytes();
           Tree.MakeLeavesDisjoint();
           return;
         }
         if (Scanner.Token() != tkRPar) throw ERegExpParser(kMsgNeedRightPar, Scanner.Position());
-        groups.pop_back();
+        Groups.pop_back();
         Scanner.NextToken();
-        addFactor(groups.back(), ParsePostfix(group));
+        addFactor(Groups.back(), ParsePostfix(group));
         break;
       }
       default:
-        addFactor(groups.back(), ParsePostfix(ParsePrimary()));
+        addFactor(Groups.back(), ParsePostfix(ParsePrimary()));
         break;
     }
   }
@@ -137,20 +145,24 @@ int32_t TREParser::ParseNegativeClass() {
   // cut out of that set and what is left becomes the class.
   TREParseTree members;
   TREParseTree rest;
+  members.SetOuterBytes(BytesHeld());
   members.SetRoot(ParseClass(members));
   members.MakeLeavesDisjoint();
+  rest.SetOuterBytes(BytesHeld() + members.BytesHeld());
   rest.MakeAnyCharsNode();
   for (int32_t leaf : members.LeafList()) SubtractRange(members.Node(leaf).Chars, rest);
   // Members that cover everything "." matches leave no character: the class could never
   // match, and the automata need an operand, so it is rejected.
   if (rest.LeafList().empty()) throw ERegExpParser(kMsgBadClass, Scanner.Position());
   Tree.AddWork(members.Work() + rest.Work());
+  CountOuterBytes(members.BytesHeld() + rest.BytesHeld());
   int32_t node = kNoNode;
   for (int32_t leaf : rest.LeafList()) {
     RE_CharRange_t chars = rest.Node(leaf).Chars;
     int32_t piece = Tree.MakeLeaf(chars.StartChar, chars.EndChar);
     node = node == kNoNode ? piece : Tree.MakeInternalNode(RE_NodeOp_t::Union, node, piece);
   }
+  CountOuterBytes();
   return node;
 }
 

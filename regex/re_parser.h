@@ -1,9 +1,10 @@
 // TREParser: checks a (preprocessed) pattern against the grammar and builds its
 // TREParseTree. The parse keeps its own stack of open groups, so the nesting depth of a
-// pattern is limited by memory only, never by the call stack.
+// pattern is limited by the compile's memory budget, never by the call stack.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "regex/re_parse_tree.h"
 #include "regex/re_scanner.h"
@@ -18,12 +19,24 @@ class TREParser {
   explicit TREParser(std::string pattern) : Scanner(std::move(pattern)) {}
 
   // Parses the whole pattern; ParseTree().Root() is then the result. Raises
-  // ERegExpParser on any error.
+  // ERegExpParser on any error, with kMsgTooComplex when the parse would hold more than
+  // kMaxCompileBytes or cut ranges for longer than kMaxParseWork.
   void Run();
 
   const TREParseTree& ParseTree() const { return Tree; }
 
+  // The bytes that the parser holds: the pattern text, the open groups and the tree.
+  size_t BytesHeld() const;
+
  private:
+  // An open group: the alternatives closed so far and the term being built.
+  struct TGroupFrame {
+    int32_t Alternatives = kNoNode;
+    int32_t Term = kNoNode;
+  };
+
+  void OpenGroup();
+  void CountOuterBytes(size_t workTrees = 0);
   int32_t ParsePrimary();
   int32_t ParsePostfix(int32_t primary);
   int32_t ParseClass(TREParseTree& tree);
@@ -33,4 +46,5 @@ class TREParser {
 
   TREParseTree Tree;
   TREScanner Scanner;
+  std::vector<TGroupFrame> Groups;
 };

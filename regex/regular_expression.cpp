@@ -1,6 +1,8 @@
 // The compiled-pattern cache and the compile pipeline.
 #include "regex/regular_expression.h"
 
+#include "regex/re_held_bytes.h"
+#include "regex/re_limits.h"
 #include "regex/re_nfa.h"
 #include "regex/re_parser.h"
 
@@ -40,6 +42,7 @@ void TRegularExpression::ChangeRegExp(const std::string& text) {
       CompiledList.emplace(CompiledList.begin() + 1, key, nullptr);
       CurrentEntry = 1;
       Compile(CompiledList[CurrentEntry].first);
+      DropOverBudget();
     }
     RegExpText = source;
   } catch (...) {
@@ -63,4 +66,16 @@ void TRegularExpression::Compile(const std::string& text) {
     CurrentEntry = 0;
     throw;
   }
+}
+
+size_t TRegularExpression::CachedBytes() const {
+  size_t bytes = HeldBytes(CompiledList);
+  for (const auto& [text, dfa] : CompiledList)
+    bytes += HeldBytes(text) + (dfa ? dfa->BytesHeld() : 0);
+  return bytes;
+}
+
+// The new entry is at index 1; older ones behind it go, oldest first.
+void TRegularExpression::DropOverBudget() {
+  while (CompiledCount() > 2 && CachedBytes() > kMaxCachedBytes) CompiledList.pop_back();
 }

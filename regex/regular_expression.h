@@ -53,12 +53,16 @@ class TRegularExpression {
   // The fuzzy-character dictionaries of the preprocessor (not owned).
   std::vector<const TREDictionary*>& DictionaryList() { return PreProcessor.FuzzyCharDicList(); }
 
-  // The cache: entry texts are preprocessed patterns; entry 0 is the empty pattern.
+  // The cache: entry texts are preprocessed patterns; entry 0 is the empty pattern. Besides
+  // CompiledMax entries it keeps at most kMaxCachedBytes: after a compile the oldest
+  // entries are dropped until the rest fit (entry 0 and the new entry always stay).
   static constexpr int32_t CompiledMax = 30;
   int32_t CompiledCount() const { return static_cast<int32_t>(CompiledList.size()); }
   const std::string& CompiledText(int32_t index) const { return CompiledList[index].first; }
   const TRE_DFA& CompiledDFA(int32_t index) const { return *CompiledList[index].second; }
   int32_t CurrentIndex() const { return CurrentEntry; }
+  // The bytes that the entries hold, texts and automata.
+  size_t CachedBytes() const;
 
  protected:
   // Compiles text into the DFA of entry CurrentIndex(); on failure drops that entry, selects
@@ -66,6 +70,8 @@ class TRegularExpression {
   void Compile(const std::string& text);
 
  private:
+  void DropOverBudget();
+
   std::string RegExpText;
   std::vector<std::pair<std::string, std::unique_ptr<TRE_DFA>>> CompiledList;
   int32_t CurrentEntry = 0;

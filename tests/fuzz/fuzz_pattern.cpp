@@ -8,6 +8,9 @@
 //   bit 1: line-boundary codes of the grep component (LF) instead of the bare object's
 //   bit 2: the text is several patterns separated by NUL bytes, set one after another on
 //          one object, each twice, so that the compiled-pattern cache is exercised
+//   bit 3: each pattern is repeated whole until it is kRepeatedBytes long, so that a short
+//          input stands for a long literal, a long list of words or a long run of nested
+//          groups, whose cost only shows at that length
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +21,7 @@
 #include "regex/errors.h"
 #include "regex/re_char_code.h"
 #include "regex/re_fuzzy_char_dic.h"
+#include "regex/re_limits.h"
 #include "regex/regular_expression.h"
 #include "tests/fuzz/fuzz_support.h"
 
@@ -27,6 +31,7 @@ using FuzzSupport::Escaped;
 using FuzzSupport::Fail;
 
 constexpr size_t kMaxPattern = 4096;
+constexpr size_t kRepeatedBytes = 50'000;
 
 class TLineRegExp : public TRegularExpression {
  public:
@@ -138,6 +143,7 @@ bool SetPattern(TRegularExpression& re, const std::string& pattern, bool lineCod
   }
   if (re.RegExp() != pattern) Fail("RegExp does not hold the pattern " + Escaped(pattern));
   if (re.CompiledCount() > TRegularExpression::CompiledMax) Fail("the cache outgrew its limit");
+  if (re.CachedBytes() > kMaxCachedBytes) Fail("the cache outgrew its bytes");
   CheckAutomaton(re.CurrentDFA(), pattern);
   // The literal walk reads the codes back, which only the grep component's anchors allow.
   if (lineCodes) CheckLiteral(re.CurrentDFA(), pattern);
@@ -152,6 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool fuzzy = switches & 1;
   const bool lineCodes = switches & 2;
   const bool several = switches & 4;
+  const bool repeated = switches & 8;
   const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
 
   std::vector<std::string> patterns;
@@ -162,6 +169,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     patterns.emplace_back(text.substr(start));
   } else {
     patterns.emplace_back(text);
+  }
+  if (repeated) {
+    for (std::string& pattern : patterns) {
+      if (pattern.empty()) continue;
+      const std::string once = pattern;
+      while (pattern.size() < kRepeatedBytes) pattern += once;
+    }
   }
 
   TRegularExpression bare;
@@ -179,7 +193,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Fail("a pattern compiled once and failed once: " + Escaped(pattern));
     if (compiled && re.CompiledCount() != count) Fail("a cache hit compiled again");
   }
-  // Switching the dictionary recompiles the current pattern the other way.
+  // Switching the dictionary recompiles the current pattern the other way (not a repeated
+  // one: bit 0 covers that already, and it is the slowest compile there is).
+  if (repeated) return 0;
   try {
     re.SetUseFuzzyCharDic(!fuzzy);
   } catch (const ERegExpParser&) {

@@ -236,4 +236,19 @@ TEST(NFAStateSet, SizeAndMembership) {
   EXPECT_TRUE(a.Equals(TRE_NFAStateSet(20)));
 }
 
+TEST(NFAStateSet, AscendingMembersOfSparseAndDenseSets) {
+  // A few members of a large set are sorted, many are read off the bits: both ascend.
+  std::vector<int32_t> out;
+  TRE_NFAStateSet sparse(100000);
+  for (int32_t i : {99999, 7, 4096, 8, 0}) sparse.Include(i);
+  sparse.AscendingMembers(out);
+  EXPECT_EQ(out, (std::vector<int32_t>{0, 7, 8, 4096, 99999}));
+  TRE_NFAStateSet dense(70);
+  std::vector<int32_t> expected;
+  for (int32_t i = 0; i < 70; i += 3) expected.push_back(i);
+  for (auto it = expected.rbegin(); it != expected.rend(); ++it) dense.Include(*it);
+  dense.AscendingMembers(out);
+  EXPECT_EQ(out, expected);
+}
+
 }  // namespace

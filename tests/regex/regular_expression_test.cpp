@@ -7,11 +7,13 @@
 #include "regex/re_limits.h"
 #include "regex/re_parser.h"
 #include "regex/regular_expression.h"
+#include "tests/regex/heap_meter.h"
 #include "tests/regex/regex_test_support.h"
 
 namespace {
 
 using RegexTest::Sjis;
+using RegexTest::THeapPeak;
 using RegexTest::TLineRegExp;
 
 void ExpectEmptyPatternCurrent(const TRegularExpression& re) {
@@ -99,6 +101,29 @@ TEST(RegExpCache, FailureWhenFullLeavesTheEvictedEntryOut) {
   EXPECT_EQ(re.CompiledCount(), 29);
   EXPECT_EQ(re.CompiledText(28), "p2");
   ExpectEmptyPatternCurrent(re);
+}
+
+TEST(RegExpCache, KeepsNoMoreBytesThanItsBudget) {
+  // Literals of 200,000 characters keep megabytes each: long before thirty of them are
+  // cached, the oldest go. What the object holds is what the cache counts.
+  THeapPeak heap;
+  TRegularExpression re;
+  re.SetRegExp("small");
+  std::string pattern;
+  for (char first = 'A'; first < 'M'; ++first) {
+    pattern = first + std::string(199999, 'x');
+    re.SetRegExp(pattern);
+    ASSERT_TRUE(re.IsLiteral());
+    EXPECT_EQ(re.CurrentIndex(), 1);
+    EXPECT_LE(re.CachedBytes(), kMaxCachedBytes);
+  }
+  EXPECT_LT(re.CompiledCount(), 13);
+  EXPECT_EQ(re.CompiledText(0), "");
+  EXPECT_EQ(re.CompiledText(1), pattern);
+  EXPECT_EQ(re.CompiledText(re.CompiledCount() - 1)[0], 'M' - (re.CompiledCount() - 1));
+  // Beside the cache the last pattern is held in a few copies: this test's, the source and
+  // the preprocessor's.
+  EXPECT_LE(heap.Held(), re.CachedBytes() + 8 * pattern.size());
 }
 
 TEST(RegExpCache, PreprocessingFailureChangesNothing) {
