@@ -22,6 +22,7 @@
 #include "search/grep.h"
 #include "search/txt_file.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tests/support/cut_model.h"
 
 namespace {
 
@@ -67,17 +68,7 @@ TModel MakeModel(std::string_view file, size_t maxLine) {
 
   for (size_t start = 1; start < text.size();) {
     const size_t lf = text.find('\n', start);
-    std::string line = text.substr(start, lf - start);
-    if (maxLine != 0 && line.size() > maxLine) {
-      size_t keep = 0;
-      while (keep < line.size()) {
-        const size_t length = IsLead(static_cast<uint8_t>(line[keep])) ? 2 : 1;
-        if (keep + length > maxLine) break;
-        keep += length;
-      }
-      line.resize(keep);
-    }
-    m.Lines.push_back(std::move(line));
+    m.Lines.push_back(CutModel(text.substr(start, lf - start), maxLine));
     start = lf + 1;
   }
   int32_t line = 0;

@@ -38,6 +38,23 @@ constexpr uint64_t kGiB = 1024 * kMiB;
       GTEST_SKIP() << "needs " << (memoryBytes) / kMiB << " MB of available memory";         \
   } while (false)
 
+// Writes a big file of pieces: each a text, then `mib` MiB of the byte `fill`.
+struct TPiece {
+  std::string Text;
+  size_t Mib = 0;
+  char Fill = 'x';
+};
+void WritePieces(const std::string& path, const std::vector<TPiece>& pieces) {
+  FILE* f = fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  for (const TPiece& piece : pieces) {
+    fwrite(piece.Text.data(), 1, piece.Text.size(), f);
+    const std::string chunk(kMiB, piece.Fill);
+    for (size_t i = 0; i < piece.Mib; ++i) fwrite(chunk.data(), 1, chunk.size(), f);
+  }
+  fclose(f);
+}
+
 // The run of NUL bytes makes one line of 2 GB; neither search keeps it.
 TEST(HostileBig, SparseTwoGigabyteFileWithTextAtTheEnds) {
   TTempDir dir;
@@ -62,14 +79,7 @@ TEST(HostileBig, OneLineOf200Megabytes) {
   SKIP_UNLESS_ROOM(dir.Path(), 1 * kGiB, 2 * kGiB);
   constexpr size_t kLength = 200 * kMiB;
   const std::string path = dir.Path() + "line.txt";
-  {
-    FILE* f = fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    const std::string chunk(kMiB, 'x');
-    for (size_t i = 0; i < kLength / kMiB; ++i) fwrite(chunk.data(), 1, chunk.size(), f);
-    fputs("needle", f);
-    fclose(f);
-  }
+  WritePieces(path, {{"", kLength / kMiB}, {"needle"}});
   for (bool regex : {false, true}) {
     // The hit line is shown as its first MiB and the mark that says it goes on.
     TSearchOptions options = Options(dir.Path(), "needle", "*.txt", regex);
@@ -114,18 +124,7 @@ TEST(HostileBig, GigabyteLineInBoundedMemory) {
   TTempDir dir;
   SKIP_UNLESS_ROOM(dir.Path(), 2 * kGiB, 512 * kMiB);
   const std::string path = dir.Path() + "line.txt";
-  {
-    FILE* f = fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    const std::string chunk(kMiB, 'x');
-    fputs("needle", f);
-    for (size_t i = 0; i < 1024; ++i) {
-      if (i == 512) fputs("needle", f);
-      fwrite(chunk.data(), 1, chunk.size(), f);
-    }
-    fputs("needle\nsecond line\n", f);
-    fclose(f);
-  }
+  WritePieces(path, {{"needle", 512}, {"needle", 512}, {"needle\nsecond line\n"}});
   for (const char* mode : {"", "-E", "-E|"}) {
     std::vector<std::string> args{VARSIK_GREP};
     std::string pattern = "needle";
@@ -145,15 +144,7 @@ TEST(HostileBig, LineNumbersPastTwoToTheThirtyFirst) {
   TTempDir dir;
   SKIP_UNLESS_ROOM(dir.Path(), 3 * kGiB, 256 * kMiB);
   const std::string path = dir.Path() + "lines.txt";
-  {
-    FILE* f = fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    fputs("needle\n", f);
-    const std::string chunk(kMiB, '\n');
-    for (size_t i = 0; i < 2048; ++i) fwrite(chunk.data(), 1, chunk.size(), f);
-    fputs("needle\n", f);
-    fclose(f);
-  }
+  WritePieces(path, {{"needle\n", 2048, '\n'}, {"needle\n"}});
   for (bool regex : {false, true})
     EXPECT_EQ(Search(Options(dir.Path(), "needle", "*.txt", regex)).Results,
               (V{FileHeader(path), LineEntry(1, "needle"), LineEntry(2147483650, "needle")}))

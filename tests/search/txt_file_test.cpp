@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/search/sjis.h"
+#include "tests/support/cut_model.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -77,18 +78,7 @@ struct TModel {
   bool AheadAtEnd() const { return Ahead >= Text.size(); }
   std::string GetThisLine() {
     Pos = Ahead = Text.find('\n', Pos);
-    std::string line = Lines[static_cast<size_t>(LineNo)];
-    // Whole characters only, as a lead byte in front of its line end stands alone.
-    if (MaxLineBytes != 0 && line.size() > MaxLineBytes) {
-      size_t keep = 0;
-      while (keep < line.size()) {
-        const size_t length = IsLead(static_cast<uint8_t>(line[keep])) ? 2 : 1;
-        if (keep + length > MaxLineBytes) break;
-        keep += length;
-      }
-      line.resize(keep);
-    }
-    return line;
+    return CutModel(Lines[static_cast<size_t>(LineNo)], MaxLineBytes);
   }
   uint8_t Byte(size_t i) const { return static_cast<uint8_t>(Text[i]); }
 
