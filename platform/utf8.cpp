@@ -1,0 +1,36 @@
+#include "platform/utf8.h"
+
+namespace Platform {
+
+size_t Utf8CharLength(std::string_view s, size_t i) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[i + k]); };
+  const auto isTrail = [&](size_t k) { return i + k < s.size() && (byte(k) & 0xC0) == 0x80; };
+  const unsigned char b = byte(0);
+  if (b < 0x80) return 1;
+  if (b < 0xC2) return 0;  // a trail byte, or the lead of an overlong two-byte form
+  if (b < 0xE0) return isTrail(1) ? 2 : 0;
+  if (b < 0xF0) {
+    if (!isTrail(1) || !isTrail(2)) return 0;
+    if (b == 0xE0 && byte(1) < 0xA0) return 0;   // overlong
+    if (b == 0xED && byte(1) >= 0xA0) return 0;  // a surrogate
+    return 3;
+  }
+  if (b < 0xF5) {
+    if (!isTrail(1) || !isTrail(2) || !isTrail(3)) return 0;
+    if (b == 0xF0 && byte(1) < 0x90) return 0;   // overlong
+    if (b == 0xF4 && byte(1) >= 0x90) return 0;  // past U+10FFFF
+    return 4;
+  }
+  return 0;
+}
+
+bool IsValidUtf8(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    const size_t length = Utf8CharLength(s, i);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
+}  // namespace Platform
