@@ -623,8 +623,8 @@ void TDirForm::TagJumpBtnClick() {
       TagJump::BuildCommand(ToUtf8(EditorPath), ToUtf8(JumpFormat), *target);
   JumpCommandTemplate = FromUtf8(command.Template);
   if (command.Program.empty()) return;
-  QStringList argv{FromUtf8(command.Program)};
-  for (const std::string& argument : command.Arguments) argv << FromUtf8(argument);
+  std::vector<std::string> argv{command.Program};
+  argv.insert(argv.end(), command.Arguments.begin(), command.Arguments.end());
   // Whether the editor starts is not followed up.
   Platform::StartProgram(argv);
 }
