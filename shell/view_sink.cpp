@@ -22,16 +22,14 @@ QString PathText(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-void AddLine(std::string& lines, int& count, std::string_view utf8) {
+void AddLine(std::string& lines, std::string_view utf8) {
   lines += utf8;
   lines += '\n';
-  ++count;
 }
 
-void HandOver(std::string& lines, int& count, TTextEditor& view) {
+void HandOver(std::string& lines, TTextEditor& view) {
   view.AppendUtf8Lines(QByteArray::fromRawData(lines.data(), static_cast<qsizetype>(lines.size())));
   lines.clear();
-  count = 0;
 }
 
 }  // namespace
@@ -51,30 +49,30 @@ void TViewSink::Begin() {
 }
 
 void TViewSink::Flush() {
-  HandOver(PendingResults, PendingResultLines, Results);
-  HandOver(PendingFiles, PendingFileLines, FileList);
+  HandOver(PendingResults, Results);
+  HandOver(PendingFiles, FileList);
   if (StatusPending) StatusPanel.setText(PendingStatus);
   StatusPending = false;
   LastFlushMs = Clock.elapsed();
 }
 
 void TViewSink::AppendFileHeader(const std::string& path) {
-  AddLine(PendingResults, PendingResultLines, ResultText::FileHeader(PathText(path).toStdString()));
+  AddLine(PendingResults, ResultText::FileHeader(PathText(path).toStdString()));
 }
 
 void TViewSink::AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool cut) {
   std::string entry = ResultText::LineEntry(lineNo, Platform::Cp932ToUtf8(cp932Text));
   if (cut) entry += ResultText::kCutMarkUtf8;
-  AddLine(PendingResults, PendingResultLines, entry);
+  AddLine(PendingResults, entry);
 }
 
 void TViewSink::AppendErrorLine(const std::string& path) {
-  AddLine(PendingResults, PendingResultLines,
+  AddLine(PendingResults,
           ResultText::UnreadableLine(PathText(path).toStdString()));
 }
 
 void TViewSink::AppendFileName(const std::string& path) {
-  AddLine(PendingFiles, PendingFileLines, PathText(path).toStdString());
+  AddLine(PendingFiles, PathText(path).toStdString());
 }
 
 void TViewSink::ShowCurrentFile(const std::string& path) {
@@ -96,12 +94,4 @@ void TViewSink::ProcessEvents() {
   if (now - LastPollMs < PollIntervalMs) return;
   Platform::ProcessPendingEvents();
   LastPollMs = Clock.elapsed();
-}
-
-int TViewSink::ResultLineCount() const {
-  return Results.LineCount() + PendingResultLines;
-}
-
-int TViewSink::FileListLineCount() const {
-  return FileList.LineCount() + PendingFileLines;
 }

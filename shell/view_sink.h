@@ -36,9 +36,6 @@ class TViewSink : public TSearchSink {
   // the search reads its cancel flag right after. Called once per hit or line, so it
   // reads the clock once and does nothing else until something is due.
   void ProcessEvents() override;
-  // Lines the views hold, counting those not yet handed to them.
-  int ResultLineCount() const override;
-  int FileListLineCount() const override;
 
  private:
   TTextEditor& Results;
@@ -48,9 +45,7 @@ class TViewSink : public TSearchSink {
   // Lines not yet in the views: UTF-8, each ended by a line feed, as the views take
   // them in one piece. The buffers keep their room from batch to batch.
   std::string PendingResults;
-  int PendingResultLines = 0;
   std::string PendingFiles;
-  int PendingFileLines = 0;
   QString PendingStatus;
   bool StatusPending = false;
   QElapsedTimer Clock;

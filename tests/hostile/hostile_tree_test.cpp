@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -211,9 +213,14 @@ TEST(HostileTree, PathsLongerThanTheSystemAllows) {
   }
   close(fd);
   for (bool regex : kModes) {
-    const TOutcome o = Search(Options(dir.Path(), "needle", "*.txt", regex));
+    TRaceSink sink;
+    const TOutcome o = Search(Options(dir.Path(), "needle", "*.txt", regex), sink);
     ASSERT_EQ(o.Results.size(), 2u) << ModeName(regex);
     EXPECT_EQ(o.Files.size(), 1u);
+    // The first folder past the limit is named as skipped; nothing below it is tried.
+    ASSERT_EQ(sink.SkippedFolders.size(), 1u);
+    EXPECT_GE(sink.SkippedFolders[0].size(), size_t{PATH_MAX});
+    EXPECT_EQ(sink.SkipErrors, std::vector<int>{ENAMETOOLONG});
   }
   const int root = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
   Hostile::RemoveAt(root, name.c_str());

@@ -176,7 +176,7 @@ class TDirFormTest : public QObject {
   void StartButtonTakesTheSearchBoxWord();
   void AWordShiftJisCannotHoldStartsNothing();
   void StopKeepsPartialResultsAndStartWaitsForTheWalk();
-  void SinkCountsLinesNotYetInTheViews();
+  void SinkHandsItsLinesOverAtAFlush();
 
   // Closing
   void CloseHidesThenWritesTheSettings();
@@ -655,7 +655,7 @@ void TDirFormTest::StopKeepsPartialResultsAndStartWaitsForTheWalk() {
   QCOMPARE(w.Lines(w.Form.FileSearchEdit), walkOrder);
 }
 
-void TDirFormTest::SinkCountsLinesNotYetInTheViews() {
+void TDirFormTest::SinkHandsItsLinesOverAtAFlush() {
   TWindow w;
   TViewSink& sink = w.Form.ViewSink();
   w.Form.GrepEdit->Clear();
@@ -663,14 +663,15 @@ void TDirFormTest::SinkCountsLinesNotYetInTheViews() {
   sink.Begin();
   sink.AppendFileHeader("/a/x.c");
   sink.AppendLineEntry(3, "\x93\xfa\x96\x7b", false);  // 日本 in CP932
+  sink.AppendLineEntry(4, "\x93\xfa", true);           // the first bytes of a longer line
   sink.AppendErrorLine("/a/y.c");
   sink.AppendFileName("/a/x.c");
-  QCOMPARE(sink.ResultLineCount(), 3);
-  QCOMPARE(sink.FileListLineCount(), 1);
+  QCOMPARE(w.Form.GrepEdit->LineCount(), 0);
+  QCOMPARE(w.Form.FileSearchEdit->LineCount(), 0);
   sink.Flush();
-  QCOMPARE(sink.ResultLineCount(), 3);
   QCOMPARE(w.Lines(w.Form.GrepEdit),
-           (QStringList{"#\"/a/x.c\"", " :3: 日本", "\"ファイル /a/y.c は開けませんでした。\""}));
+           (QStringList{"#\"/a/x.c\"", " :3: 日本", " :4: 日…",
+                        "\"ファイル /a/y.c は開けませんでした。\""}));
   QCOMPARE(w.Lines(w.Form.FileSearchEdit), QStringList{"/a/x.c"});
   sink.ShowCurrentFile("/a/z.c");
   sink.Flush();
