@@ -1,12 +1,12 @@
 #include "shell/view_sink.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 
 #include "editor/text_editor.h"
 #include "platform/cp932.h"
 #include "platform/event_pump.h"
+#include "platform/name_text.h"
 #include "shell/result_text.h"
 
 namespace {
@@ -17,10 +17,6 @@ constexpr int kFlushIntervalMs = 100;
 // Often enough that the window answers at once; asking Qt to process events costs far
 // more than one poll point of a search.
 constexpr int kPollIntervalMs = 5;
-
-QString PathText(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
-}
 
 void AddLine(std::string& lines, std::string_view utf8) {
   lines += utf8;
@@ -45,19 +41,21 @@ TViewSink::TViewSink(TTextEditor& results, TTextEditor& fileList, QLabel& status
 }
 
 void TViewSink::Begin() {
+  Headers.Clear();
   LastFlushMs = LastPollMs = Clock.elapsed();
 }
 
 void TViewSink::Flush() {
   HandOver(PendingResults, Results);
   HandOver(PendingFiles, FileList);
-  if (StatusPending) StatusPanel.setText(PendingStatus);
+  if (StatusPending)
+    StatusPanel.setText(QString::fromStdString(Platform::NameForView(PendingStatus)));
   StatusPending = false;
   LastFlushMs = Clock.elapsed();
 }
 
 void TViewSink::AppendFileHeader(const std::string& path) {
-  AddLine(PendingResults, ResultText::FileHeader(PathText(path).toStdString()));
+  AddLine(PendingResults, Headers.Header(path));
 }
 
 void TViewSink::AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool cut) {
@@ -67,16 +65,16 @@ void TViewSink::AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool
 }
 
 void TViewSink::AppendErrorLine(const std::string& path) {
-  AddLine(PendingResults,
-          ResultText::UnreadableLine(PathText(path).toStdString()));
+  AddLine(PendingResults, ResultText::UnreadableLine(Platform::NameForView(path)));
 }
 
 void TViewSink::AppendFileName(const std::string& path) {
-  AddLine(PendingFiles, PathText(path).toStdString());
+  AddLine(PendingFiles, Platform::NameForView(path));
 }
 
 void TViewSink::ShowCurrentFile(const std::string& path) {
-  PendingStatus = PathText(path);
+  // Only the last file before a batch is shown: its name is made readable then.
+  PendingStatus.assign(path);
   StatusPending = true;
 }
 
@@ -85,7 +83,7 @@ void TViewSink::ShowFileError(const std::string& path) {
   Flush();
   QMessageBox::warning(
       &Owner, QStringLiteral("Varsik"),
-      QString::fromStdString(ResultText::UnreadableMessage(PathText(path).toStdString())));
+      QString::fromStdString(ResultText::UnreadableMessage(Platform::NameForView(path))));
 }
 
 void TViewSink::ProcessEvents() {
