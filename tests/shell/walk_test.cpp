@@ -149,6 +149,8 @@ TEST_F(WalkTest, UnreadableFolderIsPassedOver) {
   TSearchDriver driver(Sink);
   driver.Run(FileNameSearch(Dir.Path(), "*.c"));
   EXPECT_EQ(Relative(Sink.Files), (V{".hidden.c", "A.C", "b.c", "Sub2/x.c"}));
+  EXPECT_EQ(Sink.SkippedFolders, V{Dir.Path() + "sub/"});
+  EXPECT_EQ(Sink.SkipErrors, std::vector<int>{EACCES});
 }
 
 TEST_F(WalkTest, CancelKeepsWhatWasListed) {
