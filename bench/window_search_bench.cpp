@@ -110,7 +110,7 @@ TTiming TimeCli(const TSearchOptions& options) {
   std::fflush(out.get());
   TTiming timing;
   timing.Ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-  timing.ResultLines = sink.ResultLineCount();
+  timing.ResultLines = static_cast<int>(driver.MatchedFileCount() + driver.MatchedLineCount());
   return timing;
 }
 

@@ -1,28 +1,64 @@
 #include "cli/stream_sink.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "platform/cp932.h"
+#include "platform/name_text.h"
 #include "shell/result_text.h"
 
-void TStreamSink::WriteLine(std::string_view bytes) {
+void TStreamSink::Write(std::string_view bytes) {
+  // After a failure nothing more is tried: a closed pipe would only fail again.
+  if (WriteErrno != 0) return;
   std::fwrite(bytes.data(), 1, bytes.size(), Out);
-  std::fputc('\n', Out);
+  if (!std::ferror(Out)) return;
+  WriteErrno = errno != 0 ? errno : EIO;
+  if (OnWriteError) OnWriteError();
 }
 
-std::string TStreamSink::FromUtf8(const std::string& utf8) const {
-  if (Encoding == TEncoding::Utf8) return utf8;
+void TStreamSink::WriteLine(std::string_view bytes) {
+  Record.assign(bytes);
+  Record += '\n';
+  Write(Record);
+}
+
+void TStreamSink::WriteNamed(std::string_view head, const std::string& path,
+                             std::string_view close) {
+  // One write per record, into a buffer that keeps its room: a file list is tens of
+  // thousands of short records.
+  Record.assign(head);
+  if (NullNames) {
+    Record += path;
+    Record += '\0';
+  } else {
+    Platform::AppendNameForOutput(Record, path);
+    Record += close;
+    Record += '\n';
+  }
+  Write(Record);
+}
+
+int TStreamSink::Finish() {
+  if (WriteErrno == 0 && std::fflush(Out) != 0) WriteErrno = errno != 0 ? errno : EIO;
+  return WriteErrno;
+}
+
+void TStreamSink::Message(const std::string& text) {
+  if (Messages) std::fprintf(Messages, "varsik-grep: %s\n", text.c_str());
+}
+
+std::string TStreamSink::FromUtf8(std::string_view utf8) const {
+  if (Encoding == TEncoding::Utf8) return std::string(utf8);
   // Paths stay the file system's bytes; only the fixed message text is re-encoded,
   // so a path that CP932 cannot hold still comes out as it is on disk.
-  return Platform::Utf8ToCp932(utf8).value_or(utf8);
+  return Platform::Utf8ToCp932(utf8).value_or(std::string(utf8));
 }
 
 void TStreamSink::AppendFileHeader(const std::string& path) {
-  ++ResultLines;
-  if (!FileNameMode) WriteLine(ResultText::FileHeader(path));
+  if (!FileNameMode) WriteNamed("#\"", path, "\"");
 }
 
 void TStreamSink::AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool cut) {
-  ++ResultLines;
-  ++Entries;
   if (FileNameMode) return;
   std::string entry;
   if (Encoding == TEncoding::Utf8) {
@@ -36,21 +72,16 @@ void TStreamSink::AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bo
 }
 
 void TStreamSink::AppendErrorLine(const std::string& path) {
-  ++ResultLines;
+  Message("cannot read file " + Platform::NameForOutput(path));
   if (FileNameMode) return;
-  if (Encoding == TEncoding::Utf8)
-    WriteLine(ResultText::UnreadableLine(path));
-  else {
-    std::string line(1, '"');
-    line += FromUtf8("ファイル ");
-    line += path;
-    line += FromUtf8(" は開けませんでした。");
-    line += '"';
-    WriteLine(line);
-  }
+  WriteNamed('"' + FromUtf8(ResultText::kUnreadableHead), path,
+             FromUtf8(ResultText::kUnreadableTail) + '"');
 }
 
 void TStreamSink::AppendFileName(const std::string& path) {
-  ++FileLines;
-  if (FileNameMode) WriteLine(path);
+  if (FileNameMode) WriteNamed("", path, "");
+}
+
+void TStreamSink::ReportSkippedFolder(const std::string& folder, int error) {
+  Message("cannot read folder " + Platform::NameForOutput(folder) + ": " + std::strerror(error));
 }

@@ -1,9 +1,14 @@
 // The command line's sink: the lines the results view (or, in file-name mode, the file
-// list) would receive, written to a stream one per line, in the chosen encoding.
+// list) would receive, written to a stream one per line, in the chosen encoding. Names
+// are printed as their bytes with control characters escaped, or, with NullNames, raw
+// and ended by a NUL so that a script can take any name apart. Failures are named on a
+// message stream as well.
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "shell/search_sink.h"
 
@@ -11,8 +16,20 @@ class TStreamSink : public TSearchSink {
  public:
   enum class TEncoding { Utf8, Cp932 };
 
-  TStreamSink(std::FILE* out, TEncoding encoding, bool fileNameMode)
-      : Out(out), Encoding(encoding), FileNameMode(fileNameMode) {}
+  TStreamSink(std::FILE* out, TEncoding encoding, bool fileNameMode, bool nullNames = false)
+      : Out(out), Encoding(encoding), FileNameMode(fileNameMode), NullNames(nullNames) {}
+
+  // Where unreadable files and skipped folders are named, one line each ("varsik-grep:
+  // ..."); nowhere when not set.
+  void SetMessages(std::FILE* messages) { Messages = messages; }
+  // Runs once, when output first fails to be written (a full disk, a closed pipe); the
+  // command line stops its search there. Nothing more is written after it.
+  void SetOnWriteError(std::function<void()> onWriteError) {
+    OnWriteError = std::move(onWriteError);
+  }
+  // Writes out what the stream holds. The errno of the first write that failed, here or
+  // before; 0 when everything was written.
+  int Finish();
 
   void AppendFileHeader(const std::string& path) override;
   void AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool cut) override;
@@ -20,21 +37,26 @@ class TStreamSink : public TSearchSink {
   void AppendFileName(const std::string& path) override;
   void ShowCurrentFile(const std::string&) override {}
   void ShowFileError(const std::string&) override {}
+  void ReportSkippedFolder(const std::string& folder, int error) override;
   void ProcessEvents() override {}
-  int ResultLineCount() const override { return ResultLines; }
-  int FileListLineCount() const override { return FileLines; }
-
-  int LineEntryCount() const { return Entries; }
 
  private:
+  // `bytes` and the end of its line (a line feed).
   void WriteLine(std::string_view bytes);
+  // A record that ends in a name: the name raw and a NUL with NullNames, else the name
+  // escaped, `close` and a line feed.
+  void WriteNamed(std::string_view head, const std::string& path, std::string_view close);
+  void Write(std::string_view bytes);
+  void Message(const std::string& text);
   // A UTF-8 text in the output encoding.
-  std::string FromUtf8(const std::string& utf8) const;
+  std::string FromUtf8(std::string_view utf8) const;
 
   std::FILE* Out;
   TEncoding Encoding;
   bool FileNameMode;
-  int ResultLines = 0;
-  int FileLines = 0;
-  int Entries = 0;
+  bool NullNames;
+  std::FILE* Messages = nullptr;
+  std::function<void()> OnWriteError;
+  int WriteErrno = 0;
+  std::string Record;
 };

@@ -1,6 +1,11 @@
 // varsik-grep: the window's search driver without the window, for scripts and for our
 // own end-to-end tests. Prints exactly the lines the results view (or the file list)
 // would receive.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -11,6 +16,8 @@
 #include "cli/stream_sink.h"
 #include "platform/cp932.h"
 #include "platform/folder.h"
+#include "platform/name_text.h"
+#include "platform/utf8.h"
 #include "shell/search_driver.h"
 
 namespace {
@@ -35,16 +42,28 @@ const char kUsage[] =
     "      --no-subfolders        do not descend into sub-folders\n"
     "      --file-names           list the file names that match MASKS, open no file\n"
     "      --output-encoding=ENC  utf-8 (default) or cp932\n"
+    "  -Z, --null                 print file names as their bytes, each ended by a NUL\n"
+    "                             instead of its closing quote and line end\n"
+    "      --max-line-bytes=N     show only the first N bytes of a longer hit line,\n"
+    "                             followed by \"…\" (default 1048576; 0: whole lines)\n"
     "      --stats                print the status line on standard error afterwards\n"
     "  -h, --help                 show this help and exit\n"
     "  -V, --version              show the version and exit\n"
     "\n"
     "Exit status: 0 when a line (or, with --file-names, a file) was found, 1 when none,\n"
-    "2 on an error.\n";
+    "2 on an error, also when a file or folder could not be read or the output could\n"
+    "not be written.\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "varsik-grep: %s\n", message.c_str());
   return kExitError;
+}
+
+std::optional<size_t> ByteCount(std::string_view text) {
+  size_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
 }
 
 }  // namespace
@@ -54,6 +73,7 @@ int main(int argc, char** argv) {
   options.Masks = "*.*";
   TStreamSink::TEncoding encoding = TStreamSink::TEncoding::Utf8;
   bool stats = false;
+  bool nullNames = false;
   bool optionsEnded = false;
   std::vector<std::string> operands;
 
@@ -77,6 +97,13 @@ int main(int argc, char** argv) {
       options.FileNameSearch = true;
     } else if (a == "--stats") {
       stats = true;
+    } else if (a == "-Z" || a == "--null") {
+      nullNames = true;
+    } else if (a.rfind("--max-line-bytes=", 0) == 0) {
+      const std::string n = a.substr(std::strlen("--max-line-bytes="));
+      const std::optional<size_t> bytes = ByteCount(n);
+      if (!bytes) return Fail("--max-line-bytes takes a number of bytes, not '" + n + "'");
+      options.MaxLineBytes = *bytes;
     } else if (a.rfind("--output-encoding=", 0) == 0) {
       std::string e = a.substr(std::strlen("--output-encoding="));
       if (e == "utf-8" || e == "utf8" || e == "UTF-8")
@@ -101,27 +128,52 @@ int main(int argc, char** argv) {
     return kExitError;
   }
 
+  // Raw Shift JIS bytes would be read as other characters, or as none.
+  if (!Platform::IsValidUtf8(operands[0]))
+    return Fail("the word must be UTF-8 (it is converted to Shift JIS (CP932) for the search)");
   std::optional<std::string> word = Platform::Utf8ToCp932(operands[0]);
   if (!word) return Fail("the word holds a character that Shift JIS (CP932) cannot hold");
   options.Word = *word;
   if (operands.size() > 1) options.Masks = operands[1];
   // Here the argument is a folder, not the dialog's folder text: its last element is
   // kept. Without one the walk starts in the current folder and prints relative names.
+  // An empty one is a mistake (a variable left unset), not "/".
+  if (operands.size() > 2 && operands[2].empty())
+    return Fail("the folder is empty (leave it out to search the current folder)");
   options.FolderText = operands.size() > 2 ? Platform::WithTrailingSlash(operands[2]) : "";
   // The window searches a missing folder as an empty one; a script is told.
   if (!options.FolderText.empty() && !Platform::FolderExists(options.FolderText))
-    return Fail("no such folder: " + operands[2]);
+    return Fail("no such folder: " + Platform::NameForOutput(operands[2]));
+  // A pattern error is an error even when no file is taken up to search.
+  if (options.RegularExpSearch && !options.FileNameSearch) {
+    try {
+      TSearchDriver::CheckPattern(options.Word);
+    } catch (const std::exception& e) {
+      return Fail(e.what());
+    }
+  }
+  // A closed standard output cannot take the results, and the first file or folder that
+  // the search opened would become descriptor 1 in its place.
+  if (fcntl(STDOUT_FILENO, F_GETFD) == -1)
+    return Fail(std::string("write error: ") + std::strerror(errno));
 
-  TStreamSink sink(stdout, encoding, options.FileNameSearch);
+  TStreamSink sink(stdout, encoding, options.FileNameSearch, nullNames);
+  sink.SetMessages(stderr);
   TSearchDriver driver(sink);
+  // Nothing more can be said once the output is gone; the rest is not searched.
+  sink.SetOnWriteError([&driver] { driver.RequestCancel(); });
   try {
     driver.Run(options);
   } catch (const std::exception& e) {
-    std::fflush(stdout);
+    sink.Finish();
     return Fail(e.what());
   }
-  std::fflush(stdout);
+  if (const int error = sink.Finish(); error != 0)
+    return Fail(std::string("write error: ") + std::strerror(error));
   if (stats) std::fprintf(stderr, "%s\n", driver.StatusText().c_str());
-  bool found = options.FileNameSearch ? sink.FileListLineCount() > 0 : sink.LineEntryCount() > 0;
+  // Each file and folder that could not be read was named as it happened.
+  if (driver.ErrorLineCount() > 0 || driver.SkippedFolderCount() > 0) return kExitError;
+  const bool found =
+      options.FileNameSearch ? driver.SearchedFileCount() > 0 : driver.MatchedLineCount() > 0;
   return found ? kExitFound : kExitNone;
 }

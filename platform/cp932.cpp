@@ -87,21 +87,24 @@ class TCp932Table {
         ++i;
         continue;
       }
-      const TChar* c = &Single[b];
-      size_t length = 1;
-      if (LeadIndex[b] != kNotLead && i + 1 < in.size()) {
-        const TChar& pair = Pairs[LeadIndex[b]][static_cast<uint8_t>(in[i + 1])];
-        if (pair.Length != 0) {
-          c = &pair;
-          length = 2;
-        }
-      }
-      if (c->Length != 0)
-        out.append(c->Bytes, c->Length);
+      const TCp932Char c = CharAt(in.substr(i));
+      if (c.Length != 0)
+        out += c.Utf8;
       else
         out += "\xEF\xBF\xBD";
-      i += length;
+      i += c.Length != 0 ? c.Length : 1;
     }
+  }
+
+  TCp932Char CharAt(std::string_view in) const {
+    const auto b = static_cast<uint8_t>(in[0]);
+    if (LeadIndex[b] != kNotLead && in.size() > 1) {
+      const TChar& pair = Pairs[LeadIndex[b]][static_cast<uint8_t>(in[1])];
+      if (pair.Length != 0) return {std::string_view(pair.Bytes, pair.Length), 2};
+    }
+    const TChar& single = Single[b];
+    if (single.Length != 0) return {std::string_view(single.Bytes, single.Length), 1};
+    return {};
   }
 
  private:
@@ -130,6 +133,11 @@ class TCp932Table {
   std::vector<std::array<TChar, 256>> Pairs;
 };
 
+const TCp932Table& Table() {
+  static const TCp932Table table;
+  return table;
+}
+
 }  // namespace
 
 std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
@@ -144,11 +152,15 @@ std::string Cp932ToUtf8(std::string_view cp932) {
   // ASCII reads the same in both; most result lines of source code are ASCII only.
   if (std::all_of(cp932.begin(), cp932.end(), [](char c) { return (c & 0x80) == 0; }))
     return std::string(cp932);
-  static const TCp932Table table;
   std::string out;
   out.reserve(cp932.size() + cp932.size() / 2);
-  table.Append(cp932, out);
+  Table().Append(cp932, out);
   return out;
+}
+
+TCp932Char Cp932CharAt(std::string_view cp932) {
+  if (cp932.empty()) return {};
+  return Table().CharAt(cp932);
 }
 
 }  // namespace Platform

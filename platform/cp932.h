@@ -16,4 +16,13 @@ std::optional<std::string> Utf8ToCp932(std::string_view utf8);
 // becomes U+FFFD, and decoding goes on behind it.
 std::string Cp932ToUtf8(std::string_view cp932);
 
+// One CP932 character at the start of `cp932`: its UTF-8 form and how many bytes it
+// takes (a double-byte character when the pair is one, else the single byte). Length 0
+// when neither is a character that CP932 defines, or `cp932` is empty.
+struct TCp932Char {
+  std::string_view Utf8;
+  size_t Length = 0;
+};
+TCp932Char Cp932CharAt(std::string_view cp932);
+
 }  // namespace Platform

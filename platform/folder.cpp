@@ -3,9 +3,12 @@
 #include <dirent.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <utility>
@@ -18,6 +21,53 @@ namespace {
 struct TDirCloser {
   void operator()(DIR* d) const { closedir(d); }
 };
+
+// File systems that the kernel makes up as they are read (their magic numbers, as
+// <linux/magic.h> and the file systems' sources give them): a file's size says nothing
+// of its length, and a read may never end (/proc/self/pagemap, /sys/kernel/debug/...).
+constexpr uint32_t kPseudoFileSystems[] = {
+    0x00009fa0,  // proc
+    0x62656572,  // sysfs
+    0x64626720,  // debugfs
+    0x74726163,  // tracefs
+    0x0027e0eb,  // cgroup
+    0x63677270,  // cgroup2
+    0x73636673,  // securityfs
+    0x6165676c,  // pstore
+    0xcafe4a11,  // bpf
+    0x62656570,  // configfs
+    0xde5e81e4,  // efivarfs
+    0x42494e4d,  // binfmt_misc
+    0x65735543,  // fusectl
+    0xf97cff8c,  // selinuxfs
+    0x43415d53,  // smackfs
+    0x07655821,  // resctrl
+    0x6e736673,  // nsfs
+    0x00001cd1,  // devpts
+    0x19800202,  // mqueue
+    0xabba1974,  // xenfs
+    0x00009fa2,  // usbdevfs
+    0x67596969,  // rpc_pipefs
+    0x6e667364,  // nfsd
+};
+
+bool IsPseudo(const struct statfs& fs) {
+  const auto type = static_cast<uint32_t>(fs.f_type);
+  return std::find(std::begin(kPseudoFileSystems), std::end(kPseudoFileSystems), type) !=
+         std::end(kPseudoFileSystems);
+}
+
+// Asked once per folder and once per link to a file, never per file: the walk's speed
+// stays that of reading the folders.
+bool OnPseudoFileSystem(int fd) {
+  struct statfs fs;
+  return fstatfs(fd, &fs) == 0 && IsPseudo(fs);
+}
+
+bool OnPseudoFileSystem(const std::string& path) {
+  struct statfs fs;
+  return statfs(path.c_str(), &fs) == 0 && IsPseudo(fs);
+}
 
 unsigned char TypeOf(const std::string& path, unsigned char type) {
   if (type != DT_UNKNOWN) return type;
@@ -33,11 +83,13 @@ TEntryKind KindOf(const std::string& path, unsigned char type) {
   if (type == DT_REG) return TEntryKind::File;
   if (type == DT_DIR) return TEntryKind::Directory;
   if (type != DT_LNK) return TEntryKind::Other;
-  // A link counts as a file only when it leads to a regular file; links to folders
-  // are not followed, so a link loop cannot trap the walk.
+  // A link counts as a file when it leads to a regular file; links to folders are not
+  // followed, so a link loop cannot trap the walk. A link that leads nowhere is a file
+  // that cannot be opened: the search says so rather than pass it over in silence.
   struct stat st;
-  if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return TEntryKind::File;
-  return TEntryKind::Other;
+  if (stat(path.c_str(), &st) != 0) return TEntryKind::File;
+  if (!S_ISREG(st.st_mode) || OnPseudoFileSystem(path)) return TEntryKind::Other;
+  return TEntryKind::File;
 }
 
 int CompareFolded(const std::string& a, const std::string& b) {
@@ -55,8 +107,18 @@ int CompareFolded(const std::string& a, const std::string& b) {
 
 TFolderListing::TFolderListing(std::string folder) : Folder(std::move(folder)) {
   std::unique_ptr<DIR, TDirCloser> dir(opendir(Folder.empty() ? "." : Folder.c_str()));
-  if (!dir) return;
-  while (const dirent* e = readdir(dir.get())) {
+  if (!dir) {
+    ReadError = errno;
+    return;
+  }
+  if (OnPseudoFileSystem(dirfd(dir.get()))) return;
+  for (;;) {
+    errno = 0;
+    const dirent* e = readdir(dir.get());
+    if (!e) {
+      ReadError = errno;
+      break;
+    }
     std::string_view name = e->d_name;
     if (name == "." || name == "..") continue;
     Entries.push_back({std::string(name), TypeOf(Folder + e->d_name, e->d_type)});
@@ -94,6 +156,13 @@ std::string FolderPart(std::string_view text) {
 std::string WithTrailingSlash(std::string path) {
   if (path.empty() || path.back() != '/') path += '/';
   return path;
+}
+
+std::string AbsolutePath(std::string path) {
+  if (!path.empty() && path.front() == '/') return path;
+  const std::unique_ptr<char, decltype(&std::free)> current(getcwd(nullptr, 0), &std::free);
+  if (!current) return path;
+  return WithTrailingSlash(current.get()) + path;
 }
 
 std::string HomeFolder() {

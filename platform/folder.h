@@ -8,9 +8,15 @@
 namespace Platform {
 
 enum class TEntryKind {
-  File,       // a regular file, or a symbolic link to one: searched
+  // A regular file, or a symbolic link to one: searched. Also a link that leads nowhere
+  // (dangling, a loop, a target that cannot be looked at): taken up, it fails to open
+  // and is reported as a file that cannot be opened.
+  File,
   Directory,  // a real folder: descended into
-  Other,      // links to folders, dangling links, FIFOs, sockets, devices: never opened
+  // Links to folders, FIFOs, sockets, devices, and files on pseudo file systems (proc,
+  // sysfs and the like, whose sizes are not their lengths and whose reads may never
+  // end): never opened.
+  Other,
 };
 
 struct TFolderEntry {
@@ -21,10 +27,15 @@ struct TFolderEntry {
 // One reading of a folder (ending in "/"), "." and ".." left out, sorted by name
 // regardless of case with ties by bytes, so that a walk is the same on every run. The
 // walk asks it once per mask and once for the sub-folders instead of reading the folder
-// again each time. A folder that cannot be read has no entries.
+// again each time. A folder that cannot be read has no entries and says why; a folder on
+// a pseudo file system has none either, as a device has no lines.
 class TFolderListing {
  public:
   explicit TFolderListing(std::string folder);
+
+  // 0 when the folder was read to its end (or passed over as a pseudo file system's);
+  // else the errno of the failure, and the entries are those read before it.
+  int Error() const { return ReadError; }
 
   // The entries whose names match `mask`, in listing order.
   std::vector<TFolderEntry> Matching(std::string_view mask) const;
@@ -38,6 +49,7 @@ class TFolderListing {
   };
   std::string Folder;
   std::vector<TRawEntry> Entries;
+  int ReadError = 0;
 };
 
 // The entries of `folder` whose names match `mask` (a single reading).
@@ -48,6 +60,10 @@ std::string FolderPart(std::string_view text);
 
 // `path` with a "/" appended unless it already ends in one.
 std::string WithTrailingSlash(std::string path);
+
+// `path` unchanged when it is absolute, else behind the current folder (and a "/");
+// unchanged when the current folder cannot be told.
+std::string AbsolutePath(std::string path);
 
 // The user's home folder with a trailing "/".
 std::string HomeFolder();

@@ -1,17 +1,16 @@
-// Starting another program from one command line, as the tag jump does: the line is
-// split by QProcess's rules (blanks separate, double quotes group) and the program is
-// started detached; what becomes of it is not followed.
+// Starting another program, as the tag jump does: detached, so that it outlives this
+// one and leaves no zombie behind, and with its arguments as bytes, so that a path that
+// is not UTF-8 reaches the program exactly as the file system holds it.
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 namespace Platform {
 
-// False when the line names no program or the program could not be started.
-bool StartCommandLine(const QString& commandLine);
-
-// The same for a program and its arguments already split.
-bool StartProgram(const QStringList& argv);
+// Starts argv[0] (looked up on PATH unless it holds a "/") with argv as its arguments.
+// False when there is no program to start or it could not be started; what becomes of
+// it afterwards is not followed.
+bool StartProgram(const std::vector<std::string>& argv);
 
 }  // namespace Platform

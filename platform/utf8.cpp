@@ -1,40 +1,33 @@
 #include "platform/utf8.h"
 
-#include <cstdint>
-
 namespace Platform {
 
-bool IsUtf8(std::string_view bytes) {
-  const size_t size = bytes.size();
-  for (size_t i = 0; i < size;) {
-    const auto lead = static_cast<uint8_t>(bytes[i]);
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    // The length of the sequence and the range of its second byte, which rules out
-    // over-long forms (E0, F0), surrogates (ED) and code points past U+10FFFF (F4).
-    size_t length = 0;
-    uint8_t low = 0x80;
-    uint8_t high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    if (size - i < length) return false;
-    const auto second = static_cast<uint8_t>(bytes[i + 1]);
-    if (second < low || second > high) return false;
-    for (size_t k = 2; k < length; ++k)
-      if ((static_cast<uint8_t>(bytes[i + k]) & 0xC0) != 0x80) return false;
+size_t Utf8CharLength(std::string_view s, size_t i) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[i + k]); };
+  const auto isTrail = [&](size_t k) { return i + k < s.size() && (byte(k) & 0xC0) == 0x80; };
+  const unsigned char b = byte(0);
+  if (b < 0x80) return 1;
+  if (b < 0xC2) return 0;  // a trail byte, or the lead of an overlong two-byte form
+  if (b < 0xE0) return isTrail(1) ? 2 : 0;
+  if (b < 0xF0) {
+    if (!isTrail(1) || !isTrail(2)) return 0;
+    if (b == 0xE0 && byte(1) < 0xA0) return 0;   // overlong
+    if (b == 0xED && byte(1) >= 0xA0) return 0;  // a surrogate
+    return 3;
+  }
+  if (b < 0xF5) {
+    if (!isTrail(1) || !isTrail(2) || !isTrail(3)) return 0;
+    if (b == 0xF0 && byte(1) < 0x90) return 0;   // overlong
+    if (b == 0xF4 && byte(1) >= 0x90) return 0;  // past U+10FFFF
+    return 4;
+  }
+  return 0;
+}
+
+bool IsValidUtf8(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    const size_t length = Utf8CharLength(s, i);
+    if (length == 0) return false;
     i += length;
   }
   return true;

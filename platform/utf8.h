@@ -1,12 +1,17 @@
-// Whether bytes are UTF-8 text: the settings file decides by it how it was written.
+// What counts as UTF-8: the checks that decide whether a name is shown as UTF-8 and
+// whether the command line's word argument can be taken.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace Platform {
 
-// True when `bytes` is well-formed UTF-8: no stray or missing continuation bytes, no
-// over-long forms, no surrogates, nothing beyond U+10FFFF. NUL bytes are characters.
-bool IsUtf8(std::string_view bytes);
+// The length of the well-formed UTF-8 character at `i` of `s` (1 to 4), or 0 when the
+// bytes there are none: a stray trail byte, a cut sequence, an overlong form, a
+// surrogate or a code point past U+10FFFF.
+size_t Utf8CharLength(std::string_view s, size_t i);
+
+bool IsValidUtf8(std::string_view s);
 
 }  // namespace Platform

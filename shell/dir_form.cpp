@@ -33,6 +33,7 @@
 #include "editor/text_editor.h"
 #include "platform/centre.h"
 #include "platform/cp932.h"
+#include "platform/folder.h"
 #include "platform/fonts.h"
 #include "platform/process_start.h"
 #include "regex/errors.h"
@@ -533,7 +534,9 @@ void TDirForm::StartSpdBtnClick(QObject* sender) {
   TSearchOptions options;
   options.Word = *cp932Word;
   options.Masks = FileSystemBytes(masks);
-  options.FolderText = FileSystemBytes(folder);
+  // Absolute, so that every path in the views is: the tag jump passes only absolute
+  // paths, which an editor can never take for an option.
+  options.FolderText = Platform::AbsolutePath(FileSystemBytes(folder));
   options.UpperLowerMatch = GrepDlg->UpLowChkBox->isChecked();
   options.FuzzySearch = GrepDlg->FuzzySearchChkBox->isChecked();
   options.RegularExpSearch = GrepDlg->RegexChkBox->isChecked();
@@ -620,16 +623,18 @@ void TDirForm::TagJumpBtnClick() {
   // Always the results view, shown or not.
   int caretLine = 0, column = 0;
   GrepEdit->SelectionStart(caretLine, column);
+  // The file comes from the headers the search wrote, never from the view's text.
   const std::optional<TTagJumpTarget> target = TagJump::FindTarget(
-      [this](int line) { return ToUtf8(GrepEdit->Line(line)); }, GrepEdit->LineCount(), caretLine);
+      [this](int line) { return ToUtf8(GrepEdit->Line(line)); }, GrepEdit->LineCount(), caretLine,
+      [this](std::string_view fileName) { return Sink->HeaderPath(fileName); });
   if (!target) return;
   // Settings that do not make a command raise here, before anything is started.
   const TTagJumpCommand command =
       TagJump::BuildCommand(ToUtf8(EditorPath), ToUtf8(JumpFormat), *target);
   JumpCommandTemplate = FromUtf8(command.Template);
   if (command.Program.empty()) return;
-  QStringList argv{FromUtf8(command.Program)};
-  for (const std::string& argument : command.Arguments) argv << FromUtf8(argument);
+  std::vector<std::string> argv{command.Program};
+  argv.insert(argv.end(), command.Arguments.begin(), command.Arguments.end());
   // Whether the editor starts is not followed up.
   Platform::StartProgram(argv);
 }

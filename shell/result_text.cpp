@@ -18,9 +18,9 @@ std::string LineEntry(int64_t lineNo, std::string_view text) {
 }
 
 std::string UnreadableMessage(std::string_view path) {
-  std::string s = "ファイル ";
+  std::string s(kUnreadableHead);
   s += path;
-  s += " は開けませんでした。";
+  s += kUnreadableTail;
   return s;
 }
 
@@ -28,7 +28,7 @@ std::string UnreadableLine(std::string_view path) {
   return '"' + UnreadableMessage(path) + '"';
 }
 
-std::string Status(int searchedFiles, int matchedFiles, int matchedLines) {
+std::string Status(int64_t searchedFiles, int64_t matchedFiles, int64_t matchedLines) {
   return "検索ファイル数 : " + std::to_string(searchedFiles) +
          "   一致ファイル数 : " + std::to_string(matchedFiles) +
          "   一致行数 : " + std::to_string(matchedLines);

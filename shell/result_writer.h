@@ -20,6 +20,7 @@ class TResultWriter {
       ++State.MatchedFileCount;
     }
     Sink.AppendLineEntry(lineNo, cp932Text, cut);
+    ++State.MatchedLineCount;
   }
 
   // CurrentFileName could not be opened or read.

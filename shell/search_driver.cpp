@@ -24,8 +24,11 @@ void TSearchDriver::Run(const TSearchOptions& options) {
   Options = options;
   State.CancelRequested = false;
   FNameListBox = SplitMasks(Options.Masks);
+  State.SearchedFileCount = 0;
   State.MatchedFileCount = 0;
+  State.MatchedLineCount = 0;
   State.ErrorLineCount = 0;
+  State.SkippedFolderCount = 0;
   Plain.SetSwitches(Options.UpperLowerMatch, Options.FuzzySearch, Options.SearchAsWord);
   Plain.SetMaxLineBytes(Options.MaxLineBytes);
   Regex.SetMaxLineBytes(Options.MaxLineBytes);
@@ -36,6 +39,10 @@ void TSearchDriver::SearchFolder(const std::string& folder, const std::vector<st
   Sink.ProcessEvents();
   if (State.CancelRequested) return;
   const Platform::TFolderListing listing(folder);
+  if (listing.Error() != 0) {
+    ++State.SkippedFolderCount;
+    Sink.ReportSkippedFolder(folder, listing.Error());
+  }
   for (const std::string& mask : masks) {
     for (const Platform::TFolderEntry& entry : listing.Matching(mask)) {
       Sink.ProcessEvents();
@@ -49,6 +56,7 @@ void TSearchDriver::SearchFolder(const std::string& folder, const std::vector<st
 
 bool TSearchDriver::TakeUpFile(const std::string& fileName) {
   State.CurrentFileName = fileName;
+  ++State.SearchedFileCount;
   Sink.ShowCurrentFile(fileName);
   Sink.AppendFileName(fileName);
   State.FileHeaderPending = true;
@@ -78,16 +86,16 @@ bool TSearchDriver::TakeUpFile(const std::string& fileName) {
   return finished;
 }
 
-int TSearchDriver::SearchedFileCount() const {
-  return Sink.FileListLineCount();
-}
-
-int TSearchDriver::MatchedLineCount() const {
-  return Sink.ResultLineCount() - State.MatchedFileCount - State.ErrorLineCount;
-}
-
 std::string TSearchDriver::StatusText() const {
   return ResultText::Status(SearchedFileCount(), MatchedFileCount(), MatchedLineCount());
+}
+
+void TSearchDriver::CheckPattern(const std::string& word) {
+  // A grep component of its own, set as Grep1 is: both dictionaries off.
+  TGrep grep;
+  grep.SetUseFuzzyCharDic(false);
+  grep.SetUseSynonymDic(false);
+  grep.SetRegExp(word);
 }
 
 std::vector<std::string> TSearchDriver::SplitMasks(std::string_view masks) {

@@ -3,6 +3,7 @@
 // run searches through it; it never touches a widget, only its sink.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,11 +38,19 @@ class TSearchDriver {
   // The masks of the last search, split at ";".
   const std::vector<std::string>& FNameList() const { return FNameListBox; }
 
-  // Counts of the last search, taken from the sink's views as the status line shows them.
-  int SearchedFileCount() const;
-  int MatchedFileCount() const { return State.MatchedFileCount; }
-  int MatchedLineCount() const;
+  // Counts of the last search (or the running one so far), kept by the search itself.
+  int64_t SearchedFileCount() const { return State.SearchedFileCount; }
+  int64_t MatchedFileCount() const { return State.MatchedFileCount; }
+  int64_t MatchedLineCount() const { return State.MatchedLineCount; }
+  int64_t ErrorLineCount() const { return State.ErrorLineCount; }
+  int64_t SkippedFolderCount() const { return State.SkippedFolderCount; }
+  // The status line of those counts.
   std::string StatusText() const;
+
+  // Compiles `word` (CP932) as regular-expression mode would, so that a pattern error
+  // is known before any file is taken up; raises ERegExpParser. Run compiles it again
+  // for itself.
+  static void CheckPattern(const std::string& word);
 
   // The folder walk: `folder` ends in "/".
   void SearchFolder(const std::string& folder, const std::vector<std::string>& masks);

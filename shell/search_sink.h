@@ -10,7 +10,8 @@ class TSearchSink {
  public:
   virtual ~TSearchSink() = default;
 
-  // The results view. Paths are the file system's bytes; line texts are CP932 bytes,
+  // The results view. Paths are the file system's bytes, any bytes (a sink shows them so
+  // that no name can break a line or reach a terminal raw); line texts are CP932 bytes,
   // exactly as read from the file, without their line end. `cut` says that the text is
   // only the first bytes of a longer line (cut at a character boundary).
   virtual void AppendFileHeader(const std::string& path) = 0;
@@ -26,12 +27,12 @@ class TSearchSink {
   // The setting ErrMsgBox: one message box per unreadable file.
   virtual void ShowFileError(const std::string& path) = 0;
 
+  // A folder of the walk could not be read (`error` is the errno), so its files and
+  // sub-folders were passed over. The window does not show these; the command line
+  // names them and fails.
+  virtual void ReportSkippedFolder(const std::string& /*folder*/, int /*error*/) {}
+
   // A poll point of the search: lets pending user-interface events run. It may be
   // throttled by time; the cancel flag is read right after it all the same.
   virtual void ProcessEvents() = 0;
-
-  // Line counts of the two views, from which the status text is computed when the
-  // walk ends (the user may have edited the views meanwhile).
-  virtual int ResultLineCount() const = 0;
-  virtual int FileListLineCount() const = 0;
 };

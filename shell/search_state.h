@@ -31,6 +31,12 @@ struct TSearchState {
   // Set when a file is taken up; cleared when its header is written or it is finished.
   bool FileHeaderPending = false;
   std::string CurrentFileName;
-  int32_t MatchedFileCount = 0;
-  int32_t ErrorLineCount = 0;
+  // The counts of the current search, kept as it goes (never read off the views, whose
+  // lines the user may edit). 64-bit: one file can hold more matching lines than
+  // 32 bits count.
+  int64_t SearchedFileCount = 0;   // files taken up
+  int64_t MatchedFileCount = 0;    // header lines written
+  int64_t MatchedLineCount = 0;    // line entries written
+  int64_t ErrorLineCount = 0;      // unreadable-file lines written
+  int64_t SkippedFolderCount = 0;  // folders that could not be read
 };

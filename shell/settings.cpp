@@ -101,7 +101,7 @@ bool HasUtf8Line(std::string_view bytes) {
     const size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
     const std::string_view line = bytes.substr(0, end);
     if (std::any_of(line.begin(), line.end(), [](char c) { return (c & 0x80) != 0; }) &&
-        Platform::IsUtf8(line))
+        Platform::IsValidUtf8(line))
       return true;
     bytes.remove_prefix(std::min(bytes.find_first_not_of("\r\n", end), bytes.size()));
   }
@@ -117,7 +117,7 @@ struct TFileText {
 };
 
 TFileText DecodedText(std::string bytes) {
-  if (Platform::IsUtf8(bytes)) return {std::move(bytes), true};
+  if (Platform::IsValidUtf8(bytes)) return {std::move(bytes), true};
   std::string text = Platform::Cp932ToUtf8(bytes);
   // U+FFFD stands for bytes that CP932 does not define; it holds no such character. A
   // line in UTF-8 beyond ASCII was most likely added in UTF-8 (Shift JIS text seldom
@@ -238,7 +238,7 @@ void WriteInto(TTypedProfile& profile, const TSettings& s) {
 // The path as a terminal can show it: control characters, and every byte of a path that
 // is not UTF-8, as \xNN, so that a hostile name cannot drive the terminal.
 std::string Printable(std::string_view path) {
-  const bool utf8 = Platform::IsUtf8(path);
+  const bool utf8 = Platform::IsValidUtf8(path);
   std::string out;
   for (size_t i = 0; i < path.size(); ++i) {
     const auto c = static_cast<unsigned char>(path[i]);

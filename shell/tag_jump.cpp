@@ -9,11 +9,8 @@ std::string WithoutLineEnd(std::string line) {
   return line;
 }
 
-// The header's name without the double quotes the header puts around it.
-std::string Unquoted(const std::string& fileName) {
-  if (fileName.size() >= 2 && fileName.front() == '"' && fileName.back() == '"')
-    return fileName.substr(1, fileName.size() - 2);
-  return fileName;
+bool IsDecimal(std::string_view s) {
+  return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 // The bytes of the UTF-8 character at `i`, for a message.
@@ -114,7 +111,8 @@ class TCommandSplitter {
 
 }  // namespace
 
-std::optional<TTagJumpTarget> FindTarget(const TLineGetter& lineAt, int lineCount, int caretLine) {
+std::optional<TTagJumpTarget> FindTarget(const TLineGetter& lineAt, int lineCount, int caretLine,
+                                         const TPathOf& pathOf) {
   if (caretLine < 0 || caretLine >= lineCount) return std::nullopt;
   const std::string entry = WithoutLineEnd(lineAt(caretLine));
   // A header or an unreadable-file line is no entry, even when its path holds colons.
@@ -123,18 +121,24 @@ std::optional<TTagJumpTarget> FindTarget(const TLineGetter& lineAt, int lineCoun
   if (first == std::string::npos) return std::nullopt;
   const size_t second = entry.find(':', first + 1);
   if (second == std::string::npos) return std::nullopt;
+  std::string jumpLine = entry.substr(first + 1, second - first - 1);
+  if (!IsDecimal(jumpLine)) return std::nullopt;
 
   for (int i = caretLine; i >= 0; --i) {
     std::string line = WithoutLineEnd(lineAt(i));
-    if (!line.empty() && line.front() == '#')
-      return TTagJumpTarget{entry.substr(first + 1, second - first - 1), line.substr(1)};
+    if (line.empty() || line.front() != '#') continue;
+    std::string fileName = line.substr(1);
+    std::optional<std::string> path = pathOf(fileName);
+    if (!path || path->empty() || path->front() != '/') return std::nullopt;
+    return TTagJumpTarget{std::move(jumpLine), std::move(fileName), std::move(*path)};
   }
   return std::nullopt;
 }
 
-std::optional<TTagJumpTarget> FindTarget(const std::vector<std::string>& lines, int caretLine) {
+std::optional<TTagJumpTarget> FindTarget(const std::vector<std::string>& lines, int caretLine,
+                                         const TPathOf& pathOf) {
   return FindTarget([&](int i) { return lines[static_cast<size_t>(i)]; },
-                    static_cast<int>(lines.size()), caretLine);
+                    static_cast<int>(lines.size()), caretLine, pathOf);
 }
 
 std::string CommandTemplate(std::string_view editorPath, std::string_view jumpFormat) {
@@ -163,7 +167,7 @@ TTagJumpCommand BuildCommand(std::string_view editorPath, std::string_view jumpF
   values.push_back(target.FileName);
   command.CommandLine = FormatCommand(command.Template, values);
 
-  values.back() = Unquoted(target.FileName);
+  values.back() = target.Path;
   TCommandSplitter splitter;
   Expand(
       command.Template, values, [&](char c) { splitter.Literal(c); },

@@ -1,12 +1,12 @@
 #include "shell/view_sink.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 
 #include "editor/text_editor.h"
 #include "platform/cp932.h"
 #include "platform/event_pump.h"
+#include "platform/name_text.h"
 #include "shell/result_text.h"
 
 namespace {
@@ -18,20 +18,14 @@ constexpr int kFlushIntervalMs = 100;
 // more than one poll point of a search.
 constexpr int kPollIntervalMs = 5;
 
-QString PathText(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-void AddLine(std::string& lines, int& count, std::string_view utf8) {
+void AddLine(std::string& lines, std::string_view utf8) {
   lines += utf8;
   lines += '\n';
-  ++count;
 }
 
-void HandOver(std::string& lines, int& count, TTextEditor& view) {
+void HandOver(std::string& lines, TTextEditor& view) {
   view.AppendUtf8Lines(QByteArray::fromRawData(lines.data(), static_cast<qsizetype>(lines.size())));
   lines.clear();
-  count = 0;
 }
 
 }  // namespace
@@ -47,38 +41,40 @@ TViewSink::TViewSink(TTextEditor& results, TTextEditor& fileList, QLabel& status
 }
 
 void TViewSink::Begin() {
+  Headers.Clear();
   LastFlushMs = LastPollMs = Clock.elapsed();
 }
 
 void TViewSink::Flush() {
-  HandOver(PendingResults, PendingResultLines, Results);
-  HandOver(PendingFiles, PendingFileLines, FileList);
-  if (StatusPending) StatusPanel.setText(PendingStatus);
+  HandOver(PendingResults, Results);
+  HandOver(PendingFiles, FileList);
+  if (StatusPending)
+    StatusPanel.setText(QString::fromStdString(Platform::NameForView(PendingStatus)));
   StatusPending = false;
   LastFlushMs = Clock.elapsed();
 }
 
 void TViewSink::AppendFileHeader(const std::string& path) {
-  AddLine(PendingResults, PendingResultLines, ResultText::FileHeader(PathText(path).toStdString()));
+  AddLine(PendingResults, Headers.Header(path));
 }
 
 void TViewSink::AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool cut) {
   std::string entry = ResultText::LineEntry(lineNo, Platform::Cp932ToUtf8(cp932Text));
   if (cut) entry += ResultText::kCutMarkUtf8;
-  AddLine(PendingResults, PendingResultLines, entry);
+  AddLine(PendingResults, entry);
 }
 
 void TViewSink::AppendErrorLine(const std::string& path) {
-  AddLine(PendingResults, PendingResultLines,
-          ResultText::UnreadableLine(PathText(path).toStdString()));
+  AddLine(PendingResults, ResultText::UnreadableLine(Platform::NameForView(path)));
 }
 
 void TViewSink::AppendFileName(const std::string& path) {
-  AddLine(PendingFiles, PendingFileLines, PathText(path).toStdString());
+  AddLine(PendingFiles, Platform::NameForView(path));
 }
 
 void TViewSink::ShowCurrentFile(const std::string& path) {
-  PendingStatus = PathText(path);
+  // Only the last file before a batch is shown: its name is made readable then.
+  PendingStatus.assign(path);
   StatusPending = true;
 }
 
@@ -87,7 +83,7 @@ void TViewSink::ShowFileError(const std::string& path) {
   Flush();
   QMessageBox::warning(
       &Owner, QStringLiteral("Varsik"),
-      QString::fromStdString(ResultText::UnreadableMessage(PathText(path).toStdString())));
+      QString::fromStdString(ResultText::UnreadableMessage(Platform::NameForView(path))));
 }
 
 void TViewSink::ProcessEvents() {
@@ -96,12 +92,4 @@ void TViewSink::ProcessEvents() {
   if (now - LastPollMs < PollIntervalMs) return;
   Platform::ProcessPendingEvents();
   LastPollMs = Clock.elapsed();
-}
-
-int TViewSink::ResultLineCount() const {
-  return Results.LineCount() + PendingResultLines;
-}
-
-int TViewSink::FileListLineCount() const {
-  return FileList.LineCount() + PendingFileLines;
 }

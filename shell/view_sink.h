@@ -1,13 +1,16 @@
 // TViewSink: where a search run from the main window writes: the results view, the
 // file list and status panel 0. Lines are collected and handed to the views in
 // batches, a few tens of milliseconds apart, so that a search with tens of thousands
-// of hits keeps the window responsive.
+// of hits keeps the window responsive. Paths are shown readably with their control
+// characters escaped; the path behind each header is kept for the tag jump.
 #pragma once
 
 #include <QElapsedTimer>
-#include <QString>
+#include <optional>
 #include <string>
+#include <string_view>
 
+#include "shell/header_paths.h"
 #include "shell/search_sink.h"
 
 class QLabel;
@@ -18,7 +21,8 @@ class TViewSink : public TSearchSink {
  public:
   TViewSink(TTextEditor& results, TTextEditor& fileList, QLabel& statusPanel, QWidget& owner);
 
-  // A search starts: batches and polls are paced from now.
+  // A search starts: batches and polls are paced from now, and the headers of the last
+  // search are forgotten.
   void Begin();
   // Hands the collected lines to the views and the current file to the status panel.
   void Flush();
@@ -36,9 +40,11 @@ class TViewSink : public TSearchSink {
   // the search reads its cancel flag right after. Called once per hit or line, so it
   // reads the clock once and does nothing else until something is due.
   void ProcessEvents() override;
-  // Lines the views hold, counting those not yet handed to them.
-  int ResultLineCount() const override;
-  int FileListLineCount() const override;
+
+  // The path of a header that this search wrote, given the header's text after "#".
+  std::optional<std::string> HeaderPath(std::string_view fileName) const {
+    return Headers.PathOf(fileName);
+  }
 
  private:
   TTextEditor& Results;
@@ -48,10 +54,9 @@ class TViewSink : public TSearchSink {
   // Lines not yet in the views: UTF-8, each ended by a line feed, as the views take
   // them in one piece. The buffers keep their room from batch to batch.
   std::string PendingResults;
-  int PendingResultLines = 0;
   std::string PendingFiles;
-  int PendingFileLines = 0;
-  QString PendingStatus;
+  THeaderPaths Headers;
+  std::string PendingStatus;  // the path's bytes
   bool StatusPending = false;
   QElapsedTimer Clock;
   qint64 LastFlushMs = 0;

@@ -68,7 +68,69 @@ err=$("$VG" -E '(a' '*.txt' "$T/re" 2>&1 > "$T/out"); rc=$?
 check "regex: bad pattern exits 2" 2 $rc
 check "regex: bad pattern message" "varsik-grep: 右(閉じ)括弧が必要です" "$err"
 check "regex: bad pattern prints no result" "" "$(cat "$T/out")"
+# The pattern is compiled before the walk, so it fails whether or not a file is taken up.
 "$VG" -E '(a' '*.none' "$T/re" 2> "$T/err" > /dev/null; rc=$?
-check "regex: bad pattern without files is never compiled" "1 " "$rc $(cat "$T/err")"
+check "regex: bad pattern without files exits 2" "2 varsik-grep: 右(閉じ)括弧が必要です" \
+  "$rc $(cat "$T/err")"
+"$VG" --file-names -E '(a' '*.txt' "$T/re" > /dev/null; rc=$?
+check "regex: file-name mode does not use the word" 0 $rc
+
+# Arguments that are mistakes.
+err=$("$VG" "$(sjis '日本')" '*.*' "$T/tree" 2>&1 > /dev/null); rc=$?
+check "word in raw Shift JIS exits 2" 2 $rc
+case "$err" in *"must be UTF-8"*) ;; *) check "word in raw Shift JIS: message" "must be UTF-8" "$err" ;; esac
+err=$(cd "$T/tree" && timeout 10 "$VG" x '*' '' 2>&1 > /dev/null); rc=$?
+check "empty folder exits 2 at once" 2 $rc
+case "$err" in *"folder is empty"*) ;; *) check "empty folder: message" "folder is empty" "$err" ;; esac
+for bad in '' abc -1 12x 99999999999999999999999; do
+  "$VG" --max-line-bytes="$bad" x '*.*' "$T/tree" > /dev/null 2>&1; rc=$?
+  check "--max-line-bytes=$bad exits 2" 2 $rc
+done
+out=$("$VG" --max-line-bytes=0 main '*.c' "$T/tree"); rc=$?
+check "--max-line-bytes=0 shows lines whole" "0 #\"$T/tree/b.c\"
+ :1: int main(void)" "$rc $out"
+
+# Files and folders that cannot be read: their lines stay in the output, each is named
+# on standard error, and the exit status is 2 even when something was found.
+mkdir -p "$T/bad"
+echo needle > "$T/bad/a.txt"
+ln -s missing.txt "$T/bad/dangling.txt"
+ln -s loop.txt "$T/bad/loop.txt"
+out=$("$VG" needle '*.txt' "$T/bad" 2> "$T/err"); rc=$?
+check "unreadable files: exit" 2 $rc
+check "unreadable files: output" "#\"$T/bad/a.txt\"
+ :1: needle
+\"ファイル $T/bad/dangling.txt は開けませんでした。\"
+\"ファイル $T/bad/loop.txt は開けませんでした。\"" "$out"
+check "unreadable files: named" "varsik-grep: cannot read file $T/bad/dangling.txt
+varsik-grep: cannot read file $T/bad/loop.txt" "$(cat "$T/err")"
+# A folder past the system's path length: skipped, named, exit 2.
+mkdir -p "$T/deep"
+long=$(printf 'd%.0s' $(seq 1 200))
+(cd "$T/deep" && for _ in $(seq 1 25); do mkdir "$long" && cd "$long" || exit 1; done && echo needle > f.txt)
+echo needle > "$T/deep/top.txt"
+out=$("$VG" needle '*.txt' "$T/deep" 2> "$T/err"); rc=$?
+check "folder past PATH_MAX: exit" 2 $rc
+check "folder past PATH_MAX: the rest is found" "#\"$T/deep/top.txt\"
+ :1: needle" "$out"
+case "$(cat "$T/err")" in
+  "varsik-grep: cannot read folder $T/deep/"*": File name too long") ;;
+  *) check "folder past PATH_MAX: named" "cannot read folder ...: File name too long" "$(cat "$T/err")" ;;
+esac
+rm -rf "$T/deep" 2> /dev/null || (cd "$T/deep" && find . -depth -delete 2> /dev/null)
+
+# Output that cannot be written is an error, not a success.
+for i in $(seq 1 20000); do echo "foo $i"; done > "$T/many.txt"
+err=$("$VG" foo 'many.txt' "$T" 2>&1 > /dev/full); rc=$?
+check "full disk: exit" 2 $rc
+case "$err" in "varsik-grep: write error: No space left on device") ;;
+  *) check "full disk: message" "write error: No space left on device" "$err" ;; esac
+err=$("$VG" foo 'many.txt' "$T" 2>&1 >&-); rc=$?
+check "closed standard output: exit" 2 $rc
+case "$err" in "varsik-grep: write error: "*) ;; *) check "closed standard output: message" "write error" "$err" ;; esac
+# shellcheck disable=SC2016
+rc=$(bash -c 'trap "" PIPE; "$1" foo many.txt "$2" 2> "$2/err" | head -n 1 > /dev/null; echo "${PIPESTATUS[0]}"' _ "$VG" "$T")
+check "broken pipe with SIGPIPE ignored: exit" 2 "$rc"
+check "broken pipe: message" "varsik-grep: write error: Broken pipe" "$(cat "$T/err")"
 
 finish

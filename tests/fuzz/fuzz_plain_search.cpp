@@ -47,8 +47,6 @@ class THitSink : public TSearchSink {
   void ShowCurrentFile(const std::string&) override {}
   void ShowFileError(const std::string&) override {}
   void ProcessEvents() override {}
-  int ResultLineCount() const override { return 0; }
-  int FileListLineCount() const override { return 0; }
 };
 
 // ---- The reference ----------------------------------------------------------------

@@ -183,7 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The text as the program is to understand it. A UTF-8 file must be written; one that
   // is not Shift JIS to its last byte either must be left as it was; a Shift JIS file may
   // be left too, when lines of it read as UTF-8.
-  const bool utf8 = Platform::IsUtf8(input);
+  const bool utf8 = Platform::IsValidUtf8(input);
   const std::string text = utf8 ? std::string(input) : Platform::Cp932ToUtf8(input);
   const bool undecodable = !utf8 && text.find("\xEF\xBF\xBD") != std::string::npos;
 

@@ -49,4 +49,60 @@ out=$(timeout 60 "$VG" needle '*colon.txt' "$T/names" | head -n 1)
 check "odd name in a header" "#\"$T/names/semi;colon.txt\"" "$out"
 [ ! -e "$T/names/pwned" ] || check "no name is run" "no file pwned" "pwned exists"
 
+# Names with line ends and terminal escapes: each stays one line, its control characters
+# escaped, everything else its bytes; the counts are those of the search.
+mkdir -p "$T/ctl"
+for name in $'x\n :99: fake line\n#"injected.txt' $'cr\r#"c.txt' $'esc\x1b]0;pwned\x07\x1b[2J.txt' \
+  $'bad\xff\xfe.txt'; do
+  echo needle > "$T/ctl/$name"
+done
+out=$(cd "$T/ctl" && timeout 60 "$VG" --stats needle '*' . 2> "$T/stats")
+check "control characters in names are escaped" "#\"./bad"$'\xff\xfe'".txt\"
+ :1: needle
+#\"./cr\\r#\"c.txt\"
+ :1: needle
+#\"./esc\\x1b]0;pwned\\x07\\x1b[2J.txt\"
+ :1: needle
+#\"./x\\n :99: fake line\\n#\"injected.txt\"
+ :1: needle" "$out"
+check "names do not inflate the counts" "検索ファイル数 : 4   一致ファイル数 : 4   一致行数 : 4" \
+  "$(cat "$T/stats")"
+out=$(cd "$T/ctl" && timeout 60 "$VG" --file-names x '*' .)
+check "control characters in the file list" "./bad"$'\xff\xfe'".txt
+./cr\\r#\"c.txt
+./esc\\x1b]0;pwned\\x07\\x1b[2J.txt
+./x\\n :99: fake line\\n#\"injected.txt" "$out"
+
+# --null: each name raw, every byte, ended by a NUL instead of its quote and line end.
+(cd "$T/ctl" && timeout 60 "$VG" -Z needle 'x*;esc*' .) > "$T/null.out"
+printf '#"./x\n :99: fake line\n#"injected.txt\0 :1: needle\n#"./esc\x1b]0;pwned\x07\x1b[2J.txt\0 :1: needle\n' \
+  > "$T/null.expected"
+cmp -s "$T/null.out" "$T/null.expected"; check "--null: headers" 0 $?
+(cd "$T/ctl" && timeout 60 "$VG" --null --file-names x 'x*;cr*' .) > "$T/null.out"
+printf './x\n :99: fake line\n#"injected.txt\0./cr\r#"c.txt\0' > "$T/null.expected"
+cmp -s "$T/null.out" "$T/null.expected"; check "--null: file list" 0 $?
+# A file that cannot be opened: its name raw and ended by a NUL as well; on standard
+# error, where a person reads, escaped.
+ln -s missing "$T/ctl/gone"$'\n'".txt"
+(cd "$T/ctl" && timeout 60 "$VG" --null needle 'gone*' . 2> "$T/err") > "$T/null.out"; rc=$?
+printf '"ファイル ./gone\n.txt\0' > "$T/null.expected"
+cmp -s "$T/null.out" "$T/null.expected"; check "--null: unreadable file" "0 2" "$? $rc"
+check "--null: unreadable file on standard error" 'varsik-grep: cannot read file ./gone\n.txt' \
+  "$(cat "$T/err")"
+
+# Files of the kernel's making, whose sizes are not their lengths and whose reads need
+# not end, are passed over as devices are, also through a link (in both modes).
+mkdir -p "$T/proc"
+ln -s /proc/self/pagemap "$T/proc/pagemap.txt"
+ln -s /proc/self/ "$T/proc/self"
+echo needle > "$T/proc/real.txt"
+for mode in "" "-E"; do
+  # shellcheck disable=SC2086
+  out=$(timeout 2 "$VG" $mode needle '*' "$T/proc"); rc=$?
+  check "pseudo files are passed over (${mode:-plain})" "0 #\"$T/proc/real.txt\"
+ :1: needle" "$rc $out"
+done
+out=$(timeout 2 "$VG" needle '*' /proc/self/); rc=$?
+check "a pseudo file system as the start folder" "1 " "$rc $out"
+
 finish

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -211,16 +213,23 @@ TEST(HostileTree, PathsLongerThanTheSystemAllows) {
   }
   close(fd);
   for (bool regex : kModes) {
-    const TOutcome o = Search(Options(dir.Path(), "needle", "*.txt", regex));
+    TRaceSink sink;
+    const TOutcome o = Search(Options(dir.Path(), "needle", "*.txt", regex), sink);
     ASSERT_EQ(o.Results.size(), 2u) << ModeName(regex);
     EXPECT_EQ(o.Files.size(), 1u);
+    // The first folder past the limit is named as skipped; nothing below it is tried.
+    ASSERT_EQ(sink.SkippedFolders.size(), 1u);
+    EXPECT_GE(sink.SkippedFolders[0].size(), size_t{PATH_MAX});
+    EXPECT_EQ(sink.SkipErrors, std::vector<int>{ENAMETOOLONG});
   }
   const int root = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
   Hostile::RemoveAt(root, name.c_str());
   close(root);
 }
 
-TEST(HostileTree, LinkLoopsAreNeitherFollowedNorOpened) {
+// Links to folders are not followed, so no loop traps the walk; links that lead nowhere
+// (dangling, or in a loop of links) are files that cannot be opened, and say so.
+TEST(HostileTree, LinkLoopsAreNotFollowedAndLinksToNothingCannotBeOpened) {
   TTempDir dir;
   const std::string root = dir.Path();
   dir.Write("real.txt", "needle\n");
@@ -233,9 +242,15 @@ TEST(HostileTree, LinkLoopsAreNeitherFollowedNorOpened) {
     ASSERT_EQ(symlink(target, (root + name).c_str()), 0) << name;
   for (bool regex : kModes) {
     const TOutcome o = Search(Options(root, "needle", "*.*", regex));
-    EXPECT_EQ(o.Files, (V{root + "link.txt", root + "real.txt", root + "sub/inner.txt"}))
+    EXPECT_EQ(o.Files, (V{root + "a.txt", root + "b.txt", root + "dangling.txt", root + "link.txt",
+                          root + "real.txt", root + "self.txt", root + "sub/inner.txt"}))
         << ModeName(regex);
-    EXPECT_EQ(o.Results.size(), 6u);
+    EXPECT_EQ(o.Results, (V{UnreadableLine(root + "a.txt"), UnreadableLine(root + "b.txt"),
+                            UnreadableLine(root + "dangling.txt"), FileHeader(root + "link.txt"),
+                            LineEntry(1, "needle"), FileHeader(root + "real.txt"),
+                            LineEntry(1, "needle"), UnreadableLine(root + "self.txt"),
+                            FileHeader(root + "sub/inner.txt"), LineEntry(1, "needle")}))
+        << ModeName(regex);
   }
 }
 

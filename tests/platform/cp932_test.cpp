@@ -86,3 +86,20 @@ TEST(Cp932, DecodesEveryByteAndPairAsIconvDoes) {
     ASSERT_EQ(Cp932ToUtf8(s), DecodedByIconv(s)) << testing::PrintToString(s);
   }
 }
+
+TEST(Cp932, OneCharacterAtATime) {
+  const auto at = [](std::string_view s) {
+    const Platform::TCp932Char c = Platform::Cp932CharAt(s);
+    return std::make_pair(std::string(c.Utf8), c.Length);
+  };
+  EXPECT_EQ(at("\x83\x5c"
+               "x"),
+            std::make_pair(std::string("ソ"), size_t{2}));
+  EXPECT_EQ(at("\xb6"), std::make_pair(std::string("ｶ"), size_t{1}));
+  EXPECT_EQ(at("A"), std::make_pair(std::string("A"), size_t{1}));
+  // A lead byte with no trail, or with one that makes no character, is none.
+  EXPECT_EQ(at("\x83"), std::make_pair(std::string(), size_t{0}));
+  EXPECT_EQ(at("\x83\n"), std::make_pair(std::string(), size_t{0}));
+  EXPECT_EQ(at("\x80"), std::make_pair(std::string(), size_t{0}));
+  EXPECT_EQ(at(""), std::make_pair(std::string(), size_t{0}));
+}

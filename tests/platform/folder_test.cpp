@@ -3,6 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
+#include <map>
+
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_dir.h"
@@ -36,22 +40,52 @@ TEST(ListFolder, KindsOfEntries) {
   ASSERT_EQ(symlink("file.txt", (dir.Path() + "tofile").c_str()), 0);
   ASSERT_EQ(symlink("sub", (dir.Path() + "todir").c_str()), 0);
   ASSERT_EQ(symlink("missing", (dir.Path() + "dangling").c_str()), 0);
+  ASSERT_EQ(symlink("loop", (dir.Path() + "loop").c_str()), 0);
   ASSERT_EQ(mkfifo((dir.Path() + "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("/dev/null", (dir.Path() + "device").c_str()), 0);
+  ASSERT_EQ(symlink("/proc/self/pagemap", (dir.Path() + "pagemap").c_str()), 0);
+  ASSERT_EQ(symlink("/sys/kernel/uevent_seqnum", (dir.Path() + "sysfs").c_str()), 0);
   std::map<std::string, TEntryKind> kinds;
   for (const auto& e : ListFolder(dir.Path(), "*.*")) kinds[e.Name] = e.Kind;
   EXPECT_EQ(kinds["file.txt"], TEntryKind::File);
   EXPECT_EQ(kinds["sub"], TEntryKind::Directory);
   EXPECT_EQ(kinds["tofile"], TEntryKind::File);
   EXPECT_EQ(kinds["todir"], TEntryKind::Other);
-  EXPECT_EQ(kinds["dangling"], TEntryKind::Other);
+  // Links that lead nowhere are taken up, to be reported as files that cannot be opened.
+  EXPECT_EQ(kinds["dangling"], TEntryKind::File);
+  EXPECT_EQ(kinds["loop"], TEntryKind::File);
   EXPECT_EQ(kinds["fifo"], TEntryKind::Other);
-  EXPECT_EQ(kinds.size(), 6u);
+  EXPECT_EQ(kinds["device"], TEntryKind::Other);
+  // Regular files of the kernel's making, whose reads need not end.
+  EXPECT_EQ(kinds["pagemap"], TEntryKind::Other);
+  EXPECT_EQ(kinds["sysfs"], TEntryKind::Other);
+  EXPECT_EQ(kinds.size(), 10u);
 }
 
 TEST(ListFolder, MissingOrUnreadableFolderGivesNothing) {
   TTempDir dir;
   EXPECT_TRUE(ListFolder(dir.Path() + "missing/", "*.*").empty());
   EXPECT_TRUE(ListFolder(dir.Path(), "").empty());
+}
+
+TEST(FolderListing, SaysWhyAFolderCouldNotBeRead) {
+  TTempDir dir;
+  dir.Write("file.txt", "x");
+  EXPECT_EQ(Platform::TFolderListing(dir.Path()).Error(), 0);
+  EXPECT_EQ(Platform::TFolderListing(dir.Path() + "missing/").Error(), ENOENT);
+  EXPECT_EQ(Platform::TFolderListing(dir.Path() + "file.txt/").Error(), ENOTDIR);
+  EXPECT_EQ(Platform::TFolderListing("/" + std::string(5000, 'x') + "/").Error(), ENAMETOOLONG);
+}
+
+// The kernel's own folders are passed over whole, as a device is: nothing in them is
+// listed or descended into, and that is no failure.
+TEST(FolderListing, PseudoFileSystemsHoldNothingToSearch) {
+  for (const char* folder : {"/proc/", "/proc/self/", "/sys/", "/sys/kernel/"}) {
+    const Platform::TFolderListing listing(folder);
+    EXPECT_TRUE(listing.Matching("*.*").empty()) << folder;
+    EXPECT_TRUE(listing.SubFolders().empty()) << folder;
+    EXPECT_EQ(listing.Error(), 0) << folder;
+  }
 }
 
 TEST(FolderPaths, FolderPartAndTrailingSlash) {
@@ -61,4 +95,15 @@ TEST(FolderPaths, FolderPartAndTrailingSlash) {
   EXPECT_EQ(Platform::WithTrailingSlash("/a"), "/a/");
   EXPECT_EQ(Platform::WithTrailingSlash("/a/"), "/a/");
   EXPECT_EQ(Platform::HomeFolder().back(), '/');
+}
+
+TEST(FolderPaths, AbsolutePathIsBehindTheCurrentFolder) {
+  char* current = getcwd(nullptr, 0);
+  ASSERT_NE(current, nullptr);
+  const std::string here = Platform::WithTrailingSlash(current);
+  free(current);
+  EXPECT_EQ(Platform::AbsolutePath("/a/b"), "/a/b");
+  EXPECT_EQ(Platform::AbsolutePath("src/"), here + "src/");
+  EXPECT_EQ(Platform::AbsolutePath("-n"), here + "-n");
+  EXPECT_EQ(Platform::AbsolutePath(""), here);
 }

@@ -233,7 +233,7 @@ TEST(SettingsFile, AShiftJisFileIsReadAsShiftJisAndWrittenBackAsUtf8) {
       "[GrepDir]\nDir1=/home/ユーザー/\n[Editor]\nPath=エディタ\n";
   TTempDir dir;
   const std::string path = dir.Write("Varsik.ini", *Platform::Utf8ToCp932(text));
-  ASSERT_FALSE(Platform::IsUtf8(ReadBack(path)));
+  ASSERT_FALSE(Platform::IsValidUtf8(ReadBack(path)));
   const TSettings s = ReadSettings(path);
   EXPECT_EQ(s.WordText, "日本語");
   EXPECT_EQ(s.Words, (TStrings{"日本語", "ｶﾀｶﾅ"}));
@@ -241,7 +241,7 @@ TEST(SettingsFile, AShiftJisFileIsReadAsShiftJisAndWrittenBackAsUtf8) {
   EXPECT_EQ(s.EditorPath, "エディタ");
   ASSERT_TRUE(WriteSettings(path, s));
   const std::string written = ReadBack(path);
-  EXPECT_TRUE(Platform::IsUtf8(written));
+  EXPECT_TRUE(Platform::IsValidUtf8(written));
   EXPECT_TRUE(written.starts_with("; 古い設定\n[GrepWord]\nCount=2\nWord1=日本語\nWord2=ｶﾀｶﾅ\n"))
       << written;
   const TSettings back = ReadSettings(path);

@@ -11,6 +11,12 @@ TEST(ResultText, LineFormats) {
   EXPECT_EQ(ResultText::UnreadableLine("/a/b.txt"), "\"ファイル /a/b.txt は開けませんでした。\"");
 }
 
+TEST(ResultText, NumbersPast32Bits) {
+  EXPECT_EQ(ResultText::LineEntry(int64_t{1} << 31, "x"), " :2147483648: x");
+  EXPECT_EQ(ResultText::Status(int64_t{1} << 32, 1, (int64_t{1} << 31) + 1),
+            "検索ファイル数 : 4294967296   一致ファイル数 : 1   一致行数 : 2147483649");
+}
+
 TEST(ResultText, StatusAndCaption) {
   EXPECT_EQ(ResultText::Status(3, 1, 2), "検索ファイル数 : 3   一致ファイル数 : 1   一致行数 : 2");
   EXPECT_EQ(ResultText::Caption("/src/", "*.c;*.h", "main"), "Varsik - /src/*.c;*.h - \"main\"");

@@ -8,8 +8,16 @@ namespace {
 
 using V = std::vector<std::string>;
 
+// Stands in for the headers a search wrote: each quoted header text is the path it
+// shows.
+std::optional<std::string> Unquoted(std::string_view fileName) {
+  if (fileName.size() >= 2 && fileName.front() == '"' && fileName.back() == '"')
+    return std::string(fileName.substr(1, fileName.size() - 2));
+  return std::string(fileName);
+}
+
 std::optional<TTagJumpTarget> Target(const V& lines, int caret) {
-  return TagJump::FindTarget(lines, caret);
+  return TagJump::FindTarget(lines, caret, Unquoted);
 }
 
 void ExpectTarget(const V& lines, int caret, const std::string& jumpLine,
@@ -18,10 +26,11 @@ void ExpectTarget(const V& lines, int caret, const std::string& jumpLine,
   ASSERT_TRUE(t.has_value()) << "caret " << caret;
   EXPECT_EQ(t->JumpLine, jumpLine) << "caret " << caret;
   EXPECT_EQ(t->FileName, fileName) << "caret " << caret;
+  EXPECT_EQ(t->Path, Unquoted(fileName)) << "caret " << caret;
 }
 
 TTagJumpTarget At(const std::string& jumpLine, const std::string& fileName) {
-  return {jumpLine, fileName};
+  return {jumpLine, fileName, *Unquoted(fileName)};
 }
 
 }  // namespace
@@ -33,12 +42,16 @@ TEST(TagJumpTarget, EntriesUseTheNearestHeaderAbove) {
   ExpectTarget(view, 4, "1", "\"/b/y.c\"");
 }
 
-TEST(TagJumpTarget, TheJumpLineIsTakenUnchanged) {
-  ExpectTarget({"#\"/a\"", " :abc: foo"}, 1, "abc", "\"/a\"");
-  ExpectTarget({"#\"/a\"", " : 1 2 : foo"}, 1, " 1 2 ", "\"/a\"");
+// Only digits go to the editor's line switch: an entry edited (or a name made) to carry
+// anything else, such as vim's "+:!cmd", jumps nowhere, as a line without a number does.
+TEST(TagJumpTarget, TheJumpLineIsDigitsOnly) {
   ExpectTarget({"#\"/a\"", " :12: a:b:c"}, 1, "12", "\"/a\"");
-  ExpectTarget({"#\"/a\"", "::"}, 1, "", "\"/a\"");
   ExpectTarget({"#\"/a\"", "x:7:"}, 1, "7", "\"/a\"");
+  ExpectTarget({"#\"/a\"", " :0042: x"}, 1, "0042", "\"/a\"");
+  ExpectTarget({"#\"/a\"", " :9223372036854775807: x"}, 1, "9223372036854775807", "\"/a\"");
+  for (const char* line : {" :abc: foo", " : 1 2 : foo", "::", " :+:!touch PWNED: x", " :1 :x",
+                           " :-1: x", " :１２: x", " :1\t: x"})
+    EXPECT_FALSE(Target({"#\"/a\"", line}, 1).has_value()) << line;
 }
 
 TEST(TagJumpTarget, LinesWithoutTwoColonsDoNothing) {
@@ -72,15 +85,37 @@ TEST(TagJumpTarget, CaretOutsideTheViewDoesNothing) {
 
 TEST(TagJumpTarget, LineEndsFromTheViewAreIgnored) {
   const V view = {"#\"/a b\"\r\n", " :5: x\n"};
-  auto t = TagJump::FindTarget([&](int i) { return view[i]; }, 2, 1);
+  auto t = TagJump::FindTarget([&](int i) { return view[i]; }, 2, 1, Unquoted);
   ASSERT_TRUE(t.has_value());
   EXPECT_EQ(t->JumpLine, "5");
   EXPECT_EQ(t->FileName, "\"/a b\"");
+  EXPECT_EQ(t->Path, "/a b");
 }
 
-TEST(TagJumpTarget, TheHeaderKeepsWhatFollowsTheHash) {
+// The path comes from whoever knows the headers the search wrote, asked with exactly the
+// text after the "#"; the view's text never becomes a path of itself.
+TEST(TagJumpTarget, ThePathIsAskedForTheHeaderAsShown) {
+  std::vector<std::string> asked;
+  const auto known = [&](std::string_view fileName) -> std::optional<std::string> {
+    asked.emplace_back(fileName);
+    if (fileName == "\"/shown\"") return std::string("/real\n\xFF");
+    return std::nullopt;
+  };
+  auto t = TagJump::FindTarget(V{"#\"/shown\"", " :3: x"}, 1, known);
+  ASSERT_TRUE(t.has_value());
+  EXPECT_EQ(t->Path, "/real\n\xFF");
+  EXPECT_EQ(t->FileName, "\"/shown\"");
+  EXPECT_FALSE(TagJump::FindTarget(V{"#\"/typed\"", " :3: x"}, 1, known).has_value());
+  EXPECT_FALSE(TagJump::FindTarget(V{"#/unquoted name", " :1: x"}, 1, known).has_value());
+  EXPECT_EQ(asked, (V{"\"/shown\"", "\"/typed\"", "/unquoted name"}));
+}
+
+// The file argument is always absolute, so that an editor can never take it for one of
+// its options ("-c", "+cmd").
+TEST(TagJumpTarget, OnlyAbsolutePathsAreJumpedTo) {
   ExpectTarget({"#/unquoted name", " :1: x"}, 1, "1", "/unquoted name");
-  ExpectTarget({"#", " :1: x"}, 1, "1", "");
+  for (const char* header : {"#", "#\"\"", "#\"-c\"", "#\"+:!touch PWNED\"", "#\"rel/a.c\""})
+    EXPECT_FALSE(Target({header, " :1: x"}, 1).has_value()) << header;
 }
 
 TEST(TagJumpCommand, TemplateFromTheSettings) {

@@ -2,6 +2,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "shell/search_driver.h"
@@ -92,6 +95,43 @@ TEST_F(WalkTest, MissingStartFolderIsAnEmptySearch) {
   driver.Run(FileNameSearch(Dir.Path() + "missing/", "*.*"));
   EXPECT_TRUE(Sink.Files.empty());
   EXPECT_EQ(driver.StatusText(), "検索ファイル数 : 0   一致ファイル数 : 0   一致行数 : 0");
+  // The sink learns that it could not be read (the window shows nothing of it).
+  EXPECT_EQ(Sink.SkippedFolders, V{Dir.Path() + "missing/"});
+  EXPECT_EQ(Sink.SkipErrors, std::vector<int>{ENOENT});
+  EXPECT_EQ(driver.SkippedFolderCount(), 1);
+}
+
+// A sub-folder that is gone when the walk comes to it: the walk goes on, and says which
+// folder it passed over; the next search starts with no folder skipped.
+TEST_F(WalkTest, AFolderThatCannotBeReadIsReportedAndPassedOver) {
+  TSearchDriver driver(Sink);
+  Sink.OnPoll = [&] {
+    if (Sink.Files.size() == 3) std::filesystem::remove_all(Dir.Path() + "sub");
+  };
+  driver.Run(FileNameSearch(Dir.Path(), "*.c"));
+  EXPECT_EQ(Relative(Sink.Files), (V{".hidden.c", "A.C", "b.c", "Sub2/x.c"}));
+  EXPECT_EQ(Sink.SkippedFolders, V{Dir.Path() + "sub/"});
+  EXPECT_EQ(driver.SkippedFolderCount(), 1);
+  Sink.OnPoll = nullptr;
+  driver.Run(FileNameSearch(Dir.Path(), "*.c"));
+  EXPECT_EQ(driver.SkippedFolderCount(), 0);
+}
+
+// The counts are kept by the search as it goes, whatever the sink does with the lines.
+TEST_F(WalkTest, CountsComeFromTheSearch) {
+  Dir.Write("hits.txt", "x\nneedle\nneedle again\n");
+  Dir.Write("none.txt", "x\n");
+  ASSERT_EQ(symlink("missing", (Dir.Path() + "gone.txt").c_str()), 0);
+  TSearchOptions o = FileNameSearch(Dir.Path(), "*.txt");
+  o.FileNameSearch = false;
+  o.Word = "needle";
+  TSearchDriver driver(Sink);
+  driver.Run(o);
+  EXPECT_EQ(driver.SearchedFileCount(), 3);
+  EXPECT_EQ(driver.MatchedFileCount(), 1);
+  EXPECT_EQ(driver.MatchedLineCount(), 2);
+  EXPECT_EQ(driver.ErrorLineCount(), 1);
+  EXPECT_EQ(driver.StatusText(), "検索ファイル数 : 3   一致ファイル数 : 1   一致行数 : 2");
 }
 
 TEST_F(WalkTest, LinksToFoldersAreNotDescendedLinksToFilesAreTaken) {
@@ -109,6 +149,8 @@ TEST_F(WalkTest, UnreadableFolderIsPassedOver) {
   TSearchDriver driver(Sink);
   driver.Run(FileNameSearch(Dir.Path(), "*.c"));
   EXPECT_EQ(Relative(Sink.Files), (V{".hidden.c", "A.C", "b.c", "Sub2/x.c"}));
+  EXPECT_EQ(Sink.SkippedFolders, V{Dir.Path() + "sub/"});
+  EXPECT_EQ(Sink.SkipErrors, std::vector<int>{EACCES});
 }
 
 TEST_F(WalkTest, CancelKeepsWhatWasListed) {

@@ -15,6 +15,8 @@ class TRecordingSink : public TSearchSink {
   std::vector<std::string> Files;     // the file list
   std::vector<std::string> Statuses;  // what panel 0 was given
   std::vector<std::string> ErrorBoxes;
+  std::vector<std::string> SkippedFolders;  // with the errno of each in SkipErrors
+  std::vector<int> SkipErrors;
   int Polls = 0;
   std::function<void()> OnPoll;
 
@@ -37,6 +39,8 @@ class TRecordingSink : public TSearchSink {
     ++Polls;
     if (OnPoll) OnPoll();
   }
-  int ResultLineCount() const override { return static_cast<int>(Results.size()); }
-  int FileListLineCount() const override { return static_cast<int>(Files.size()); }
+  void ReportSkippedFolder(const std::string& folder, int error) override {
+    SkippedFolders.push_back(folder);
+    SkipErrors.push_back(error);
+  }
 };

@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "dialogs/about_box.h"
@@ -73,6 +75,17 @@ struct TWindow {
     return lines;
   }
 
+  // The headers a search wrote for `paths`, after which the results view holds
+  // `lines` (as if the user had edited it so).
+  void SearchedThenEdited(const std::vector<std::string>& paths, const QStringList& lines) {
+    TViewSink& sink = Form.ViewSink();
+    sink.Begin();
+    for (const std::string& path : paths) sink.AppendFileHeader(path);
+    sink.Flush();
+    Form.GrepEdit->Clear();
+    Form.GrepEdit->AppendLines(lines);
+  }
+
   QList<QAction*> StartCommands() const {
     return {Form.GrepSpdBtn, Form.StartSpdBtn,   Form.TagJumpBtn,
             Form.GrepMenu,   Form.StartGrepMenu, Form.TagJumpMenu};
@@ -107,15 +120,26 @@ struct TTree {
   }
 };
 
-// An editor stand-in for the tag jump: writes its arguments, one a line, to `out`.
-QString EditorScript(const QTemporaryDir& dir, const QString& out) {
+// An editor stand-in for the tag jump: writes its arguments to `out`, each followed by
+// `end`, a printf escape (\n: one a line; \0: any bytes can be told apart).
+QString EditorScript(const QTemporaryDir& dir, const QString& out,
+                     const QString& end = QStringLiteral("\\n")) {
   const QString path = dir.filePath(QStringLiteral("editor.sh"));
   QFile file(path);
   file.open(QIODevice::WriteOnly);
-  file.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\n").arg(out).toUtf8());
+  file.write(QStringLiteral("#!/bin/sh\nprintf '%s%1' \"$@\" > '%2'\n").arg(end, out).toUtf8());
   file.close();
   file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   return path;
+}
+
+// What the editor stand-in wrote with the end \0.
+QList<QByteArray> ReadArguments(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  QList<QByteArray> arguments = file.readAll().split('\0');
+  if (!arguments.isEmpty() && arguments.back().isEmpty()) arguments.removeLast();
+  return arguments;
 }
 
 QStringList ReadLines(const QString& path) {
@@ -124,6 +148,13 @@ QStringList ReadLines(const QString& path) {
   QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
   if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
   return lines;
+}
+
+// A file whose name is any bytes (QFile would take the name as text).
+bool WriteBytesNamed(const QByteArray& path, const QByteArray& bytes) {
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.constData(), "wb"), std::fclose);
+  return file &&
+         std::fwrite(bytes.constData(), 1, bytes.size(), file.get()) == size_t(bytes.size());
 }
 
 QStringList Items(const QComboBox* box) {
@@ -178,7 +209,10 @@ class TDirFormTest : public QObject {
   void StartButtonTakesTheSearchBoxWord();
   void AWordShiftJisCannotHoldStartsNothing();
   void StopKeepsPartialResultsAndStartWaitsForTheWalk();
-  void SinkCountsLinesNotYetInTheViews();
+  void SinkHandsItsLinesOverAtAFlush();
+  void HostileNamesAreOneLineEachAndCountOnce();
+  void ARelativeFolderGivesAbsolutePaths();
+  void ADanglingLinkIsAFileThatCannotBeOpened();
 
   // Closing
   void CloseHidesThenWritesTheSettings();
@@ -191,6 +225,7 @@ class TDirFormTest : public QObject {
   void TagJump();
   void EnterInTheResultsViewJumpsAndBreaksNoLine();
   void ABadJumpFormatShowsAnErrorAndStartsNothing();
+  void TheJumpPassesTheBytesOfTheFileSearched();
 
   // In-page search and edit commands
   void InPageSearchIgnoresCase();
@@ -681,7 +716,7 @@ void TDirFormTest::StopKeepsPartialResultsAndStartWaitsForTheWalk() {
   QCOMPARE(w.Lines(w.Form.FileSearchEdit), walkOrder);
 }
 
-void TDirFormTest::SinkCountsLinesNotYetInTheViews() {
+void TDirFormTest::SinkHandsItsLinesOverAtAFlush() {
   TWindow w;
   TViewSink& sink = w.Form.ViewSink();
   w.Form.GrepEdit->Clear();
@@ -689,18 +724,71 @@ void TDirFormTest::SinkCountsLinesNotYetInTheViews() {
   sink.Begin();
   sink.AppendFileHeader("/a/x.c");
   sink.AppendLineEntry(3, "\x93\xfa\x96\x7b", false);  // 日本 in CP932
+  sink.AppendLineEntry(4, "\x93\xfa", true);           // the first bytes of a longer line
   sink.AppendErrorLine("/a/y.c");
   sink.AppendFileName("/a/x.c");
-  QCOMPARE(sink.ResultLineCount(), 3);
-  QCOMPARE(sink.FileListLineCount(), 1);
+  QCOMPARE(w.Form.GrepEdit->LineCount(), 0);
+  QCOMPARE(w.Form.FileSearchEdit->LineCount(), 0);
   sink.Flush();
-  QCOMPARE(sink.ResultLineCount(), 3);
-  QCOMPARE(w.Lines(w.Form.GrepEdit),
-           (QStringList{"#\"/a/x.c\"", " :3: 日本", "\"ファイル /a/y.c は開けませんでした。\""}));
+  QCOMPARE(w.Lines(w.Form.GrepEdit), (QStringList{"#\"/a/x.c\"", " :3: 日本", " :4: 日…",
+                                                  "\"ファイル /a/y.c は開けませんでした。\""}));
   QCOMPARE(w.Lines(w.Form.FileSearchEdit), QStringList{"/a/x.c"});
   sink.ShowCurrentFile("/a/z.c");
   sink.Flush();
   QCOMPARE(w.Form.StatusPanel0->text(), QStringLiteral("/a/z.c"));
+}
+
+// Names with line ends, terminal escapes and bytes that are not UTF-8: each is one line
+// in either view, shown readably, and the counters are those of the search (3 files, 3
+// hits), not the views' line counts.
+void TDirFormTest::HostileNamesAreOneLineEachAndCountOnce() {
+  TTree tree;
+  const QByteArray root = QFile::encodeName(tree.Root);
+  const QByteArray names[] = {"x\n :99: fake line\n#\"injected.txt", "esc\x1b]0;pwned\x07\r.txt",
+                              "sjis\x83\x5c\xff.txt"};
+  for (const QByteArray& name : names) QVERIFY(WriteBytesNamed(root + name, "needle\n"));
+  TWindow w;
+  w.SetInputs(QStringLiteral("needle"), QStringLiteral("*"), tree.Root);
+  w.Form.StartSpdBtnClick(&w.Form);
+  const QString r = tree.Root;
+  QCOMPARE(w.Lines(w.Form.GrepEdit),
+           (QStringList{"#\"" + r + "esc\\x1b]0;pwned\\x07\\r.txt\"", " :1: needle",
+                        "#\"" + r + "sjisソ\\xff.txt\"", " :1: needle",
+                        "#\"" + r + "x\\n :99: fake line\\n#\"injected.txt\"", " :1: needle"}));
+  QCOMPARE(w.Lines(w.Form.FileSearchEdit),
+           (QStringList{r + "esc\\x1b]0;pwned\\x07\\r.txt", r + "sjisソ\\xff.txt",
+                        r + "x\\n :99: fake line\\n#\"injected.txt"}));
+  QCOMPARE(w.Form.StatusPanel0->text(),
+           QStringLiteral("検索ファイル数 : 3   一致ファイル数 : 3   一致行数 : 3"));
+}
+
+// The folder box may hold a relative folder; the views get absolute paths all the same,
+// the only kind the tag jump passes on.
+void TDirFormTest::ARelativeFolderGivesAbsolutePaths() {
+  TTree tree;
+  const QString a = tree.Write(QStringLiteral("sub/-n.txt"), "needle\n");
+  const QString before = QDir::currentPath();
+  QVERIFY(QDir::setCurrent(tree.Root));
+  TWindow w;
+  w.SetInputs(QStringLiteral("needle"), QStringLiteral("*.txt"), QStringLiteral("sub/"));
+  w.Form.StartSpdBtnClick(&w.Form);
+  QDir::setCurrent(before);
+  QCOMPARE(w.Lines(w.Form.GrepEdit), (QStringList{"#\"" + a + "\"", " :1: needle"}));
+  QCOMPARE(w.Form.windowTitle(), QStringLiteral("Varsik - sub/*.txt - \"needle\""));
+}
+
+void TDirFormTest::ADanglingLinkIsAFileThatCannotBeOpened() {
+  TTree tree;
+  const QString link = tree.Root + QStringLiteral("gone.txt");
+  QVERIFY(QFile::link(tree.Root + QStringLiteral("missing.txt"), link));
+  TWindow w;
+  w.SetInputs(QStringLiteral("x"), QStringLiteral("*.txt"), tree.Root);
+  w.Form.StartSpdBtnClick(&w.Form);
+  QCOMPARE(w.Lines(w.Form.GrepEdit),
+           QStringList{QStringLiteral("\"ファイル %1 は開けませんでした。\"").arg(link)});
+  QCOMPARE(w.Lines(w.Form.FileSearchEdit), QStringList{link});
+  QCOMPARE(w.Form.StatusPanel0->text(),
+           QStringLiteral("検索ファイル数 : 1   一致ファイル数 : 0   一致行数 : 0"));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -775,8 +863,14 @@ void TDirFormTest::TagJump_data() {
   QTest::newRow("line and file") << two << 2 << "-n" << QStringList{"-n9", "/a/x.c"};
   QTest::newRow("no jump format: no line") << two << 2 << "" << QStringList{"/a/x.c"};
   QTest::newRow("second header's file") << two << 4 << "+" << QStringList{"+5", "/b/y c.c"};
+  // Only digits go to the editor's switch.
   QTest::newRow("edited entry") << QStringList{"#\"/a/x.c\"", " :abc: foo"} << 1 << "-n"
-                                << QStringList{"-nabc", "/a/x.c"};
+                                << QStringList{};
+  QTest::newRow("a command for the line")
+      << QStringList{"#\"/a/x.c\"", " :+:!touch x: foo"} << 1 << "+" << QStringList{};
+  // A header the search did not write names no file to open.
+  QTest::newRow("typed header") << QStringList{"#\"/etc/passwd\"", " :1: foo"} << 1 << "-n"
+                                << QStringList{};
   QTest::newRow("on a header") << two << 0 << "-n" << QStringList{};
   QTest::newRow("no header above") << QStringList{" :3: foo"} << 0 << "-n" << QStringList{};
   QTest::newRow("one colon only") << QStringList{"#\"/a/x.c\"", "text: more"} << 1 << "-n"
@@ -794,7 +888,7 @@ void TDirFormTest::TagJump() {
   TWindow w;
   w.Form.EditorPath = EditorScript(dir, out);
   w.Form.JumpFormat = jumpFormat;
-  w.Form.GrepEdit->AppendLines(results);
+  w.SearchedThenEdited({"/a/x.c", "/b/y c.c"}, results);
   w.Form.GrepEdit->CollapseSelectionAt(caretLine, 1);
   // The results view is used even while the second editor is shown.
   w.Form.NewFileSpdBtnClick();
@@ -813,7 +907,7 @@ void TDirFormTest::EnterInTheResultsViewJumpsAndBreaksNoLine() {
   const QString out = dir.filePath(QStringLiteral("out.txt"));
   TWindow w;
   w.Form.EditorPath = EditorScript(dir, out);
-  w.Form.GrepEdit->AppendLines({QStringLiteral("#\"/a/x.c\""), QStringLiteral(" :3: foo")});
+  w.SearchedThenEdited({"/a/x.c"}, {QStringLiteral("#\"/a/x.c\""), QStringLiteral(" :3: foo")});
   const QList<QPair<Qt::Key, Qt::KeyboardModifiers>> keys = {{Qt::Key_Return, Qt::NoModifier},
                                                              {Qt::Key_Return, Qt::ShiftModifier},
                                                              {Qt::Key_Return, Qt::ControlModifier},
@@ -834,7 +928,7 @@ void TDirFormTest::ABadJumpFormatShowsAnErrorAndStartsNothing() {
   TWindow w;
   w.Form.EditorPath = EditorScript(dir, out);
   w.Form.JumpFormat = QStringLiteral("-l%d");
-  w.Form.GrepEdit->AppendLines({QStringLiteral("#\"/a/x.c\""), QStringLiteral(" :3: foo")});
+  w.SearchedThenEdited({"/a/x.c"}, {QStringLiteral("#\"/a/x.c\""), QStringLiteral(" :3: foo")});
   w.Form.GrepEdit->CollapseSelectionAt(1, 0);
   QString message;
   AnswerNextMessageBox(&message);
@@ -842,6 +936,31 @@ void TDirFormTest::ABadJumpFormatShowsAnErrorAndStartsNothing() {
   QVERIFY(!message.isEmpty());
   QTest::qWait(100);
   QVERIFY(!QFile::exists(out));
+}
+
+// The jump from each hit of a real search opens the file searched, by its bytes: a name
+// with a line feed or a carriage return, one with terminal escapes, one in Shift JIS and
+// one that looks like an option.
+void TDirFormTest::TheJumpPassesTheBytesOfTheFileSearched() {
+  TTree tree;
+  const QByteArray root = QFile::encodeName(tree.Root);
+  const QList<QByteArray> names = {"-n.txt", "cr\r :1: x\r#\"c.txt", "esc\x1b[2J.txt",
+                                   "sjis\x83\x5c\x81[\x83X.txt", "x\n :99: fake\n#\"i.txt"};
+  for (const QByteArray& name : names) QVERIFY(WriteBytesNamed(root + name, "a\nneedle\n"));
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("out"));
+  TWindow w;
+  w.Form.EditorPath = EditorScript(dir, out, QStringLiteral("\\0"));
+  w.Form.JumpFormat = QStringLiteral("+");
+  w.SetInputs(QStringLiteral("needle"), QStringLiteral("*.txt"), tree.Root);
+  w.Form.StartSpdBtnClick(&w.Form);
+  QCOMPARE(w.Form.GrepEdit->LineCount(), 2 * int(names.size()));
+  for (int i = 0; i < names.size(); ++i) {
+    QFile::remove(out);
+    w.Form.GrepEdit->CollapseSelectionAt(2 * i + 1, 0);
+    w.Form.TagJumpBtnClick();
+    QTRY_COMPARE(ReadArguments(out), (QList<QByteArray>{"+2", root + names[i]}));
+  }
 }
 
 // ---------------------------------------------------------------------------------------

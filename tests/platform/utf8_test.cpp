@@ -1,4 +1,5 @@
-// Which files count as UTF-8: a settings file that does not is read as Shift JIS.
+// What counts as UTF-8: a name that does not is shown decoded as Shift JIS, a settings
+// file that does not is read as Shift JIS, a word argument that does not is refused.
 #include "platform/utf8.h"
 
 #include <string>
@@ -9,7 +10,7 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(IsUtf8, WellFormedOnly) {
+TEST(Utf8, WellFormedSequencesOnly) {
   struct TRow {
     std::string Bytes;
     bool Expected;
@@ -22,6 +23,7 @@ TEST(IsUtf8, WellFormedOnly) {
       {"\xC2\x80\xDF\xBF", true},
       {"\xE0\xA0\x80\xEF\xBF\xBF", true},
       {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", true},
+      {"ascii \xf0\x9f\x98\x80 \xc2\xa0", true},
       {"\x80", false},              // a continuation byte alone
       {"\xC0\x80", false},          // over-long NUL
       {"\xC1\xBF", false},          // over-long
@@ -37,7 +39,7 @@ TEST(IsUtf8, WellFormedOnly) {
       {"\xB1\xB2", false},          // half-width katakana in Shift JIS
   };
   for (const TRow& row : rows)
-    EXPECT_EQ(Platform::IsUtf8(row.Bytes), row.Expected) << testing::PrintToString(row.Bytes);
+    EXPECT_EQ(Platform::IsValidUtf8(row.Bytes), row.Expected) << testing::PrintToString(row.Bytes);
 }
 
 }  // namespace
