@@ -144,14 +144,6 @@ int main(int argc, char** argv) {
   // The window searches a missing folder as an empty one; a script is told.
   if (!options.FolderText.empty() && !Platform::FolderExists(options.FolderText))
     return Fail("no such folder: " + Platform::NameForOutput(operands[2]));
-  // A pattern error is an error even when no file is taken up to search.
-  if (options.RegularExpSearch && !options.FileNameSearch) {
-    try {
-      TSearchDriver::CheckPattern(options.Word);
-    } catch (const std::exception& e) {
-      return Fail(e.what());
-    }
-  }
   // A closed standard output cannot take the results, and the first file or folder that
   // the search opened would become descriptor 1 in its place.
   if (fcntl(STDOUT_FILENO, F_GETFD) == -1)
@@ -162,6 +154,14 @@ int main(int argc, char** argv) {
   TSearchDriver driver(sink);
   // Nothing more can be said once the output is gone; the rest is not searched.
   sink.SetOnWriteError([&driver] { driver.RequestCancel(); });
+  // A pattern error is an error even when no file is taken up to search.
+  if (options.RegularExpSearch && !options.FileNameSearch) {
+    try {
+      driver.CompilePattern(options.Word);
+    } catch (const std::exception& e) {
+      return Fail(e.what());
+    }
+  }
   try {
     driver.Run(options);
   } catch (const std::exception& e) {

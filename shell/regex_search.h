@@ -28,6 +28,8 @@ class TRegexSearch {
   TOutcome SearchFile(const std::string& word);
 
   const TGrep& Grep() const { return Grep1; }
+  // Sets `word` as Grep1's pattern now, as SearchFile does; raises ERegExpParser.
+  void Compile(const std::string& word) { Grep1.SetRegExp(word); }
   // A hit line's text is cut to this many bytes (0: kept whole).
   void SetMaxLineBytes(size_t bytes) { Grep1.SetMaxLineBytes(bytes); }
 

@@ -90,14 +90,6 @@ std::string TSearchDriver::StatusText() const {
   return ResultText::Status(SearchedFileCount(), MatchedFileCount(), MatchedLineCount());
 }
 
-void TSearchDriver::CheckPattern(const std::string& word) {
-  // A grep component of its own, set as Grep1 is: both dictionaries off.
-  TGrep grep;
-  grep.SetUseFuzzyCharDic(false);
-  grep.SetUseSynonymDic(false);
-  grep.SetRegExp(word);
-}
-
 std::vector<std::string> TSearchDriver::SplitMasks(std::string_view masks) {
   // File names are UTF-8 here, where ";" never occurs inside a multi-byte character.
   std::vector<std::string> list;

@@ -47,10 +47,10 @@ class TSearchDriver {
   // The status line of those counts.
   std::string StatusText() const;
 
-  // Compiles `word` (CP932) as regular-expression mode would, so that a pattern error
-  // is known before any file is taken up; raises ERegExpParser. Run compiles it again
-  // for itself.
-  static void CheckPattern(const std::string& word);
+  // Compiles `word` (CP932) as regular-expression mode does, so that a pattern error
+  // is known before any file is taken up; raises ERegExpParser. Run then finds it in the
+  // compiled-pattern cache.
+  void CompilePattern(const std::string& word) { Regex.Compile(word); }
 
   // The folder walk: `folder` ends in "/".
   void SearchFolder(const std::string& folder, const std::vector<std::string>& masks);

@@ -89,6 +89,24 @@ done
 out=$("$VG" --max-line-bytes=0 main '*.c' "$T/tree"); rc=$?
 check "--max-line-bytes=0 shows lines whole" "0 #\"$T/tree/b.c\"
  :1: int main(void)" "$rc $out"
+# A longer hit line is cut at a character, with … behind it, in both modes; so is a line
+# of 3 MB at the default of 1 MiB.
+for mode in "" -E; do
+  out=$("$VG" $mode --max-line-bytes=5 テキスト '*.txt' "$T/tree"); rc=$?
+  check "--max-line-bytes=5 $mode" "0 #\"$T/tree/a.txt\"
+ :1: 日本…" "$rc $out"
+  out=$("$VG" $mode --output-encoding=cp932 --max-line-bytes=5 テキスト '*.txt' "$T/tree" | iconv -f CP932 -t UTF-8)
+  check "--max-line-bytes=5 $mode in CP932" " :1: 日本…" "$(tail -n 1 <<< "$out")"
+done
+mkdir -p "$T/long"
+{ head -c $((3 << 20)) /dev/zero | tr '\0' x; printf 'needle\n'; } > "$T/long/l.txt"
+for mode in "" -E; do
+  out=$("$VG" $mode needle '*.txt' "$T/long" | tail -n 1)
+  shape=other
+  case "$out" in " :1: xxx"*"x…") shape=cut ;; esac
+  check "a 3 MB line is cut at 1 MiB $mode" "$((1048576 + 8)) cut" \
+    "$(printf '%s' "$out" | wc -c) $shape"
+done
 
 # Files and folders that cannot be read: their lines stay in the output, each is named
 # on standard error, and the exit status is 2 even when something was found.
