@@ -48,7 +48,7 @@ uint16_t ReadDigits(std::string_view s, int32_t& p, int maxDigits, TDigit digitV
 uint16_t ReadCharCode(std::string_view s, int32_t& p) {
   if (p < 1 || p > static_cast<int64_t>(s.size())) return 0;
   uint8_t b = ByteAt(s, p);
-  if (IsLeadByte(b)) {
+  if (ShiftJis::IsLeadByte(b)) {
     if (p == static_cast<int64_t>(s.size())) throw ERegExpParser(kMsgBadDoubleByte, p);
     uint16_t code = static_cast<uint16_t>(b << 8 | ByteAt(s, p + 1));
     p += 2;
@@ -73,15 +73,8 @@ bool IsTrailByte(std::string_view s, int32_t q) {
   // of the string: count the lead-range bytes back to that boundary. The first byte is
   // examined too, so a double-byte character at the very start is judged right.
   int32_t r = q - 1;
-  while (r >= 1 && IsLeadByte(ByteAt(s, r))) --r;
+  while (r >= 1 && ShiftJis::IsLeadByte(ByteAt(s, r))) --r;
   return (q - r) % 2 == 0;
-}
-
-std::string CharCodeToStr(uint16_t code) {
-  char high = static_cast<char>(code >> 8);
-  char low = static_cast<char>(code & 0xFF);
-  if (IsLeadByte(static_cast<uint8_t>(high))) return std::string{high, low};
-  return std::string(1, low);
 }
 
 int HexDigitValue(uint16_t code) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/shift_jis.h"
+
 // Messages of the token-level pattern errors.
 inline constexpr const char* kMsgBadDoubleByte = "不正な２バイト文字コードです。";
 inline constexpr const char* kMsgCharAfterBackslash = "\"\\\"の次には文字が必要です。";
@@ -14,11 +16,6 @@ inline constexpr const char* kMsgBadHexCode = "不正な１６進数コード表
 inline constexpr const char* kMsgBadOctCode = "不正な８進数コード表記です。";
 inline constexpr const char* kMsgNeedRightBracket = "右ブラケット\"]\"が必要です";
 inline constexpr const char* kMsgBadCharRange = "不正なキャラクタ範囲です";
-
-// The CP932 lead-byte ranges: such a byte and the byte after it form one character.
-constexpr bool IsLeadByte(uint8_t b) {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
 
 // Reads the character at the 1-based position p of s and advances p over it. Returns 0
 // when p is outside s (p unchanged) and for a zero byte (p advanced). A lead byte in the
@@ -33,7 +30,9 @@ void UnreadChar(std::string_view s, int32_t& p);
 bool IsTrailByte(std::string_view s, int32_t q);
 
 // The one or two bytes of a code: two when its high byte is a lead byte.
-std::string CharCodeToStr(uint16_t code);
+inline std::string CharCodeToStr(uint16_t code) {
+  return ShiftJis::CodeToBytes(code);
+}
 
 // Escapes, called behind the backslash (ReadEscape) or behind "\x" and at the first octal
 // digit (ReadHexCode, ReadOctCode).

@@ -11,6 +11,7 @@
 #include "regex/re_char_code.h"
 #include "regex/re_held_bytes.h"
 #include "regex/re_limits.h"
+#include "regex/re_nfa.h"
 #include "regex/re_nfa_state_set.h"
 
 namespace {
@@ -390,7 +391,7 @@ void TRE_DFA::CheckLiteral() {
     if (t.size() > 1 || code != t[0].Chars.EndChar || Accepted(p)) break;
     // A code that its text cannot carry (0, which ends a string, or a high byte that is not
     // a lead byte and would be dropped) leaves the pattern to the automaton.
-    if (code == 0 || (code > 0xFF && !IsLeadByte(static_cast<uint8_t>(code >> 8)))) break;
+    if (code == 0 || (code > 0xFF && !ShiftJis::IsLeadByte(static_cast<uint8_t>(code >> 8)))) break;
     LiteralText += CharCodeToStr(code);
     p = t[0].TransitTo;
   }

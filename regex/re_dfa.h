@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "regex/re_char_range.h"
-#include "regex/re_nfa.h"
+
+class TRE_NFA;
 
 inline constexpr int32_t kNoState = -1;
 

@@ -14,7 +14,7 @@ void TREParseTree::AddWork(int64_t units) {
 }
 
 size_t TREParseTree::BytesHeld() const {
-  return HeldBytes(Nodes) + HeldBytes(NodeIds) + HeldBytes(LeafIds) + HeldBytes(LeafByRange);
+  return HeldBytes(Nodes) + HeldBytes(LeafIds) + HeldBytes(LeafByRange);
 }
 
 int32_t TREParseTree::AddNode(RE_ParseNode_t node) {
@@ -23,15 +23,8 @@ int32_t TREParseTree::AddNode(RE_ParseNode_t node) {
   return static_cast<int32_t>(Nodes.size() - 1);
 }
 
-void TREParseTree::AddToNodeList(int32_t id) {
-  MakeRoom(NodeIds, 1, [this] { return CompileBytes(); });
-  NodeIds.push_back(id);
-}
-
 int32_t TREParseTree::MakeInternalNode(RE_NodeOp_t op, int32_t left, int32_t right) {
-  int32_t id = AddNode({op, {0, 0}, left, right});
-  AddToNodeList(id);
-  return id;
+  return AddNode({op, {0, 0}, left, right});
 }
 
 int32_t TREParseTree::MakeLeaf(uint16_t startChar, uint16_t endChar) {
@@ -47,15 +40,11 @@ int32_t TREParseTree::MakeLeaf(uint16_t startChar, uint16_t endChar) {
 }
 
 int32_t TREParseTree::MakeLHeadNode(uint16_t code) {
-  int32_t id = AddNode({RE_NodeOp_t::LineHead, {code, code}});
-  AddToNodeList(id);
-  return id;
+  return AddNode({RE_NodeOp_t::LineHead, {code, code}});
 }
 
 int32_t TREParseTree::MakeLTailNode(uint16_t code) {
-  int32_t id = AddNode({RE_NodeOp_t::LineTail, {code, code}});
-  AddToNodeList(id);
-  return id;
+  return AddNode({RE_NodeOp_t::LineTail, {code, code}});
 }
 
 int32_t TREParseTree::MakeAnyCharsNode() {
@@ -79,7 +68,6 @@ void TREParseTree::ChangeLeafToUnion(int32_t leaf, int32_t left, int32_t right) 
   node.Left = left;
   node.Right = right;
   LeafIds.erase(std::find(LeafIds.begin(), LeafIds.end(), leaf));
-  AddToNodeList(leaf);
 }
 
 void TREParseTree::RemoveLeafAt(size_t index) {
@@ -132,7 +120,6 @@ void TREParseTree::MakeLeavesDisjoint() {
 
 void TREParseTree::DisposeNodes() {
   Nodes.clear();
-  NodeIds.clear();
   LeafIds.clear();
   LeafByRange.clear();
   RootNode = kNoNode;

@@ -30,8 +30,7 @@ class TREParseTree {
   void SetRoot(int32_t node) { RootNode = node; }
   const RE_ParseNode_t& Node(int32_t id) const { return Nodes[id]; }
 
-  // The nodes that are not character leaves, and the character leaves, in creation order.
-  const std::vector<int32_t>& NodeList() const { return NodeIds; }
+  // The character leaves, in creation order.
   const std::vector<int32_t>& LeafList() const { return LeafIds; }
 
   int32_t MakeInternalNode(RE_NodeOp_t op, int32_t left = kNoNode, int32_t right = kNoNode);
@@ -64,12 +63,10 @@ class TREParseTree {
 
  private:
   int32_t AddNode(RE_ParseNode_t node);
-  void AddToNodeList(int32_t id);
   void Unindex(int32_t leaf);
   size_t CompileBytes() const { return OuterBytes + BytesHeld(); }
 
   std::vector<RE_ParseNode_t> Nodes;
-  std::vector<int32_t> NodeIds;
   std::vector<int32_t> LeafIds;
   std::unordered_map<uint32_t, int32_t> LeafByRange;
   int32_t RootNode = kNoNode;

@@ -12,8 +12,18 @@
 #include <vector>
 
 #include "regex/re_dfa.h"
-#include "regex/re_dictionary.h"
-#include "regex/re_preprocessor.h"
+
+class TREDictionary;
+class TREPreProcessor;
+
+// What a user of the engine derives from a compiled pattern and keeps with it in the
+// cache (the grep component's fast-path tables): made once, read-only afterwards, gone
+// with the entry. Its bytes count in the cache's budget.
+class TCompiledExtra {
+ public:
+  virtual ~TCompiledExtra() = default;
+  virtual size_t BytesHeld() const = 0;
+};
 
 class TRegularExpression {
  public:
@@ -28,9 +38,9 @@ class TRegularExpression {
   void SetRegExp(const std::string& text) { ChangeRegExp(text); }
 
   // Each switch setter sets the preprocessor's switch, then applies RegExp again.
-  bool UseFuzzyCharDic() const { return PreProcessor.UseFuzzyCharDic(); }
+  bool UseFuzzyCharDic() const;
   void SetUseFuzzyCharDic(bool on);
-  bool UseSynonymDic() const { return PreProcessor.UseSynonymDic(); }
+  bool UseSynonymDic() const;
   void SetUseSynonymDic(bool on);
 
   // Makes text the current pattern. On a pattern error (ERegExpParser), or any other
@@ -43,7 +53,10 @@ class TRegularExpression {
   virtual uint16_t GetLineTailChar() const { return 0xFFFE; }
 
   // The automaton of the current pattern; valid until the pattern is set again.
-  const TRE_DFA& CurrentDFA() const { return *CompiledList[CurrentEntry].second; }
+  const TRE_DFA& CurrentDFA() const { return *CompiledList[CurrentEntry].DFA; }
+  // What was kept with the current pattern (nullptr before anything is), and keeping it.
+  TCompiledExtra* CurrentExtra() const { return CompiledList[CurrentEntry].Extra.get(); }
+  void KeepWithCurrent(std::unique_ptr<TCompiledExtra> extra);
   bool IsLiteral() const { return CurrentDFA().IsLiteral(); }
   const std::string& Literal() const { return CurrentDFA().Literal(); }
   int32_t NextState(int32_t state, uint16_t code) const {
@@ -51,15 +64,15 @@ class TRegularExpression {
   }
 
   // The fuzzy-character dictionaries of the preprocessor (not owned).
-  std::vector<const TREDictionary*>& DictionaryList() { return PreProcessor.FuzzyCharDicList(); }
+  std::vector<const TREDictionary*>& DictionaryList();
 
   // The cache: entry texts are preprocessed patterns; entry 0 is the empty pattern. Besides
   // CompiledMax entries it keeps at most kMaxCachedBytes: after a compile the oldest
   // entries are dropped until the rest fit (entry 0 and the new entry always stay).
   static constexpr int32_t CompiledMax = 30;
   int32_t CompiledCount() const { return static_cast<int32_t>(CompiledList.size()); }
-  const std::string& CompiledText(int32_t index) const { return CompiledList[index].first; }
-  const TRE_DFA& CompiledDFA(int32_t index) const { return *CompiledList[index].second; }
+  const std::string& CompiledText(int32_t index) const { return CompiledList[index].Text; }
+  const TRE_DFA& CompiledDFA(int32_t index) const { return *CompiledList[index].DFA; }
   int32_t CurrentIndex() const { return CurrentEntry; }
   // The bytes that the entries hold, texts and automata.
   size_t CachedBytes() const;
@@ -72,8 +85,14 @@ class TRegularExpression {
  private:
   void DropOverBudget();
 
+  struct TCompiled {
+    std::string Text;
+    std::unique_ptr<TRE_DFA> DFA;
+    std::unique_ptr<TCompiledExtra> Extra;
+  };
+
   std::string RegExpText;
-  std::vector<std::pair<std::string, std::unique_ptr<TRE_DFA>>> CompiledList;
+  std::vector<TCompiled> CompiledList;
   int32_t CurrentEntry = 0;
-  TREPreProcessor PreProcessor;
+  std::unique_ptr<TREPreProcessor> PreProcessor;
 };

@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 
+#include "base/scope_exit.h"
 #include "regex/re_char_code.h"
 #include "regex/re_fuzzy_char_dic.h"
 #include "search/line_window.h"
@@ -17,24 +18,12 @@ namespace {
 
 // Whether a code comes back unchanged from its text (CharCodeToStr, then read as
 // characters): a single byte that is not a lead byte, or a lead byte with any trail.
-// Other codes (0x141, or 0x81 alone) have no text of their own and are never read
-// from a file either.
+// Other codes (0x141) have no text of their own and are never read from a file either;
+// 0x81 alone is read only in front of a line end, which the fixed-string scan cannot tell.
 bool SurvivesAsText(uint16_t code) {
-  return IsLeadByte(static_cast<uint8_t>(code >> 8)) ||
-         (code <= 0xFF && !IsLeadByte(static_cast<uint8_t>(code)));
+  return ShiftJis::IsLeadByte(static_cast<uint8_t>(code >> 8)) ||
+         (code <= 0xFF && !ShiftJis::IsLeadByte(static_cast<uint8_t>(code)));
 }
-
-// Marks a search as running for as long as it is on the stack.
-class TRunningScope {
- public:
-  explicit TRunningScope(int32_t& depth) : Depth(depth) { ++Depth; }
-  ~TRunningScope() { --Depth; }
-  TRunningScope(const TRunningScope&) = delete;
-  TRunningScope& operator=(const TRunningScope&) = delete;
-
- private:
-  int32_t& Depth;
-};
 
 // Look-ahead steps between two polls of an attempt that reads no new block.
 constexpr int32_t kStepsBetweenPolls = 1 << 16;
@@ -69,7 +58,7 @@ TGrep::TGrepRoutine TGrep::ChooseRoutine() const {
 
 void TGrep::Grep(const std::string& fileName) {
   if (UseFastPath && MatchHandler) {
-    TGrepFastPath& fast = FastPath();
+    const TGrepFastPath& fast = FastPath();
     if (fast.Usable()) {
       GrepByFastPath(fileName, fast);
       return;
@@ -78,23 +67,28 @@ void TGrep::Grep(const std::string& fileName) {
   (this->*GrepRoutine)(fileName);
 }
 
-TGrepFastPath& TGrep::FastPath() {
-  const std::string& text = CompiledText(CurrentIndex());
-  if (!Fast || FastDFA != &CurrentDFA() || FastText != text) {
-    Fast = std::make_unique<TGrepFastPath>(CurrentDFA());
-    FastDFA = &CurrentDFA();
-    FastText = text;
-  }
-  return *Fast;
+auto TGrep::MarkRunning() {
+  ++Running;
+  return TScopeExit([this] { --Running; });
 }
 
-void TGrep::GrepByFastPath(const std::string& fileName, TGrepFastPath& fast) {
+const TGrepFastPath& TGrep::FastPath() {
+  // Made at the pattern's first search and kept with it in the compiled-pattern cache.
+  if (const auto* fast = dynamic_cast<const TGrepFastPath*>(CurrentExtra())) return *fast;
+  auto fast = std::make_unique<TGrepFastPath>(CurrentDFA());
+  const TGrepFastPath& made = *fast;
+  KeepWithCurrent(std::move(fast));
+  return made;
+}
+
+void TGrep::GrepByFastPath(const std::string& fileName, const TGrepFastPath& fast) {
   CancelState = false;
-  const TRunningScope running(Running);
+  const auto running = MarkRunning();
   Searcher.SetBlockSize(static_cast<size_t>(BlockSize));
   Searcher.SetMaxLineBytes(MaxLineBytes);
+  TGrepFastPathFinder finder(fast);
   const TLineSearcher::TEnd end = Searcher.Search(
-      fileName, fast,
+      fileName, finder,
       [this] {
         if (ProcessEvents) ProcessEvents();
         return CancelState;
@@ -125,7 +119,7 @@ bool TGrep::OpenReader(const std::string& fileName, std::optional<TTxtFile>& fil
 void TGrep::GrepByDFA(const std::string& fileName) {
   if (!MatchHandler) return;
   CancelState = false;
-  const TRunningScope running(Running);
+  const auto running = MarkRunning();
   const TRE_DFA& dfa = CurrentDFA();
   // Every start position steps from the initial state: its transitions are looked up once.
   const std::span<const RE_DFATransition_t> initial = dfa.Transitions(dfa.InitialState());
@@ -173,7 +167,7 @@ void TGrep::GrepByDFA(const std::string& fileName) {
 void TGrep::GrepByLiteral(const std::string& fileName) {
   CancelState = false;
   if (!MatchHandler) return;
-  const TRunningScope running(Running);
+  const auto running = MarkRunning();
   const std::string& literal = Literal();
 
   std::optional<TTxtFile> file;

@@ -93,12 +93,14 @@ class TGrep : public TRegularExpression {
   void GrepByLiteral(const std::string& fileName);
   // The routine for the current pattern.
   TGrepRoutine ChooseRoutine() const;
+  // Marks a search as running for as long as what it returns is on the stack.
+  auto MarkRunning();
   // Opens the file for the per-position scans; false for an empty file.
   bool OpenReader(const std::string& fileName, std::optional<TTxtFile>& file) const;
   // The fast path of the current pattern, made at its first search.
-  TGrepFastPath& FastPath();
+  const TGrepFastPath& FastPath();
   // Searches with the fast path, through the line searcher.
-  void GrepByFastPath(const std::string& fileName, TGrepFastPath& fast);
+  void GrepByFastPath(const std::string& fileName, const TGrepFastPath& fast);
 
   TGrepOnMatch MatchHandler;
   bool CancelState = false;
@@ -108,12 +110,7 @@ class TGrep : public TRegularExpression {
   // Searches on the stack; the pattern must not change while one runs.
   int32_t Running = 0;
   bool UseFastPath = true;
-  // The fast path, the automaton and compiled text it was made for (a dropped cache entry
-  // can leave another automaton at the same address), and the searcher it runs in, kept
-  // from file to file.
-  std::unique_ptr<TGrepFastPath> Fast;
-  const TRE_DFA* FastDFA = nullptr;
-  std::string FastText;
+  // The searcher the fast path runs in, kept from file to file.
   TLineSearcher Searcher;
   size_t MaxLineBytes = 1 << 20;
 };

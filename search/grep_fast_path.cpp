@@ -5,11 +5,12 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "search/char_starts.h"
+#include "base/char_starts.h"
+#include "base/shift_jis.h"
 
 namespace {
 
-using ByteScan::IsLeadByte;
+using ShiftJis::IsLeadByte;
 
 // The largest transition table built (states times classes): 16 MB of entries.
 constexpr size_t kMaxTableEntries = size_t{4} << 20;
@@ -48,11 +49,6 @@ bool HasOwnBytes(uint16_t code) {
   const uint8_t low = static_cast<uint8_t>(code & 0xFF);
   if (high == 0) return low != 0 && low != ' ' && low != kLf && low != kCr && !IsLeadByte(low);
   return IsLeadByte(high) && low != 0 && low != ' ' && low != kLf && low != kCr;
-}
-
-void AppendCode(std::string& out, uint16_t code) {
-  if (code > 0xFF) out += static_cast<char>(code >> 8);
-  out += static_cast<char>(code & 0xFF);
 }
 
 // How often a byte of the range is met, from its rarity.
@@ -191,7 +187,7 @@ std::string TGrepFastPath::RequiredBytes(const TRE_DFA& dfa) const {
     std::string run;
     for (size_t i = 0; i <= codes.size(); ++i) {
       if (i < codes.size() && HasOwnBytes(codes[i])) {
-        AppendCode(run, codes[i]);
+        ShiftJis::AppendCode(run, codes[i]);
         continue;
       }
       if (run.size() > best.size()) best = run;
@@ -239,7 +235,7 @@ std::string TGrepFastPath::RequiredBytes(const TRE_DFA& dfa) const {
     }
     stack.clear();
     if (!accepts) {
-      AppendCode(best, code);
+      ShiftJis::AppendCode(best, code);
       return best;
     }
   }
@@ -341,7 +337,8 @@ TGrepFastPath::TAttempt TGrepFastPath::Accepts(int32_t state, const uint8_t* p,
   }
 }
 
-bool TGrepFastPath::LineMatches(const uint8_t* lineStart, const uint8_t* lineEnd, TBudget& budget) {
+bool TGrepFastPath::LineMatches(const uint8_t* lineStart, const uint8_t* lineEnd, TBudget& budget,
+                                TAllAttempts& all) const {
   TAttempt attempt = TAttempt::Failed;
   if (AfterLineEnd != kNoState) attempt = Accepts(AfterLineEnd, lineStart, lineEnd, budget);
   for (const uint8_t* p = lineStart; p < lineEnd && attempt == TAttempt::Failed;) {
@@ -352,64 +349,73 @@ bool TGrepFastPath::LineMatches(const uint8_t* lineStart, const uint8_t* lineEnd
   }
   if (attempt != TAttempt::OverBudget) return attempt == TAttempt::Accepted;
   budget = {lineEnd};
-  return AllAttemptsMatch(lineStart, lineEnd);
+  return AllAttemptsMatch(lineStart, lineEnd, all);
 }
 
-bool TGrepFastPath::AllAttemptsMatch(const uint8_t* lineStart, const uint8_t* lineEnd) {
-  BeginLine();
-  FeedLine(lineStart, lineEnd);
-  return EndLine();
+bool TGrepFastPath::AllAttemptsMatch(const uint8_t* lineStart, const uint8_t* lineEnd,
+                                     TAllAttempts& all) const {
+  BeginLine(all);
+  FeedLine(all, lineStart, lineEnd);
+  return EndLine(all);
 }
 
-void TGrepFastPath::BeginLine() {
-  if (Mark.size() != Accepting.size()) Mark.assign(Accepting.size(), 0);
-  Live.clear();
-  PendingLead = -1;
+void TGrepFastPath::BeginLine(TAllAttempts& all) const {
+  if (all.Mark.size() != Accepting.size()) all.Mark.assign(Accepting.size(), 0);
+  all.Live.clear();
+  all.PendingLead = -1;
   // The attempt from the line end in front of the line.
-  Found = AfterLineEnd != kNoState && Accepting[AfterLineEnd];
-  if (AfterLineEnd != kNoState) Live.push_back(AfterLineEnd);
+  all.Found = AfterLineEnd != kNoState && Accepting[AfterLineEnd];
+  if (AfterLineEnd != kNoState) all.Live.push_back(AfterLineEnd);
 }
 
-void TGrepFastPath::StepAll(int32_t cls) {
-  if (++Generation == 0) {
-    std::fill(Mark.begin(), Mark.end(), 0);
-    Generation = 1;
+void TGrepFastPath::StepAll(TAllAttempts& all, int32_t cls) const {
+  if (++all.Generation == 0) {
+    std::fill(all.Mark.begin(), all.Mark.end(), 0);
+    all.Generation = 1;
   }
-  NextLive.clear();
-  auto add = [this](int32_t state) {
-    if (state == kNoState || Mark[static_cast<size_t>(state)] == Generation) return;
-    Mark[static_cast<size_t>(state)] = Generation;
-    Found = Found || Accepting[state];
-    NextLive.push_back(state);
+  all.NextLive.clear();
+  auto add = [this, &all](int32_t state) {
+    if (state == kNoState || all.Mark[static_cast<size_t>(state)] == all.Generation) return;
+    all.Mark[static_cast<size_t>(state)] = all.Generation;
+    all.Found = all.Found || Accepting[state];
+    all.NextLive.push_back(state);
   };
-  for (const int32_t state : Live) add(Next[static_cast<size_t>(state) * ClassCount + cls]);
+  for (const int32_t state : all.Live) add(Next[static_cast<size_t>(state) * ClassCount + cls]);
   add(Next[static_cast<size_t>(cls)]);
-  Live.swap(NextLive);
+  all.Live.swap(all.NextLive);
 }
 
-void TGrepFastPath::FeedLine(const uint8_t* begin, const uint8_t* end) {
-  for (const uint8_t* p = begin; p < end && !Found; ++p) {
-    if (PendingLead >= 0) {
-      StepAll(TrailClass[static_cast<size_t>(LeadRow[PendingLead]) << 8 | *p]);
-      PendingLead = -1;
+void TGrepFastPath::FeedLine(TAllAttempts& all, const uint8_t* begin, const uint8_t* end) const {
+  for (const uint8_t* p = begin; p < end && !all.Found; ++p) {
+    if (all.PendingLead >= 0) {
+      StepAll(all, TrailClass[static_cast<size_t>(LeadRow[all.PendingLead]) << 8 | *p]);
+      all.PendingLead = -1;
     } else if (IsLeadByte(*p)) {
-      PendingLead = *p;
+      all.PendingLead = *p;
     } else {
-      StepAll(ByteClass[*p]);
+      StepAll(all, ByteClass[*p]);
     }
   }
 }
 
-bool TGrepFastPath::EndLine() {
+bool TGrepFastPath::EndLine(TAllAttempts& all) const {
   // A lead byte at the end of its line stands alone.
-  if (!Found && PendingLead >= 0) StepAll(ByteClass[static_cast<size_t>(PendingLead)]);
-  PendingLead = -1;
-  for (const int32_t state : Live) {
-    if (Found) break;
+  if (!all.Found && all.PendingLead >= 0)
+    StepAll(all, ByteClass[static_cast<size_t>(all.PendingLead)]);
+  all.PendingLead = -1;
+  for (const int32_t state : all.Live) {
+    if (all.Found) break;
     const int32_t t = Next[static_cast<size_t>(state) * ClassCount + LineEndClass];
-    Found = t != kNoState && Accepting[t];
+    all.Found = t != kNoState && Accepting[t];
   }
-  return Found;
+  return all.Found;
+}
+
+size_t TGrepFastPath::BytesHeld() const {
+  auto bytes = [](const auto& v) { return v.capacity() * sizeof(v[0]); };
+  return sizeof *this + bytes(Symbols) + bytes(SymbolClass) + bytes(ClassSize) + bytes(ByteClass) +
+         bytes(LeadRow) + bytes(TrailClass) + bytes(Next) + bytes(Accepting) + Fixed.capacity() +
+         bytes(FirstCodes);
 }
 
 const uint8_t* TGrepFastPath::NextCandidate(const uint8_t* from, const uint8_t* end) const {
@@ -427,14 +433,14 @@ const uint8_t* TGrepFastPath::NextCandidate(const uint8_t* from, const uint8_t* 
 }
 
 bool TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end,
-                              std::vector<const uint8_t*>& hits) {
+                              std::vector<const uint8_t*>& hits, TAllAttempts& all) const {
   // A lone CR on the way makes lines harder to tell apart.
   const bool loneCr = ByteScan::FindLoneCr(begin, end) != end;
   TBudget budget{begin};
   if (FilterKind == TFilter::EveryLine) {
     for (const uint8_t* lineStart = begin; lineStart < end;) {
       const uint8_t* lineEnd = LineEndOf(lineStart, end, loneCr);
-      if (LineMatches(lineStart, lineEnd, budget)) hits.push_back(lineStart);
+      if (LineMatches(lineStart, lineEnd, budget, all)) hits.push_back(lineStart);
       lineStart = NextLineStart(lineEnd, end);
     }
     return false;
@@ -452,7 +458,7 @@ bool TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end,
     if (p >= lineEnd) lineEnd = LineEndOf(p, end, loneCr);
     bool matched;
     if (FilterKind == TFilter::FixedBytes) {
-      matched = FixedIsWhole || LineMatches(LineStartOf(p, begin, loneCr), lineEnd, budget);
+      matched = FixedIsWhole || LineMatches(LineStartOf(p, begin, loneCr), lineEnd, budget, all);
     } else {
       // An attempt from this start position only, or all of the line's when those cost
       // too much.
@@ -463,7 +469,7 @@ bool TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end,
       if (attempt == TAttempt::OverBudget) {
         budget = {lineEnd};
         const uint8_t* lineStart = LineStartOf(p, begin, loneCr);
-        if (AllAttemptsMatch(lineStart, lineEnd)) hits.push_back(lineStart);
+        if (AllAttemptsMatch(lineStart, lineEnd, all)) hits.push_back(lineStart);
         from = NextLineStart(lineEnd, end);
         continue;
       }

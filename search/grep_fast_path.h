@@ -17,10 +17,25 @@
 #include <vector>
 
 #include "regex/re_dfa.h"
+#include "regex/regular_expression.h"
 #include "search/byte_scan.h"
 #include "search/line_finder.h"
 
-class TGrepFastPath : public TLineFinder {
+// All the attempts of one line stepped together: the state of a line read in pieces, or
+// of a line whose attempts one by one would cost too much. One per search; the tables it
+// steps through are the fast path's, which many searches share.
+struct TAllAttempts {
+  std::vector<int32_t> Live;  // the states of the live attempts, each once
+  std::vector<int32_t> NextLive;
+  std::vector<uint32_t> Mark;  // Mark[state] == Generation: in NextLive already
+  uint32_t Generation = 0;
+  int PendingLead = -1;  // a lead byte waiting for its trail
+  bool Found = false;    // an attempt accepted
+};
+
+// The fast path of one compiled pattern: tables and filter, read-only once built, kept
+// with the pattern in the compiled-pattern cache.
+class TGrepFastPath : public TCompiledExtra {
  public:
   // Builds the tables and chooses the filter for `dfa`, which need not outlive this.
   explicit TGrepFastPath(const TRE_DFA& dfa);
@@ -29,15 +44,14 @@ class TGrepFastPath : public TLineFinder {
   // large: the per-position scan then serves the pattern.
   bool Usable() const { return IsUsable; }
 
-  // The finder: lines end at LF, CR LF and a lone CR, and a NUL reads as a blank, as the
-  // text-file reader reads them.
-  TLineRules Rules() const override { return {.CrEndsLines = true}; }
-  bool FindLines(const uint8_t* begin, const uint8_t* end,
-                 std::vector<const uint8_t*>& hits) override;
-  void BeginLine() override;
-  void FeedLine(const uint8_t* begin, const uint8_t* end) override;
-  bool LineMatched() const override { return Found; }
-  bool EndLine() override;
+  size_t BytesHeld() const override;
+
+  // What TGrepFastPathFinder does for the line searcher, with the state of one search.
+  bool FindLines(const uint8_t* begin, const uint8_t* end, std::vector<const uint8_t*>& hits,
+                 TAllAttempts& all) const;
+  void BeginLine(TAllAttempts& all) const;
+  void FeedLine(TAllAttempts& all, const uint8_t* begin, const uint8_t* end) const;
+  bool EndLine(TAllAttempts& all) const;
 
   // What the scan uses, for tests and benchmarks.
   enum class TFilter { EveryLine, FixedBytes, FirstCodes };
@@ -78,14 +92,15 @@ class TGrepFastPath : public TLineFinder {
   // Whether some start position of the line [lineStart, lineEnd) (the line end in front
   // of it, then each character) begins a match: attempt by attempt while the budget
   // lasts, else all at once.
-  bool LineMatches(const uint8_t* lineStart, const uint8_t* lineEnd, TBudget& budget);
+  bool LineMatches(const uint8_t* lineStart, const uint8_t* lineEnd, TBudget& budget,
+                   TAllAttempts& all) const;
   // All attempts of the line at once.
-  bool AllAttemptsMatch(const uint8_t* lineStart, const uint8_t* lineEnd);
+  bool AllAttemptsMatch(const uint8_t* lineStart, const uint8_t* lineEnd, TAllAttempts& all) const;
   // The next position in [from, end) that the filter passes, or nullptr.
   const uint8_t* NextCandidate(const uint8_t* from, const uint8_t* end) const;
   // One character of a line read in pieces: the live attempts step on its class, and a
   // new attempt begins with it.
-  void StepAll(int32_t cls);
+  void StepAll(TAllAttempts& all, int32_t cls) const;
 
   bool IsUsable = false;
   // The automaton's alphabet, the class of each of its symbols, and how many codes each
@@ -111,13 +126,27 @@ class TGrepFastPath : public TLineFinder {
   bool FixedIsWhole = false;  // they are the whole fixed-string pattern
   ByteScan::TBytePair FixedPair;
   std::vector<ByteScan::TCodeBytes> FirstCodes;
+};
 
-  // A line read in pieces: the states of its live attempts (each once), the mark that
-  // keeps them apart, a lead byte waiting for its trail, and whether one accepted.
-  std::vector<int32_t> Live;
-  std::vector<int32_t> NextLive;
-  std::vector<uint32_t> Mark;
-  uint32_t Generation = 0;
-  int PendingLead = -1;
-  bool Found = false;
+// The fast path as the line searcher's finder, for one search at a time: lines end at LF,
+// CR LF and a lone CR, and a NUL reads as a blank, as the text-file reader reads them.
+class TGrepFastPathFinder : public TLineFinder {
+ public:
+  explicit TGrepFastPathFinder(const TGrepFastPath& fast) : Fast(fast) {}
+
+  TLineRules Rules() const override { return {.CrEndsLines = true}; }
+  bool FindLines(const uint8_t* begin, const uint8_t* end,
+                 std::vector<const uint8_t*>& hits) override {
+    return Fast.FindLines(begin, end, hits, All);
+  }
+  void BeginLine() override { Fast.BeginLine(All); }
+  void FeedLine(const uint8_t* begin, const uint8_t* end) override {
+    Fast.FeedLine(All, begin, end);
+  }
+  bool LineMatched() const override { return All.Found; }
+  bool EndLine() override { return Fast.EndLine(All); }
+
+ private:
+  const TGrepFastPath& Fast;
+  TAllAttempts All;
 };

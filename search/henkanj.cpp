@@ -2,6 +2,8 @@
 
 namespace HenkanJ {
 
+using ShiftJis::IsLeadByte;
+
 namespace {
 
 // The 39 half-width symbols, and their full-width codes high byte first, in the same
@@ -52,13 +54,8 @@ bool TakesSemiVoicedMark(uint8_t b) {
   return b >= 0xCA && b <= 0xCE;
 }
 
-void AppendCode(std::string& out, uint16_t code) {
-  out += static_cast<char>(code >> 8);
-  out += static_cast<char>(code & 0xFF);
-}
-
 void AppendFullWidth(std::string& out, uint16_t jis) {
-  AppendCode(out, JisToShiftJis(jis));
+  ShiftJis::AppendCode(out, JisToShiftJis(jis));
 }
 
 void AppendHalfToFullWidth(std::string& out, std::string_view s) {
@@ -99,7 +96,7 @@ void AppendHalfToFullWidth(std::string& out, std::string_view s) {
     }
     const uint16_t symbol = SymbolToFullWidth(b);
     if (symbol != b)
-      AppendCode(out, symbol);
+      ShiftJis::AppendCode(out, symbol);
     else
       out += static_cast<char>(b);
     ++i;
@@ -118,10 +115,6 @@ uint16_t JisToShiftJis(uint16_t jis) {
   const unsigned s1 = ((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0);
   const unsigned s2 = (j1 & 1) ? j2 + (j2 <= 0x5F ? 0x1F : 0x20) : j2 + 0x7E;
   return static_cast<uint16_t>((s1 & 0xFF) << 8 | (s2 & 0xFF));
-}
-
-std::string CodeToString(uint16_t code) {
-  return {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
 }
 
 uint16_t SymbolToFullWidth(uint8_t b) {

@@ -7,13 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace HenkanJ {
+#include "base/shift_jis.h"
 
-// A Shift JIS lead byte: 81 to 9F or E0 to FC hex.
-constexpr bool IsLeadByte(uint8_t b) {
-  return static_cast<uint8_t>(b - 0x81) <= 0x9F - 0x81 ||
-         static_cast<uint8_t>(b - 0xE0) <= 0xFC - 0xE0;
-}
+namespace HenkanJ {
 
 // The half-width voiced or semi-voiced sound mark (DE or DF hex), which joins the
 // katakana in front of it.
@@ -22,9 +18,6 @@ bool IsSoundMark(uint8_t b);
 // The Shift JIS code of a JIS X 0208 code whose two bytes lie in 21 to 7E hex (other
 // values give a meaningless code).
 uint16_t JisToShiftJis(uint16_t jis);
-
-// The code as two bytes, high byte first.
-std::string CodeToString(uint16_t code);
 
 // The full-width code of a half-width symbol, or the byte itself when it has none.
 uint16_t SymbolToFullWidth(uint8_t b);

@@ -44,7 +44,7 @@ bool IsPseudoFileSystem(int fd) {
 
 }  // namespace
 
-TInputFile::TInputFile(const std::string& fileName) : FileName(fileName) {
+TInputFile::TInputFile(const std::string& fileName) {
   // Not blocking: a name that has turned into a FIFO since the walk listed it must not
   // hang the open.
   Fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

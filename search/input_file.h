@@ -44,7 +44,6 @@ class TInputFile {
   // One read of the system, within Left; sets EndSeen at the end. -1 with errno on error.
   ssize_t ReadOnce(uint8_t* dest, size_t size);
 
-  std::string FileName;
   int Fd = -1;
   // One byte read ahead to learn whether the file goes on after a full block.
   int PendingByte = -1;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/scope_exit.h"
 #include "search/byte_scan.h"
 #include "search/line_cut.h"
 
@@ -32,16 +33,13 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
   InLongLine = false;
   Held.clear();
   HeldTexts.clear();
-  struct TRelease {
-    TLineSearcher& S;
-    ~TRelease() {
-      Release(S.Buffer);
-      Release(S.Text);
-      Release(S.Info.Line);
-      Release(S.Held);
-      Release(S.HeldTexts);
-    }
-  } release{*this};
+  const TScopeExit release([this] {
+    Release(Buffer);
+    Release(Text);
+    Release(Info.Line);
+    Release(Held);
+    Release(HeldTexts);
+  });
 
   bool stopped = false;
   try {

@@ -2,13 +2,14 @@
 
 #include <array>
 
+#include "base/shift_jis.h"
 #include "search/henkanj.h"
 
 namespace PlainLineRule {
 
 namespace {
 
-using HenkanJ::IsLeadByte;
+using ShiftJis::IsLeadByte;
 
 constexpr std::array<bool, 256> MakeBoundaries() {
   std::array<bool, 256> table{};

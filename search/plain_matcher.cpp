@@ -3,14 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
-#include "search/char_starts.h"
+#include "base/char_starts.h"
+#include "base/shift_jis.h"
 #include "search/plain_line_rule.h"
 
 namespace {
 
-using ByteScan::IsLeadByte;
 using ByteScan::LineEnd;
 using ByteScan::LineStart;
+using ShiftJis::IsLeadByte;
 
 // The capital whose lower-case form is `code`, or 0 when there is none.
 uint16_t UpperDoubleByte(uint16_t code) {

@@ -1,9 +1,10 @@
 #include "search/plain_stream_matcher.h"
 
+#include "base/shift_jis.h"
 #include "search/henkanj.h"
 #include "search/plain_line_rule.h"
 
-using HenkanJ::IsLeadByte;
+using ShiftJis::IsLeadByte;
 
 void TPlainStreamMatcher::Prepare(std::string_view foldedWord, bool upperLowerMatch,
                                   bool fuzzySearch, bool searchAsWord) {

@@ -168,7 +168,7 @@ inline uint16_t TTxtFile::GetWChar() {
   const uint8_t lead = GetChar();
   // GetChar has made the line end behind the byte an LF; a line end is never a trail
   // byte, so a lead byte in front of one is a character of its own.
-  if (!HenkanJ::IsLeadByte(lead) || *Cursor == '\n') return lead;
+  if (!ShiftJis::IsLeadByte(lead) || *Cursor == '\n') return lead;
   return static_cast<uint16_t>(lead << 8 | GetChar());
 }
 
@@ -186,7 +186,7 @@ inline uint16_t TTxtFile::GetWCharUntil(TAccept accept) {
       if (next == 0 || next == '\r' || ch == '\n') [[unlikely]]
         break;
       uint16_t code = ch;
-      if (HenkanJ::IsLeadByte(ch)) {
+      if (ShiftJis::IsLeadByte(ch)) {
         const uint8_t after = cursor[2];
         if (after == 0 || after == '\r' || next == '\n') [[unlikely]]
           break;
@@ -212,7 +212,7 @@ inline uint16_t TTxtFile::GetAheadWChar() {
     HandleNulAtAhead();
   if (ch == '\r') [[unlikely]]
     ch = AheadAfterCr();
-  if (!HenkanJ::IsLeadByte(ch)) return ch;
+  if (!ShiftJis::IsLeadByte(ch)) return ch;
   // The trail byte is taken as it is (a NUL as the blank it was made), but never a line
   // end: a lead byte in front of one is a character of its own.
   const uint8_t trail = *AheadCursor;

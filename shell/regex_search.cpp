@@ -1,7 +1,6 @@
 #include "shell/regex_search.h"
 
-#include <exception>
-
+#include "base/scope_exit.h"
 #include "search/errors.h"
 
 TRegexSearch::TRegexSearch(TSearchState& state, TSearchSink& sink, TResultWriter& writer)
@@ -20,28 +19,20 @@ TRegexSearch::TRegexSearch(TSearchState& state, TSearchSink& sink, TResultWriter
 }
 
 TRegexSearch::TOutcome TRegexSearch::SearchFile(const std::string& word) {
-  try {
-    // Set for every file: after the first, the cache finds the compiled pattern.
-    Grep1.SetRegExp(word);
-  } catch (...) {
-    State.FileHeaderPending = false;
-    throw;
-  }
-  if (State.CancelRequested) {
-    State.FileHeaderPending = false;
-    return TOutcome::Cancelled;
-  }
-  TOutcome outcome = TOutcome::Done;
+  const TScopeExit finished([this] { State.FileHeaderPending = false; });
+  // Set for every file: after the first, the cache finds the compiled pattern.
+  Grep1.SetRegExp(word);
+  if (State.CancelRequested) return TOutcome::Cancelled;
   try {
     Grep1.Grep(State.CurrentFileName);
   } catch (const EGrepCancel&) {
     Grep1.SetCancel(false);
-    outcome = TOutcome::Cancelled;
-  } catch (const std::exception&) {
-    outcome = TOutcome::Failed;
+    return TOutcome::Cancelled;
+  } catch (const EInOutError&) {
+    // Only a file that cannot be read is a failed file; anything else ends the search.
+    return TOutcome::Failed;
   }
-  State.FileHeaderPending = false;
-  return outcome;
+  return TOutcome::Done;
 }
 
 void TRegexSearch::Grep1Match(TGrep& sender, const RE_LineInfo_t& lineInfo) {

@@ -1,8 +1,8 @@
 #include "shell/search_driver.h"
 
-#include <exception>
-
+#include "base/scope_exit.h"
 #include "platform/folder.h"
+#include "search/errors.h"
 #include "shell/result_text.h"
 
 TSearchDriver::TSearchDriver(TSearchSink& sink)
@@ -11,15 +11,11 @@ TSearchDriver::TSearchDriver(TSearchSink& sink)
 void TSearchDriver::Run(const TSearchOptions& options) {
   // Also when a pattern error leaves the walk: the search is over then, so neither the
   // running state nor a stop given during it may outlive it.
-  struct TRunningGuard {
-    bool& Flag;
-    bool& Cancel;
-    TRunningGuard(bool& f, bool& c) : Flag(f), Cancel(c) { Flag = true; }
-    ~TRunningGuard() {
-      Flag = false;
-      Cancel = false;
-    }
-  } guard(Running, State.CancelRequested);
+  Running = true;
+  const TScopeExit stopped([this] {
+    Running = false;
+    State.CancelRequested = false;
+  });
 
   Options = options;
   State.CancelRequested = false;
@@ -79,7 +75,8 @@ bool TSearchDriver::TakeUpFile(const std::string& fileName) {
   bool finished = true;
   try {
     finished = Plain.SearchFileText(fileName, Options.Word);
-  } catch (const std::exception&) {
+  } catch (const EInOutError&) {
+    // Only a file that cannot be read is a failed file; anything else ends the search.
     Writer.RecordUnreadable(Options.ShowErrorBox);
   }
   State.FileHeaderPending = false;

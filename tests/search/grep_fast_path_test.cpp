@@ -26,14 +26,16 @@ using GrepTest::THits;
 
 // The reports of the fast path over `path`, through the line searcher; lines longer than
 // `windowLine` are searched in pieces.
-THits FastHits(TGrepFastPath& fast, const std::string& path, size_t block, size_t windowLine) {
+THits FastHits(const TGrepFastPath& fast, const std::string& path, size_t block,
+               size_t windowLine) {
   THits hits;
+  TGrepFastPathFinder finder(fast);
   TLineSearcher searcher;
   searcher.SetBlockSize(block);
   searcher.SetWindowLineBytes(windowLine);
   searcher.SetMaxLineBytes(0);
   searcher.Search(
-      path, fast, [] { return false; },
+      path, finder, [] { return false; },
       [&hits](const RE_LineInfo_t& info) { hits.emplace_back(info.LineNo, info.Line); });
   return hits;
 }
@@ -55,7 +57,7 @@ class GrepFastPathTest : public ::testing::Test {
   // the fast path serves the pattern.
   bool Check(const std::string& path, const std::string& text,
              std::initializer_list<size_t> blocks) {
-    TGrepFastPath fast(Grep.CurrentDFA());
+    const TGrepFastPath fast(Grep.CurrentDFA());
     if (!fast.Usable()) return false;
     const THits expected = Collect(Grep, path, TTxtFile::kBuffSize);
     for (ByteScan::TIsa isa : Isas()) {

@@ -469,3 +469,25 @@ TEST_F(GrepTest_, LongLinesAreReportedCut) {
   THits hits = Collect(Grep, kanaPath, kRealBlock);
   EXPECT_EQ(hits, (THits{{1, kana + "x"}}));
 }
+
+// The fast path of a pattern is made at its first search and kept with the pattern in
+// the compiled-pattern cache: a pattern searched again finds its own, and one compiled
+// anew (its entry dropped meanwhile) gets a new one made for its own automaton.
+TEST_F(GrepTest_, TheFastPathIsKeptWithItsCompiledPattern) {
+  const std::string path = File("abc\nxyz\n");
+  Grep.SetRegExp("abc");
+  EXPECT_EQ(Grep.CurrentExtra(), nullptr);
+  EXPECT_EQ(Collect(Grep, path, kRealBlock), (THits{{1, "abc"}}));
+  const TCompiledExtra* abc = Grep.CurrentExtra();
+  ASSERT_NE(abc, nullptr);
+  Grep.SetRegExp("xyz");
+  EXPECT_EQ(Collect(Grep, path, kRealBlock), (THits{{2, "xyz"}}));
+  EXPECT_NE(Grep.CurrentExtra(), abc);
+  Grep.SetRegExp("abc");
+  EXPECT_EQ(Grep.CurrentExtra(), abc);
+  // Thirty other patterns push "abc" out of the cache.
+  for (int i = 0; i < TRegularExpression::CompiledMax; ++i) Grep.SetRegExp(std::to_string(i) + "p");
+  Grep.SetRegExp("abc");
+  EXPECT_EQ(Grep.CurrentExtra(), nullptr);
+  EXPECT_EQ(Collect(Grep, path, kRealBlock), (THits{{1, "abc"}}));
+}

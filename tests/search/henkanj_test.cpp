@@ -59,13 +59,6 @@ const TConversion kBothConversions[] = {HalfToFullWidth, KanaOnly};
 
 }  // namespace
 
-TEST(HenkanJ, IsLeadByteCoversExactlyTheTwoLeadRanges) {
-  for (int b = 0; b < 256; ++b) {
-    const bool expected = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    EXPECT_EQ(HenkanJ::IsLeadByte(static_cast<uint8_t>(b)), expected) << std::hex << b;
-  }
-}
-
 TEST(HenkanJ, JisToShiftJisExamples) {
   EXPECT_EQ(HenkanJ::JisToShiftJis(0x2330), 0x824F);
   EXPECT_EQ(HenkanJ::JisToShiftJis(0x2521), 0x8340);
@@ -102,12 +95,6 @@ TEST(HenkanJ, JisToShiftJisAgreesWithTheSystemOnTheWholeGrid) {
   EXPECT_GT(checked, 6000);
 }
 
-TEST(HenkanJ, CodeToStringIsHighByteFirst) {
-  EXPECT_EQ(HenkanJ::CodeToString(0x824F), "\x82\x4F");
-  EXPECT_EQ(HenkanJ::CodeToString(0x0041), std::string("\0A", 2));
-  EXPECT_EQ(HenkanJ::CodeToString(0xFF00), std::string("\xFF\0", 2));
-}
-
 TEST(HenkanJ, SymbolToFullWidthFollowsTheSymbolTable) {
   const std::string half = " !\"#$%&'()=`|-^\\~{@[+*};:]<>?_" + Sjis("､｡･") + ",./" + Sjis("ｰ｢｣");
   const std::string full =
@@ -115,7 +102,7 @@ TEST(HenkanJ, SymbolToFullWidthFollowsTheSymbolTable) {
   ASSERT_EQ(half.size(), 39u);
   ASSERT_EQ(full.size(), 78u);
   for (size_t i = 0; i < half.size(); ++i)
-    EXPECT_EQ(HenkanJ::CodeToString(HenkanJ::SymbolToFullWidth(static_cast<uint8_t>(half[i]))),
+    EXPECT_EQ(ShiftJis::CodeToBytes(HenkanJ::SymbolToFullWidth(static_cast<uint8_t>(half[i]))),
               Wide(full, i))
         << i;
   for (int b = 0; b < 256; ++b) {

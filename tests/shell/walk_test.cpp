@@ -180,3 +180,25 @@ TEST_F(WalkTest, PlainModeTakesUpEveryFileEvenWithAnEmptyWord) {
   EXPECT_EQ(Sink.Files.size(), 6u);
   EXPECT_TRUE(Sink.Results.empty());
 }
+
+// Only a file that cannot be read becomes an unreadable-file line; a failure of another
+// kind (memory running out, say) during a file's search ends the search instead of being
+// shown as one, in both modes.
+TEST_F(WalkTest, OnlyReadFailuresBecomeUnreadableLines) {
+  Dir.Write("hit.txt", "needle\n");
+  for (bool regex : {false, true}) {
+    TRecordingSink sink;
+    sink.OnPoll = [&sink] {
+      if (!sink.Statuses.empty()) throw std::bad_alloc();
+    };
+    TSearchDriver driver(sink);
+    TSearchOptions o;
+    o.FolderText = Dir.Path();
+    o.Masks = "hit.txt";
+    o.Word = "needle";
+    o.RegularExpSearch = regex;
+    EXPECT_THROW(driver.Run(o), std::bad_alloc) << regex;
+    EXPECT_TRUE(sink.Results.empty()) << regex;
+    EXPECT_EQ(driver.ErrorLineCount(), 0) << regex;
+  }
+}

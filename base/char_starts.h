@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "search/byte_scan.h"
+#include "base/shift_jis.h"
 
 class TCharStarts {
  public:
@@ -17,8 +17,15 @@ class TCharStarts {
 
   // Whether p starts a character; p is at or behind every position asked before.
   bool IsCharStart(const uint8_t* p) {
+    // A line end is never a trail byte, whatever stands in front of it.
+    if (IsLineEnd(*p)) {
+      RunStart = p;
+      KnownBefore = Known;
+      Known = p;
+      return true;
+    }
     const uint8_t* q = p;
-    while (q > Known && ByteScan::IsLeadByte(q[-1])) --q;
+    while (q > Known && ShiftJis::IsLeadByte(q[-1])) --q;
     const bool start = ((p - q) & 1) == 0;
     RunStart = q;
     KnownBefore = Known;
@@ -32,12 +39,15 @@ class TCharStarts {
   bool BeforeIsTrail(const uint8_t* p) const {
     // Inside the run of lead-range bytes in front of p, p - 1 pairs with the byte before.
     if (RunStart < p) return true;
+    if (IsLineEnd(p[-1])) return false;
     const uint8_t* q = p - 1;
-    while (q > KnownBefore && ByteScan::IsLeadByte(q[-1])) --q;
+    while (q > KnownBefore && ShiftJis::IsLeadByte(q[-1])) --q;
     return ((p - 1 - q) & 1) != 0;
   }
 
  private:
+  static bool IsLineEnd(uint8_t b) { return b == '\n' || b == '\r'; }
+
   const uint8_t* Known;
   const uint8_t* KnownBefore = nullptr;
   const uint8_t* RunStart = nullptr;
