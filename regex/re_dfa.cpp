@@ -220,6 +220,149 @@ size_t TRE_DFA::BytesHeld() const {
          HeldBytes(SetStart) + HeldBytes(Symbols) + HeldBytes(LiteralText);
 }
 
+// The states of the automaton being built, each found by its set of NFA states: the
+// empty closure of a list of seeds (AddEmptyClosure), then the state that stands for the
+// closed set, made when there is none yet (RegisterState).
+class TRE_DFA::TStateRegistry {
+ public:
+  TStateRegistry(TRE_DFA& dfa, const TNFAView& view, int32_t nfaStates, int32_t exitState)
+      : Dfa(dfa), View(view), ExitState(exitState), Work(nfaStates) {
+    Stack.reserve(static_cast<size_t>(nfaStates));
+    Sorted.reserve(static_cast<size_t>(nfaStates));
+  }
+
+  // The working tables' bytes, before they are made: a set, a stack and a sorted list
+  // hold every NFA state at most once.
+  static size_t WorkBytes(int32_t nfaStates) {
+    return static_cast<size_t>(nfaStates) / 8 + 1 + 3 * sizeof(int32_t) * nfaStates;
+  }
+  size_t BytesHeld() const {
+    return Work.BytesHeld() + HeldBytes(Stack) + HeldBytes(Sorted) + Index.BytesHeld();
+  }
+  // The work so far, in NFA states visited by the closures, moves made and sets sorted.
+  int64_t& Effort() { return Spent; }
+
+  template <typename THeld>
+  int32_t CloseAndRegister(std::span<const int32_t> seeds, const THeld& held) {
+    for (int32_t seed : seeds) {
+      if (Work.Has(seed)) continue;
+      Work.Include(seed);
+      Stack.push_back(seed);
+      while (!Stack.empty()) {
+        const int32_t i = Stack.back();
+        Stack.pop_back();
+        for (int32_t e = View.EpsStart[i]; e < View.EpsStart[i + 1]; ++e) {
+          const int32_t target = View.EpsTargets[e];
+          if (!Work.Has(target)) {
+            Work.Include(target);
+            Stack.push_back(target);
+          }
+        }
+        Spent += 1 + View.EpsStart[i + 1] - View.EpsStart[i];
+      }
+    }
+    Spent += static_cast<int64_t>(seeds.size() + Work.AscendingMembers(Sorted));
+    if (Spent > kMaxDFAWork) throw ERegExpParser(kMsgTooComplex, 0);
+    const bool accepted = Work.Has(ExitState);
+    Work.Clear();
+    const uint64_t hash = HashSet(Sorted);
+    const int32_t found = Index.Find(hash, [&](int32_t s) {
+      const std::span<const int32_t> set = Dfa.StateSet(s);
+      return std::equal(set.begin(), set.end(), Sorted.begin(), Sorted.end());
+    });
+    if (found != kNoState) return found;
+    Index.MakeRoomForOne(held);
+    MakeRoom(Dfa.SetPool, Sorted.size(), held);
+    MakeRoom(Dfa.SetStart, 1, held);
+    MakeRoom(Dfa.States, 1, held);
+    const int32_t state = Dfa.StateCount();
+    Dfa.SetPool.insert(Dfa.SetPool.end(), Sorted.begin(), Sorted.end());
+    Dfa.SetStart.push_back(Dfa.SetPool.size());
+    Dfa.States.push_back({static_cast<uint16_t>(accepted ? 0xFFFF : 0), 0, 0});
+    Index.Add(hash);
+    return state;
+  }
+
+ private:
+  TRE_DFA& Dfa;
+  const TNFAView& View;
+  const int32_t ExitState;
+  TRE_NFAStateSet Work;
+  std::vector<int32_t> Stack;
+  std::vector<int32_t> Sorted;
+  TSetIndex Index;
+  int64_t Spent = 0;
+};
+
+// The moves out of the state being visited (ComputeMoves), grouped by the alphabet symbol
+// they read, in order of first appearance, each group with its targets in move order.
+// The buffers are reused from state to state.
+class TRE_DFA::TMoveGroups {
+ public:
+  explicit TMoveGroups(size_t symbols) : GroupOfSymbol(symbols, 0), StampOfSymbol(symbols, -1) {}
+
+  // Two tables with a slot per symbol.
+  static size_t WorkBytes(size_t symbols) { return 2 * sizeof(int32_t) * symbols; }
+  size_t BytesHeld() const {
+    return HeldBytes(GroupOfSymbol) + HeldBytes(StampOfSymbol) + HeldBytes(GroupSymbol) +
+           HeldBytes(Pairs) + HeldBytes(GroupStart) + HeldBytes(GroupTargets);
+  }
+
+  // Groups the moves of the NFA states of `set`, DFA state `state`; returns how many
+  // moves it read.
+  template <typename THeld>
+  int64_t Compute(const TNFAView& view, int32_t state, std::span<const int32_t> set,
+                  const THeld& held) {
+    int32_t groups = 0;
+    GroupSymbol.clear();
+    Pairs.clear();
+    for (int32_t i : set) {
+      for (int32_t m = view.MoveStart[i]; m < view.MoveStart[i + 1]; ++m) {
+        const TNFAView::TMove& move = view.Moves[m];
+        const int32_t firstSymbol = view.RangeSymbolStart[move.Range];
+        const int32_t endSymbol = view.RangeSymbolStart[move.Range + 1];
+        MakeRoom(Pairs, static_cast<size_t>(endSymbol - firstSymbol), held);
+        MakeRoom(GroupSymbol, static_cast<size_t>(endSymbol - firstSymbol), held);
+        for (int32_t k = firstSymbol; k < endSymbol; ++k) {
+          const int32_t symbol = view.RangeSymbols[k];
+          if (StampOfSymbol[symbol] != state) {
+            StampOfSymbol[symbol] = state;
+            GroupOfSymbol[symbol] = groups++;
+            GroupSymbol.push_back(symbol);
+          }
+          Pairs.push_back({GroupOfSymbol[symbol], move.Target});
+        }
+      }
+    }
+    // The targets bucketed by group.
+    MakeRoom(GroupStart, static_cast<size_t>(groups) + 1, held);
+    MakeRoom(GroupTargets, Pairs.size(), held);
+    GroupStart.assign(static_cast<size_t>(groups) + 1, 0);
+    for (const TMovePair& p : Pairs) ++GroupStart[p.Group + 1];
+    for (int32_t g = 0; g < groups; ++g) GroupStart[g + 1] += GroupStart[g];
+    GroupTargets.resize(Pairs.size());
+    for (const TMovePair& p : Pairs) GroupTargets[GroupStart[p.Group]++] = p.Target;
+    // Each group's start has moved to the next group's; shift them back.
+    for (int32_t g = groups; g > 0; --g) GroupStart[g] = GroupStart[g - 1];
+    GroupStart[0] = 0;
+    return static_cast<int64_t>(Pairs.size());
+  }
+
+  int32_t Count() const { return static_cast<int32_t>(GroupSymbol.size()); }
+  int32_t Symbol(int32_t group) const { return GroupSymbol[group]; }
+  std::span<const int32_t> Targets(int32_t group) const {
+    return {GroupTargets.data() + GroupStart[group], GroupTargets.data() + GroupStart[group + 1]};
+  }
+
+ private:
+  std::vector<int32_t> GroupOfSymbol;
+  std::vector<int32_t> StampOfSymbol;
+  std::vector<int32_t> GroupSymbol;
+  std::vector<TMovePair> Pairs;
+  std::vector<int32_t> GroupStart;
+  std::vector<int32_t> GroupTargets;
+};
+
 void TRE_DFA::BuildStateList() {
   States.clear();
   TransitionTable.clear();
@@ -232,131 +375,35 @@ void TRE_DFA::BuildStateList() {
   TNFAView view;
   FlattenNFA(*NFA, view, [&] { return outer + BytesHeld() + view.BytesHeld(); });
   Symbols = std::move(view.Symbols);
-
   const int32_t n = NFA->StateCount();
-  const int32_t exitState = NFA->ExitState();
-  // The closure's set, stack and sorted members each hold every NFA state at most once,
-  // so they are sized once for all of them; two tables have a slot per symbol.
-  const size_t workBytes = static_cast<size_t>(n) / 8 + 1 + 3 * sizeof(int32_t) * n +
-                           2 * sizeof(int32_t) * Symbols.size();
-  CheckCompileBytes(outer + BytesHeld() + view.BytesHeld() + workBytes);
-  TRE_NFAStateSet work(n);
-  std::vector<int32_t> stack;
-  std::vector<int32_t> sorted;
-  stack.reserve(n);
-  sorted.reserve(n);
-  TSetIndex index;
-  // Move groups of the state being visited, one per alphabet symbol, in order of first
-  // appearance; the buffers are reused from state to state.
-  std::vector<int32_t> groupOfSymbol(Symbols.size(), 0);
-  std::vector<int32_t> stampOfSymbol(Symbols.size(), -1);
-  std::vector<int32_t> groupSymbol;
-  std::vector<TMovePair> pairs;
-  std::vector<int32_t> groupStart;
-  std::vector<int32_t> groupTargets;
+  CheckCompileBytes(outer + BytesHeld() + view.BytesHeld() + TStateRegistry::WorkBytes(n) +
+                    TMoveGroups::WorkBytes(Symbols.size()));
+  TStateRegistry registry(*this, view, n, NFA->ExitState());
+  TMoveGroups moves(Symbols.size());
   std::vector<int32_t> groupState;
   auto held = [&] {
-    return outer + BytesHeld() + view.BytesHeld() + work.BytesHeld() + HeldBytes(stack) +
-           HeldBytes(sorted) + index.BytesHeld() + HeldBytes(groupOfSymbol) +
-           HeldBytes(stampOfSymbol) + HeldBytes(groupSymbol) + HeldBytes(pairs) +
-           HeldBytes(groupStart) + HeldBytes(groupTargets) + HeldBytes(groupState);
+    return outer + BytesHeld() + view.BytesHeld() + registry.BytesHeld() + moves.BytesHeld() +
+           HeldBytes(groupState);
   };
   CheckCompileBytes(held());
-  int64_t effort = 0;
-
-  // AddEmptyClosure of the seeds, then RegisterState: the state that stands for the
-  // closed set, made when there is none yet.
-  auto closeAndRegister = [&](std::span<const int32_t> seeds) -> int32_t {
-    for (int32_t seed : seeds) {
-      if (work.Has(seed)) continue;
-      work.Include(seed);
-      stack.push_back(seed);
-      while (!stack.empty()) {
-        int32_t i = stack.back();
-        stack.pop_back();
-        for (int32_t e = view.EpsStart[i]; e < view.EpsStart[i + 1]; ++e) {
-          int32_t target = view.EpsTargets[e];
-          if (!work.Has(target)) {
-            work.Include(target);
-            stack.push_back(target);
-          }
-        }
-        effort += 1 + view.EpsStart[i + 1] - view.EpsStart[i];
-      }
-    }
-    effort += static_cast<int64_t>(seeds.size() + work.AscendingMembers(sorted));
-    if (effort > kMaxDFAWork) throw ERegExpParser(kMsgTooComplex, 0);
-    const bool accepted = work.Has(exitState);
-    work.Clear();
-    const uint64_t hash = HashSet(sorted);
-    const int32_t found = index.Find(hash, [&](int32_t s) {
-      std::span<const int32_t> set = StateSet(s);
-      return std::equal(set.begin(), set.end(), sorted.begin(), sorted.end());
-    });
-    if (found != kNoState) return found;
-    index.MakeRoomForOne(held);
-    MakeRoom(SetPool, sorted.size(), held);
-    MakeRoom(SetStart, 1, held);
-    MakeRoom(States, 1, held);
-    const int32_t state = StateCount();
-    SetPool.insert(SetPool.end(), sorted.begin(), sorted.end());
-    SetStart.push_back(SetPool.size());
-    States.push_back({static_cast<uint16_t>(accepted ? 0xFFFF : 0), 0, 0});
-    index.Add(hash);
-    return state;
-  };
 
   const int32_t entry = NFA->EntryState();
-  closeAndRegister(std::span<const int32_t>(&entry, 1));
-
+  registry.CloseAndRegister(std::span<const int32_t>(&entry, 1), held);
   // Unvisited states are taken oldest first, and new ones are appended: a plain index
   // walk over the growing list visits them in that order.
   for (int32_t d = 0; d < StateCount(); ++d) {
-    // ComputeMoves: a pair per move and symbol, then the targets bucketed by group.
-    int32_t groups = 0;
-    groupSymbol.clear();
-    pairs.clear();
-    for (int32_t i : StateSet(d)) {
-      for (int32_t m = view.MoveStart[i]; m < view.MoveStart[i + 1]; ++m) {
-        const TNFAView::TMove& move = view.Moves[m];
-        const int32_t firstSymbol = view.RangeSymbolStart[move.Range];
-        const int32_t endSymbol = view.RangeSymbolStart[move.Range + 1];
-        MakeRoom(pairs, static_cast<size_t>(endSymbol - firstSymbol), held);
-        MakeRoom(groupSymbol, static_cast<size_t>(endSymbol - firstSymbol), held);
-        for (int32_t k = firstSymbol; k < endSymbol; ++k) {
-          const int32_t symbol = view.RangeSymbols[k];
-          if (stampOfSymbol[symbol] != d) {
-            stampOfSymbol[symbol] = d;
-            groupOfSymbol[symbol] = groups++;
-            groupSymbol.push_back(symbol);
-          }
-          pairs.push_back({groupOfSymbol[symbol], move.Target});
-        }
-      }
-    }
-    effort += static_cast<int64_t>(pairs.size());
-    MakeRoom(groupStart, static_cast<size_t>(groups) + 1, held);
-    MakeRoom(groupTargets, pairs.size(), held);
-    MakeRoom(groupState, static_cast<size_t>(groups), held);
-    groupStart.assign(static_cast<size_t>(groups) + 1, 0);
-    for (const TMovePair& p : pairs) ++groupStart[p.Group + 1];
-    for (int32_t g = 0; g < groups; ++g) groupStart[g + 1] += groupStart[g];
-    groupTargets.resize(pairs.size());
-    for (const TMovePair& p : pairs) groupTargets[groupStart[p.Group]++] = p.Target;
-    // Each group's start has moved to the next group's; shift them back.
-    for (int32_t g = groups; g > 0; --g) groupStart[g] = groupStart[g - 1];
-    groupStart[0] = 0;
-
+    registry.Effort() += moves.Compute(view, d, StateSet(d), held);
+    const int32_t groups = moves.Count();
     // Target sets are registered newest group first.
+    MakeRoom(groupState, static_cast<size_t>(groups), held);
     groupState.assign(static_cast<size_t>(groups), kNoState);
     for (int32_t g = groups; g-- > 0;)
-      groupState[g] = closeAndRegister(std::span<const int32_t>(
-          groupTargets.data() + groupStart[g], groupTargets.data() + groupStart[g + 1]));
+      groupState[g] = registry.CloseAndRegister(moves.Targets(g), held);
     MakeRoom(TransitionTable, static_cast<size_t>(groups), held);
     States[d].FirstTransition = static_cast<int32_t>(TransitionTable.size());
     States[d].TransitionCount = groups;
     for (int32_t g = 0; g < groups; ++g)
-      TransitionTable.push_back({Symbols[groupSymbol[g]], groupState[g]});
+      TransitionTable.push_back({Symbols[moves.Symbol(g)], groupState[g]});
   }
   // What the cache keeps: the tables without their room to grow.
   GiveBackRoom(States);

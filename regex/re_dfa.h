@@ -92,6 +92,9 @@ class TRE_DFA {
   }
 
  private:
+  class TStateRegistry;
+  class TMoveGroups;
+
   void BuildStateList();
   void SortTransitions();
   void CheckLiteral();
