@@ -6,10 +6,12 @@
 # Usage: bench/compare.sh [VARSIK_GREP] [CORPUS_DIR]
 #   VARSIK_GREP  default build/cli/varsik-grep
 #   CORPUS_DIR   default bench/corpus (built with make-corpus.sh when missing)
-# Environment: RUNS (default 5), CASES (space-separated case names to run, default all).
+# Environment: RUNS (default 5), CASES (space-separated case names to run, default all),
+# BASE (another varsik-grep, an earlier build: timed in the same runs, with the ratio).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 VG=$(realpath "${1:-build/cli/varsik-grep}")
+BASE=${BASE:+$(realpath "$BASE")}
 CORPUS=${2:-bench/corpus}
 RUNS=${RUNS:-5}
 
@@ -59,8 +61,8 @@ CASE_LIST=(
   "re-tree|tree|-E|環境変数|-E -r|"
 )
 
-printf '%-12s %10s %10s %10s %8s %8s  %-26s %s\n' case varsik grep rg v/grep v/rg "lines (varsik grep rg)" \
-  "peak MB (varsik grep rg)"
+printf '%-12s %10s %10s %10s %8s %8s  %-26s %s%s\n' case varsik grep rg v/grep v/rg "lines (varsik grep rg)" \
+  "peak MB (varsik grep rg)" "${BASE:+   base v/base}"
 for c in "${CASE_LIST[@]}"; do
   # An escaped "|" inside a word is not a field separator.
   c=${c//\\|/$'\x1f'}
@@ -79,8 +81,10 @@ for c in "${CASE_LIST[@]}"; do
   gl=$(eval "$gcmd" | wc -l)
   rl=$(eval "$rcmd" | wc -l)
   mem="$(peak "$vcmd") $(peak "$gcmd") $(peak "$rcmd")"
+  base=()
+  [ -n "$BASE" ] && base=(-n base "${vcmd/#$VG/$BASE}")
   hyperfine -i --output=pipe --style none --warmup 1 --runs "$RUNS" --export-json "$OUT/$name.json" \
-    -n varsik "$vcmd" -n grep "$gcmd" -n rg "$rcmd" >/dev/null 2>&1
+    -n varsik "$vcmd" -n grep "$gcmd" -n rg "$rcmd" "${base[@]}" >/dev/null 2>&1
   python3 - "$OUT/$name.json" "$name" "$vl" "$gl" "$rl" "$mem" <<'PY'
 import json, sys
 d = json.load(open(sys.argv[1]))
@@ -88,6 +92,7 @@ t = {r["command"]: r["median"] for r in d["results"]}
 v, g, r = t["varsik"], t["grep"], t["rg"]
 same = "" if sys.argv[3] == sys.argv[4] == sys.argv[5] else "  COUNTS DIFFER"
 counts = "%s %s %s" % (sys.argv[3], sys.argv[4], sys.argv[5])
-print("%-12s %9.3fs %9.3fs %9.3fs %8.2f %8.2f  %-26s %s%s" % (sys.argv[2], v, g, r, v / g, v / r, counts, sys.argv[6], same))
+base = "   %8.3fs %5.3f" % (t["base"], v / t["base"]) if "base" in t else ""
+print("%-12s %9.3fs %9.3fs %9.3fs %8.2f %8.2f  %-26s %s%s%s" % (sys.argv[2], v, g, r, v / g, v / r, counts, sys.argv[6], base, same))
 PY
 done
