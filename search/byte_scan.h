@@ -1,6 +1,7 @@
 // ByteScan: vectorised scans over Shift JIS text held in one buffer, shared by the fast
-// paths of plain mode and regular-expression mode. Each scan has an SSE2 and an AVX2
-// form; the AVX2 one is chosen once, at the first call, when the processor has it.
+// paths of plain mode and regular-expression mode. The build target decides which forms
+// of the scans exist (TIsa); among them the best one the processor has is chosen once, at
+// the first call.
 //
 // Every scan may read up to kPadding bytes behind the end it is given and one byte in
 // front of the begin, so callers keep that much readable memory around their text.
@@ -9,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace ByteScan {
 
@@ -90,13 +92,44 @@ const uint8_t* FindCodeBytes(const TCodeBytes* codes, size_t n, const uint8_t* b
 
 // The trail bytes among 64 bytes whose lead-byte mask is `leads` (bit i for byte i),
 // given whether byte 0 is a trail (`carry`); `carry` becomes whether the byte after the
-// 64 is one. Exposed for its tests.
-uint64_t TrailMask(uint64_t leads, bool& carry);
+// 64 is one. Inline, as every form of FindSingleByteKana calls it once per 64 bytes.
+inline uint64_t TrailMask(uint64_t leads, bool& carry) {
+  // A run of lead-range bytes that starts on a character start holds, from its start,
+  // lead, trail, lead, trail...; the byte after the run is a trail when the run's
+  // length is odd. A trail byte at bit 0 leads nothing, so it leaves the runs.
+  constexpr uint64_t kEven = 0x5555555555555555;
+  constexpr uint64_t kOdd = ~kEven;
+  const uint64_t carryIn = carry ? 1 : 0;
+  const uint64_t l = leads & ~carryIn;
+  const uint64_t starts = l & ~(l << 1);
+  // Adding a run's start bit clears the run: so the runs that start on even bits are
+  // the bits that the sum loses, and those that start on odd bits the ones it keeps.
+  const uint64_t sum = l + (starts & kEven);
+  const uint64_t evenRuns = l & ~sum;
+  const uint64_t oddRuns = l & sum;
+  carry = (oddRuns >> 63) != 0;
+  return ((evenRuns << 1) & kOdd) | ((oddRuns << 1) & kEven) | carryIn;
+}
 
-// The instruction set the scans use: the best one the processor has, unless a test has
-// chosen the baseline to cover both forms.
+// The forms of the scans that the build holds, by instruction set: SSE2 and AVX2 on
+// x86-64, NEON on little-endian AArch64, and elsewhere, or when the build asks for it
+// with VARSIK_PORTABLE_SCAN, one on 64-bit words that any processor runs.
+#if !defined(VARSIK_PORTABLE_SCAN) && defined(__x86_64__)
+#define VARSIK_SCAN_X86 1
 enum class TIsa { Sse2, Avx2 };
+#elif !defined(VARSIK_PORTABLE_SCAN) && defined(__aarch64__) && defined(__AARCH64EL__)
+#define VARSIK_SCAN_NEON 1
+enum class TIsa { Neon };
+#else
+#define VARSIK_SCAN_PORTABLE 1
+enum class TIsa { Portable };
+#endif
+
+// The form the scans use: the best one the processor has, unless a test has chosen
+// another to cover them all. A form the processor lacks is never chosen.
 TIsa BestIsa();
 void SelectIsa(TIsa isa);
+// The forms that this processor runs, the baseline first.
+std::vector<TIsa> UsableIsas();
 
 }  // namespace ByteScan

@@ -1,21 +1,20 @@
 // The vectorised scans against plain byte-by-byte models, on random Shift JIS-like
-// bytes, at every length and alignment around the vector widths, on both instruction
-// sets.
+// bytes, at every length and alignment around the vector widths, in every form the build
+// holds and the processor runs; and the portable form's vector lane by lane.
 #include "search/byte_scan.h"
+
+#include <algorithm>
 
 #include <random>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "search/byte_scan_swar.h"
+
 namespace {
 
 using ByteScan::TIsa;
-
-std::vector<TIsa> Isas() {
-  if (ByteScan::BestIsa() == TIsa::Avx2) return {TIsa::Sse2, TIsa::Avx2};
-  return {TIsa::Sse2};
-}
 
 // Bytes that the scans look for, often, between others.
 class TBytes {
@@ -101,9 +100,61 @@ TEST(ByteScan, TrailMaskFollowsTheCharactersAcrossBlocks) {
   }
 }
 
+TEST(ByteScan, UsableIsasEndWithTheBest) {
+  const std::vector<TIsa> isas = ByteScan::UsableIsas();
+  ASSERT_FALSE(isas.empty());
+  EXPECT_EQ(isas.back(), ByteScan::BestIsa());
+#if defined(VARSIK_PORTABLE_SCAN)
+  // A portable build, made to test the portable form, holds no other.
+  EXPECT_EQ(isas, std::vector<TIsa>{TIsa::Portable});
+#endif
+}
+
+// Every pair of bytes in one lane, among neighbours that sit at the edges of borrows and
+// sign bits: each operation of the portable vector acts on each lane apart. Its scans run
+// only in a portable build, but its lanes are checked in every build.
+TEST(ByteScan, SwarLanesActApart) {
+  using ByteScan::Swar::TVec;
+  TBytes gen(8);
+  static const uint8_t kEdges[] = {0, 1, 0x7E, 0x7F, 0x80, 0x81, 0xFE, 0xFF};
+  auto lane = [](uint64_t v, size_t i) { return static_cast<uint8_t>(v >> (8 * i)); };
+  for (int x0 = 0; x0 < 256; ++x0) {
+    for (int y0 = 0; y0 < 256; ++y0) {
+      uint8_t x[TVec::kWidth];
+      uint8_t y[TVec::kWidth];
+      for (size_t i = 0; i < TVec::kWidth; ++i) {
+        x[i] = kEdges[gen.Pick(std::size(kEdges))];
+        y[i] = kEdges[gen.Pick(std::size(kEdges))];
+      }
+      const size_t at = gen.Pick(TVec::kWidth);
+      x[at] = static_cast<uint8_t>(x0);
+      y[at] = static_cast<uint8_t>(y0);
+      const TVec::T a = TVec::Load(x);
+      const TVec::T b = TVec::Load(y);
+      uint64_t mask = 0;
+      uint64_t sum = 0;
+      for (size_t i = 0; i < TVec::kWidth; ++i) {
+        ASSERT_EQ(lane(a, i), x[i]);
+        ASSERT_EQ(lane(TVec::Splat(x[i]), at), x[i]);
+        ASSERT_EQ(lane(TVec::Eq(a, b), i), x[i] == y[i] ? 0xFF : 0) << x0 << " " << y0;
+        ASSERT_EQ(lane(TVec::AndNot(a, b), i), static_cast<uint8_t>(~x[i] & y[i]));
+        ASSERT_EQ(lane(TVec::Sub(a, b), i), static_cast<uint8_t>(x[i] - y[i])) << x0 << " " << y0;
+        ASSERT_EQ(lane(TVec::Min(a, b), i), std::min(x[i], y[i])) << x0 << " " << y0;
+        ASSERT_EQ(lane(TVec::Greater(a, b), i),
+                  static_cast<int8_t>(x[i]) > static_cast<int8_t>(y[i]) ? 0xFF : 0)
+            << x0 << " " << y0;
+        mask |= uint64_t{x[i] >= 0x80} << i;
+        sum += x[i];
+      }
+      ASSERT_EQ(TVec::Mask(a), mask) << x0;
+      ASSERT_EQ(TVec::SumBytes(a), sum) << x0;
+    }
+  }
+}
+
 TEST_F(ByteScanTest, CountLf) {
   TBytes gen(2);
-  for (TIsa isa : Isas()) {
+  for (TIsa isa : ByteScan::UsableIsas()) {
     ByteScan::SelectIsa(isa);
     for (size_t n : {0, 1, 15, 16, 17, 31, 32, 33, 63, 64, 100, 255 * 16, 255 * 32 + 5, 20000}) {
       const auto text = gen.Make(n);
@@ -117,7 +168,7 @@ TEST_F(ByteScanTest, CountLf) {
 
 TEST_F(ByteScanTest, FindLineSpecial) {
   TBytes gen(3);
-  for (TIsa isa : Isas()) {
+  for (TIsa isa : ByteScan::UsableIsas()) {
     ByteScan::SelectIsa(isa);
     for (int round = 0; round < 3000; ++round) {
       auto text = gen.Make(gen.Pick(150));
@@ -141,7 +192,7 @@ TEST_F(ByteScanTest, FindLineSpecial) {
 
 TEST_F(ByteScanTest, FindPair) {
   TBytes gen(4);
-  for (TIsa isa : Isas()) {
+  for (TIsa isa : ByteScan::UsableIsas()) {
     ByteScan::SelectIsa(isa);
     for (int round = 0; round < 3000; ++round) {
       const auto text = gen.Make(gen.Pick(200));
@@ -168,7 +219,7 @@ TEST_F(ByteScanTest, FindPair) {
 
 TEST_F(ByteScanTest, FindSingleByteKana) {
   TBytes gen(5);
-  for (TIsa isa : Isas()) {
+  for (TIsa isa : ByteScan::UsableIsas()) {
     ByteScan::SelectIsa(isa);
     for (int round = 0; round < 3000; ++round) {
       auto text = gen.Make(gen.Pick(300));
@@ -190,7 +241,7 @@ TEST_F(ByteScanTest, FindSingleByteKana) {
 
 TEST_F(ByteScanTest, LineEndsAndLoneCrs) {
   TBytes gen(6);
-  for (TIsa isa : Isas()) {
+  for (TIsa isa : ByteScan::UsableIsas()) {
     ByteScan::SelectIsa(isa);
     for (int round = 0; round < 3000; ++round) {
       const auto text = gen.Make(gen.Pick(150));
@@ -210,7 +261,7 @@ TEST_F(ByteScanTest, LineEndsAndLoneCrs) {
 
 TEST_F(ByteScanTest, FindCodeBytes) {
   TBytes gen(7);
-  for (TIsa isa : Isas()) {
+  for (TIsa isa : ByteScan::UsableIsas()) {
     ByteScan::SelectIsa(isa);
     for (int round = 0; round < 3000; ++round) {
       const auto text = gen.Make(gen.Pick(200));

@@ -40,12 +40,6 @@ THits FastHits(const TGrepFastPath& fast, const std::string& path, size_t block,
   return hits;
 }
 
-std::vector<ByteScan::TIsa> Isas() {
-  if (ByteScan::BestIsa() == ByteScan::TIsa::Avx2)
-    return {ByteScan::TIsa::Sse2, ByteScan::TIsa::Avx2};
-  return {ByteScan::TIsa::Sse2};
-}
-
 class GrepFastPathTest : public ::testing::Test {
  protected:
   // The grep's own searches are the per-position scan.
@@ -60,7 +54,7 @@ class GrepFastPathTest : public ::testing::Test {
     const TGrepFastPath fast(Grep.CurrentDFA());
     if (!fast.Usable()) return false;
     const THits expected = Collect(Grep, path, TTxtFile::kBuffSize);
-    for (ByteScan::TIsa isa : Isas()) {
+    for (ByteScan::TIsa isa : ByteScan::UsableIsas()) {
       ByteScan::SelectIsa(isa);
       for (size_t block : blocks) {
         for (size_t windowLine : {size_t{3}, TLineWindow::kMaxLineBytes}) {

@@ -167,17 +167,11 @@ class PlainSearchDiffTest : public ::testing::Test {
       // Lines longer than the window keeps (a few bytes here) are searched in pieces.
       for (size_t block : blockSizes)
         for (size_t windowLine : {size_t{5}, TLineWindow::kMaxLineBytes})
-          for (ByteScan::TIsa isa : Isas()) {
+          for (ByteScan::TIsa isa : ByteScan::UsableIsas()) {
             Check(path, text, word, s, expected, block, windowLine, isa);
             if (HasFatalFailure()) return;
           }
     }
-  }
-
-  static std::vector<ByteScan::TIsa> Isas() {
-    if (ByteScan::BestIsa() == ByteScan::TIsa::Avx2)
-      return {ByteScan::TIsa::Sse2, ByteScan::TIsa::Avx2};
-    return {ByteScan::TIsa::Sse2};
   }
 
   TTempDir Dir;
