@@ -12,15 +12,13 @@
 #include <cstring>
 #include <vector>
 
+#include "base/shift_jis.h"
+
 namespace ByteScan {
 
 constexpr size_t kPadding = 64;
 
-// A Shift JIS lead byte, 81 to 9F or E0 to FC hex: the two ranges become one under
-// xor 20 hex (A1 to DC), so the test is one compare.
-constexpr bool IsLeadByte(uint8_t b) {
-  return static_cast<uint8_t>((b ^ 0x20) - 0xA1) <= 0xDC - 0xA1;
-}
+using ShiftJis::IsLeadByte;
 
 // The start of the line that holds p, not before begin.
 inline const uint8_t* LineStart(const uint8_t* p, const uint8_t* begin) {
