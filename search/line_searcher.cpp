@@ -155,9 +155,17 @@ int64_t TLineSearcher::CountLineEnds(const uint8_t* begin, const uint8_t* end, b
 void TLineSearcher::AppendText(const uint8_t* begin, const uint8_t* end) {
   // One byte more than is shown tells that the line was cut.
   const size_t room = MaxLineBytes == 0 ? SIZE_MAX : MaxLineBytes + 1;
-  for (const uint8_t* p = begin; p < end && Text.size() < room; ++p) {
-    if (*p == '\r') continue;
-    Text += *p == 0 ? ' ' : static_cast<char>(*p);
+  for (const uint8_t* p = begin; p < end && Text.size() < room;) {
+    // Runs of ordinary bytes go in one piece; a CR is dropped, a NUL made a blank.
+    const uint8_t* stop = p + std::min<size_t>(static_cast<size_t>(end - p), room - Text.size());
+    const uint8_t* q = p;
+    while (q < stop && *q != '\r' && *q != 0) ++q;
+    Text.append(reinterpret_cast<const char*>(p), static_cast<size_t>(q - p));
+    p = q;
+    if (p < stop) {
+      if (*p == 0) Text += ' ';
+      ++p;
+    }
   }
 }
 
