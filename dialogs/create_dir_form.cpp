@@ -11,6 +11,7 @@
 #include "platform/centre.h"
 #include "platform/create_folder.h"
 #include "platform/fonts.h"
+#include "platform/one_line_edit.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ TCreateDirForm::TCreateDirForm(QWidget* parent) : QDialog(parent) {
   Edit1 = new QLineEdit(this);
   Edit1->setGeometry(8, 8, 265, 21);
   Edit1->setFont(Platform::PixelFont(kDialogFace, 13));
+  Platform::KeepFirstLine(Edit1);
 
   Button1 = new QPushButton(QStringLiteral("OK"), this);
   Button1->setGeometry(120, 35, 75, 25);

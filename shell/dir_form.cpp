@@ -16,7 +16,6 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QStackedLayout>
 #include <QStatusBar>
@@ -35,6 +34,7 @@
 #include "platform/cp932.h"
 #include "platform/folder.h"
 #include "platform/fonts.h"
+#include "platform/one_line_edit.h"
 #include "platform/process_start.h"
 #include "regex/errors.h"
 #include "shell/result_text.h"
@@ -52,6 +52,7 @@ constexpr int kSearchBoxFontPixels = 13;
 constexpr int kToolBarHeight = 28;
 constexpr int kStatusBarHeight = 20;
 constexpr int kSearchBoxWidth = 300;
+constexpr int kHistoryRows = 10;
 constexpr int kPanel1Width = 80;
 constexpr int kPanel0Margin = 95;  // panel 0 takes the status bar's width less this
 constexpr int kScreenMargin = 100;
@@ -114,6 +115,7 @@ TDirForm::TDirForm(QWidget* parent) : QMainWindow(parent) {
   CreateStatusBar();
 
   VertualEdit = new QLineEdit(this);
+  Platform::KeepFirstLine(VertualEdit);
   VertualEdit->hide();
 
   Sink = std::make_unique<TViewSink>(*GrepEdit, *FileSearchEdit, *StatusPanel0, *this);
@@ -265,12 +267,10 @@ void TDirForm::CreateToolBar() {
   ToolBar1->addSeparator();
 
   SearchCmbBox = new QComboBox(ToolBar1);
-  SearchCmbBox->setEditable(true);
   // The in-page search keeps its own history rule.
-  SearchCmbBox->setInsertPolicy(QComboBox::NoInsert);
+  Platform::SetUpHistoryBox(SearchCmbBox, kHistoryRows);
   SearchCmbBox->setFixedWidth(kSearchBoxWidth);
   SearchCmbBox->setFont(Platform::PixelFont(kWindowFace, kSearchBoxFontPixels));
-  SearchCmbBox->setMaxVisibleItems(10);
   SearchCmbBox->installEventFilter(this);
   SearchCmbBox->lineEdit()->installEventFilter(this);
   ToolBar1->addWidget(SearchCmbBox);
@@ -719,11 +719,10 @@ void TDirForm::CopyMenuClick() {
 
 void TDirForm::PasteMenuClick() {
   if (TTextEditor* view = FocusedView()) return view->paste();
+  // A single-line field keeps the clipboard's first line.
   VertualEdit->clear();
   VertualEdit->paste();
-  // A single-line field keeps the clipboard's first line.
-  const QString text =
-      VertualEdit->text().section(QRegularExpression(QStringLiteral("[\r\n]")), 0, 0);
+  const QString text = VertualEdit->text();
   VertualEdit->clear();
   QLineEdit* box = SearchCmbBox->lineEdit();
   box->insert(text);
