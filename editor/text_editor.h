@@ -61,6 +61,15 @@ class TTextEditor : public QsciScintilla {
   // is no hit; an empty text never hits.
   bool FindText(const QString& text, bool backwards);
 
+  // The nearest line at or above the 0-based `line` whose first byte is `first`; -1 when
+  // there is none. Reads the text's bytes backwards, without going through the lines
+  // one by one, so that it is quick however far the line is.
+  int LastLineStartingWith(char first, int line) const;
+
+  // A number that changes whenever the text changes (an edit, an undo, an append, a
+  // load), so that what was learnt about the text can be known to be still true.
+  quint64 Revision() const { return TextRevision; }
+
   // Takes these keys away from the editor's own bindings, so that they reach the
   // window's commands (the window owns Esc, Ctrl+Z and the like).
   void ReleaseKeys(const QList<QKeySequence>& keys);
@@ -88,4 +97,5 @@ class TTextEditor : public QsciScintilla {
   QTimer* RenumberTimer = nullptr;
   int StaleLine = -1;
   int NumberDigits = 0;
+  quint64 TextRevision = 0;
 };

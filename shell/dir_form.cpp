@@ -624,9 +624,16 @@ void TDirForm::TagJumpBtnClick() {
   int caretLine = 0, column = 0;
   GrepEdit->SelectionStart(caretLine, column);
   // The file comes from the headers the search wrote, never from the view's text.
+  // The header above is found among those the search wrote while the view is as it
+  // wrote it, else in the text's bytes: a jump far down a result of millions of lines
+  // reads no line but two.
+  const auto headerAbove = [this](int line) {
+    if (std::optional<int> written = Sink->HeaderLineAtOrAbove(line)) return *written;
+    return GrepEdit->LastLineStartingWith('#', line);
+  };
   const std::optional<TTagJumpTarget> target = TagJump::FindTarget(
       [this](int line) { return ToUtf8(GrepEdit->Line(line)); }, GrepEdit->LineCount(), caretLine,
-      [this](std::string_view fileName) { return Sink->HeaderPath(fileName); });
+      headerAbove, [this](std::string_view fileName) { return Sink->HeaderPath(fileName); });
   if (!target) return;
   // Settings that do not make a command raise here, before anything is started.
   const TTagJumpCommand command =

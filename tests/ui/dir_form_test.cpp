@@ -82,6 +82,8 @@ class TDirFormTest : public QObject {
   void EnterInTheResultsViewJumpsAndBreaksNoLine();
   void ABadJumpFormatShowsAnErrorAndStartsNothing();
   void TheJumpPassesTheBytesOfTheFileSearched();
+  void TheHeadersWrittenAreKnownUntilTheViewIsEdited();
+  void AJumpFromTheLastOfAMillionEntries();
 
   // In-page search and edit commands
   void InPageSearchIgnoresCase();
@@ -817,6 +819,79 @@ void TDirFormTest::TheJumpPassesTheBytesOfTheFileSearched() {
     w.Form.TagJumpBtnClick();
     QTRY_COMPARE(ReadArguments(out), (QList<QByteArray>{"+2", root + names[i]}));
   }
+}
+
+// The sink keeps the lines of the headers it hands over, across batches, and gives them
+// up as soon as the view's text changes otherwise.
+void TDirFormTest::TheHeadersWrittenAreKnownUntilTheViewIsEdited() {
+  TWindow w;
+  TViewSink& sink = w.Form.ViewSink();
+  const auto headersAt = [&](QList<int> lines) {
+    QList<std::optional<int>> found;
+    for (int line : lines) found << sink.HeaderLineAtOrAbove(line);
+    return found;
+  };
+  w.Form.GrepEdit->Clear();
+  sink.Begin();
+  QCOMPARE(headersAt({0, 5}), (QList<std::optional<int>>{-1, -1}));
+  sink.AppendFileHeader("/a/x.c");
+  sink.AppendLineEntry(1, "one", false);
+  sink.AppendLineEntry(2, "two", false);
+  sink.Flush();
+  sink.AppendErrorLine("/a/unreadable");
+  sink.AppendFileHeader("/a/y.c");
+  sink.AppendLineEntry(3, "three", false);
+  sink.Flush();
+  QCOMPARE(w.Form.GrepEdit->Line(4), QStringLiteral("#\"/a/y.c\""));
+  QCOMPARE(headersAt({0, 2, 3, 4, 5, 9}), (QList<std::optional<int>>{0, 0, 0, 4, 4, 4}));
+
+  // An edit, even one undone, makes the lines unknown; so does one made during a search
+  // that hands over more lines afterwards.
+  w.Form.GrepEdit->setCursorPosition(1, 0);
+  w.Form.GrepEdit->insert(QStringLiteral("\n"));
+  QCOMPARE(headersAt({0, 5}), (QList<std::optional<int>>{std::nullopt, std::nullopt}));
+  w.Form.GrepEdit->undo();
+  QCOMPARE(headersAt({5}), QList<std::optional<int>>{std::nullopt});
+  sink.AppendFileHeader("/a/z.c");
+  sink.Flush();
+  QCOMPARE(headersAt({6}), QList<std::optional<int>>{std::nullopt});
+
+  // The next search starts afresh.
+  w.Form.GrepEdit->Clear();
+  sink.Begin();
+  sink.AppendFileHeader("/a/z.c");
+  sink.Flush();
+  QCOMPARE(headersAt({0}), QList<std::optional<int>>{0});
+}
+
+// A result of a million entries under one header: the jump from its last line finds the
+// header at the top, as the search wrote it and after the user has edited the view.
+void TDirFormTest::AJumpFromTheLastOfAMillionEntries() {
+  constexpr int kEntries = 1'000'000;
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("out.txt"));
+  TWindow w;
+  w.Form.EditorPath = EditorScript(dir, out);
+  w.Form.JumpFormat = QStringLiteral("+");
+  TViewSink& sink = w.Form.ViewSink();
+  w.Form.GrepEdit->Clear();
+  sink.Begin();
+  sink.AppendFileHeader("/big/file.txt");
+  for (int line = 1; line <= kEntries; ++line)
+    sink.AppendLineEntry(line, "    // #include <text> of a typical line", false);
+  sink.Flush();
+  QCOMPARE(w.Form.GrepEdit->LineCount(), kEntries + 1);
+
+  w.Form.GrepEdit->CollapseSelectionAt(kEntries, 3);
+  w.Form.TagJumpBtnClick();
+  QTRY_COMPARE(ReadLines(out), (QStringList{"+1000000", "/big/file.txt"}));
+
+  QFile::remove(out);
+  w.Form.GrepEdit->setCursorPosition(kEntries / 2, 0);
+  w.Form.GrepEdit->insert(QStringLiteral("edited"));
+  w.Form.GrepEdit->CollapseSelectionAt(kEntries - 1, 3);
+  w.Form.TagJumpBtnClick();
+  QTRY_COMPARE(ReadLines(out), (QStringList{"+999999", "/big/file.txt"}));
 }
 
 // ---------------------------------------------------------------------------------------
