@@ -217,7 +217,8 @@ void TDirForm::CreateMenus() {
   EditMenu->addSeparator();
   EditMenu->addAction(SelAllMenu);
 
-  SearchMenu = bar->addMenu(QStringLiteral("検索(&F)"));
+  // Alt+S: Alt+F is the file menu's.
+  SearchMenu = bar->addMenu(QStringLiteral("検索(&S)"));
   Find2 =
       Command(QStringLiteral("検索"), QKeySequence(Qt::CTRL | Qt::Key_F), &TDirForm::Find2Click);
   FindPreviousMenu =

@@ -47,6 +47,7 @@ class TDirFormTest : public QObject {
   void ASizeBeyondTheScreenIsCutToIt();
   void MenusHoldTheirItemsInOrder_data();
   void MenusHoldTheirItemsInOrder();
+  void EachTopMenuHasALetterOfItsOwn();
   void ToolBarHoldsItsButtons();
   void StatusPanelsFollowTheWidth();
   void SearchDialogOpensAtTheFirstPaintOnly();
@@ -225,7 +226,7 @@ void TDirFormTest::MenusHoldTheirItemsInOrder_data() {
                         << QStringList{
                                "元に戻す\tCtrl+Z", "やり直し\tCtrl+R", "-", "切り取り\tCtrl+X",
                                "コピー\tCtrl+C",   "貼り付け\tCtrl+V", "-", "全て選択\tCtrl+A"};
-  QTest::newRow("search") << 2 << "検索(&F)"
+  QTest::newRow("search") << 2 << "検索(&S)"
                           << QStringList{"検索\tCtrl+F",      "上検索\tF4", "下検索\tF3",  "-",
                                          "タグジャンプ\tF10", "-",          "Grep検索\tF2"};
   QTest::newRow("run") << 3 << "実行(&X)" << QStringList{"Grep検索開始\t", "処理中断\tEsc"};
@@ -246,6 +247,19 @@ void TDirFormTest::MenusHoldTheirItemsInOrder() {
                    ? QStringLiteral("-")
                    : item->text() + QLatin1Char('\t') + item->shortcut().toString());
   QCOMPARE(actual, items);
+}
+
+void TDirFormTest::EachTopMenuHasALetterOfItsOwn() {
+  TWindow w;
+  QStringList letters;
+  for (QAction* menu : w.Form.menuBar()->actions()) {
+    const QString title = menu->text();
+    const qsizetype amp = title.indexOf(QLatin1Char('&'));
+    QVERIFY2(amp >= 0 && amp + 1 < title.size(), qPrintable(title));
+    const QString letter = title.mid(amp + 1, 1).toUpper();
+    QVERIFY2(!letters.contains(letter), qPrintable(title));
+    letters << letter;
+  }
 }
 
 void TDirFormTest::ToolBarHoldsItsButtons() {
