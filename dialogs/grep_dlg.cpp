@@ -11,6 +11,7 @@
 
 #include "dialogs/create_dir_form.h"
 #include "dialogs/folder_tree.h"
+#include "platform/fixed_dialog.h"
 #include "platform/fonts.h"
 #include "platform/one_line_edit.h"
 
@@ -50,10 +51,7 @@ TGrepDlg::TGrepDlg(TCreateDirForm* createDirForm, QWidget* parent)
     : QDialog(parent), CreateDirForm(createDirForm) {
   setWindowTitle(QStringLiteral("GrepDlg"));
   setFont(Platform::PixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 12));
-  setFixedSize(378, 332);
-  // A fixed dialog border: a title and a close button, nothing to size.
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowCloseButtonHint);
+  Platform::SetFixedDialogFrame(this, 378, 332);
 
   SearchWordCmbBox = HistoryBox(this, QRect(8, 14, 273, 20));
   SearchFileCmbBox = HistoryBox(this, QRect(8, 46, 273, 20));

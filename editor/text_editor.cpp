@@ -210,6 +210,12 @@ void TTextEditor::AppendUtf8Lines(const QByteArray& utf8Lines) {
   });
 }
 
+std::string_view TTextEditor::Utf8Text() const {
+  // One piece: Scintilla closes its gap at the end, which moves what follows the gap.
+  const auto* bytes = reinterpret_cast<const char*>(SendScintilla(SCI_GETCHARACTERPOINTER));
+  return std::string_view(bytes, static_cast<size_t>(SendScintilla(SCI_GETLENGTH)));
+}
+
 void TTextEditor::Clear() {
   ChangeWithoutUndo(0, [&] { SendScintilla(SCI_CLEARALL); });
 }

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <string_view>
 
 class QsciLexerCPP;
 class QTimer;
@@ -36,6 +37,8 @@ class TTextEditor : public QsciScintilla {
   void AppendLines(const QStringList& lines);
   // The same for lines already in UTF-8, each ended by a line feed.
   void AppendUtf8Lines(const QByteArray& utf8Lines);
+  // The text's bytes, UTF-8 with its line feeds; valid until the text next changes.
+  std::string_view Utf8Text() const;
   // Empties the view and its undo history.
   void Clear();
   // Replaces the text (line ends of any kind become line feeds), caret at the start.

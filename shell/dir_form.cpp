@@ -15,7 +15,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
-#include <QPrinter>
 #include <QScreen>
 #include <QStackedLayout>
 #include <QStatusBar>
@@ -23,6 +22,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
+#include <cerrno>
 #include <optional>
 #include <stdexcept>
 
@@ -30,6 +30,7 @@
 #include "dialogs/create_dir_form.h"
 #include "dialogs/grep_dlg.h"
 #include "editor/text_editor.h"
+#include "editor/view_printer.h"
 #include "platform/centre.h"
 #include "platform/cp932.h"
 #include "platform/folder.h"
@@ -187,7 +188,7 @@ void TDirForm::CreateMenus() {
   SaveMenu = Command(QStringLiteral("上書き保存"), QKeySequence(Qt::CTRL | Qt::Key_S),
                      &TDirForm::SaveSpdBtnClick);
   SaveAsMenu =
-      Command(QStringLiteral("名前を付けて保存"), QKeySequence(), &TDirForm::SaveSpdBtnClick);
+      Command(QStringLiteral("名前を付けて保存"), QKeySequence(), &TDirForm::SaveAsMenuClick);
   PrintMenu = Command(QStringLiteral("印刷"), QKeySequence(Qt::CTRL | Qt::Key_P),
                       &TDirForm::PrintSpdBtnClick);
   Close1 =
@@ -771,13 +772,50 @@ void TDirForm::OpenFile(const QString& path) {
 }
 
 void TDirForm::SaveSpdBtnClick() {
-  QMessageBox::information(this, kTitle, QStringLiteral("保存機能はまだです。"));
+  if (SaveFileName.isEmpty()) return SaveAsMenuClick();
+  SaveView(SaveFileName, SaveEncoding);
+}
+
+void TDirForm::SaveAsMenuClick() {
+  const QString utf8Type = QStringLiteral("UTF-8、改行 LF (*)");
+  const QString shiftJisType = QStringLiteral("Shift JIS、改行 CR LF (*)");
+  QFileDialog dialog(this, QStringLiteral("名前を付けて保存"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters({utf8Type, shiftJisType});
+  dialog.selectNameFilter(SaveEncoding == Platform::TTextEncoding::ShiftJisCrLf ? shiftJisType
+                                                                                : utf8Type);
+  dialog.setDefaultSuffix(QStringLiteral("txt"));
+  if (!SaveFileName.isEmpty()) dialog.selectFile(SaveFileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const QString path = dialog.selectedFiles().front();
+  const Platform::TTextEncoding encoding = dialog.selectedNameFilter() == shiftJisType
+                                               ? Platform::TTextEncoding::ShiftJisCrLf
+                                               : Platform::TTextEncoding::Utf8Lf;
+  if (!SaveView(path, encoding)) return;
+  SaveFileName = path;
+  SaveEncoding = encoding;
+}
+
+bool TDirForm::SaveView(const QString& path, Platform::TTextEncoding encoding) {
+  const Platform::TReplaceResult result =
+      Platform::SaveText(FileSystemBytes(path), VisibleView()->Utf8Text(), encoding);
+  if (result == Platform::TReplaceResult::Done) return true;
+  const int error = errno;
+  QMessageBox::warning(this, kTitle,
+                       QStringLiteral("ファイル %1 に保存できませんでした。\n%2")
+                           .arg(path, FromUtf8(Platform::SaveFailureReason(result, error))));
+  return false;
 }
 
 void TDirForm::PrintSpdBtnClick() {
-  QPrinter printer;
+  // The caption says what was searched for, where: the title of every page.
+  TViewPrinter printer(windowTitle());
   QPrintDialog dialog(&printer, this);
-  dialog.exec();
+  if (dialog.exec() == QDialog::Accepted) PrintView(printer);
+}
+
+void TDirForm::PrintView(TViewPrinter& printer) {
+  printer.printRange(VisibleView());
 }
 
 void TDirForm::about1Click() {

@@ -101,7 +101,6 @@ class TDirFormTest : public QObject {
   void SelectAllSelectsTheResultsView();
   void OpenLoadsShiftJisText();
   void OpenOfAMissingFileFails();
-  void SaveOnlyShowsAMessage();
   void PrintShowsThePrintDialog();
   void AboutBoxIsFilledAndCentred();
 };
@@ -1142,16 +1141,6 @@ void TDirFormTest::OpenOfAMissingFileFails() {
   QCOMPARE(w.Form.FileSearchEdit->LineCount(), 0);
   QVERIFY(!w.Form.FileSearchEdit->isHidden());
   QVERIFY(w.Form.GrepEdit->isHidden());
-}
-
-void TDirFormTest::SaveOnlyShowsAMessage() {
-  TWindow w;
-  for (QAction* command : {w.Form.SaveMenu, w.Form.SaveAsMenu, w.Form.SaveSpdBtn}) {
-    QString message;
-    AnswerNextMessageBox(&message);
-    command->trigger();
-    QCOMPARE(message, QStringLiteral("保存機能はまだです。"));
-  }
 }
 
 void TDirFormTest::PrintShowsThePrintDialog() {
