@@ -34,10 +34,13 @@ class TQScintillaJapanese : public QTranslator {
 }  // namespace
 
 bool InstallQtJapanese(QCoreApplication& app) {
+  const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+  // Dates and sizes too, as in the file dialog's list.
+  QLocale::setDefault(japanese);
   QCoreApplication::installTranslator(new TQScintillaJapanese(&app));
   auto translator = std::make_unique<QTranslator>();
-  if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+  if (!translator->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     return false;
   translator->setParent(&app);
   return QCoreApplication::installTranslator(translator.release());

@@ -8,8 +8,8 @@ class QCoreApplication;
 
 namespace Platform {
 
-// Installs the Japanese translations into `app`, whatever the user's locale: every text
-// of the program is Japanese. False when the system has no Japanese for Qt; Qt's texts
+// Installs the Japanese translations into `app` and makes Japanese the default locale
+// (dates, sizes), whatever the user's locale: every text of the program is Japanese. False when the system has no Japanese for Qt; Qt's texts
 // then stay English.
 bool InstallQtJapanese(QCoreApplication& app);
 
