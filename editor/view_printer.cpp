@@ -14,8 +14,8 @@ constexpr int kTitlePoints = 9;
 
 }  // namespace
 
-TViewPrinter::TViewPrinter(const QString& title) : Title(title) {
-  setDocName(title);
+TViewPrinter::TViewPrinter(const QString& title, const QString& docName) : PageTitle(title) {
+  setDocName(docName);
 }
 
 void TViewPrinter::formatPage(QPainter& painter, bool drawing, QRect& area, int pageNumber) {
@@ -31,7 +31,7 @@ void TViewPrinter::formatPage(QPainter& painter, bool drawing, QRect& area, int 
     const QRect line(area.left(), area.top(), area.width(), metrics.height());
     // A long caption is cut before the page number rather than over it.
     const QString title =
-        metrics.elidedText(Title, Qt::ElideRight, std::max(0, area.width() - pageWidth * 3));
+        metrics.elidedText(PageTitle, Qt::ElideRight, std::max(0, area.width() - pageWidth * 3));
     painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title);
     painter.drawText(line, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, page);
     const int rule = line.bottom() + metrics.height() / 4;

@@ -8,7 +8,11 @@
 
 class TViewPrinter : public QsciPrinter {
  public:
-  explicit TViewPrinter(const QString& title);
+  // `title` heads every page; the document (the print job, the default file of a PDF)
+  // is named `docName`, which a title with "/" in it would not do well.
+  TViewPrinter(const QString& title, const QString& docName);
+
+  const QString& Title() const { return PageTitle; }
 
  protected:
   // Runs for each page before its text, on the user-interface thread: draws the title
@@ -16,5 +20,5 @@ class TViewPrinter : public QsciPrinter {
   void formatPage(QPainter& painter, bool drawing, QRect& area, int pageNumber) override;
 
  private:
-  QString Title;
+  QString PageTitle;
 };

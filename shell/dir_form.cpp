@@ -809,7 +809,7 @@ bool TDirForm::SaveView(const QString& path, Platform::TTextEncoding encoding) {
 
 void TDirForm::PrintSpdBtnClick() {
   // The caption says what was searched for, where: the title of every page.
-  TViewPrinter printer(windowTitle());
+  TViewPrinter printer(windowTitle(), kTitle);
   QPrintDialog dialog(&printer, this);
   if (dialog.exec() == QDialog::Accepted) PrintView(printer);
 }

@@ -260,16 +260,18 @@ void TWindowDialogsTest::AFailedSaveSaysSoAndKeepsTheOldFile() {
 
 void TWindowDialogsTest::PrintTakesTheCaptionAsItsTitle() {
   TResultWindow r;
-  QString docName, title;
+  QString pageTitle, docName, title;
   WhenModal([&](QWidget* modal) {
     auto* dialog = qobject_cast<QPrintDialog*>(modal);
     if (!dialog) return;
+    pageTitle = static_cast<TViewPrinter*>(dialog->printer())->Title();
     docName = dialog->printer()->docName();
     title = dialog->windowTitle();
     SaveScreenshot(dialog, QStringLiteral("print_dialog"));
   });
   r.W.Form.PrintMenu->trigger();
-  QCOMPARE(docName, r.W.Form.windowTitle());
+  QCOMPARE(pageTitle, r.W.Form.windowTitle());
+  QCOMPARE(docName, QStringLiteral("Varsik"));
   QCOMPARE(title, QStringLiteral("印刷"));
 }
 
@@ -279,7 +281,7 @@ void TWindowDialogsTest::PrintViewPrintsEveryPage() {
   for (int i = 0; i < 300; ++i) lines << QStringLiteral(" :%1: 文字列の行").arg(i + 1);
   r.W.Form.GrepEdit->AppendLines(lines);
   const QString pdf = r.Tree.Root + QStringLiteral("out.pdf");
-  TViewPrinter printer(r.W.Form.windowTitle());
+  TViewPrinter printer(r.W.Form.windowTitle(), QStringLiteral("Varsik"));
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(pdf);
   r.W.Form.PrintView(printer);
