@@ -1,9 +1,9 @@
 // A search run from the main window beside the same search run by the command line's
 // driver and sink (varsik-grep's work, output to /dev/null): the wall time of each, and
 // the longest time that the window's event loop went without a turn while searching.
-// Then the tag jump from the result's last line, whose header is the first line: as the
-// search wrote the view, after an edit of the view, and by reading the lines upwards
-// one by one as the jump once did.
+// Then Ctrl+End, and the tag jump from the result's last line, whose header is the first
+// line: as the search wrote the view, after an edit of the view, and by reading the lines
+// upwards one by one as the jump once did.
 //
 // Usage: window_search_bench [-platform NAME] [--regex] [--word WORD] [--runs N]
 //                            [--lines N] [--hit-every K] [FILE]
@@ -178,6 +178,16 @@ double MsSince(const QElapsedTimer& clock) {
   return static_cast<double>(clock.nsecsElapsed()) / 1e6;
 }
 
+// Ctrl+End in the results view after a search: the caret to the end and the view painted
+// there.
+double TimeToTheEnd(TDirForm& form) {
+  QElapsedTimer clock;
+  clock.start();
+  form.GrepEdit->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+  QCoreApplication::processEvents();
+  return MsSince(clock);
+}
+
 // The tag jump from the results view's last line, as the user presses Enter there, the
 // editor being /bin/true. The file list of one file has its header on the first line.
 double TimeJump(TDirForm& form) {
@@ -266,7 +276,7 @@ int main(int argc, char** argv) {
   // The first search of each reads the file into the page cache and warms the caches.
   TimeCli(options);
   TimeWindow(form);
-  std::vector<double> cli, window, painted, gaps, jumps, editedJumps;
+  std::vector<double> cli, window, painted, gaps, ends, jumps, editedJumps;
   int cliLines = 0, windowLines = 0;
   for (int run = 0; run < arguments->Runs; ++run) {
     const TTiming c = TimeCli(options);
@@ -277,6 +287,7 @@ int main(int argc, char** argv) {
     gaps.push_back(w.LongestGapMs);
     cliLines = c.ResultLines;
     windowLines = w.ResultLines;
+    ends.push_back(TimeToTheEnd(form));
     jumps.push_back(TimeJump(form));
     editedJumps.push_back(TimeJumpAfterAnEdit(form));
   }
@@ -294,6 +305,8 @@ int main(int argc, char** argv) {
               Min(window) / Min(cli));
   std::printf("  painted       %8.1f ms %8.1f ms\n", Median(painted), Min(painted));
   std::printf("  longest event-loop gap: %.1f ms median, %.1f ms worst\n", Median(gaps), Max(gaps));
+  std::printf("  Ctrl+End, painted         %8.1f ms median %8.1f ms worst\n", Median(ends),
+              Max(ends));
   std::printf("  tag jump from line %d, header on line 1:\n", windowLines);
   std::printf("    as the search wrote the view %8.2f ms median %8.2f ms worst\n", Median(jumps),
               Max(jumps));

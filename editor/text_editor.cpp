@@ -93,6 +93,10 @@ void TTextEditor::Configure() {
   // Selected text keeps its colours on a silver background.
   setSelectionBackgroundColor(kSelectionBack);
   resetSelectionForegroundColor();
+  // Colouring follows what is shown, from idle time: the colourer reads the text from its
+  // start, so a jump to the end of millions of result lines first coloured them all
+  // (5 s for 2.4 million) before the view answered.
+  SendScintilla(SCI_SETIDLESTYLING, static_cast<unsigned long>(SC_IDLESTYLING_TOVISIBLE));
   // Long lines scroll rather than wrap; the scroll range follows the longest line seen,
   // so a short list shows no horizontal scroll bar.
   setWrapMode(WrapNone);

@@ -40,6 +40,7 @@ class TTextEditorTest : public QObject {
   void LastLineStartingWith_data();
   void LastLineStartingWith();
   void RevisionFollowsEveryChangeOfTheText();
+  void AJumpToTheEndDoesNotWaitForTheColouring();
 };
 
 void TTextEditorTest::LineCount_data() {
@@ -319,6 +320,24 @@ void TTextEditorTest::RevisionFollowsEveryChangeOfTheText() {
   QVERIFY(changed());
   editor.Clear();
   QVERIFY(changed());
+}
+
+// Shown at its end, a long result is painted at once; the colouring of the text above
+// follows in idle time instead of being done first.
+void TTextEditorTest::AJumpToTheEndDoesNotWaitForTheColouring() {
+  TTextEditor editor(TTextEditor::TKind::Results);
+  QStringList lines;
+  for (int i = 0; i < 200000; ++i)
+    lines << (i % 50 == 0 ? QStringLiteral("#\"/a/%1.c\"").arg(i)
+                          : QStringLiteral(" :%1: int x;").arg(i));
+  editor.AppendLines(lines);
+  editor.resize(400, 300);
+  editor.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&editor));
+  editor.SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+  editor.viewport()->repaint();
+  const long length = editor.SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+  QVERIFY(editor.SendScintilla(QsciScintillaBase::SCI_GETENDSTYLED) < length / 2);
 }
 
 QTEST_MAIN(TTextEditorTest)
