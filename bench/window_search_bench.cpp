@@ -1,10 +1,14 @@
 // A search run from the main window beside the same search run by the command line's
 // driver and sink (varsik-grep's work, output to /dev/null): the wall time of each, and
 // the longest time that the window's event loop went without a turn while searching.
+// Then Ctrl+End, and the tag jump from the result's last line, whose header is the first
+// line: as the search wrote the view, after an edit of the view, and by reading the lines
+// upwards one by one as the jump once did.
 //
-// Usage: window_search_bench [-platform NAME] [--regex] [--word WORD] [--runs N] [FILE]
-//   FILE   a Shift JIS file to search; without it a generated one of 204,000 lines of
-//          which every sixth holds the word (34,000 entries)
+// Usage: window_search_bench [-platform NAME] [--regex] [--word WORD] [--runs N]
+//                            [--lines N] [--hit-every K] [FILE]
+//   FILE   a Shift JIS file to search; without it a generated one of N lines (204,000)
+//          of which every K-th (6th) holds the word (34,000 entries)
 //   WORD   default 文字列
 // Runs offscreen unless a platform is given (QT_QPA_PLATFORM or -platform; under
 // xvfb-run, -platform xcb). Exits 1 when the window and the command line disagree on
@@ -31,16 +35,17 @@
 #include "platform/cp932.h"
 #include "shell/dir_form.h"
 #include "shell/search_driver.h"
+#include "shell/tag_jump.h"
+#include "shell/view_sink.h"
 
 namespace {
-
-constexpr int kGeneratedLines = 204000;
-constexpr int kHitEvery = 6;
 
 struct TArguments {
   QString Word = QStringLiteral("文字列");
   bool Regex = false;
   int Runs = 11;
+  int Lines = 204000;
+  int HitEvery = 6;
   QString File;
 };
 
@@ -61,6 +66,10 @@ std::optional<TArguments> ParseArguments(const QStringList& arguments) {
       parsed.Word = arguments[++i];
     } else if (a == QLatin1String("--runs") && i + 1 < arguments.size()) {
       parsed.Runs = std::max(1, arguments[++i].toInt());
+    } else if (a == QLatin1String("--lines") && i + 1 < arguments.size()) {
+      parsed.Lines = std::max(1, arguments[++i].toInt());
+    } else if (a == QLatin1String("--hit-every") && i + 1 < arguments.size()) {
+      parsed.HitEvery = std::max(1, arguments[++i].toInt());
     } else if (!a.startsWith(QLatin1Char('-')) && parsed.File.isEmpty()) {
       parsed.File = a;
     } else {
@@ -70,12 +79,15 @@ std::optional<TArguments> ParseArguments(const QStringList& arguments) {
   return parsed;
 }
 
-// Japanese text of typical line lengths, the word in every sixth line.
-bool WriteGeneratedFile(const QString& path, const QString& word) {
+// Japanese text of typical line lengths, the word in every K-th line.
+bool WriteGeneratedFile(const QString& path, const TArguments& arguments) {
+  const QString& word = arguments.Word;
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
   QByteArray text;
-  for (int line = 0; line < kGeneratedLines; ++line) {
+  for (int line = 0; line < arguments.Lines; ++line) {
     const QString utf8 =
-        line % kHitEvery == 0
+        line % arguments.HitEvery == 0
             ? QStringLiteral("    // 第%1行: この%2を検索して、結果をタグジャンプの形で返す。")
                   .arg(line)
                   .arg(word)
@@ -85,9 +97,12 @@ bool WriteGeneratedFile(const QString& path, const QString& word) {
     if (!cp932) return false;
     text.append(cp932->data(), static_cast<qsizetype>(cp932->size()));
     text.append("\r\n");
+    if (text.size() >= (1 << 20) || line + 1 == arguments.Lines) {
+      if (file.write(text) != text.size()) return false;
+      text.clear();
+    }
   }
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+  return true;
 }
 
 TSearchOptions CliOptions(const TArguments& arguments, const QFileInfo& file) {
@@ -125,6 +140,8 @@ TSettings WindowSettings(const TArguments& arguments, const QFileInfo& file) {
   settings.RegularExpSearch = arguments.Regex;
   settings.SubFolderSearch = false;
   settings.GrepDlgShowOnStart = false;
+  // The tag jump starts a program that does nothing.
+  settings.EditorPath = "/bin/true";
   return settings;
 }
 
@@ -155,6 +172,50 @@ TTiming TimeWindow(TDirForm& form) {
   QCoreApplication::processEvents();
   timing.PaintedMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
   return timing;
+}
+
+double MsSince(const QElapsedTimer& clock) {
+  return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+// Ctrl+End in the results view after a search: the caret to the end and the view painted
+// there.
+double TimeToTheEnd(TDirForm& form) {
+  QElapsedTimer clock;
+  clock.start();
+  form.GrepEdit->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+  QCoreApplication::processEvents();
+  return MsSince(clock);
+}
+
+// The tag jump from the results view's last line, as the user presses Enter there, the
+// editor being /bin/true. The file list of one file has its header on the first line.
+double TimeJump(TDirForm& form) {
+  form.GrepEdit->CollapseSelectionAt(form.GrepEdit->LineCount() - 1, 0);
+  QElapsedTimer clock;
+  clock.start();
+  form.TagJumpBtnClick();
+  return MsSince(clock);
+}
+
+// The same after an edit of the view (the header's line is then looked for in the text).
+double TimeJumpAfterAnEdit(TDirForm& form) {
+  form.GrepEdit->setCursorPosition(form.GrepEdit->LineCount() / 2, 0);
+  form.GrepEdit->insert(QStringLiteral(" "));
+  return TimeJump(form);
+}
+
+// Finding the target by reading the view's lines upwards one by one, the jump's way
+// before the headers' lines were kept.
+double TimeWalkUp(TDirForm& form) {
+  const int last = form.GrepEdit->LineCount() - 1;
+  QElapsedTimer clock;
+  clock.start();
+  const auto target = TagJump::FindTarget(
+      [&](int line) { return form.GrepEdit->Line(line).toStdString(); }, last + 1, last,
+      [&](std::string_view fileName) { return form.ViewSink().HeaderPath(fileName); });
+  const double ms = MsSince(clock);
+  return target ? ms : -1;
 }
 
 double Median(std::vector<double> values) {
@@ -191,7 +252,7 @@ int main(int argc, char** argv) {
   QString path = arguments->File;
   if (path.isEmpty()) {
     path = temp.filePath(QStringLiteral("generated.sjis"));
-    if (!WriteGeneratedFile(path, arguments->Word)) {
+    if (!WriteGeneratedFile(path, *arguments)) {
       std::fputs("window_search_bench: cannot write the generated file\n", stderr);
       return 2;
     }
@@ -215,7 +276,7 @@ int main(int argc, char** argv) {
   // The first search of each reads the file into the page cache and warms the caches.
   TimeCli(options);
   TimeWindow(form);
-  std::vector<double> cli, window, painted, gaps;
+  std::vector<double> cli, window, painted, gaps, ends, jumps, editedJumps;
   int cliLines = 0, windowLines = 0;
   for (int run = 0; run < arguments->Runs; ++run) {
     const TTiming c = TimeCli(options);
@@ -226,7 +287,11 @@ int main(int argc, char** argv) {
     gaps.push_back(w.LongestGapMs);
     cliLines = c.ResultLines;
     windowLines = w.ResultLines;
+    ends.push_back(TimeToTheEnd(form));
+    jumps.push_back(TimeJump(form));
+    editedJumps.push_back(TimeJumpAfterAnEdit(form));
   }
+  const double walkUp = TimeWalkUp(form);
 
   std::printf("platform %s, %s search for \"%s\" in %s (%.1f MB), %d runs\n",
               qPrintable(QGuiApplication::platformName()), arguments->Regex ? "regex" : "plain",
@@ -240,5 +305,13 @@ int main(int argc, char** argv) {
               Min(window) / Min(cli));
   std::printf("  painted       %8.1f ms %8.1f ms\n", Median(painted), Min(painted));
   std::printf("  longest event-loop gap: %.1f ms median, %.1f ms worst\n", Median(gaps), Max(gaps));
+  std::printf("  Ctrl+End, painted         %8.1f ms median %8.1f ms worst\n", Median(ends),
+              Max(ends));
+  std::printf("  tag jump from line %d, header on line 1:\n", windowLines);
+  std::printf("    as the search wrote the view %8.2f ms median %8.2f ms worst\n", Median(jumps),
+              Max(jumps));
+  std::printf("    after an edit of the view    %8.2f ms median %8.2f ms worst\n",
+              Median(editedJumps), Max(editedJumps));
+  std::printf("    reading the lines upwards    %8.2f ms (the jump's way before)\n", walkUp);
   return windowLines == cliLines ? 0 : 1;
 }

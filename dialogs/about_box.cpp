@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "platform/fixed_dialog.h"
 #include "platform/fonts.h"
 
 namespace {
@@ -25,7 +26,7 @@ QLabel* AddLabel(QWidget* panel, const QString& caption, int left, int top, int 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
   setFont(Platform::PixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 12));
-  setFixedSize(248, 182);
+  Platform::SetFixedDialogFrame(this, 248, 182);
 
   // A lowered outer and a raised inner bevel: an etched frame.
   Panel1 = new QFrame(this);

@@ -10,7 +10,9 @@
 
 #include "platform/centre.h"
 #include "platform/create_folder.h"
+#include "platform/fixed_dialog.h"
 #include "platform/fonts.h"
+#include "platform/one_line_edit.h"
 
 namespace {
 
@@ -25,11 +27,12 @@ QString MessageCaption() {
 TCreateDirForm::TCreateDirForm(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("フォルダ名を入力して下さい"));
   setFont(Platform::PixelFont(kDialogFace, 12));
-  setFixedSize(282, 62);
+  Platform::SetFixedDialogFrame(this, 282, 62);
 
   Edit1 = new QLineEdit(this);
   Edit1->setGeometry(8, 8, 265, 21);
   Edit1->setFont(Platform::PixelFont(kDialogFace, 13));
+  Platform::KeepFirstLine(Edit1);
 
   Button1 = new QPushButton(QStringLiteral("OK"), this);
   Button1->setGeometry(120, 35, 75, 25);

@@ -11,7 +11,9 @@
 
 #include "dialogs/create_dir_form.h"
 #include "dialogs/folder_tree.h"
+#include "platform/fixed_dialog.h"
 #include "platform/fonts.h"
+#include "platform/one_line_edit.h"
 
 namespace {
 
@@ -19,10 +21,8 @@ constexpr int kHistoryRows = 10;
 
 QComboBox* HistoryBox(QWidget* parent, const QRect& geometry) {
   auto* box = new QComboBox(parent);
-  box->setEditable(true);
   // The main window keeps the histories; Enter only closes the dialog.
-  box->setInsertPolicy(QComboBox::NoInsert);
-  box->setMaxVisibleItems(kHistoryRows);
+  Platform::SetUpHistoryBox(box, kHistoryRows);
   box->setGeometry(geometry);
   return box;
 }
@@ -51,10 +51,7 @@ TGrepDlg::TGrepDlg(TCreateDirForm* createDirForm, QWidget* parent)
     : QDialog(parent), CreateDirForm(createDirForm) {
   setWindowTitle(QStringLiteral("GrepDlg"));
   setFont(Platform::PixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 12));
-  setFixedSize(378, 332);
-  // A fixed dialog border: a title and a close button, nothing to size.
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowCloseButtonHint);
+  Platform::SetFixedDialogFrame(this, 378, 332);
 
   SearchWordCmbBox = HistoryBox(this, QRect(8, 14, 273, 20));
   SearchFileCmbBox = HistoryBox(this, QRect(8, 46, 273, 20));
@@ -95,7 +92,7 @@ TGrepDlg::TGrepDlg(TCreateDirForm* createDirForm, QWidget* parent)
                       Button4};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
-  connect(OkGrepBtn, &QPushButton::clicked, this, &QDialog::accept);
+  connect(OkGrepBtn, &QPushButton::clicked, this, &TGrepDlg::OkGrepBtnClick);
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
   connect(Button3, &QPushButton::clicked, this, &TGrepDlg::Button3Click);
   connect(Button4, &QPushButton::clicked, this, &TGrepDlg::Button4Click);
@@ -157,17 +154,23 @@ void TGrepDlg::DirectoryListBoxChange() {
 }
 
 void TGrepDlg::SearchDirCmbBoxChange() {
-  QString text = SearchDirCmbBox->currentText();
-  // A "/" typed right after the one that the box itself appended is not doubled.
-  if (text.size() > 2 && text.endsWith(QLatin1String("//"))) {
-    text.chop(1);
-    SearchDirCmbBox->setEditText(text);
-  }
+  const QString text = SearchDirCmbBox->currentText();
   if (text.isEmpty() || !QFileInfo(text).isDir()) return;
   DriveLinked = !StartsAsNetworkPath(text);
+  // The tree follows, but the text stays as typed: rewriting it in the tree's form
+  // under the user's fingers turned ".../abc", typed past the folder ".../ab", into
+  // ".../ab/c". OkGrepBtnClick adds the trailing "/".
+  SkipDirEcho = true;
   DirectoryListBox->SetDirectory(text);
-  QLineEdit* edit = SearchDirCmbBox->lineEdit();
-  edit->setCursorPosition(static_cast<int>(edit->text().size()));
+  SkipDirEcho = false;
+}
+
+void TGrepDlg::OkGrepBtnClick() {
+  const QString text = SearchDirCmbBox->currentText();
+  // A folder ends in "/": the search takes the folder part of the text.
+  if (!text.isEmpty() && !text.endsWith(QLatin1Char('/')) && QFileInfo(text).isDir())
+    SearchDirCmbBox->setEditText(text + QLatin1Char('/'));
+  accept();
 }
 
 void TGrepDlg::DriveComboBoxChange() {

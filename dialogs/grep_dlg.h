@@ -56,8 +56,12 @@ class TGrepDlg : public QDialog {
   // The tree moved: the drive box follows it, and the folder box too unless the move
   // was the dialog's own (SkipDirEcho).
   void DirectoryListBoxChange();
-  // A folder typed or picked in the folder box: the tree moves there if it exists.
+  // A folder typed or picked in the folder box: the tree moves there if it exists, and
+  // the text stays as it is.
   void SearchDirCmbBoxChange();
+  // OK: a folder box that names a folder gets its trailing "/", and the dialog closes
+  // with OK.
+  void OkGrepBtnClick();
   // A drive picked: the drive box is linked to the tree again if the link was cut.
   void DriveComboBoxChange();
 

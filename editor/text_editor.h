@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <string_view>
 
 class QsciLexerCPP;
 class QTimer;
@@ -36,6 +37,8 @@ class TTextEditor : public QsciScintilla {
   void AppendLines(const QStringList& lines);
   // The same for lines already in UTF-8, each ended by a line feed.
   void AppendUtf8Lines(const QByteArray& utf8Lines);
+  // The text's bytes, UTF-8 with its line feeds; valid until the text next changes.
+  std::string_view Utf8Text() const;
   // Empties the view and its undo history.
   void Clear();
   // Replaces the text (line ends of any kind become line feeds), caret at the start.
@@ -60,6 +63,15 @@ class TTextEditor : public QsciScintilla {
   // search in the same direction moves on) and scrolled into view. False when there
   // is no hit; an empty text never hits.
   bool FindText(const QString& text, bool backwards);
+
+  // The nearest line at or above the 0-based `line` whose first byte is `first`; -1 when
+  // there is none. Reads the text's bytes backwards, without going through the lines
+  // one by one, so that it is quick however far the line is.
+  int LastLineStartingWith(char first, int line) const;
+
+  // A number that changes whenever the text changes (an edit, an undo, an append, a
+  // load), so that what was learnt about the text can be known to be still true.
+  quint64 Revision() const { return TextRevision; }
 
   // Takes these keys away from the editor's own bindings, so that they reach the
   // window's commands (the window owns Esc, Ctrl+Z and the like).
@@ -88,4 +100,5 @@ class TTextEditor : public QsciScintilla {
   QTimer* RenumberTimer = nullptr;
   int StaleLine = -1;
   int NumberDigits = 0;
+  quint64 TextRevision = 0;
 };

@@ -1,6 +1,7 @@
-// Starting another program, as the tag jump does: detached, so that it outlives this
-// one and leaves no zombie behind, and with its arguments as bytes, so that a path that
-// is not UTF-8 reaches the program exactly as the file system holds it.
+// Starting another program, as the tag jump does: in a session of its own, so that it
+// outlives this one, leaving no zombie behind, with its arguments as bytes, so that a
+// path that is not UTF-8 reaches the program exactly as the file system holds it, and
+// as quickly however much memory this program holds.
 #pragma once
 
 #include <string>

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev libqscintilla2-qt6-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libqscintilla2-qt6-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth
   clang libclang-rt-14-dev

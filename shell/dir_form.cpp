@@ -15,8 +15,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
-#include <QPrinter>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QStackedLayout>
 #include <QStatusBar>
@@ -24,6 +22,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
+#include <cerrno>
 #include <optional>
 #include <stdexcept>
 
@@ -31,10 +30,12 @@
 #include "dialogs/create_dir_form.h"
 #include "dialogs/grep_dlg.h"
 #include "editor/text_editor.h"
+#include "editor/view_printer.h"
 #include "platform/centre.h"
 #include "platform/cp932.h"
 #include "platform/folder.h"
 #include "platform/fonts.h"
+#include "platform/one_line_edit.h"
 #include "platform/process_start.h"
 #include "regex/errors.h"
 #include "shell/result_text.h"
@@ -52,6 +53,7 @@ constexpr int kSearchBoxFontPixels = 13;
 constexpr int kToolBarHeight = 28;
 constexpr int kStatusBarHeight = 20;
 constexpr int kSearchBoxWidth = 300;
+constexpr int kHistoryRows = 10;
 constexpr int kPanel1Width = 80;
 constexpr int kPanel0Margin = 95;  // panel 0 takes the status bar's width less this
 constexpr int kScreenMargin = 100;
@@ -114,6 +116,7 @@ TDirForm::TDirForm(QWidget* parent) : QMainWindow(parent) {
   CreateStatusBar();
 
   VertualEdit = new QLineEdit(this);
+  Platform::KeepFirstLine(VertualEdit);
   VertualEdit->hide();
 
   Sink = std::make_unique<TViewSink>(*GrepEdit, *FileSearchEdit, *StatusPanel0, *this);
@@ -185,7 +188,7 @@ void TDirForm::CreateMenus() {
   SaveMenu = Command(QStringLiteral("上書き保存"), QKeySequence(Qt::CTRL | Qt::Key_S),
                      &TDirForm::SaveSpdBtnClick);
   SaveAsMenu =
-      Command(QStringLiteral("名前を付けて保存"), QKeySequence(), &TDirForm::SaveSpdBtnClick);
+      Command(QStringLiteral("名前を付けて保存"), QKeySequence(), &TDirForm::SaveAsMenuClick);
   PrintMenu = Command(QStringLiteral("印刷"), QKeySequence(Qt::CTRL | Qt::Key_P),
                       &TDirForm::PrintSpdBtnClick);
   Close1 =
@@ -215,7 +218,8 @@ void TDirForm::CreateMenus() {
   EditMenu->addSeparator();
   EditMenu->addAction(SelAllMenu);
 
-  SearchMenu = bar->addMenu(QStringLiteral("検索(&F)"));
+  // Alt+S: Alt+F is the file menu's.
+  SearchMenu = bar->addMenu(QStringLiteral("検索(&S)"));
   Find2 =
       Command(QStringLiteral("検索"), QKeySequence(Qt::CTRL | Qt::Key_F), &TDirForm::Find2Click);
   FindPreviousMenu =
@@ -265,12 +269,10 @@ void TDirForm::CreateToolBar() {
   ToolBar1->addSeparator();
 
   SearchCmbBox = new QComboBox(ToolBar1);
-  SearchCmbBox->setEditable(true);
   // The in-page search keeps its own history rule.
-  SearchCmbBox->setInsertPolicy(QComboBox::NoInsert);
+  Platform::SetUpHistoryBox(SearchCmbBox, kHistoryRows);
   SearchCmbBox->setFixedWidth(kSearchBoxWidth);
   SearchCmbBox->setFont(Platform::PixelFont(kWindowFace, kSearchBoxFontPixels));
-  SearchCmbBox->setMaxVisibleItems(10);
   SearchCmbBox->installEventFilter(this);
   SearchCmbBox->lineEdit()->installEventFilter(this);
   ToolBar1->addWidget(SearchCmbBox);
@@ -624,9 +626,16 @@ void TDirForm::TagJumpBtnClick() {
   int caretLine = 0, column = 0;
   GrepEdit->SelectionStart(caretLine, column);
   // The file comes from the headers the search wrote, never from the view's text.
+  // The header above is found among those the search wrote while the view is as it
+  // wrote it, else in the text's bytes: a jump far down a result of millions of lines
+  // reads no line but two.
+  const auto headerAbove = [this](int line) {
+    if (std::optional<int> written = Sink->HeaderLineAtOrAbove(line)) return *written;
+    return GrepEdit->LastLineStartingWith('#', line);
+  };
   const std::optional<TTagJumpTarget> target = TagJump::FindTarget(
       [this](int line) { return ToUtf8(GrepEdit->Line(line)); }, GrepEdit->LineCount(), caretLine,
-      [this](std::string_view fileName) { return Sink->HeaderPath(fileName); });
+      headerAbove, [this](std::string_view fileName) { return Sink->HeaderPath(fileName); });
   if (!target) return;
   // Settings that do not make a command raise here, before anything is started.
   const TTagJumpCommand command =
@@ -719,11 +728,10 @@ void TDirForm::CopyMenuClick() {
 
 void TDirForm::PasteMenuClick() {
   if (TTextEditor* view = FocusedView()) return view->paste();
+  // A single-line field keeps the clipboard's first line.
   VertualEdit->clear();
   VertualEdit->paste();
-  // A single-line field keeps the clipboard's first line.
-  const QString text =
-      VertualEdit->text().section(QRegularExpression(QStringLiteral("[\r\n]")), 0, 0);
+  const QString text = VertualEdit->text();
   VertualEdit->clear();
   QLineEdit* box = SearchCmbBox->lineEdit();
   box->insert(text);
@@ -764,13 +772,50 @@ void TDirForm::OpenFile(const QString& path) {
 }
 
 void TDirForm::SaveSpdBtnClick() {
-  QMessageBox::information(this, kTitle, QStringLiteral("保存機能はまだです。"));
+  if (SaveFileName.isEmpty()) return SaveAsMenuClick();
+  SaveView(SaveFileName, SaveEncoding);
+}
+
+void TDirForm::SaveAsMenuClick() {
+  const QString utf8Type = QStringLiteral("UTF-8、改行 LF (*)");
+  const QString shiftJisType = QStringLiteral("Shift JIS、改行 CR LF (*)");
+  QFileDialog dialog(this, QStringLiteral("名前を付けて保存"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters({utf8Type, shiftJisType});
+  dialog.selectNameFilter(SaveEncoding == Platform::TTextEncoding::ShiftJisCrLf ? shiftJisType
+                                                                                : utf8Type);
+  dialog.setDefaultSuffix(QStringLiteral("txt"));
+  if (!SaveFileName.isEmpty()) dialog.selectFile(SaveFileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const QString path = dialog.selectedFiles().front();
+  const Platform::TTextEncoding encoding = dialog.selectedNameFilter() == shiftJisType
+                                               ? Platform::TTextEncoding::ShiftJisCrLf
+                                               : Platform::TTextEncoding::Utf8Lf;
+  if (!SaveView(path, encoding)) return;
+  SaveFileName = path;
+  SaveEncoding = encoding;
+}
+
+bool TDirForm::SaveView(const QString& path, Platform::TTextEncoding encoding) {
+  const Platform::TReplaceResult result =
+      Platform::SaveText(FileSystemBytes(path), VisibleView()->Utf8Text(), encoding);
+  if (result == Platform::TReplaceResult::Done) return true;
+  const int error = errno;
+  QMessageBox::warning(this, kTitle,
+                       QStringLiteral("ファイル %1 に保存できませんでした。\n%2")
+                           .arg(path, FromUtf8(Platform::SaveFailureReason(result, error))));
+  return false;
 }
 
 void TDirForm::PrintSpdBtnClick() {
-  QPrinter printer;
+  // The caption says what was searched for, where: the title of every page.
+  TViewPrinter printer(windowTitle(), kTitle);
   QPrintDialog dialog(&printer, this);
-  dialog.exec();
+  if (dialog.exec() == QDialog::Accepted) PrintView(printer);
+}
+
+void TDirForm::PrintView(TViewPrinter& printer) {
+  printer.printRange(VisibleView());
 }
 
 void TDirForm::about1Click() {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/text_save.h"
 #include "shell/settings.h"
 
 class QAction;
@@ -23,6 +24,7 @@ class TCreateDirForm;
 class TGrepDlg;
 class TSearchDriver;
 class TTextEditor;
+class TViewPrinter;
 class TViewSink;
 
 class TDirForm : public QMainWindow {
@@ -136,12 +138,23 @@ class TDirForm : public QMainWindow {
   void NewFileSpdBtnClick();
   void OpenSpdBtnClick();
   void SaveSpdBtnClick();
+  void SaveAsMenuClick();
   void PrintSpdBtnClick();
   void about1Click();
   void Close1Click();
 
   // Loads a file into the second editor as Open does after its file dialog.
   void OpenFile(const QString& path);
+  // Writes the visible view to `path` as the save commands do after their file dialog;
+  // false, after a message box, when the file could not be written (it is then as it
+  // was).
+  bool SaveView(const QString& path, Platform::TTextEncoding encoding);
+  // Prints the visible view on `printer` as Print does after its print dialog.
+  void PrintView(TViewPrinter& printer);
+
+  // Where 上書き保存 writes, and how: the last file that 名前を付けて保存 wrote.
+  QString SaveFileName;
+  Platform::TTextEncoding SaveEncoding = Platform::TTextEncoding::Utf8Lf;
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "platform/fonts.h"
+#include "platform/qt_translations.h"
 #include "platform/settings_path.h"
 #include "shell/dir_form.h"
 #include "shell/settings.h"
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Varsik"));
   QApplication::setApplicationVersion(QStringLiteral(VARSIK_VERSION));
   QApplication::setFont(Platform::PixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 12));
+  Platform::InstallQtJapanese(app);
 
   const std::string settingsPath = Platform::SettingsFilePath(Platform::ProgramFolder());
   TDirForm form;

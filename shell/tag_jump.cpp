@@ -112,7 +112,7 @@ class TCommandSplitter {
 }  // namespace
 
 std::optional<TTagJumpTarget> FindTarget(const TLineGetter& lineAt, int lineCount, int caretLine,
-                                         const TPathOf& pathOf) {
+                                         const THeaderAbove& headerAbove, const TPathOf& pathOf) {
   if (caretLine < 0 || caretLine >= lineCount) return std::nullopt;
   const std::string entry = WithoutLineEnd(lineAt(caretLine));
   // A header or an unreadable-file line is no entry, even when its path holds colons.
@@ -124,15 +124,26 @@ std::optional<TTagJumpTarget> FindTarget(const TLineGetter& lineAt, int lineCoun
   std::string jumpLine = entry.substr(first + 1, second - first - 1);
   if (!IsDecimal(jumpLine)) return std::nullopt;
 
-  for (int i = caretLine; i >= 0; --i) {
-    std::string line = WithoutLineEnd(lineAt(i));
-    if (line.empty() || line.front() != '#') continue;
-    std::string fileName = line.substr(1);
-    std::optional<std::string> path = pathOf(fileName);
-    if (!path || path->empty() || path->front() != '/') return std::nullopt;
-    return TTagJumpTarget{std::move(jumpLine), std::move(fileName), std::move(*path)};
-  }
-  return std::nullopt;
+  const int header = headerAbove(caretLine);
+  if (header < 0 || header > caretLine) return std::nullopt;
+  const std::string line = WithoutLineEnd(lineAt(header));
+  if (line.empty() || line.front() != '#') return std::nullopt;
+  std::string fileName = line.substr(1);
+  std::optional<std::string> path = pathOf(fileName);
+  if (!path || path->empty() || path->front() != '/') return std::nullopt;
+  return TTagJumpTarget{std::move(jumpLine), std::move(fileName), std::move(*path)};
+}
+
+std::optional<TTagJumpTarget> FindTarget(const TLineGetter& lineAt, int lineCount, int caretLine,
+                                         const TPathOf& pathOf) {
+  const auto walkUp = [&](int line) {
+    for (; line >= 0; --line) {
+      const std::string text = lineAt(line);
+      if (!text.empty() && text.front() == '#') return line;
+    }
+    return -1;
+  };
+  return FindTarget(lineAt, lineCount, caretLine, walkUp, pathOf);
 }
 
 std::optional<TTagJumpTarget> FindTarget(const std::vector<std::string>& lines, int caretLine,

@@ -59,12 +59,18 @@ using TLineGetter = std::function<std::string(int)>;
 // The path behind a header, given its text after the "#"; nullopt for a header that the
 // search did not write (the user typed it, or changed it).
 using TPathOf = std::function<std::optional<std::string>(std::string_view fileName)>;
+// The nearest line at or above line i (0-based) whose first character is "#"; -1 when
+// there is none. The window finds it without reading the lines in between.
+using THeaderAbove = std::function<int(int)>;
 
 // The target of the entry on `caretLine` (0-based, the line of the selection start) of
 // a view of `lineCount` lines: nullopt when that line has fewer than two colons, is a
 // header or an unreadable-file line, has anything but digits between its first two
 // colons, or has no header at or above it; and when `pathOf` knows no path for that
 // header or the path is not absolute.
+std::optional<TTagJumpTarget> FindTarget(const TLineGetter& lineAt, int lineCount, int caretLine,
+                                         const THeaderAbove& headerAbove, const TPathOf& pathOf);
+// The same, walking up the lines to the header.
 std::optional<TTagJumpTarget> FindTarget(const TLineGetter& lineAt, int lineCount, int caretLine,
                                          const TPathOf& pathOf);
 std::optional<TTagJumpTarget> FindTarget(const std::vector<std::string>& lines, int caretLine,

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QMessageBox>
+#include <algorithm>
 
 #include "editor/text_editor.h"
 #include "platform/cp932.h"
@@ -42,11 +43,23 @@ TViewSink::TViewSink(TTextEditor& results, TTextEditor& fileList, QLabel& status
 
 void TViewSink::Begin() {
   Headers.Clear();
+  HeaderLines.clear();
+  HeaderLinesRevision = Results.Revision();
   LastFlushMs = LastPollMs = Clock.elapsed();
 }
 
 void TViewSink::Flush() {
-  HandOver(PendingResults, Results);
+  if (!PendingResults.empty()) {
+    // A batch starts on the line after the view's last one. Lines kept before an edit
+    // of the user's stay untrusted.
+    const bool trusted = Results.Revision() == HeaderLinesRevision;
+    const int firstLine = Results.LineCount();
+    HandOver(PendingResults, Results);
+    for (int line : PendingHeaderLines) HeaderLines.push_back(firstLine + line);
+    PendingHeaderLines.clear();
+    PendingResultLines = 0;
+    if (trusted) HeaderLinesRevision = Results.Revision();
+  }
   HandOver(PendingFiles, FileList);
   if (StatusPending)
     StatusPanel.setText(QString::fromStdString(Platform::NameForView(PendingStatus)));
@@ -54,18 +67,30 @@ void TViewSink::Flush() {
   LastFlushMs = Clock.elapsed();
 }
 
+std::optional<int> TViewSink::HeaderLineAtOrAbove(int line) const {
+  if (Results.Revision() != HeaderLinesRevision) return std::nullopt;
+  const auto after = std::upper_bound(HeaderLines.begin(), HeaderLines.end(), line);
+  return after == HeaderLines.begin() ? -1 : *(after - 1);
+}
+
+void TViewSink::AddResult(std::string_view utf8) {
+  AddLine(PendingResults, utf8);
+  ++PendingResultLines;
+}
+
 void TViewSink::AppendFileHeader(const std::string& path) {
-  AddLine(PendingResults, Headers.Header(path));
+  PendingHeaderLines.push_back(PendingResultLines);
+  AddResult(Headers.Header(path));
 }
 
 void TViewSink::AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool cut) {
   std::string entry = ResultText::LineEntry(lineNo, Platform::Cp932ToUtf8(cp932Text));
   if (cut) entry += ResultText::kCutMarkUtf8;
-  AddLine(PendingResults, entry);
+  AddResult(entry);
 }
 
 void TViewSink::AppendErrorLine(const std::string& path) {
-  AddLine(PendingResults, ResultText::UnreadableLine(Platform::NameForView(path)));
+  AddResult(ResultText::UnreadableLine(Platform::NameForView(path)));
 }
 
 void TViewSink::AppendFileName(const std::string& path) {

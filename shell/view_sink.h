@@ -6,9 +6,11 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QtGlobal>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shell/header_paths.h"
 #include "shell/search_sink.h"
@@ -46,7 +48,15 @@ class TViewSink : public TSearchSink {
     return Headers.PathOf(fileName);
   }
 
+  // The results view's line of the nearest header at or above `line` that this search
+  // wrote (-1: none), found among the headers' lines kept as they were handed over.
+  // nullopt once the view's text has changed otherwise (the user edited it): the lines
+  // kept may have moved.
+  std::optional<int> HeaderLineAtOrAbove(int line) const;
+
  private:
+  void AddResult(std::string_view utf8);
+
   TTextEditor& Results;
   TTextEditor& FileList;
   QLabel& StatusPanel;
@@ -55,7 +65,14 @@ class TViewSink : public TSearchSink {
   // them in one piece. The buffers keep their room from batch to batch.
   std::string PendingResults;
   std::string PendingFiles;
+  int PendingResultLines = 0;
+  // Where the pending headers stand among the pending results (0-based lines).
+  std::vector<int> PendingHeaderLines;
   THeaderPaths Headers;
+  // The results view's lines that hold this search's headers, ascending, and the view's
+  // revision right after the last hand-over, while which they hold.
+  std::vector<int> HeaderLines;
+  quint64 HeaderLinesRevision = 0;
   std::string PendingStatus;  // the path's bytes
   bool StatusPending = false;
   QElapsedTimer Clock;

@@ -1,6 +1,8 @@
 #include "dialogs/create_dir_form.h"
 
+#include <QClipboard>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,6 +22,7 @@ class TCreateDirFormTest : public QObject {
   void NameAndOkAcceptsAndKeepsTheName();
   void CancelRejects();
   void EnterAndEscapeDoNotClose();
+  void APasteKeepsTheFirstLine();
   void RunCreateFolderCreatesTheFolder();
   void RunCreateFolderCancelledCreatesNothing();
   void RunCreateFolderReportsAFailure();
@@ -118,6 +121,29 @@ void TCreateDirFormTest::EnterAndEscapeDoNotClose() {
   QCOMPARE(form.exec(), int(QDialog::Accepted));  // closed by the click, not by a key
   QVERIFY(visibleAfterKeys);
   QCOMPARE(finished.count(), 1);
+}
+
+// The name box is one line, whichever way a text comes in: by key, by the context
+// menu's paste (the slot), or set whole.
+void TCreateDirFormTest::APasteKeepsTheFirstLine() {
+  TCreateDirForm form;
+  QLineEdit* edit = form.Edit1;
+  QGuiApplication::clipboard()->setText(QStringLiteral("new\nsecond"));
+  edit->setText(QStringLiteral("[]"));
+  edit->setCursorPosition(1);
+  QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+  QCOMPARE(edit->text(), QStringLiteral("[new]"));
+  QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(edit->text(), QStringLiteral("[]"));
+
+  QGuiApplication::clipboard()->setText(QStringLiteral("dir\r\nmore"));
+  edit->setText(QStringLiteral("ab"));
+  edit->setSelection(0, 1);
+  edit->paste();
+  QCOMPARE(edit->text(), QStringLiteral("dirb"));
+  QCOMPARE(edit->cursorPosition(), 3);
+  edit->setText(QStringLiteral("one\rtwo"));
+  QCOMPARE(edit->text(), QStringLiteral("one"));
 }
 
 void TCreateDirFormTest::RunCreateFolderCreatesTheFolder() {

@@ -3,6 +3,7 @@
 #include "platform/process_start.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -42,6 +43,28 @@ TEST(StartProgram, ArgumentsArriveAsTheirBytes) {
   std::string expected;
   for (const std::string& v : values) expected += v + '\0';
   EXPECT_EQ(WaitForFile(out), expected);
+}
+
+// The program leads a session of its own (a terminal closing does not end it) and, once
+// it has ended, is gone from the process table: no zombie is left.
+TEST(StartProgram, OwnSessionAndNoZombie) {
+  TTempDir dir;
+  const std::string out = dir.Path() + "ids";
+  ASSERT_TRUE(Platform::StartProgram(
+      {"sh", "-c", "echo $$ $(ps -o sid= -p $$) > \"$0\" && touch \"$0.done\"", out}));
+  std::istringstream ids(WaitForFile(out));
+  pid_t pid = 0, session = 0;
+  ids >> pid >> session;
+  ASSERT_GT(pid, 0);
+  EXPECT_EQ(session, pid);
+  EXPECT_NE(session, getsid(0));
+  const std::string entry = "/proc/" + std::to_string(pid);
+  bool gone = false;
+  for (int i = 0; i < 500 && !gone; ++i) {
+    gone = access(entry.c_str(), F_OK) != 0;
+    if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_TRUE(gone);
 }
 
 TEST(StartProgram, NoProgramNoStart) {

@@ -118,6 +118,30 @@ TEST(TagJumpTarget, OnlyAbsolutePathsAreJumpedTo) {
     EXPECT_FALSE(Target({header, " :1: x"}, 1).has_value()) << header;
 }
 
+// Given where the header above is, only the entry and that header are read: the
+// lines between are never asked for, however many there are.
+TEST(TagJumpTarget, AFoundHeaderIsReadWithoutTheLinesBetween) {
+  constexpr int kLines = 5'000'000;
+  std::vector<int> read;
+  const auto lineAt = [&](int i) -> std::string {
+    read.push_back(i);
+    return i == 7 ? "#\"/a/x.c\"" : " :" + std::to_string(i) + ": text";
+  };
+  const auto headerAt7 = [](int line) { return line >= 7 ? 7 : -1; };
+  auto t = TagJump::FindTarget(lineAt, kLines, kLines - 1, headerAt7, Unquoted);
+  ASSERT_TRUE(t.has_value());
+  EXPECT_EQ(t->JumpLine, std::to_string(kLines - 1));
+  EXPECT_EQ(t->Path, "/a/x.c");
+  EXPECT_EQ(read, (std::vector<int>{kLines - 1, 7}));
+
+  // No header above, or one that is not (the finder is not trusted): nothing.
+  EXPECT_FALSE(TagJump::FindTarget(lineAt, kLines, 5, headerAt7, Unquoted).has_value());
+  const auto notAHeader = [](int) { return 3; };
+  EXPECT_FALSE(TagJump::FindTarget(lineAt, kLines, 9, notAHeader, Unquoted).has_value());
+  const auto below = [](int line) { return line + 1; };
+  EXPECT_FALSE(TagJump::FindTarget(lineAt, kLines, 6, below, Unquoted).has_value());
+}
+
 TEST(TagJumpCommand, TemplateFromTheSettings) {
   EXPECT_EQ(TagJump::CommandTemplate("xdg-open", ""), "xdg-open %s");
   EXPECT_EQ(TagJump::CommandTemplate("/usr/bin/ed", "-n"), "/usr/bin/ed -n%s %s");

@@ -31,151 +31,7 @@
 #include "platform/cp932.h"
 #include "shell/search_driver.h"
 #include "shell/view_sink.h"
-#include "tests/dialogs/dialog_test_support.h"
-
-namespace {
-
-// The settings of a first start (no settings file), with the search dialog kept shut.
-TSettings FirstStart() {
-  TSettings settings = ReadSettings("/nonexistent-folder/Varsik.ini");
-  settings.GrepDlgShowOnStart = false;
-  return settings;
-}
-
-// A main window shown with `settings`, remembering what it writes when it closes.
-struct TWindow {
-  TDirForm Form;
-  std::optional<TSettings> Saved;
-  bool VisibleWhenSaved = true;
-
-  explicit TWindow(const TSettings& settings = FirstStart()) {
-    Form.LoadSettings = [settings] { return settings; };
-    Form.SaveSettings = [this](const TSettings& written) {
-      Saved = written;
-      VisibleWhenSaved = Form.isVisible();
-    };
-    Form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&Form));
-  }
-
-  TGrepDlg& Dlg() { return *Form.GrepDlg; }
-
-  // Sets the search dialog's inputs as the user would leave them after OK.
-  void SetInputs(const QString& word, const QString& masks, const QString& folder,
-                 bool fileNames = false) {
-    Dlg().SearchWordCmbBox->setEditText(word);
-    Dlg().SearchFileCmbBox->setEditText(masks);
-    Dlg().SearchDirCmbBox->setEditText(folder);
-    Dlg().FileSearchChkBox->setChecked(fileNames);
-  }
-
-  QStringList Lines(TTextEditor* view) const {
-    QStringList lines;
-    for (int i = 0; i < view->LineCount(); ++i) lines << view->Line(i);
-    return lines;
-  }
-
-  // The headers a search wrote for `paths`, after which the results view holds
-  // `lines` (as if the user had edited it so).
-  void SearchedThenEdited(const std::vector<std::string>& paths, const QStringList& lines) {
-    TViewSink& sink = Form.ViewSink();
-    sink.Begin();
-    for (const std::string& path : paths) sink.AppendFileHeader(path);
-    sink.Flush();
-    Form.GrepEdit->Clear();
-    Form.GrepEdit->AppendLines(lines);
-  }
-
-  QList<QAction*> StartCommands() const {
-    return {Form.GrepSpdBtn, Form.StartSpdBtn,   Form.TagJumpBtn,
-            Form.GrepMenu,   Form.StartGrepMenu, Form.TagJumpMenu};
-  }
-  bool StartCommandsEnabled() const {
-    for (QAction* command : StartCommands())
-      if (!command->isEnabled()) return false;
-    return true;
-  }
-  bool StartCommandsDisabled() const {
-    for (QAction* command : StartCommands())
-      if (command->isEnabled()) return false;
-    return true;
-  }
-};
-
-// A folder with files, written in CP932 where the text is Japanese.
-struct TTree {
-  QTemporaryDir Temp;
-  QString Root;  // with a trailing "/"
-  TTree() : Root(QDir::cleanPath(Temp.path()) + QLatin1Char('/')) {}
-  QString Write(const QString& relative, const QByteArray& bytes) const {
-    const QString path = Root + relative;
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-    return path;
-  }
-  QString WriteText(const QString& relative, const QString& text) const {
-    return Write(relative, QByteArray::fromStdString(*Platform::Utf8ToCp932(text.toStdString())));
-  }
-};
-
-// An editor stand-in for the tag jump: writes its arguments to `out`, each followed by
-// `end`, a printf escape (\n: one a line; \0: any bytes can be told apart).
-QString EditorScript(const QTemporaryDir& dir, const QString& out,
-                     const QString& end = QStringLiteral("\\n")) {
-  const QString path = dir.filePath(QStringLiteral("editor.sh"));
-  QFile file(path);
-  file.open(QIODevice::WriteOnly);
-  file.write(QStringLiteral("#!/bin/sh\nprintf '%s%1' \"$@\" > '%2'\n").arg(end, out).toUtf8());
-  file.close();
-  file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  return path;
-}
-
-// What the editor stand-in wrote with the end \0.
-QList<QByteArray> ReadArguments(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  QList<QByteArray> arguments = file.readAll().split('\0');
-  if (!arguments.isEmpty() && arguments.back().isEmpty()) arguments.removeLast();
-  return arguments;
-}
-
-QStringList ReadLines(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-  if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
-  return lines;
-}
-
-// A file whose name is any bytes (QFile would take the name as text).
-bool WriteBytesNamed(const QByteArray& path, const QByteArray& bytes) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.constData(), "wb"), std::fclose);
-  return file &&
-         std::fwrite(bytes.constData(), 1, bytes.size(), file.get()) == size_t(bytes.size());
-}
-
-QStringList Items(const QComboBox* box) {
-  QStringList items;
-  for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
-  return items;
-}
-
-// Runs `check` once the next modal dialog is up, then closes it.
-void WhenModal(std::function<void(QWidget*)> check) {
-  RepeatFromEventLoop([check = std::move(check)] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal) return false;
-    check(modal);
-    auto* dialog = qobject_cast<QDialog*>(modal);
-    if (dialog && dialog->isVisible()) dialog->reject();
-    return true;
-  });
-}
-
-}  // namespace
+#include "tests/ui/window_test_support.h"
 
 class TDirFormTest : public QObject {
   Q_OBJECT
@@ -191,6 +47,7 @@ class TDirFormTest : public QObject {
   void ASizeBeyondTheScreenIsCutToIt();
   void MenusHoldTheirItemsInOrder_data();
   void MenusHoldTheirItemsInOrder();
+  void EachTopMenuHasALetterOfItsOwn();
   void ToolBarHoldsItsButtons();
   void StatusPanelsFollowTheWidth();
   void SearchDialogOpensAtTheFirstPaintOnly();
@@ -226,6 +83,8 @@ class TDirFormTest : public QObject {
   void EnterInTheResultsViewJumpsAndBreaksNoLine();
   void ABadJumpFormatShowsAnErrorAndStartsNothing();
   void TheJumpPassesTheBytesOfTheFileSearched();
+  void TheHeadersWrittenAreKnownUntilTheViewIsEdited();
+  void AJumpFromTheLastOfAMillionEntries();
 
   // In-page search and edit commands
   void InPageSearchIgnoresCase();
@@ -242,7 +101,6 @@ class TDirFormTest : public QObject {
   void SelectAllSelectsTheResultsView();
   void OpenLoadsShiftJisText();
   void OpenOfAMissingFileFails();
-  void SaveOnlyShowsAMessage();
   void PrintShowsThePrintDialog();
   void AboutBoxIsFilledAndCentred();
 };
@@ -367,7 +225,7 @@ void TDirFormTest::MenusHoldTheirItemsInOrder_data() {
                         << QStringList{
                                "元に戻す\tCtrl+Z", "やり直し\tCtrl+R", "-", "切り取り\tCtrl+X",
                                "コピー\tCtrl+C",   "貼り付け\tCtrl+V", "-", "全て選択\tCtrl+A"};
-  QTest::newRow("search") << 2 << "検索(&F)"
+  QTest::newRow("search") << 2 << "検索(&S)"
                           << QStringList{"検索\tCtrl+F",      "上検索\tF4", "下検索\tF3",  "-",
                                          "タグジャンプ\tF10", "-",          "Grep検索\tF2"};
   QTest::newRow("run") << 3 << "実行(&X)" << QStringList{"Grep検索開始\t", "処理中断\tEsc"};
@@ -388,6 +246,19 @@ void TDirFormTest::MenusHoldTheirItemsInOrder() {
                    ? QStringLiteral("-")
                    : item->text() + QLatin1Char('\t') + item->shortcut().toString());
   QCOMPARE(actual, items);
+}
+
+void TDirFormTest::EachTopMenuHasALetterOfItsOwn() {
+  TWindow w;
+  QStringList letters;
+  for (QAction* menu : w.Form.menuBar()->actions()) {
+    const QString title = menu->text();
+    const qsizetype amp = title.indexOf(QLatin1Char('&'));
+    QVERIFY2(amp >= 0 && amp + 1 < title.size(), qPrintable(title));
+    const QString letter = title.mid(amp + 1, 1).toUpper();
+    QVERIFY2(!letters.contains(letter), qPrintable(title));
+    letters << letter;
+  }
 }
 
 void TDirFormTest::ToolBarHoldsItsButtons() {
@@ -963,6 +834,79 @@ void TDirFormTest::TheJumpPassesTheBytesOfTheFileSearched() {
   }
 }
 
+// The sink keeps the lines of the headers it hands over, across batches, and gives them
+// up as soon as the view's text changes otherwise.
+void TDirFormTest::TheHeadersWrittenAreKnownUntilTheViewIsEdited() {
+  TWindow w;
+  TViewSink& sink = w.Form.ViewSink();
+  const auto headersAt = [&](QList<int> lines) {
+    QList<std::optional<int>> found;
+    for (int line : lines) found << sink.HeaderLineAtOrAbove(line);
+    return found;
+  };
+  w.Form.GrepEdit->Clear();
+  sink.Begin();
+  QCOMPARE(headersAt({0, 5}), (QList<std::optional<int>>{-1, -1}));
+  sink.AppendFileHeader("/a/x.c");
+  sink.AppendLineEntry(1, "one", false);
+  sink.AppendLineEntry(2, "two", false);
+  sink.Flush();
+  sink.AppendErrorLine("/a/unreadable");
+  sink.AppendFileHeader("/a/y.c");
+  sink.AppendLineEntry(3, "three", false);
+  sink.Flush();
+  QCOMPARE(w.Form.GrepEdit->Line(4), QStringLiteral("#\"/a/y.c\""));
+  QCOMPARE(headersAt({0, 2, 3, 4, 5, 9}), (QList<std::optional<int>>{0, 0, 0, 4, 4, 4}));
+
+  // An edit, even one undone, makes the lines unknown; so does one made during a search
+  // that hands over more lines afterwards.
+  w.Form.GrepEdit->setCursorPosition(1, 0);
+  w.Form.GrepEdit->insert(QStringLiteral("\n"));
+  QCOMPARE(headersAt({0, 5}), (QList<std::optional<int>>{std::nullopt, std::nullopt}));
+  w.Form.GrepEdit->undo();
+  QCOMPARE(headersAt({5}), QList<std::optional<int>>{std::nullopt});
+  sink.AppendFileHeader("/a/z.c");
+  sink.Flush();
+  QCOMPARE(headersAt({6}), QList<std::optional<int>>{std::nullopt});
+
+  // The next search starts afresh.
+  w.Form.GrepEdit->Clear();
+  sink.Begin();
+  sink.AppendFileHeader("/a/z.c");
+  sink.Flush();
+  QCOMPARE(headersAt({0}), QList<std::optional<int>>{0});
+}
+
+// A result of a million entries under one header: the jump from its last line finds the
+// header at the top, as the search wrote it and after the user has edited the view.
+void TDirFormTest::AJumpFromTheLastOfAMillionEntries() {
+  constexpr int kEntries = 1'000'000;
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("out.txt"));
+  TWindow w;
+  w.Form.EditorPath = EditorScript(dir, out);
+  w.Form.JumpFormat = QStringLiteral("+");
+  TViewSink& sink = w.Form.ViewSink();
+  w.Form.GrepEdit->Clear();
+  sink.Begin();
+  sink.AppendFileHeader("/big/file.txt");
+  for (int line = 1; line <= kEntries; ++line)
+    sink.AppendLineEntry(line, "    // #include <text> of a typical line", false);
+  sink.Flush();
+  QCOMPARE(w.Form.GrepEdit->LineCount(), kEntries + 1);
+
+  w.Form.GrepEdit->CollapseSelectionAt(kEntries, 3);
+  w.Form.TagJumpBtnClick();
+  QTRY_COMPARE(ReadLines(out), (QStringList{"+1000000", "/big/file.txt"}));
+
+  QFile::remove(out);
+  w.Form.GrepEdit->setCursorPosition(kEntries / 2, 0);
+  w.Form.GrepEdit->insert(QStringLiteral("edited"));
+  w.Form.GrepEdit->CollapseSelectionAt(kEntries - 1, 3);
+  w.Form.TagJumpBtnClick();
+  QTRY_COMPARE(ReadLines(out), (QStringList{"+999999", "/big/file.txt"}));
+}
+
 // ---------------------------------------------------------------------------------------
 // In-page search and edit commands
 
@@ -1197,16 +1141,6 @@ void TDirFormTest::OpenOfAMissingFileFails() {
   QCOMPARE(w.Form.FileSearchEdit->LineCount(), 0);
   QVERIFY(!w.Form.FileSearchEdit->isHidden());
   QVERIFY(w.Form.GrepEdit->isHidden());
-}
-
-void TDirFormTest::SaveOnlyShowsAMessage() {
-  TWindow w;
-  for (QAction* command : {w.Form.SaveMenu, w.Form.SaveAsMenu, w.Form.SaveSpdBtn}) {
-    QString message;
-    AnswerNextMessageBox(&message);
-    command->trigger();
-    QCOMPARE(message, QStringLiteral("保存機能はまだです。"));
-  }
 }
 
 void TDirFormTest::PrintShowsThePrintDialog() {

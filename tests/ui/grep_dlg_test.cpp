@@ -83,7 +83,9 @@ class TGrepDlgTest : public QObject {
   void FormShowMovesTheTreeAndLeavesTheText();
   void FormShowFocusesTheWordBox();
   void ChoosingATreeFolderWritesItWithATrailingSlash();
-  void TypingAnExistingFolderMovesTheTreeAndRewritesTheText();
+  void TypingAnExistingFolderMovesTheTreeAndKeepsTheText();
+  void OkEndsAFolderWithASlash_data();
+  void OkEndsAFolderWithASlash();
   void TypingAMissingFolderLeavesTreeAndText();
   void DeletingTheTrailingSlashLeavesTheText();
   void UpdateWritesTheTreeFolderIntoTheBox();
@@ -217,20 +219,45 @@ void TGrepDlgTest::ChoosingATreeFolderWritesItWithATrailingSlash() {
   QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), QStringLiteral("/"));
 }
 
-void TGrepDlgTest::TypingAnExistingFolderMovesTheTreeAndRewritesTheText() {
+void TGrepDlgTest::TypingAnExistingFolderMovesTheTreeAndKeepsTheText() {
   TDialog d;
   d.Dlg.SearchDirCmbBox->setEditText(QString());
   d.Dlg.show();
   QLineEdit* edit = d.FolderEdit();
   QTest::keyClicks(edit, d.Folders.Path(QStringLiteral("sub")));
   QCOMPARE(d.Dlg.DirectoryListBox->Directory(), d.Folders.Path(QStringLiteral("sub")));
-  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(QStringLiteral("sub/")));
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(QStringLiteral("sub")));
   QCOMPARE(edit->cursorPosition(), static_cast<int>(edit->text().size()));
-  // Typing on: the slash that the box added is not doubled.
   QTest::keyClicks(edit, QStringLiteral("/deeper"));
-  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(QStringLiteral("sub/deeper/")));
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(QStringLiteral("sub/deeper")));
   QCOMPARE(d.Dlg.DirectoryListBox->Directory(), d.Folders.Path(QStringLiteral("sub/deeper")));
-  QCOMPARE(edit->cursorPosition(), static_cast<int>(edit->text().size()));
+  // A click in the tree afterwards still writes the folder into the box.
+  d.Dlg.DirectoryListBox->setCurrentItem(d.Dlg.DirectoryListBox->currentItem()->parent());
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(QStringLiteral("sub/")));
+}
+
+void TGrepDlgTest::OkEndsAFolderWithASlash_data() {
+  QTest::addColumn<QString>("text");  // relative to the temporary root
+  QTest::addColumn<QString>("after");
+  QTest::newRow("folder") << "sub/deeper"
+                          << "sub/deeper/";
+  QTest::newRow("folder with its slash") << "sub/"
+                                         << "sub/";
+  QTest::newRow("file") << "sub/file.txt"
+                        << "sub/file.txt";
+  QTest::newRow("missing") << "sub/missing"
+                           << "sub/missing";
+}
+
+void TGrepDlgTest::OkEndsAFolderWithASlash() {
+  QFETCH(QString, text);
+  QFETCH(QString, after);
+  TDialog d;
+  d.Show(text);
+  QSignalSpy accepted(&d.Dlg, &QDialog::accepted);
+  d.Dlg.OkGrepBtn->click();
+  QCOMPARE(accepted.count(), 1);
+  QCOMPARE(d.Dlg.SearchDirCmbBox->currentText(), d.Folders.Path(after));
 }
 
 void TGrepDlgTest::TypingAMissingFolderLeavesTreeAndText() {

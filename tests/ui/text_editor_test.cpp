@@ -37,6 +37,10 @@ class TTextEditorTest : public QObject {
   void ShiftEnterAndF1AreNotBound();
   void ReleasedKeysAreNoLongerBound();
   void SelectionStartIsInCharacters();
+  void LastLineStartingWith_data();
+  void LastLineStartingWith();
+  void RevisionFollowsEveryChangeOfTheText();
+  void AJumpToTheEndDoesNotWaitForTheColouring();
 };
 
 void TTextEditorTest::LineCount_data() {
@@ -259,6 +263,81 @@ void TTextEditorTest::SelectionStartIsInCharacters() {
   QCOMPARE(line, 0);
   QCOMPARE(column, 2);
   QVERIFY(!editor.hasSelectedText());
+}
+
+void TTextEditorTest::LastLineStartingWith_data() {
+  QTest::addColumn<QByteArray>("text");  // as Scintilla holds it, line ends untouched
+  QTest::addColumn<int>("line");
+  QTest::addColumn<int>("found");
+  QTest::newRow("far above") << QByteArray("#a\n b\n c") << 2 << 0;
+  QTest::newRow("the line itself") << QByteArray("#h\n#i\n y") << 1 << 1;
+  QTest::newRow("# inside lines is passed over") << QByteArray(" x#\n#h\n y #\n##") << 2 << 1;
+  QTest::newRow("below is not looked at") << QByteArray(" a\n b\n#c") << 1 << -1;
+  QTest::newRow("none") << QByteArray(" a\n b") << 1 << -1;
+  QTest::newRow("empty text") << QByteArray() << 0 << -1;
+  QTest::newRow("no line") << QByteArray("#a") << -1 << -1;
+  QTest::newRow("after a carriage return") << QByteArray(" a\r#b\r c") << 2 << 1;
+  QTest::newRow("after CR LF") << QByteArray(" a\r\n#b\r\n c") << 2 << 1;
+  QTest::newRow("double-byte text") << QByteArray("#\xe6\x97\xa5\n \xe8\xaa\x9e#\n x") << 2 << 0;
+}
+
+void TTextEditorTest::LastLineStartingWith() {
+  QFETCH(QByteArray, text);
+  QFETCH(int, line);
+  QFETCH(int, found);
+  TTextEditor editor(TTextEditor::TKind::Results);
+  editor.SendScintilla(QsciScintillaBase::SCI_SETTEXT, 0UL, text.constData());
+  QCOMPARE(editor.LastLineStartingWith('#', line), found);
+  // Wherever Scintilla's gap stands: an insertion moves it there.
+  for (unsigned long at = 0; at <= static_cast<unsigned long>(text.size()); ++at) {
+    editor.SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, at, "x");
+    editor.SendScintilla(QsciScintillaBase::SCI_DELETERANGE, at, 1L);
+    QCOMPARE(editor.SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION), long(at));
+    QCOMPARE(editor.LastLineStartingWith('#', line), found);
+  }
+}
+
+void TTextEditorTest::RevisionFollowsEveryChangeOfTheText() {
+  TTextEditor editor(TTextEditor::TKind::Results);
+  QList<quint64> seen{editor.Revision()};
+  const auto changed = [&] {
+    const bool isNew = !seen.contains(editor.Revision());
+    seen << editor.Revision();
+    return isNew;
+  };
+  editor.AppendLines({QStringLiteral("one"), QStringLiteral("two")});
+  QVERIFY(changed());
+  editor.setCursorPosition(1, 1);
+  editor.setSelection(0, 0, 1, 1);
+  QVERIFY(!changed());
+  editor.insert(QStringLiteral("x"));
+  QVERIFY(changed());
+  editor.undo();
+  QVERIFY(changed());
+  editor.redo();
+  QVERIFY(changed());
+  editor.LoadText(QStringLiteral("loaded"));
+  QVERIFY(changed());
+  editor.Clear();
+  QVERIFY(changed());
+}
+
+// Shown at its end, a long result is painted at once; the colouring of the text above
+// follows in idle time instead of being done first.
+void TTextEditorTest::AJumpToTheEndDoesNotWaitForTheColouring() {
+  TTextEditor editor(TTextEditor::TKind::Results);
+  QStringList lines;
+  for (int i = 0; i < 200000; ++i)
+    lines << (i % 50 == 0 ? QStringLiteral("#\"/a/%1.c\"").arg(i)
+                          : QStringLiteral(" :%1: int x;").arg(i));
+  editor.AppendLines(lines);
+  editor.resize(400, 300);
+  editor.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&editor));
+  editor.SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+  editor.viewport()->repaint();
+  const long length = editor.SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+  QVERIFY(editor.SendScintilla(QsciScintillaBase::SCI_GETENDSTYLED) < length / 2);
 }
 
 QTEST_MAIN(TTextEditorTest)

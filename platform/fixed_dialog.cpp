@@ -1,0 +1,13 @@
+#include "platform/fixed_dialog.h"
+
+#include <QDialog>
+
+namespace Platform {
+
+void SetFixedDialogFrame(QDialog* dialog, int width, int height) {
+  dialog->setFixedSize(width, height);
+  dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint);
+}
+
+}  // namespace Platform
