@@ -110,8 +110,8 @@ TSearchOptions CliOptions(const TArguments& arguments, const QFileInfo& file) {
   options.Word = *Platform::Utf8ToCp932(arguments.Word.toStdString());
   options.Masks = QFile::encodeName(file.fileName()).toStdString();
   options.FolderText = QFile::encodeName(file.absolutePath() + QLatin1Char('/')).toStdString();
-  options.RegularExpSearch = arguments.Regex;
-  options.SubFolderSearch = false;
+  options.Switches.RegularExpSearch = arguments.Regex;
+  options.Switches.SubFolderSearch = false;
   return options;
 }
 
@@ -137,8 +137,8 @@ TSettings WindowSettings(const TArguments& arguments, const QFileInfo& file) {
   settings.FileText = settings.Files.front();
   settings.Dirs = {(file.absolutePath() + QLatin1Char('/')).toStdString()};
   settings.DirText = settings.Dirs.front();
-  settings.RegularExpSearch = arguments.Regex;
-  settings.SubFolderSearch = false;
+  settings.Switches.RegularExpSearch = arguments.Regex;
+  settings.Switches.SubFolderSearch = false;
   settings.GrepDlgShowOnStart = false;
   // The tag jump starts a program that does nothing.
   settings.EditorPath = "/bin/true";

@@ -84,17 +84,17 @@ int main(int argc, char** argv) {
     } else if (a == "--") {
       optionsEnded = true;
     } else if (a == "-s" || a == "--case-sensitive") {
-      options.UpperLowerMatch = true;
+      options.Switches.UpperLowerMatch = true;
     } else if (a == "--fuzzy") {
-      options.FuzzySearch = true;
+      options.Switches.FuzzySearch = true;
     } else if (a == "-E" || a == "--regex") {
-      options.RegularExpSearch = true;
+      options.Switches.RegularExpSearch = true;
     } else if (a == "-w" || a == "--word") {
-      options.SearchAsWord = true;
+      options.Switches.SearchAsWord = true;
     } else if (a == "--no-subfolders") {
-      options.SubFolderSearch = false;
+      options.Switches.SubFolderSearch = false;
     } else if (a == "--file-names") {
-      options.FileNameSearch = true;
+      options.Switches.FileNameSearch = true;
     } else if (a == "--stats") {
       stats = true;
     } else if (a == "-Z" || a == "--null") {
@@ -149,13 +149,13 @@ int main(int argc, char** argv) {
   if (fcntl(STDOUT_FILENO, F_GETFD) == -1)
     return Fail(std::string("write error: ") + std::strerror(errno));
 
-  TStreamSink sink(stdout, encoding, options.FileNameSearch, nullNames);
+  TStreamSink sink(stdout, encoding, options.Switches.FileNameSearch, nullNames);
   sink.SetMessages(stderr);
   TSearchDriver driver(sink);
   // Nothing more can be said once the output is gone; the rest is not searched.
   sink.SetOnWriteError([&driver] { driver.RequestCancel(); });
   // A pattern error is an error even when no file is taken up to search.
-  if (options.RegularExpSearch && !options.FileNameSearch) {
+  if (options.Switches.RegularExpSearch && !options.Switches.FileNameSearch) {
     try {
       driver.CompilePattern(options.Word);
     } catch (const std::exception& e) {
@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
   if (stats) std::fprintf(stderr, "%s\n", driver.StatusText().c_str());
   // Each file and folder that could not be read was named as it happened.
   if (driver.ErrorLineCount() > 0 || driver.SkippedFolderCount() > 0) return kExitError;
-  const bool found =
-      options.FileNameSearch ? driver.SearchedFileCount() > 0 : driver.MatchedLineCount() > 0;
+  const bool found = options.Switches.FileNameSearch ? driver.SearchedFileCount() > 0
+                                                     : driver.MatchedLineCount() > 0;
   return found ? kExitFound : kExitNone;
 }

@@ -208,3 +208,21 @@ void TGrepDlg::RepaintDriveBox() {
   const std::string directory = QFile::encodeName(DirectoryListBox->Directory()).toStdString();
   DriveComboBox->setCurrentIndex(directory.empty() ? -1 : Platform::MountOf(Mounts, directory));
 }
+
+TSearchSwitches TGrepDlg::Switches() const {
+  return {.UpperLowerMatch = UpLowChkBox->isChecked(),
+          .FuzzySearch = FuzzySearchChkBox->isChecked(),
+          .RegularExpSearch = RegexChkBox->isChecked(),
+          .SearchAsWord = SearchAsWordChkBox->isChecked(),
+          .SubFolderSearch = SubFolderChkBox->isChecked(),
+          .FileNameSearch = FileSearchChkBox->isChecked()};
+}
+
+void TGrepDlg::SetSwitches(const TSearchSwitches& switches) {
+  UpLowChkBox->setChecked(switches.UpperLowerMatch);
+  FuzzySearchChkBox->setChecked(switches.FuzzySearch);
+  RegexChkBox->setChecked(switches.RegularExpSearch);
+  SearchAsWordChkBox->setChecked(switches.SearchAsWord);
+  SubFolderChkBox->setChecked(switches.SubFolderSearch);
+  FileSearchChkBox->setChecked(switches.FileNameSearch);
+}

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/mounts.h"
+#include "shell/search_switches.h"
 
 class QCheckBox;
 class QComboBox;
@@ -62,6 +63,10 @@ class TGrepDlg : public QDialog {
   // OK: a folder box that names a folder gets its trailing "/", and the dialog closes
   // with OK.
   void OkGrepBtnClick();
+
+  // The six switches, read and set whole.
+  TSearchSwitches Switches() const;
+  void SetSwitches(const TSearchSwitches& switches);
   // A drive picked: the drive box is linked to the tree again if the link was cut.
   void DriveComboBoxChange();
 

@@ -446,12 +446,7 @@ void TDirForm::ApplySettings(const TSettings& settings) {
   FillBox(GrepDlg->SearchFileCmbBox, settings.Files, settings.FileText);
   FillBox(GrepDlg->SearchDirCmbBox, settings.Dirs, settings.DirText);
 
-  GrepDlg->UpLowChkBox->setChecked(settings.UpperLowerMatch);
-  GrepDlg->FuzzySearchChkBox->setChecked(settings.FuzzySearch);
-  GrepDlg->RegexChkBox->setChecked(settings.RegularExpSearch);
-  GrepDlg->SearchAsWordChkBox->setChecked(settings.SearchAsWord);
-  GrepDlg->SubFolderChkBox->setChecked(settings.SubFolderSearch);
-  GrepDlg->FileSearchChkBox->setChecked(settings.FileNameSearch);
+  GrepDlg->SetSwitches(settings.Switches);
 
   // Left and Top place the client area, as CollectSettings reads it back. A frame's
   // place would not come back: under a window manager the frame is not known until the
@@ -474,12 +469,7 @@ TSettings TDirForm::CollectSettings() const {
   settings.FileText = ToUtf8(GrepDlg->SearchFileCmbBox->currentText());
   settings.Dirs = ItemsUtf8(GrepDlg->SearchDirCmbBox);
   settings.DirText = ToUtf8(GrepDlg->SearchDirCmbBox->currentText());
-  settings.UpperLowerMatch = GrepDlg->UpLowChkBox->isChecked();
-  settings.FuzzySearch = GrepDlg->FuzzySearchChkBox->isChecked();
-  settings.RegularExpSearch = GrepDlg->RegexChkBox->isChecked();
-  settings.SearchAsWord = GrepDlg->SearchAsWordChkBox->isChecked();
-  settings.SubFolderSearch = GrepDlg->SubFolderChkBox->isChecked();
-  settings.FileNameSearch = GrepDlg->FileSearchChkBox->isChecked();
+  settings.Switches = GrepDlg->Switches();
   // The client area's place and size, as ApplySettings puts them back.
   settings.Left = geometry().x();
   settings.Top = geometry().y();
@@ -539,12 +529,7 @@ void TDirForm::StartSpdBtnClick(QObject* sender) {
   // Absolute, so that every path in the views is: the tag jump passes only absolute
   // paths, which an editor can never take for an option.
   options.FolderText = Platform::AbsolutePath(FileSystemBytes(folder));
-  options.UpperLowerMatch = GrepDlg->UpLowChkBox->isChecked();
-  options.FuzzySearch = GrepDlg->FuzzySearchChkBox->isChecked();
-  options.RegularExpSearch = GrepDlg->RegexChkBox->isChecked();
-  options.SearchAsWord = GrepDlg->SearchAsWordChkBox->isChecked();
-  options.SubFolderSearch = GrepDlg->SubFolderChkBox->isChecked();
-  options.FileNameSearch = GrepDlg->FileSearchChkBox->isChecked();
+  options.Switches = GrepDlg->Switches();
   options.ShowErrorBox = ShowErrorBox;
 
   QString patternError;
@@ -569,7 +554,7 @@ void TDirForm::StartSpdBtnClick(QObject* sender) {
     StatusPanel0->setText(FromUtf8(SearchDriver->StatusText()));
     SetSearchingState(false);
     ShowViewForMode();
-    if (!options.FileNameSearch) GrepEdit->setFocus();
+    if (!options.Switches.FileNameSearch) GrepEdit->setFocus();
     GrepEdit->CollapseSelectionAt(0, 0);
   }
   if (CloseAfterSearch) {

@@ -12,7 +12,7 @@ bool TPlainSearch::IsWholeWordAt(std::string_view word, int pos, std::string_vie
 }
 
 bool TPlainSearch::SearchFileText(const std::string& fileName, const std::string& word) {
-  Finder.Prepare(word, UpperLowerMatch, FuzzySearch, SearchAsWord);
+  Finder.Prepare(word, Switches.UpperLowerMatch, Switches.FuzzySearch, Switches.SearchAsWord);
   const TLineSearcher::TEnd end = Searcher.Search(
       fileName, Finder,
       [this] {

@@ -16,11 +16,8 @@ class TPlainSearch {
  public:
   TPlainSearch(TSearchState& state, TSearchSink& sink, TResultWriter& writer);
 
-  void SetSwitches(bool upperLowerMatch, bool fuzzySearch, bool searchAsWord) {
-    UpperLowerMatch = upperLowerMatch;
-    FuzzySearch = fuzzySearch;
-    SearchAsWord = searchAsWord;
-  }
+  // The switches that plain mode honours: case, fuzzy kana and whole word.
+  void SetSwitches(const TSearchSwitches& switches) { Switches = switches; }
   // A hit line's text is cut to this many bytes (0: kept whole).
   void SetMaxLineBytes(size_t bytes) { Searcher.SetMaxLineBytes(bytes); }
 
@@ -48,9 +45,7 @@ class TPlainSearch {
   TSearchState& State;
   TSearchSink& Sink;
   TResultWriter& Writer;
-  bool UpperLowerMatch = false;
-  bool FuzzySearch = false;
-  bool SearchAsWord = false;
+  TSearchSwitches Switches;
   TPlainLineFinder Finder;
   TLineSearcher Searcher;
 };

@@ -25,7 +25,7 @@ void TSearchDriver::Run(const TSearchOptions& options) {
   State.MatchedLineCount = 0;
   State.ErrorLineCount = 0;
   State.SkippedFolderCount = 0;
-  Plain.SetSwitches(Options.UpperLowerMatch, Options.FuzzySearch, Options.SearchAsWord);
+  Plain.SetSwitches(Options.Switches);
   Plain.SetMaxLineBytes(Options.MaxLineBytes);
   Regex.SetMaxLineBytes(Options.MaxLineBytes);
   SearchFolder(StartFolder(Options.FolderText), FNameListBox);
@@ -46,7 +46,7 @@ void TSearchDriver::SearchFolder(const std::string& folder, const std::vector<st
       if (!TakeUpFile(folder + entry.Name)) return;
     }
   }
-  if (!Options.SubFolderSearch) return;
+  if (!Options.Switches.SubFolderSearch) return;
   for (const std::string& name : listing.SubFolders()) SearchFolder(folder + name + "/", masks);
 }
 
@@ -57,9 +57,9 @@ bool TSearchDriver::TakeUpFile(const std::string& fileName) {
   Sink.AppendFileName(fileName);
   State.FileHeaderPending = true;
 
-  if (Options.FileNameSearch) return !State.CancelRequested;
+  if (Options.Switches.FileNameSearch) return !State.CancelRequested;
 
-  if (Options.RegularExpSearch) {
+  if (Options.Switches.RegularExpSearch) {
     switch (Regex.SearchFile(Options.Word)) {
       case TRegexSearch::TOutcome::Cancelled:
         return false;

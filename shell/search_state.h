@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "shell/search_switches.h"
+
 inline constexpr size_t kDefaultMaxLineBytes = size_t{1} << 20;
 
 // The search dialog's inputs as a search takes them. The word is CP932 bytes; the masks
@@ -14,12 +16,7 @@ struct TSearchOptions {
   std::string Word;
   std::string Masks = "*.*";
   std::string FolderText;
-  bool UpperLowerMatch = false;
-  bool FuzzySearch = false;
-  bool RegularExpSearch = false;
-  bool SearchAsWord = false;
-  bool SubFolderSearch = true;
-  bool FileNameSearch = false;
+  TSearchSwitches Switches;
   bool ShowErrorBox = false;
   // A hit line longer than this is shown cut to its first bytes, at a character
   // boundary, so that no line holds the search's memory; 0 shows lines whole.

@@ -196,16 +196,18 @@ void WriteHistory(TTypedProfile& profile, const THistoryKeys& keys,
 struct TValueKey {
   const char* Section;
   const char* Key;
-  std::variant<bool TSettings::*, int32_t TSettings::*, std::string TSettings::*> Field;
+  std::variant<bool TSearchSwitches::*, bool TSettings::*, int32_t TSettings::*,
+               std::string TSettings::*>
+      Field;
   bool Written = true;
 };
 const TValueKey kValueKeys[] = {
-    {"Option", "UpperLowerMatch", &TSettings::UpperLowerMatch},
-    {"Option", "FuzzySearch", &TSettings::FuzzySearch},
-    {"Option", "RegularExpSearch", &TSettings::RegularExpSearch},
-    {"Option", "SearchAsWord", &TSettings::SearchAsWord},
-    {"Option", "SubFolderSearch", &TSettings::SubFolderSearch},
-    {"Option", "FileNameSearch", &TSettings::FileNameSearch},
+    {"Option", "UpperLowerMatch", &TSearchSwitches::UpperLowerMatch},
+    {"Option", "FuzzySearch", &TSearchSwitches::FuzzySearch},
+    {"Option", "RegularExpSearch", &TSearchSwitches::RegularExpSearch},
+    {"Option", "SearchAsWord", &TSearchSwitches::SearchAsWord},
+    {"Option", "SubFolderSearch", &TSearchSwitches::SubFolderSearch},
+    {"Option", "FileNameSearch", &TSearchSwitches::FileNameSearch},
     {"Option", "GrepDlgShowOnStart", &TSettings::GrepDlgShowOnStart, /*Written=*/false},
     {"Option", "ErrMsgBox", &TSettings::ErrMsgBox},
     {"Window", "Left", &TSettings::Left},
@@ -216,13 +218,26 @@ const TValueKey kValueKeys[] = {
     {"Editor", "JumpFormat", &TSettings::JumpFormat},
 };
 
+// The value a key's field names in the settings: a switch lies in their Switches.
+bool& FieldOf(TSettings& s, bool TSearchSwitches::*field) {
+  return s.Switches.*field;
+}
+const bool& FieldOf(const TSettings& s, bool TSearchSwitches::*field) {
+  return s.Switches.*field;
+}
+template <typename TSettingsRef, typename T>
+auto& FieldOf(TSettingsRef& s, T TSettings::*field) {
+  return s.*field;
+}
+
 TSettings ReadFrom(const TTypedProfile& profile) {
   TSettings s;
   ReadHistory(profile, kWordKeys, "", s.Words, s.WordText);
   ReadHistory(profile, kFileKeys, kDefaultFileMask, s.Files, s.FileText);
   ReadHistory(profile, kDirKeys, Platform::HomeFolder(), s.Dirs, s.DirText);
   for (const TValueKey& key : kValueKeys)
-    std::visit([&](auto field) { profile.Read(key.Section, key.Key, s.*field); }, key.Field);
+    std::visit([&](auto field) { profile.Read(key.Section, key.Key, FieldOf(s, field)); },
+               key.Field);
   return s;
 }
 
@@ -232,7 +247,8 @@ void WriteInto(TTypedProfile& profile, const TSettings& s) {
   WriteHistory(profile, kDirKeys, s.Dirs);
   for (const TValueKey& key : kValueKeys)
     if (key.Written)
-      std::visit([&](auto field) { profile.Write(key.Section, key.Key, s.*field); }, key.Field);
+      std::visit([&](auto field) { profile.Write(key.Section, key.Key, FieldOf(s, field)); },
+                 key.Field);
 }
 
 // The path as a terminal can show it: control characters, and every byte of a path that

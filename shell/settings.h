@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <string>
+
 #include <vector>
+#include "shell/search_switches.h"
 
 struct TSettings {
   // Histories, most recent first, and the texts of the three boxes.
@@ -16,12 +18,7 @@ struct TSettings {
   std::vector<std::string> Dirs;
   std::string DirText;
 
-  bool UpperLowerMatch = false;
-  bool FuzzySearch = false;
-  bool RegularExpSearch = false;
-  bool SearchAsWord = false;
-  bool SubFolderSearch = true;
-  bool FileNameSearch = false;
+  TSearchSwitches Switches;
 
   int32_t Left = 50;
   int32_t Top = 50;

@@ -204,7 +204,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TSearchState state;
     TResultWriter writer(state, sink);
     TPlainSearch plain(state, sink, writer);
-    plain.SetSwitches(sw.UpperLowerMatch, sw.FuzzySearch, sw.SearchAsWord);
+    plain.SetSwitches(sw.Search());
     if (blockSize != 0) plain.SetBlockSize(blockSize);
     // Every other input searches lines longer than a few bytes in pieces.
     if (file.size() % 2 == 0) plain.SetWindowLineBytes(7);

@@ -166,7 +166,7 @@ TEST(HostileBig, HundredThousandFilesInOneFolder) {
   }
 
   TSearchOptions names = Options(dir.Path(), "", "*.txt");
-  names.FileNameSearch = true;
+  names.Switches.FileNameSearch = true;
   const TOutcome listed = Search(names);
   ASSERT_EQ(listed.Files.size(), static_cast<size_t>(kFiles));
   EXPECT_EQ(listed.Files.front(), dir.Path() + "f000000.txt");

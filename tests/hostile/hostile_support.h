@@ -40,7 +40,7 @@ inline TSearchOptions Options(const std::string& folder, const std::string& word
   o.FolderText = folder;
   o.Word = word;
   o.Masks = masks;
-  o.RegularExpSearch = regex;
+  o.Switches.RegularExpSearch = regex;
   return o;
 }
 

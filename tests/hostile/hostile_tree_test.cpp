@@ -303,7 +303,7 @@ TEST(HostileNames, MasksMatchOddNames) {
   const std::string root = dir.Path();
   for (const std::string& name : kOddNames) dir.Write(name, "x\n");
   TSearchOptions o = Options(root, "", "a b.txt;quote\".txt;per%cent%s%%.txt;bad\xFF*");
-  o.FileNameSearch = true;
+  o.Switches.FileNameSearch = true;
   EXPECT_EQ(Search(o).Files, (V{root + "a b.txt", root + "quote\".txt", root + "per%cent%s%%.txt",
                                 root + "bad\xFF\xFE.txt"}));
 }

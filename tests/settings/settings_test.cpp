@@ -43,12 +43,8 @@ TEST(ReadSettings, NoFileGivesTheDefaults) {
   EXPECT_EQ(s.FileText, "*.*");
   EXPECT_EQ(s.Dirs, Repeat(home, 10));
   EXPECT_EQ(s.DirText, home);
-  EXPECT_FALSE(s.UpperLowerMatch);
-  EXPECT_FALSE(s.FuzzySearch);
-  EXPECT_FALSE(s.RegularExpSearch);
-  EXPECT_FALSE(s.SearchAsWord);
-  EXPECT_TRUE(s.SubFolderSearch);
-  EXPECT_FALSE(s.FileNameSearch);
+  EXPECT_EQ(s.Switches, TSearchSwitches{});
+  EXPECT_TRUE(s.Switches.SubFolderSearch);
   EXPECT_EQ(s.Left, 50);
   EXPECT_EQ(s.Top, 50);
   EXPECT_EQ(s.Width, 575);
@@ -150,8 +146,8 @@ TEST(ReadSettings, Booleans) {
   for (const TRow& row : rows) {
     TSettings s = ReadText(std::string("[Option]\nUpperLowerMatch=") + row.Text +
                            "\nSubFolderSearch=" + row.Text + "\n");
-    EXPECT_EQ(s.UpperLowerMatch, row.UpperLowerMatch) << row.Text;
-    EXPECT_EQ(s.SubFolderSearch, row.SubFolderSearch) << row.Text;
+    EXPECT_EQ(s.Switches.UpperLowerMatch, row.UpperLowerMatch) << row.Text;
+    EXPECT_EQ(s.Switches.SubFolderSearch, row.SubFolderSearch) << row.Text;
   }
 }
 
@@ -161,12 +157,12 @@ TEST(ReadSettings, EveryKeyIsRead) {
       "SubFolderSearch=0\nFileNameSearch=1\nGrepDlgShowOnStart=0\nErrMsgBox=1\n"
       "[Window]\nLeft=1\nTop=2\nWidth=3\nHeight=4\n"
       "[Editor]\nPath=gedit\nJumpFormat=+\n");
-  EXPECT_TRUE(s.UpperLowerMatch);
-  EXPECT_TRUE(s.FuzzySearch);
-  EXPECT_TRUE(s.RegularExpSearch);
-  EXPECT_TRUE(s.SearchAsWord);
-  EXPECT_FALSE(s.SubFolderSearch);
-  EXPECT_TRUE(s.FileNameSearch);
+  EXPECT_EQ(s.Switches, (TSearchSwitches{.UpperLowerMatch = true,
+                                          .FuzzySearch = true,
+                                          .RegularExpSearch = true,
+                                          .SearchAsWord = true,
+                                          .SubFolderSearch = false,
+                                          .FileNameSearch = true}));
   EXPECT_FALSE(s.GrepDlgShowOnStart);
   EXPECT_TRUE(s.ErrMsgBox);
   EXPECT_EQ(s.Left, 1);
@@ -237,8 +233,8 @@ TEST(WriteSettings, FreshFileListsSectionsAndKeysInOrder) {
   s.Words = {"main", "foo"};
   s.Files = {"*.c;*.h"};
   s.Dirs = {"/src/", "/tmp/"};
-  s.SubFolderSearch = true;
-  s.SearchAsWord = true;
+  s.Switches.SubFolderSearch = true;
+  s.Switches.SearchAsWord = true;
   s.Left = -8;
   s.JumpFormat = "+";
   s.GrepDlgShowOnStart = false;
@@ -273,7 +269,7 @@ TEST(WriteSettings, BooleansAreWrittenAsOneOrZero) {
   TTempDir dir;
   const std::string path = dir.Write("Varsik.ini", "[Option]\nUpperLowerMatch=2\nFuzzySearch=-1\n");
   TSettings s = ReadSettings(path);
-  EXPECT_TRUE(s.UpperLowerMatch);
+  EXPECT_TRUE(s.Switches.UpperLowerMatch);
   ASSERT_TRUE(WriteSettings(path, s));
   const std::string text = ReadBack(path);
   EXPECT_NE(text.find("UpperLowerMatch=1\n"), std::string::npos) << text;

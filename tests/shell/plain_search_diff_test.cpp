@@ -144,7 +144,7 @@ class PlainSearchDiffTest : public ::testing::Test {
     TSearchState state;
     TResultWriter writer(state, sink);
     TPlainSearch plain(state, sink, writer);
-    plain.SetSwitches(s.UpperLowerMatch, s.FuzzySearch, s.SearchAsWord);
+    plain.SetSwitches(s.Search());
     plain.SetBlockSize(blockSize);
     plain.SetWindowLineBytes(windowLine);
     state.CurrentFileName = path;

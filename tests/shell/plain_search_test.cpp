@@ -16,14 +16,10 @@ namespace {
 
 using V = std::vector<std::string>;
 
-struct TSwitches {
-  bool UpperLowerMatch = false;
-  bool FuzzySearch = false;
-  bool SearchAsWord = false;
-};
-constexpr TSwitches kCaseSensitive{true, false, false};
-constexpr TSwitches kFuzzy{false, true, false};
-constexpr TSwitches kWord{false, false, true};
+using TSwitches = TSearchSwitches;
+constexpr TSwitches kCaseSensitive{.UpperLowerMatch = true};
+constexpr TSwitches kFuzzy{.FuzzySearch = true};
+constexpr TSwitches kWord{.SearchAsWord = true};
 
 class PlainSearchTest : public ::testing::Test {
  protected:
@@ -35,7 +31,7 @@ class PlainSearchTest : public ::testing::Test {
     Sink.Results.clear();
     State.CurrentFileName = path;
     State.FileHeaderPending = true;
-    Plain.SetSwitches(s.UpperLowerMatch, s.FuzzySearch, s.SearchAsWord);
+    Plain.SetSwitches(s);
     Finished = Plain.SearchFileText(path, word);
     return Sink.Results;
   }
@@ -396,8 +392,8 @@ TEST(PlainSearchDriver, SwitchesReachThePlainSearch) {
   TSearchOptions o;
   o.Word = Sjis("テスト");
   o.FolderText = dir.Path();
-  o.FuzzySearch = true;
-  o.SearchAsWord = true;
+  o.Switches.FuzzySearch = true;
+  o.Switches.SearchAsWord = true;
   TSearchDriver driver(sink);
   driver.Run(o);
   EXPECT_EQ(sink.Results, (V{"#\"" + dir.Path() + "a.txt\"", " :2: " + Sjis("テスト x")}));

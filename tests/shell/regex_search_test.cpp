@@ -22,7 +22,7 @@ class RegexSearchTest : public ::testing::Test {
     o.Word = word;
     o.Masks = masks;
     o.FolderText = Dir.Path();
-    o.RegularExpSearch = true;
+    o.Switches.RegularExpSearch = true;
     return o;
   }
   std::string Header(const std::string& name) { return "#\"" + Dir.Path() + name + "\""; }
@@ -55,9 +55,9 @@ TEST_F(RegexSearchTest, DoubleByteLinesAndAnchors) {
 TEST_F(RegexSearchTest, ThePlainSwitchesHaveNoEffect) {
   Dir.Write("a.txt", "ABC\nabc\n" + Sjis("ｱｲｳ\n"));
   TSearchOptions o = Options("abc");
-  o.UpperLowerMatch = false;
-  o.FuzzySearch = true;
-  o.SearchAsWord = true;
+  o.Switches.UpperLowerMatch = false;
+  o.Switches.FuzzySearch = true;
+  o.Switches.SearchAsWord = true;
   Driver.Run(o);
   EXPECT_EQ(Sink.Results, (V{Header("a.txt"), " :2: abc"}));
   Sink.Results.clear();

@@ -19,7 +19,7 @@ TSearchOptions FileNameSearch(const std::string& folder, const std::string& mask
   TSearchOptions o;
   o.FolderText = folder;
   o.Masks = masks;
-  o.FileNameSearch = true;
+  o.Switches.FileNameSearch = true;
   return o;
 }
 
@@ -58,7 +58,7 @@ TEST_F(WalkTest, FilesOfAFolderComeMaskByMaskBeforeItsSubFolders) {
 
 TEST_F(WalkTest, RepeatedMaskListsFilesTwice) {
   TSearchOptions o = FileNameSearch(Dir.Path(), "*.c;*.c");
-  o.SubFolderSearch = false;
+  o.Switches.SubFolderSearch = false;
   TSearchDriver driver(Sink);
   driver.Run(o);
   EXPECT_EQ(Relative(Sink.Files), (V{".hidden.c", "A.C", "b.c", ".hidden.c", "A.C", "b.c"}));
@@ -67,7 +67,7 @@ TEST_F(WalkTest, RepeatedMaskListsFilesTwice) {
 
 TEST_F(WalkTest, EmptyMasksContributeNothing) {
   TSearchOptions o = FileNameSearch(Dir.Path(), ";*.h;");
-  o.SubFolderSearch = false;
+  o.Switches.SubFolderSearch = false;
   TSearchDriver driver(Sink);
   driver.Run(o);
   EXPECT_EQ(Relative(Sink.Files), (V{"a.h"}));
@@ -76,7 +76,7 @@ TEST_F(WalkTest, EmptyMasksContributeNothing) {
 
 TEST_F(WalkTest, StarDotStarTakesNamesWithoutADot) {
   TSearchOptions o = FileNameSearch(Dir.Path(), "*.*");
-  o.SubFolderSearch = false;
+  o.Switches.SubFolderSearch = false;
   TSearchDriver driver(Sink);
   driver.Run(o);
   EXPECT_EQ(Relative(Sink.Files), (V{".hidden.c", "A.C", "a.h", "b.c", "README"}));
@@ -84,7 +84,7 @@ TEST_F(WalkTest, StarDotStarTakesNamesWithoutADot) {
 
 TEST_F(WalkTest, FolderTextWithoutTrailingSlashSearchesItsParent) {
   TSearchOptions o = FileNameSearch(Dir.Path() + "sub", "*.c");
-  o.SubFolderSearch = false;
+  o.Switches.SubFolderSearch = false;
   TSearchDriver driver(Sink);
   driver.Run(o);
   EXPECT_EQ(Relative(Sink.Files), (V{".hidden.c", "A.C", "b.c"}));
@@ -123,7 +123,7 @@ TEST_F(WalkTest, CountsComeFromTheSearch) {
   Dir.Write("none.txt", "x\n");
   ASSERT_EQ(symlink("missing", (Dir.Path() + "gone.txt").c_str()), 0);
   TSearchOptions o = FileNameSearch(Dir.Path(), "*.txt");
-  o.FileNameSearch = false;
+  o.Switches.FileNameSearch = false;
   o.Word = "needle";
   TSearchDriver driver(Sink);
   driver.Run(o);
@@ -174,7 +174,7 @@ TEST_F(WalkTest, CancelKeepsWhatWasListed) {
 
 TEST_F(WalkTest, PlainModeTakesUpEveryFileEvenWithAnEmptyWord) {
   TSearchOptions o = FileNameSearch(Dir.Path(), "*.c");
-  o.FileNameSearch = false;
+  o.Switches.FileNameSearch = false;
   TSearchDriver driver(Sink);
   driver.Run(o);
   EXPECT_EQ(Sink.Files.size(), 6u);
@@ -196,7 +196,7 @@ TEST_F(WalkTest, OnlyReadFailuresBecomeUnreadableLines) {
     o.FolderText = Dir.Path();
     o.Masks = "hit.txt";
     o.Word = "needle";
-    o.RegularExpSearch = regex;
+    o.Switches.RegularExpSearch = regex;
     EXPECT_THROW(driver.Run(o), std::bad_alloc) << regex;
     EXPECT_TRUE(sink.Results.empty()) << regex;
     EXPECT_EQ(driver.ErrorLineCount(), 0) << regex;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "search/plain_line_rule.h"
+#include "shell/search_switches.h"
 
 namespace PlainReference {
 
@@ -17,6 +18,15 @@ struct TSwitches {
   bool UpperLowerMatch = false;
   bool FuzzySearch = false;
   bool SearchAsWord = false;
+
+  // The search's switches with these three set.
+  TSearchSwitches Search() const {
+    TSearchSwitches switches;
+    switches.UpperLowerMatch = UpperLowerMatch;
+    switches.FuzzySearch = FuzzySearch;
+    switches.SearchAsWord = SearchAsWord;
+    return switches;
+  }
 };
 
 using THits = std::vector<std::pair<int64_t, std::string>>;

@@ -675,7 +675,7 @@ void TDirFormTest::CloseHidesThenWritesTheSettings() {
   QVERIFY(!w.VisibleWhenSaved);
   QCOMPARE(w.Saved->Words.front(), std::string("w"));
   QCOMPARE(w.Saved->Words.size(), size_t(11));
-  QVERIFY(w.Saved->RegularExpSearch);
+  QVERIFY(w.Saved->Switches.RegularExpSearch);
   QCOMPARE(w.Saved->Left, 50);
   QCOMPARE(w.Saved->Top, 50);
   QCOMPARE(w.Saved->Width, 575);

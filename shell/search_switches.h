@@ -1,0 +1,14 @@
+// The six switches of a search, as the search dialog shows them, the settings file keeps
+// them and a search reads them: one type everywhere, handed around whole.
+#pragma once
+
+struct TSearchSwitches {
+  bool UpperLowerMatch = false;   // 大文字小文字を区別
+  bool FuzzySearch = false;       // あいまい検索
+  bool RegularExpSearch = false;  // 正規表現
+  bool SearchAsWord = false;      // 単語で検索
+  bool SubFolderSearch = true;    // サブフォルダも検索
+  bool FileNameSearch = false;    // ファイル名を検索
+
+  bool operator==(const TSearchSwitches&) const = default;
+};
