@@ -33,10 +33,10 @@
 #include "dialogs/grep_dlg.h"
 #include "editor/text_editor.h"
 #include "platform/cp932.h"
-#include "shell/dir_form.h"
+#include "window/dir_form.h"
 #include "shell/search_driver.h"
 #include "shell/tag_jump.h"
-#include "shell/view_sink.h"
+#include "window/view_sink.h"
 
 namespace {
 

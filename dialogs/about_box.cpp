@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/fixed_dialog.h"
-#include "platform/fonts.h"
+#include "platform/qt/fixed_dialog.h"
+#include "platform/qt/fonts.h"
 
 namespace {
 

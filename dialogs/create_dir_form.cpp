@@ -10,9 +10,9 @@
 
 #include "platform/centre.h"
 #include "platform/create_folder.h"
-#include "platform/fixed_dialog.h"
-#include "platform/fonts.h"
-#include "platform/one_line_edit.h"
+#include "platform/qt/fixed_dialog.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/one_line_edit.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 
 #include "dialogs/create_dir_form.h"
 #include "dialogs/folder_tree.h"
-#include "platform/fixed_dialog.h"
-#include "platform/fonts.h"
-#include "platform/one_line_edit.h"
+#include "platform/qt/fixed_dialog.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/one_line_edit.h"
 
 namespace {
 

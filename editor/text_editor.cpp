@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/fonts.h"
+#include "platform/qt/fonts.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "platform/fonts.h"
+#include "platform/qt/fonts.h"
 
 namespace {
 

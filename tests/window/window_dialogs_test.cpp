@@ -22,9 +22,9 @@
 #include "editor/text_editor.h"
 #include "editor/view_printer.h"
 #include "platform/cp932.h"
-#include "platform/qt_translations.h"
-#include "shell/dir_form.h"
-#include "tests/ui/window_test_support.h"
+#include "platform/qt/qt_translations.h"
+#include "window/dir_form.h"
+#include "tests/window/window_test_support.h"
 
 namespace {
 

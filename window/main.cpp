@@ -4,10 +4,10 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "platform/fonts.h"
-#include "platform/qt_translations.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/qt_translations.h"
 #include "platform/settings_path.h"
-#include "shell/dir_form.h"
+#include "window/dir_form.h"
 #include "shell/settings.h"
 
 namespace {

@@ -18,9 +18,9 @@
 #include "dialogs/grep_dlg.h"
 #include "editor/text_editor.h"
 #include "platform/cp932.h"
-#include "shell/dir_form.h"
+#include "window/dir_form.h"
 #include "shell/settings.h"
-#include "shell/view_sink.h"
+#include "window/view_sink.h"
 #include "tests/dialogs/dialog_test_support.h"
 
 // The settings of a first start (no settings file), with the search dialog kept shut.

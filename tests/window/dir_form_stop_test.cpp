@@ -15,7 +15,7 @@
 
 #include "dialogs/grep_dlg.h"
 #include "editor/text_editor.h"
-#include "shell/dir_form.h"
+#include "window/dir_form.h"
 #include "shell/search_driver.h"
 
 namespace {

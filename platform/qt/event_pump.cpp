@@ -1,4 +1,4 @@
-#include "platform/event_pump.h"
+#include "platform/qt/event_pump.h"
 
 #include <QCoreApplication>
 

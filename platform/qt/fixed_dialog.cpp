@@ -1,4 +1,4 @@
-#include "platform/fixed_dialog.h"
+#include "platform/qt/fixed_dialog.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "platform/qt_translations.h"
+#include "platform/qt/qt_translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

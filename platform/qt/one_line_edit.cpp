@@ -1,4 +1,4 @@
-#include "platform/one_line_edit.h"
+#include "platform/qt/one_line_edit.h"
 
 #include <QClipboard>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "shell/view_sink.h"
+#include "window/view_sink.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -6,7 +6,7 @@
 
 #include "editor/text_editor.h"
 #include "platform/cp932.h"
-#include "platform/event_pump.h"
+#include "platform/qt/event_pump.h"
 #include "platform/name_text.h"
 #include "shell/result_text.h"
 

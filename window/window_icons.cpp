@@ -1,4 +1,4 @@
-#include "shell/window_icons.h"
+#include "window/window_icons.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,7 +1,7 @@
 // The main window: start-up, the search driver as the user runs it (states, stop,
 // caption and status), histories, the tag jump, the in-page search and the edit and
 // file commands.
-#include "shell/dir_form.h"
+#include "window/dir_form.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -30,8 +30,8 @@
 #include "platform/centre.h"
 #include "platform/cp932.h"
 #include "shell/search_driver.h"
-#include "shell/view_sink.h"
-#include "tests/ui/window_test_support.h"
+#include "window/view_sink.h"
+#include "tests/window/window_test_support.h"
 
 class TDirFormTest : public QObject {
   Q_OBJECT

@@ -13,8 +13,8 @@
 #include "dialogs/folder_tree.h"
 #include "dialogs/grep_dlg.h"
 #include "editor/text_editor.h"
-#include "shell/dir_form.h"
-#include "tests/ui/window_test_support.h"
+#include "window/dir_form.h"
+#include "tests/window/window_test_support.h"
 
 namespace {
 

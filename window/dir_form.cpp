@@ -1,4 +1,4 @@
-#include "shell/dir_form.h"
+#include "window/dir_form.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,15 +34,15 @@
 #include "platform/centre.h"
 #include "platform/cp932.h"
 #include "platform/folder.h"
-#include "platform/fonts.h"
-#include "platform/one_line_edit.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/one_line_edit.h"
 #include "platform/process_start.h"
 #include "regex/errors.h"
 #include "shell/result_text.h"
 #include "shell/search_driver.h"
 #include "shell/tag_jump.h"
-#include "shell/view_sink.h"
-#include "shell/window_icons.h"
+#include "window/view_sink.h"
+#include "window/window_icons.h"
 
 namespace {
 
