@@ -226,3 +226,55 @@ void TGrepDlg::SetSwitches(const TSearchSwitches& switches) {
   SubFolderChkBox->setChecked(switches.SubFolderSearch);
   FileSearchChkBox->setChecked(switches.FileNameSearch);
 }
+
+namespace {
+
+std::vector<std::string> ItemsUtf8(const QComboBox* box) {
+  std::vector<std::string> items;
+  for (int i = 0; i < box->count(); ++i) items.push_back(box->itemText(i).toStdString());
+  return items;
+}
+
+void FillBox(QComboBox* box, const std::vector<std::string>& items, const std::string& text) {
+  box->clear();
+  for (const std::string& item : items) box->addItem(QString::fromStdString(item));
+  box->setEditText(QString::fromStdString(text));
+}
+
+}  // namespace
+
+void TGrepDlg::LoadFields(const TSettings& settings) {
+  FillBox(SearchWordCmbBox, settings.Words, settings.WordText);
+  FillBox(SearchFileCmbBox, settings.Files, settings.FileText);
+  FillBox(SearchDirCmbBox, settings.Dirs, settings.DirText);
+  SetSwitches(settings.Switches);
+}
+
+void TGrepDlg::SaveFields(TSettings& settings) const {
+  settings.Words = ItemsUtf8(SearchWordCmbBox);
+  settings.WordText = SearchWordCmbBox->currentText().toStdString();
+  settings.Files = ItemsUtf8(SearchFileCmbBox);
+  settings.FileText = SearchFileCmbBox->currentText().toStdString();
+  settings.Dirs = ItemsUtf8(SearchDirCmbBox);
+  settings.DirText = SearchDirCmbBox->currentText().toStdString();
+  settings.Switches = Switches();
+}
+
+void TGrepDlg::PushHistories() {
+  PushHistory(SearchWordCmbBox);
+  PushHistory(SearchFileCmbBox);
+  PushHistory(SearchDirCmbBox);
+}
+
+void TGrepDlg::PushHistory(QComboBox* box) {
+  const QString text = box->currentText();
+  for (int i = 0; i < box->count(); ++i) {
+    if (box->itemText(i).compare(text, Qt::CaseInsensitive) == 0) {
+      box->removeItem(i);
+      break;
+    }
+  }
+  box->setEditText(text);
+  box->insertItem(0, text);
+  box->setCurrentIndex(0);
+}

@@ -8,6 +8,7 @@
 
 #include "platform/mounts.h"
 #include "shell/search_switches.h"
+#include "shell/settings.h"
 
 class QCheckBox;
 class QComboBox;
@@ -67,6 +68,14 @@ class TGrepDlg : public QDialog {
   // The six switches, read and set whole.
   TSearchSwitches Switches() const;
   void SetSwitches(const TSearchSwitches& switches);
+
+  // The boxes' histories and texts and the switches, from the settings and back.
+  void LoadFields(const TSettings& settings);
+  void SaveFields(TSettings& settings) const;
+  // A search takes the three texts: each moves to the top of its box's history.
+  void PushHistories();
+  // Moves the box's text to the top of its history (an entry equal but for case goes).
+  static void PushHistory(QComboBox* box);
   // A drive picked: the drive box is linked to the tree again if the link was cut.
   void DriveComboBoxChange();
 

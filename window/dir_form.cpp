@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPrintDialog>
 #include <QScreen>
 #include <QStackedLayout>
 #include <QStatusBar>
@@ -22,7 +21,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
-#include <cerrno>
 #include <optional>
 #include <stdexcept>
 
@@ -34,30 +32,21 @@
 #include "platform/centre.h"
 #include "platform/cp932.h"
 #include "platform/folder.h"
+#include "platform/process_start.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/one_line_edit.h"
-#include "platform/process_start.h"
 #include "regex/errors.h"
 #include "shell/result_text.h"
 #include "shell/search_driver.h"
 #include "shell/tag_jump.h"
+#include "window/view_files.h"
 #include "window/view_sink.h"
+#include "window/window_constants.h"
 #include "window/window_icons.h"
 
 namespace {
 
-const QString kWindowFace = QStringLiteral("ＭＳ Ｐゴシック");
-const QString kTitle = QStringLiteral("Varsik");
-constexpr int kWindowFontPixels = 12;
-constexpr int kSearchBoxFontPixels = 13;
-constexpr int kToolBarHeight = 28;
-constexpr int kStatusBarHeight = 20;
-constexpr int kSearchBoxWidth = 300;
-constexpr int kHistoryRows = 10;
-constexpr int kPanel1Width = 80;
-constexpr int kPanel0Margin = 95;  // panel 0 takes the status bar's width less this
-constexpr int kScreenMargin = 100;
-constexpr int kFallbackPos = 50;
+using namespace WindowDesign;
 
 QString FromUtf8(const std::string& text) {
   return QString::fromStdString(text);
@@ -69,24 +58,6 @@ std::string ToUtf8(const QString& text) {
 
 std::string FileSystemBytes(const QString& text) {
   return QFile::encodeName(text).toStdString();
-}
-
-QStringList Items(const QComboBox* box) {
-  QStringList items;
-  for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
-  return items;
-}
-
-std::vector<std::string> ItemsUtf8(const QComboBox* box) {
-  std::vector<std::string> items;
-  for (const QString& item : Items(box)) items.push_back(ToUtf8(item));
-  return items;
-}
-
-void FillBox(QComboBox* box, const std::vector<std::string>& items, const std::string& text) {
-  box->clear();
-  for (const std::string& item : items) box->addItem(FromUtf8(item));
-  box->setEditText(FromUtf8(text));
 }
 
 // Puts a dialog's frame in the middle of the owner's frame. Before its first showing a
@@ -121,6 +92,7 @@ TDirForm::TDirForm(QWidget* parent) : QMainWindow(parent) {
 
   Sink = std::make_unique<TViewSink>(*GrepEdit, *FileSearchEdit, *StatusPanel0, *this);
   SearchDriver = std::make_unique<TSearchDriver>(*Sink);
+  Files = std::make_unique<TViewFiles>(*this);
 
   // The dialogs live as long as the window, in the order the program creates them.
   CreateDirForm = new TCreateDirForm(this);
@@ -139,211 +111,6 @@ TDirForm::TDirForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TDirForm::~TDirForm() = default;
-
-// ---------------------------------------------------------------------------------------
-// Window layout
-
-template <class F>
-void TDirForm::Guarded(F&& handler) {
-  try {
-    handler();
-  } catch (const std::exception& error) {
-    ShowException(error);
-  }
-}
-
-void TDirForm::ShowException(const std::exception& error) {
-  QMessageBox::critical(this, kTitle, QString::fromUtf8(error.what()));
-}
-
-QAction* TDirForm::Command(const QString& caption, const QKeySequence& shortcut,
-                           void (TDirForm::*handler)()) {
-  auto* action = new QAction(caption, this);
-  action->setShortcut(shortcut);
-  // The shortcuts work while the window is active, whatever widget has the focus.
-  action->setShortcutContext(Qt::WindowShortcut);
-  if (handler)
-    connect(action, &QAction::triggered, this,
-            [this, handler] { Guarded([&] { (this->*handler)(); }); });
-  return action;
-}
-
-QAction* TDirForm::ToolButton(const QIcon& icon, const QString& hint, void (TDirForm::*handler)(),
-                              bool visible) {
-  QAction* action = Command(hint, QKeySequence(), handler);
-  action->setIcon(icon);
-  action->setToolTip(hint);
-  ToolBar1->addAction(action);
-  action->setVisible(visible);
-  return action;
-}
-
-void TDirForm::CreateMenus() {
-  QMenuBar* bar = menuBar();
-  FileMenu = bar->addMenu(QStringLiteral("ファイル(&F)"));
-  NewFileMenu = Command(QStringLiteral("新規作成"), QKeySequence(Qt::CTRL | Qt::Key_N),
-                        &TDirForm::NewFileSpdBtnClick);
-  OpenMenu = Command(QStringLiteral("開く"), QKeySequence(Qt::CTRL | Qt::Key_O),
-                     &TDirForm::OpenSpdBtnClick);
-  SaveMenu = Command(QStringLiteral("上書き保存"), QKeySequence(Qt::CTRL | Qt::Key_S),
-                     &TDirForm::SaveSpdBtnClick);
-  SaveAsMenu =
-      Command(QStringLiteral("名前を付けて保存"), QKeySequence(), &TDirForm::SaveAsMenuClick);
-  PrintMenu = Command(QStringLiteral("印刷"), QKeySequence(Qt::CTRL | Qt::Key_P),
-                      &TDirForm::PrintSpdBtnClick);
-  Close1 =
-      Command(QStringLiteral("閉じる"), QKeySequence(Qt::ALT | Qt::Key_F4), &TDirForm::Close1Click);
-  FileMenu->addActions({NewFileMenu, OpenMenu, SaveMenu, SaveAsMenu});
-  FileMenu->addSeparator();
-  FileMenu->addAction(PrintMenu);
-  FileMenu->addSeparator();
-  FileMenu->addAction(Close1);
-
-  EditMenu = bar->addMenu(QStringLiteral("編集(&E)"));
-  Undo =
-      Command(QStringLiteral("元に戻す"), QKeySequence(Qt::CTRL | Qt::Key_Z), &TDirForm::UndoClick);
-  Redo =
-      Command(QStringLiteral("やり直し"), QKeySequence(Qt::CTRL | Qt::Key_R), &TDirForm::RedoClick);
-  CutMenu = Command(QStringLiteral("切り取り"), QKeySequence(Qt::CTRL | Qt::Key_X),
-                    &TDirForm::CutMenuClick);
-  CopyMenu = Command(QStringLiteral("コピー"), QKeySequence(Qt::CTRL | Qt::Key_C),
-                     &TDirForm::CopyMenuClick);
-  PasteMenu = Command(QStringLiteral("貼り付け"), QKeySequence(Qt::CTRL | Qt::Key_V),
-                      &TDirForm::PasteMenuClick);
-  SelAllMenu = Command(QStringLiteral("全て選択"), QKeySequence(Qt::CTRL | Qt::Key_A),
-                       &TDirForm::SelAllMenuClick);
-  EditMenu->addActions({Undo, Redo});
-  EditMenu->addSeparator();
-  EditMenu->addActions({CutMenu, CopyMenu, PasteMenu});
-  EditMenu->addSeparator();
-  EditMenu->addAction(SelAllMenu);
-
-  // Alt+S: Alt+F is the file menu's.
-  SearchMenu = bar->addMenu(QStringLiteral("検索(&S)"));
-  Find2 =
-      Command(QStringLiteral("検索"), QKeySequence(Qt::CTRL | Qt::Key_F), &TDirForm::Find2Click);
-  FindPreviousMenu =
-      Command(QStringLiteral("上検索"), QKeySequence(Qt::Key_F4), &TDirForm::FindPreviousMenuClick);
-  FindNextMenu =
-      Command(QStringLiteral("下検索"), QKeySequence(Qt::Key_F3), &TDirForm::FindNextMenuClick);
-  TagJumpMenu = Command(QStringLiteral("タグジャンプ"), QKeySequence(Qt::Key_F10),
-                        &TDirForm::TagJumpBtnClick);
-  GrepMenu =
-      Command(QStringLiteral("Grep検索"), QKeySequence(Qt::Key_F2), &TDirForm::GrepSpdBtnClick);
-  SearchMenu->addActions({Find2, FindPreviousMenu, FindNextMenu});
-  SearchMenu->addSeparator();
-  SearchMenu->addAction(TagJumpMenu);
-  SearchMenu->addSeparator();
-  SearchMenu->addAction(GrepMenu);
-
-  RunMenu = bar->addMenu(QStringLiteral("実行(&X)"));
-  StartGrepMenu = Command(QStringLiteral("Grep検索開始"), QKeySequence(), nullptr);
-  connect(StartGrepMenu, &QAction::triggered, this,
-          [this] { Guarded([&] { StartSpdBtnClick(StartGrepMenu); }); });
-  StopGrepMenu =
-      Command(QStringLiteral("処理中断"), QKeySequence(Qt::Key_Escape), &TDirForm::StopSpdBtnClick);
-  RunMenu->addActions({StartGrepMenu, StopGrepMenu});
-
-  HelpMenu = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
-  about1 = Command(QStringLiteral("Varsikについて"), QKeySequence(), &TDirForm::about1Click);
-  HelpMenu->addAction(about1);
-}
-
-void TDirForm::CreateToolBar() {
-  ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
-  ToolBar1->setMovable(false);
-  ToolBar1->setFloatable(false);
-  ToolBar1->setFixedHeight(kToolBarHeight);
-  ToolBar1->setIconSize(QSize(16, 16));
-  ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
-
-  GrepSpdBtn = ToolButton(WindowIcons::GrepDialog(), QStringLiteral("GREPダイアログ"),
-                          &TDirForm::GrepSpdBtnClick, true);
-  StartSpdBtn = ToolButton(WindowIcons::StartSearch(), QStringLiteral("GREP開始"), nullptr, true);
-  connect(StartSpdBtn, &QAction::triggered, this,
-          [this] { Guarded([&] { StartSpdBtnClick(StartSpdBtn); }); });
-  StopSpdBtn = ToolButton(WindowIcons::StopSearch(), QStringLiteral("中断"),
-                          &TDirForm::StopSpdBtnClick, true);
-  TagJumpBtn = ToolButton(WindowIcons::TagJump(), QStringLiteral("タグジャンプ"),
-                          &TDirForm::TagJumpBtnClick, true);
-  ToolBar1->addSeparator();
-
-  SearchCmbBox = new QComboBox(ToolBar1);
-  // The in-page search keeps its own history rule.
-  Platform::SetUpHistoryBox(SearchCmbBox, kHistoryRows);
-  SearchCmbBox->setFixedWidth(kSearchBoxWidth);
-  SearchCmbBox->setFont(Platform::PixelFont(kWindowFace, kSearchBoxFontPixels));
-  SearchCmbBox->installEventFilter(this);
-  SearchCmbBox->lineEdit()->installEventFilter(this);
-  ToolBar1->addWidget(SearchCmbBox);
-
-  QFont arrowFont = font();
-  arrowFont.setBold(true);
-  DnSearchSpdBtn = Command(QStringLiteral("↓"), QKeySequence(), &TDirForm::FindNextMenuClick);
-  UpSearchSpdBtn = Command(QStringLiteral("↑"), QKeySequence(), &TDirForm::FindPreviousMenuClick);
-  for (QAction* arrow : {DnSearchSpdBtn, UpSearchSpdBtn}) {
-    arrow->setToolTip(QStringLiteral("ページ内を検索"));
-    arrow->setFont(arrowFont);
-    ToolBar1->addAction(arrow);
-    if (auto* button = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(arrow)))
-      button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  }
-
-  // Hidden buttons, kept for the same commands as the menu items.
-  const QIcon none;
-  SpeedButton3 = ToolButton(none, QStringLiteral("Varsikについて"), &TDirForm::about1Click, false);
-  NewFileSpdBtn =
-      ToolButton(none, QStringLiteral("新規作成"), &TDirForm::NewFileSpdBtnClick, false);
-  OpenSpdBtn =
-      ToolButton(none, QStringLiteral("ファイルを開く"), &TDirForm::OpenSpdBtnClick, false);
-  SaveSpdBtn =
-      ToolButton(none, QStringLiteral("ファイルを保存"), &TDirForm::SaveSpdBtnClick, false);
-  PrintSpdBtn = ToolButton(none, QStringLiteral("印刷"), &TDirForm::PrintSpdBtnClick, false);
-  CutSpdBtn = ToolButton(none, QStringLiteral("切り取り"), &TDirForm::CutMenuClick, false);
-  CopySpdBtn = ToolButton(none, QStringLiteral("コピー"), &TDirForm::CopyMenuClick, false);
-  PasteSpdBtn = ToolButton(none, QStringLiteral("貼り付け"), &TDirForm::PasteMenuClick, false);
-}
-
-void TDirForm::CreateStatusBar() {
-  QStatusBar* bar = statusBar();
-  bar->setFixedHeight(kStatusBarHeight);
-  // Panels without bevels.
-  bar->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
-  StatusPanel0 = new QLabel(bar);
-  StatusPanel0->setTextFormat(Qt::PlainText);
-  StatusPanel0->setMinimumWidth(0);
-  StatusPanel1 = new QLabel(bar);
-  StatusPanel1->setTextFormat(Qt::PlainText);
-  StatusPanel1->setAlignment(Qt::AlignCenter);
-  StatusPanel1->setFixedWidth(kPanel1Width);
-  bar->addWidget(StatusPanel0);
-  bar->addWidget(StatusPanel1);
-  bar->installEventFilter(this);
-  ResizeStatusPanels();
-}
-
-void TDirForm::CreateViews() {
-  auto* area = new QWidget(this);
-  ViewStack = new QStackedLayout(area);
-  ViewStack->setContentsMargins(0, 0, 0, 0);
-  // Both views are shown at start-up, the results view in front.
-  ViewStack->setStackingMode(QStackedLayout::StackAll);
-  GrepEdit = new TTextEditor(TTextEditor::TKind::Results, area);
-  FileSearchEdit = new TTextEditor(TTextEditor::TKind::FileList, area);
-  ViewStack->addWidget(FileSearchEdit);
-  ViewStack->addWidget(GrepEdit);
-  ViewStack->setCurrentWidget(GrepEdit);
-  setCentralWidget(area);
-
-  GrepEdit->installEventFilter(this);
-  connect(GrepEdit, &QsciScintillaBase::SCN_DOUBLECLICK, this,
-          [this] { Guarded([&] { TagJumpBtnClick(); }); });
-  connect(GrepEdit, &TTextEditor::StatusChanged, this, &TDirForm::GrepEditStatusChange);
-}
-
-void TDirForm::ResizeStatusPanels() {
-  StatusPanel0->setFixedWidth(std::max(0, statusBar()->width() - kPanel0Margin));
-}
 
 bool TDirForm::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
@@ -439,14 +206,8 @@ void TDirForm::Close1Click() {
 }
 
 void TDirForm::ApplySettings(const TSettings& settings) {
-  FillBox(GrepDlg->SearchWordCmbBox, settings.Words, settings.WordText);
-  SearchCmbBox->clear();
-  SearchCmbBox->addItems(Items(GrepDlg->SearchWordCmbBox));
-  if (SearchCmbBox->count() > 0) SearchCmbBox->setEditText(SearchCmbBox->itemText(0));
-  FillBox(GrepDlg->SearchFileCmbBox, settings.Files, settings.FileText);
-  FillBox(GrepDlg->SearchDirCmbBox, settings.Dirs, settings.DirText);
-
-  GrepDlg->SetSwitches(settings.Switches);
+  GrepDlg->LoadFields(settings);
+  FillSearchBox();
 
   // Left and Top place the client area, as CollectSettings reads it back. A frame's
   // place would not come back: under a window manager the frame is not known until the
@@ -463,13 +224,7 @@ void TDirForm::ApplySettings(const TSettings& settings) {
 
 TSettings TDirForm::CollectSettings() const {
   TSettings settings;
-  settings.Words = ItemsUtf8(GrepDlg->SearchWordCmbBox);
-  settings.WordText = ToUtf8(GrepDlg->SearchWordCmbBox->currentText());
-  settings.Files = ItemsUtf8(GrepDlg->SearchFileCmbBox);
-  settings.FileText = ToUtf8(GrepDlg->SearchFileCmbBox->currentText());
-  settings.Dirs = ItemsUtf8(GrepDlg->SearchDirCmbBox);
-  settings.DirText = ToUtf8(GrepDlg->SearchDirCmbBox->currentText());
-  settings.Switches = GrepDlg->Switches();
+  GrepDlg->SaveFields(settings);
   // The client area's place and size, as ApplySettings puts them back.
   settings.Left = geometry().x();
   settings.Top = geometry().y();
@@ -514,12 +269,8 @@ void TDirForm::StartSpdBtnClick(QObject* sender) {
   FileSearchEdit->Clear();
   ShowViewForMode();
 
-  PushHistory(wordBox);
-  PushHistory(GrepDlg->SearchFileCmbBox);
-  PushHistory(GrepDlg->SearchDirCmbBox);
-  SearchCmbBox->clear();
-  SearchCmbBox->addItems(Items(wordBox));
-  if (SearchCmbBox->count() > 0) SearchCmbBox->setEditText(SearchCmbBox->itemText(0));
+  GrepDlg->PushHistories();
+  FillSearchBox();
 
   SetSearchingState(true);
 
@@ -579,17 +330,12 @@ void TDirForm::SetSearchingState(bool searching) {
   StopGrepMenu->setEnabled(searching);
 }
 
-void TDirForm::PushHistory(QComboBox* box) {
-  const QString text = box->currentText();
-  for (int i = 0; i < box->count(); ++i) {
-    if (box->itemText(i).compare(text, Qt::CaseInsensitive) == 0) {
-      box->removeItem(i);
-      break;
-    }
-  }
-  box->setEditText(text);
-  box->insertItem(0, text);
-  box->setCurrentIndex(0);
+void TDirForm::FillSearchBox() {
+  // The toolbar's box offers the word history, the latest word shown.
+  const QComboBox* words = GrepDlg->SearchWordCmbBox;
+  SearchCmbBox->clear();
+  for (int i = 0; i < words->count(); ++i) SearchCmbBox->addItem(words->itemText(i));
+  if (SearchCmbBox->count() > 0) SearchCmbBox->setEditText(SearchCmbBox->itemText(0));
 }
 
 void TDirForm::ShowView(TTextEditor* view) {
@@ -744,63 +490,33 @@ void TDirForm::OpenFile(const QString& path) {
     FileSearchEdit->Clear();
     ShowView(FileSearchEdit);
   }
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    throw std::runtime_error(
-        ToUtf8(QStringLiteral("ファイル %1 を開けません。\n%2").arg(path, file.errorString())));
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError)
-    throw std::runtime_error(
-        ToUtf8(QStringLiteral("ファイル %1 を読めません。\n%2").arg(path, file.errorString())));
-  FileSearchEdit->LoadText(FromUtf8(Platform::Cp932ToUtf8(bytes.toStdString())));
+  FileSearchEdit->LoadText(TViewFiles::ReadText(path));
   FileSearchEdit->setFocus();
 }
 
 void TDirForm::SaveSpdBtnClick() {
-  if (SaveFileName.isEmpty()) return SaveAsMenuClick();
-  SaveView(SaveFileName, SaveEncoding);
+  Files->Save(*VisibleView());
 }
 
 void TDirForm::SaveAsMenuClick() {
-  const QString utf8Type = QStringLiteral("UTF-8、改行 LF (*)");
-  const QString shiftJisType = QStringLiteral("Shift JIS、改行 CR LF (*)");
-  QFileDialog dialog(this, QStringLiteral("名前を付けて保存"));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setNameFilters({utf8Type, shiftJisType});
-  dialog.selectNameFilter(SaveEncoding == Platform::TTextEncoding::ShiftJisCrLf ? shiftJisType
-                                                                                : utf8Type);
-  dialog.setDefaultSuffix(QStringLiteral("txt"));
-  if (!SaveFileName.isEmpty()) dialog.selectFile(SaveFileName);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  const QString path = dialog.selectedFiles().front();
-  const Platform::TTextEncoding encoding = dialog.selectedNameFilter() == shiftJisType
-                                               ? Platform::TTextEncoding::ShiftJisCrLf
-                                               : Platform::TTextEncoding::Utf8Lf;
-  if (!SaveView(path, encoding)) return;
-  SaveFileName = path;
-  SaveEncoding = encoding;
+  Files->SaveAs(*VisibleView());
+}
+
+QString& TDirForm::SaveFileName() {
+  return Files->SaveFileName;
 }
 
 bool TDirForm::SaveView(const QString& path, Platform::TTextEncoding encoding) {
-  const Platform::TReplaceResult result =
-      Platform::SaveText(FileSystemBytes(path), VisibleView()->Utf8Text(), encoding);
-  if (result == Platform::TReplaceResult::Done) return true;
-  const int error = errno;
-  QMessageBox::warning(this, kTitle,
-                       QStringLiteral("ファイル %1 に保存できませんでした。\n%2")
-                           .arg(path, FromUtf8(Platform::SaveFailureReason(result, error))));
-  return false;
+  return Files->SaveTo(path, encoding, *VisibleView());
 }
 
 void TDirForm::PrintSpdBtnClick() {
   // The caption says what was searched for, where: the title of every page.
-  TViewPrinter printer(windowTitle(), kTitle);
-  QPrintDialog dialog(&printer, this);
-  if (dialog.exec() == QDialog::Accepted) PrintView(printer);
+  Files->Print(*VisibleView(), windowTitle());
 }
 
 void TDirForm::PrintView(TViewPrinter& printer) {
-  printer.printRange(VisibleView());
+  TViewFiles::PrintTo(printer, *VisibleView());
 }
 
 void TDirForm::about1Click() {

@@ -24,6 +24,7 @@ class TCreateDirForm;
 class TGrepDlg;
 class TSearchDriver;
 class TTextEditor;
+class TViewFiles;
 class TViewPrinter;
 class TViewSink;
 
@@ -118,7 +119,6 @@ class TDirForm : public QMainWindow {
   void StartSpdBtnClick(QObject* sender);
   void StopSpdBtnClick();
   void TagJumpBtnClick();
-  void PushHistory(QComboBox* box);
   void SetSearchingState(bool searching);
   void FormShow();
   void FormPaint();
@@ -153,8 +153,8 @@ class TDirForm : public QMainWindow {
   void PrintView(TViewPrinter& printer);
 
   // Where 上書き保存 writes, and how: the last file that 名前を付けて保存 wrote.
-  QString SaveFileName;
-  Platform::TTextEncoding SaveEncoding = Platform::TTextEncoding::Utf8Lf;
+  // The name and type 上書き保存 writes to.
+  QString& SaveFileName();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -162,6 +162,8 @@ class TDirForm : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The toolbar's search box takes the word history.
+  void FillSearchBox();
   void CreateMenus();
   void CreateToolBar();
   void CreateStatusBar();
@@ -170,8 +172,15 @@ class TDirForm : public QMainWindow {
                    void (TDirForm::*handler)());
   QAction* ToolButton(const QIcon& icon, const QString& hint, void (TDirForm::*handler)(),
                       bool visible);
+  // Runs a handler; what escapes it is shown in the standard error box.
   template <class F>
-  void Guarded(F&& handler);
+  void Guarded(F&& handler) {
+    try {
+      handler();
+    } catch (const std::exception& error) {
+      ShowException(error);
+    }
+  }
   void ShowException(const std::exception& error);
 
   void ApplySettings(const TSettings& settings);
@@ -190,6 +199,7 @@ class TDirForm : public QMainWindow {
   QStackedLayout* ViewStack = nullptr;
   std::unique_ptr<TViewSink> Sink;
   std::unique_ptr<TSearchDriver> SearchDriver;
+  std::unique_ptr<TViewFiles> Files;
   bool Shown = false;
   // A close asked for while a stopped search was still unwinding: done once it has.
   bool CloseAfterSearch = false;

@@ -30,8 +30,8 @@
 #include "platform/centre.h"
 #include "platform/cp932.h"
 #include "shell/search_driver.h"
-#include "window/view_sink.h"
 #include "tests/window/window_test_support.h"
+#include "window/view_sink.h"
 
 class TDirFormTest : public QObject {
   Q_OBJECT
@@ -397,7 +397,7 @@ void TDirFormTest::PushHistory() {
   box->clear();
   box->addItems(items);
   box->setEditText(text);
-  w.Form.PushHistory(box);
+  TGrepDlg::PushHistory(box);
   QCOMPARE(Items(box), expected);
   QCOMPARE(box->currentText(), text);
 }
@@ -668,7 +668,7 @@ void TDirFormTest::ADanglingLinkIsAFileThatCannotBeOpened() {
 void TDirFormTest::CloseHidesThenWritesTheSettings() {
   TWindow w;
   w.Dlg().SearchWordCmbBox->setEditText(QStringLiteral("w"));
-  w.Form.PushHistory(w.Dlg().SearchWordCmbBox);
+  TGrepDlg::PushHistory(w.Dlg().SearchWordCmbBox);
   w.Dlg().RegexChkBox->setChecked(true);
   QVERIFY(w.Form.close());
   QVERIFY(w.Saved.has_value());

@@ -23,8 +23,8 @@
 #include "editor/view_printer.h"
 #include "platform/cp932.h"
 #include "platform/qt/qt_translations.h"
-#include "window/dir_form.h"
 #include "tests/window/window_test_support.h"
+#include "window/dir_form.h"
 
 namespace {
 
@@ -181,7 +181,7 @@ void TWindowDialogsTest::SaveAsWritesUtf8WithLfByDefault() {
   QVERIFY(types[0].startsWith(QStringLiteral("UTF-8")));
   QVERIFY(types[1].startsWith(QStringLiteral("Shift JIS")));
   QCOMPARE(Contents(path), r.Results());
-  QCOMPARE(r.W.Form.SaveFileName, path);
+  QCOMPARE(r.W.Form.SaveFileName(), path);
 }
 
 void TWindowDialogsTest::SaveAsOffersShiftJisWithCrLf() {
@@ -235,7 +235,7 @@ void TWindowDialogsTest::AFailedSaveSaysSoAndKeepsTheOldFile() {
   TResultWindow r;
   const QString kept = r.Tree.Root + QStringLiteral("kept.txt");
   QVERIFY(r.W.Form.SaveView(kept, Platform::TTextEncoding::Utf8Lf));
-  r.W.Form.SaveFileName = kept;
+  r.W.Form.SaveFileName() = kept;
   const QString readOnly = r.Tree.Write(QStringLiteral("old.txt"), "old bytes");
   QFile::setPermissions(readOnly, QFile::ReadOwner);
   QString message;
@@ -246,7 +246,7 @@ void TWindowDialogsTest::AFailedSaveSaysSoAndKeepsTheOldFile() {
   QVERIFY2(message.contains(readOnly), qPrintable(message));
   QVERIFY2(message.contains(QStringLiteral("保存できませんでした")), qPrintable(message));
   QCOMPARE(Contents(readOnly), QByteArray("old bytes"));
-  QCOMPARE(r.W.Form.SaveFileName, kept);
+  QCOMPARE(r.W.Form.SaveFileName(), kept);
 
   // A folder where the file should be: the system's reason.
   message.clear();

@@ -13,8 +13,8 @@
 #include "dialogs/folder_tree.h"
 #include "dialogs/grep_dlg.h"
 #include "editor/text_editor.h"
-#include "window/dir_form.h"
 #include "tests/window/window_test_support.h"
+#include "window/dir_form.h"
 
 namespace {
 
@@ -131,7 +131,7 @@ void TWindowKeysTest::TypedLettersAreNotCompletedFromTheHistory() {
   TSearchedWindow s;
   s.W.Form.GrepEdit->Clear();
   s.W.Dlg().SearchWordCmbBox->setEditText(QStringLiteral("ABC"));
-  s.W.Form.PushHistory(s.W.Dlg().SearchWordCmbBox);
+  s.W.Dlg().PushHistory(s.W.Dlg().SearchWordCmbBox);
   s.W.Dlg().UpLowChkBox->setChecked(true);
   s.Tree.WriteText(QStringLiteral("a.txt"), QStringLiteral("ABC\nab\n"));
   QString shown;
