@@ -10,9 +10,8 @@
 
 namespace {
 
-// Labels size themselves to their text in the original layout; here each one reaches
-// to the panel's inner edge, so that the texts set later are clipped where the panel
-// would clip them.
+// Each label reaches to the panel's inner edge, so that the texts set later are
+// clipped where the panel clips them.
 QLabel* AddLabel(QWidget* panel, const QString& caption, int left, int top, int lines) {
   auto* label = new QLabel(caption, panel);
   const int width = panel->width() - 2 - left;

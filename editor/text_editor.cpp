@@ -220,7 +220,7 @@ std::string_view TTextEditor::Utf8Text() const {
   return std::string_view(bytes, static_cast<size_t>(SendScintilla(SCI_GETLENGTH)));
 }
 
-void TTextEditor::Clear() {
+void TTextEditor::Reset() {
   ChangeWithoutUndo(0, [&] { SendScintilla(SCI_CLEARALL); });
 }
 

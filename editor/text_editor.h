@@ -40,7 +40,7 @@ class TTextEditor : public QsciScintilla {
   // The text's bytes, UTF-8 with its line feeds; valid until the text next changes.
   std::string_view Utf8Text() const;
   // Empties the view and its undo history.
-  void Clear();
+  void Reset();
   // Replaces the text (line ends of any kind become line feeds), caret at the start.
   void LoadText(const QString& text);
 

@@ -265,8 +265,8 @@ void TDirForm::StartSpdBtnClick(QObject* sender) {
   const QString folder = GrepDlg->SearchDirCmbBox->currentText();
   setWindowTitle(FromUtf8(ResultText::Caption(ToUtf8(folder), ToUtf8(masks), ToUtf8(word))));
 
-  GrepEdit->Clear();
-  FileSearchEdit->Clear();
+  GrepEdit->Reset();
+  FileSearchEdit->Reset();
   ShowViewForMode();
 
   GrepDlg->PushHistories();
@@ -474,7 +474,7 @@ void TDirForm::SelAllMenuClick() {
 }
 
 void TDirForm::NewFileSpdBtnClick() {
-  FileSearchEdit->Clear();
+  FileSearchEdit->Reset();
   ShowView(FileSearchEdit);
   FileSearchEdit->setFocus();
 }
@@ -487,7 +487,7 @@ void TDirForm::OpenSpdBtnClick() {
 
 void TDirForm::OpenFile(const QString& path) {
   if (!GrepEdit->isHidden()) {
-    FileSearchEdit->Clear();
+    FileSearchEdit->Reset();
     ShowView(FileSearchEdit);
   }
   FileSearchEdit->LoadText(TViewFiles::ReadText(path));

@@ -74,7 +74,7 @@ void TTextEditorTest::AppendLinesStartsANewLineAfterATextWithoutLineBreak() {
   QCOMPARE(editor.LineCount(), 2);
   QCOMPARE(editor.Line(0), QStringLiteral("typed"));
   QCOMPARE(editor.Line(1), QStringLiteral("next"));
-  editor.Clear();
+  editor.Reset();
   QCOMPARE(editor.LineCount(), 0);
 }
 
@@ -140,7 +140,7 @@ void TTextEditorTest::ClearEmptiesTheGutterAndTheUndoHistory() {
   const int threeDigitWidth = editor.marginWidth(0);
   editor.insertAt(QStringLiteral("typed"), 0, 0);
   QVERIFY(editor.isUndoAvailable());
-  editor.Clear();
+  editor.Reset();
   QCoreApplication::processEvents();
   QCOMPARE(editor.LineCount(), 0);
   QVERIFY(!editor.isUndoAvailable());
@@ -318,7 +318,7 @@ void TTextEditorTest::RevisionFollowsEveryChangeOfTheText() {
   QVERIFY(changed());
   editor.LoadText(QStringLiteral("loaded"));
   QVERIFY(changed());
-  editor.Clear();
+  editor.Reset();
   QVERIFY(changed());
 }
 

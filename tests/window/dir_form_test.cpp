@@ -29,6 +29,7 @@
 #include "editor/text_editor.h"
 #include "platform/centre.h"
 #include "platform/cp932.h"
+#include "platform/qt/fonts.h"
 #include "shell/search_driver.h"
 #include "tests/window/window_test_support.h"
 #include "window/view_sink.h"
@@ -127,7 +128,7 @@ void TDirFormTest::FirstStartShowsTheDefaults() {
   QVERIFY(!w.Dlg().UpLowChkBox->isChecked());
   QCOMPARE(w.Form.SearchCmbBox->count(), 10);
   QCOMPARE(w.Form.EditorPath, QStringLiteral("xdg-open"));
-  QCOMPARE(w.Form.font().family(), QStringLiteral("IPAPGothic"));
+  QCOMPARE(w.Form.font().family(), Platform::FontFamily(QStringLiteral("ＭＳ Ｐゴシック")));
   QCOMPARE(w.Form.font().pixelSize(), 12);
 }
 
@@ -590,8 +591,8 @@ void TDirFormTest::StopKeepsPartialResultsAndStartWaitsForTheWalk() {
 void TDirFormTest::SinkHandsItsLinesOverAtAFlush() {
   TWindow w;
   TViewSink& sink = w.Form.ViewSink();
-  w.Form.GrepEdit->Clear();
-  w.Form.FileSearchEdit->Clear();
+  w.Form.GrepEdit->Reset();
+  w.Form.FileSearchEdit->Reset();
   sink.Begin();
   sink.AppendFileHeader("/a/x.c");
   sink.AppendLineEntry(3, "\x93\xfa\x96\x7b", false);  // 日本 in CP932
@@ -844,7 +845,7 @@ void TDirFormTest::TheHeadersWrittenAreKnownUntilTheViewIsEdited() {
     for (int line : lines) found << sink.HeaderLineAtOrAbove(line);
     return found;
   };
-  w.Form.GrepEdit->Clear();
+  w.Form.GrepEdit->Reset();
   sink.Begin();
   QCOMPARE(headersAt({0, 5}), (QList<std::optional<int>>{-1, -1}));
   sink.AppendFileHeader("/a/x.c");
@@ -870,7 +871,7 @@ void TDirFormTest::TheHeadersWrittenAreKnownUntilTheViewIsEdited() {
   QCOMPARE(headersAt({6}), QList<std::optional<int>>{std::nullopt});
 
   // The next search starts afresh.
-  w.Form.GrepEdit->Clear();
+  w.Form.GrepEdit->Reset();
   sink.Begin();
   sink.AppendFileHeader("/a/z.c");
   sink.Flush();
@@ -887,7 +888,7 @@ void TDirFormTest::AJumpFromTheLastOfAMillionEntries() {
   w.Form.EditorPath = EditorScript(dir, out);
   w.Form.JumpFormat = QStringLiteral("+");
   TViewSink& sink = w.Form.ViewSink();
-  w.Form.GrepEdit->Clear();
+  w.Form.GrepEdit->Reset();
   sink.Begin();
   sink.AppendFileHeader("/big/file.txt");
   for (int line = 1; line <= kEntries; ++line)

@@ -129,7 +129,7 @@ void TWindowKeysTest::EnterInEveryBoxOfTheDialogPressesOk() {
 // case-sensitively.
 void TWindowKeysTest::TypedLettersAreNotCompletedFromTheHistory() {
   TSearchedWindow s;
-  s.W.Form.GrepEdit->Clear();
+  s.W.Form.GrepEdit->Reset();
   s.W.Dlg().SearchWordCmbBox->setEditText(QStringLiteral("ABC"));
   s.W.Dlg().PushHistory(s.W.Dlg().SearchWordCmbBox);
   s.W.Dlg().UpLowChkBox->setChecked(true);

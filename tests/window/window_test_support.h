@@ -77,7 +77,7 @@ struct TWindow {
     sink.Begin();
     for (const std::string& path : paths) sink.AppendFileHeader(path);
     sink.Flush();
-    Form.GrepEdit->Clear();
+    Form.GrepEdit->Reset();
     Form.GrepEdit->AppendLines(lines);
   }
 
