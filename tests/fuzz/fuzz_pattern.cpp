@@ -83,15 +83,15 @@ void CheckAutomaton(const TRE_DFA& dfa, const std::string& pattern) {
 // Whether a code comes back from its bytes as itself: a double-byte code needs a lead
 // byte on top, a single-byte code must not be one, and 0 ends every string.
 bool RoundTrips(uint16_t code) {
-  return code > 0xFF ? IsLeadByte(static_cast<uint8_t>(code >> 8))
-                     : code != 0 && !IsLeadByte(static_cast<uint8_t>(code));
+  return code > 0xFF ? ShiftJis::IsLeadByte(static_cast<uint8_t>(code >> 8))
+                     : code != 0 && !ShiftJis::IsLeadByte(static_cast<uint8_t>(code));
 }
 
 // A single-byte code in the lead-byte range: the automaton may call a chain holding one a
 // fixed string, whose text then reads back as other codes; the grep component runs such
 // patterns through the automaton instead (checked by the file-scan target).
 bool IsLoneLeadCode(uint16_t code) {
-  return code <= 0xFF && IsLeadByte(static_cast<uint8_t>(code));
+  return code <= 0xFF && ShiftJis::IsLeadByte(static_cast<uint8_t>(code));
 }
 
 // A fixed-string automaton is a chain of single codes ending in an accepting state with no

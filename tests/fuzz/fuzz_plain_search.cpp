@@ -31,6 +31,14 @@ struct TSwitches {
   bool UpperLowerMatch;
   bool FuzzySearch;
   bool SearchAsWord;
+
+  TSearchSwitches Search() const {
+    TSearchSwitches switches;
+    switches.UpperLowerMatch = UpperLowerMatch;
+    switches.FuzzySearch = FuzzySearch;
+    switches.SearchAsWord = SearchAsWord;
+    return switches;
+  }
 };
 
 // Keeps the line entries; everything else a search reports is counted or ignored.

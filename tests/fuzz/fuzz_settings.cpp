@@ -52,12 +52,12 @@ std::string Differences(const TSettings& a, const TSettings& b) {
   text("FileText", a.FileText, b.FileText);
   list("Dirs", a.Dirs, b.Dirs);
   text("DirText", a.DirText, b.DirText);
-  number("UpperLowerMatch", a.UpperLowerMatch, b.UpperLowerMatch);
-  number("FuzzySearch", a.FuzzySearch, b.FuzzySearch);
-  number("RegularExpSearch", a.RegularExpSearch, b.RegularExpSearch);
-  number("SearchAsWord", a.SearchAsWord, b.SearchAsWord);
-  number("SubFolderSearch", a.SubFolderSearch, b.SubFolderSearch);
-  number("FileNameSearch", a.FileNameSearch, b.FileNameSearch);
+  number("UpperLowerMatch", a.Switches.UpperLowerMatch, b.Switches.UpperLowerMatch);
+  number("FuzzySearch", a.Switches.FuzzySearch, b.Switches.FuzzySearch);
+  number("RegularExpSearch", a.Switches.RegularExpSearch, b.Switches.RegularExpSearch);
+  number("SearchAsWord", a.Switches.SearchAsWord, b.Switches.SearchAsWord);
+  number("SubFolderSearch", a.Switches.SubFolderSearch, b.Switches.SubFolderSearch);
+  number("FileNameSearch", a.Switches.FileNameSearch, b.Switches.FileNameSearch);
   number("Left", a.Left, b.Left);
   number("Top", a.Top, b.Top);
   number("Width", a.Width, b.Width);
