@@ -10,6 +10,8 @@
 
 #include "base/shift_jis.h"
 
+namespace varsik {
+
 class TCharStarts {
  public:
   // `begin` starts a character (a line start does).
@@ -52,3 +54,5 @@ class TCharStarts {
   const uint8_t* KnownBefore = nullptr;
   const uint8_t* RunStart = nullptr;
 };
+
+}  // namespace varsik

@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+namespace varsik {
+
 class EVarsikError : public std::exception {
  public:
   explicit EVarsikError(std::string message) : Msg(std::move(message)) {}
@@ -16,3 +18,5 @@ class EVarsikError : public std::exception {
  private:
   std::string Msg;
 };
+
+}  // namespace varsik

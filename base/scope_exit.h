@@ -4,6 +4,8 @@
 
 #include <utility>
 
+namespace varsik {
+
 template <typename TAction>
 class TScopeExit {
  public:
@@ -15,3 +17,5 @@ class TScopeExit {
  private:
   TAction Action;
 };
+
+}  // namespace varsik

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace varsik {
+
 namespace ShiftJis {
 
 // A lead byte, 81 to 9F or E0 to FC hex: it and the byte behind it form one character
@@ -29,3 +31,5 @@ inline std::string CodeToBytes(uint16_t code) {
 }
 
 }  // namespace ShiftJis
+
+}  // namespace varsik

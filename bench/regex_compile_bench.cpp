@@ -13,6 +13,8 @@
 #include "regex/re_fuzzy_char_dic.h"
 #include "regex/regular_expression.h"
 
+using namespace varsik;
+
 namespace {
 
 // The grep component's line codes.

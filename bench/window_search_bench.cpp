@@ -33,10 +33,12 @@
 #include "dialogs/grep_dlg.h"
 #include "editor/text_editor.h"
 #include "platform/cp932.h"
-#include "window/dir_form.h"
 #include "shell/search_driver.h"
 #include "shell/tag_jump.h"
+#include "window/dir_form.h"
 #include "window/view_sink.h"
+
+using namespace varsik;
 
 namespace {
 

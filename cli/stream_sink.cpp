@@ -7,6 +7,8 @@
 #include "platform/name_text.h"
 #include "shell/result_text.h"
 
+namespace varsik {
+
 void TStreamSink::Write(std::string_view bytes) {
   // After a failure nothing more is tried: a closed pipe would only fail again.
   if (WriteErrno != 0) return;
@@ -85,3 +87,5 @@ void TStreamSink::AppendFileName(const std::string& path) {
 void TStreamSink::ReportSkippedFolder(const std::string& folder, int error) {
   Message("cannot read folder " + Platform::NameForOutput(folder) + ": " + std::strerror(error));
 }
+
+}  // namespace varsik

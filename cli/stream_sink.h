@@ -12,6 +12,8 @@
 
 #include "shell/search_sink.h"
 
+namespace varsik {
+
 class TStreamSink : public TSearchSink {
  public:
   enum class TEncoding { Utf8, Cp932 };
@@ -60,3 +62,5 @@ class TStreamSink : public TSearchSink {
   int WriteErrno = 0;
   std::string Record;
 };
+
+}  // namespace varsik

@@ -20,6 +20,8 @@
 #include "platform/utf8.h"
 #include "shell/search_driver.h"
 
+using namespace varsik;
+
 namespace {
 
 constexpr int kExitFound = 0;

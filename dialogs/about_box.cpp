@@ -8,6 +8,8 @@
 #include "platform/qt/fixed_dialog.h"
 #include "platform/qt/fonts.h"
 
+namespace varsik {
+
 namespace {
 
 // Each label reaches to the panel's inner edge, so that the texts set later are
@@ -70,3 +72,5 @@ void TAboutBox::FormCreate() {
   Comments->setText(QString::fromUtf8(VARSIK_COMMENTS));
 #endif
 }
+
+}  // namespace varsik

@@ -9,6 +9,8 @@ class QFrame;
 class QLabel;
 class QPushButton;
 
+namespace varsik {
+
 class TAboutBox : public QDialog {
   Q_OBJECT
 
@@ -28,3 +30,5 @@ class TAboutBox : public QDialog {
   // Fills Version, Company and Comments from the build's version record.
   void FormCreate();
 };
+
+}  // namespace varsik

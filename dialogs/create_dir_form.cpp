@@ -14,6 +14,8 @@
 #include "platform/qt/fonts.h"
 #include "platform/qt/one_line_edit.h"
 
+namespace varsik {
+
 namespace {
 
 const QString kDialogFace = QStringLiteral("ＭＳ Ｐゴシック");
@@ -98,3 +100,5 @@ TCreateDirForm::TCreateResult TCreateDirForm::RunCreateFolder(const QString& par
                        QStringLiteral("ディレクトリの作成に失敗しました"));
   return TCreateResult::Failed;
 }
+
+}  // namespace varsik

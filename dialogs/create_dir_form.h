@@ -12,6 +12,8 @@ class QLineEdit;
 class QPushButton;
 class QShowEvent;
 
+namespace varsik {
+
 class TCreateDirForm : public QDialog {
   Q_OBJECT
 
@@ -45,3 +47,5 @@ class TCreateDirForm : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
 };
+
+}  // namespace varsik

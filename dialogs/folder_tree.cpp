@@ -6,6 +6,8 @@
 #include <QScrollBar>
 #include <QStyle>
 
+namespace varsik {
+
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
@@ -168,3 +170,5 @@ void TFolderTree::OnCurrentItemChanged() {
   LastDirectory = directory;
   emit Changed();
 }
+
+}  // namespace varsik

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTreeWidget>
 
+namespace varsik {
+
 class TFolderTree : public QTreeWidget {
   Q_OBJECT
 
@@ -34,3 +36,5 @@ class TFolderTree : public QTreeWidget {
 
   QString LastDirectory;
 };
+
+}  // namespace varsik

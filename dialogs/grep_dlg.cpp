@@ -15,6 +15,8 @@
 #include "platform/qt/fonts.h"
 #include "platform/qt/one_line_edit.h"
 
+namespace varsik {
+
 namespace {
 
 constexpr int kHistoryRows = 10;
@@ -278,3 +280,5 @@ void TGrepDlg::PushHistory(QComboBox* box) {
   box->insertItem(0, text);
   box->setCurrentIndex(0);
 }
+
+}  // namespace varsik

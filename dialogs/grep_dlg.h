@@ -15,6 +15,8 @@ class QComboBox;
 class QFrame;
 class QPushButton;
 class QShowEvent;
+
+namespace varsik {
 class TCreateDirForm;
 class TFolderTree;
 
@@ -98,3 +100,5 @@ class TGrepDlg : public QDialog {
   // does not overwrite the folder box; cleared by that notice.
   bool SkipDirEcho = false;
 };
+
+}  // namespace varsik

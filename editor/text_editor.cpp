@@ -12,6 +12,8 @@
 
 #include "platform/qt/fonts.h"
 
+namespace varsik {
+
 namespace {
 
 const QString kEditorFace = QStringLiteral("ＭＳ ゴシック");
@@ -328,3 +330,5 @@ void TTextEditor::ReleaseKey(int key) {
   if (command->key() == key) command->setKey(0);
   if (command->alternateKey() == key) command->setAlternateKey(0);
 }
+
+}  // namespace varsik

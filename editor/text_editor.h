@@ -14,6 +14,8 @@
 class QsciLexerCPP;
 class QTimer;
 
+namespace varsik {
+
 class TTextEditor : public QsciScintilla {
   Q_OBJECT
 
@@ -102,3 +104,5 @@ class TTextEditor : public QsciScintilla {
   int NumberDigits = 0;
   quint64 TextRevision = 0;
 };
+
+}  // namespace varsik

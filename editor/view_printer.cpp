@@ -7,6 +7,8 @@
 
 #include "platform/qt/fonts.h"
 
+namespace varsik {
+
 namespace {
 
 const QString kTitleFace = QStringLiteral("ＭＳ Ｐゴシック");
@@ -40,3 +42,5 @@ void TViewPrinter::formatPage(QPainter& painter, bool drawing, QRect& area, int 
   }
   area.setTop(area.top() + metrics.height() * 3 / 2);
 }
+
+}  // namespace varsik

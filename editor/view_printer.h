@@ -6,6 +6,8 @@
 #include <Qsci/qsciprinter.h>
 #include <QString>
 
+namespace varsik {
+
 class TViewPrinter : public QsciPrinter {
  public:
   // `title` heads every page; the document (the print job, the default file of a PDF)
@@ -22,3 +24,5 @@ class TViewPrinter : public QsciPrinter {
  private:
   QString PageTitle;
 };
+
+}  // namespace varsik

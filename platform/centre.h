@@ -3,6 +3,8 @@
 // even neighbour (so 2.5 gives 2 and 3.5 gives 4).
 #pragma once
 
+namespace varsik {
+
 namespace Platform {
 
 constexpr int HalfRoundedToEven(int difference) {
@@ -18,3 +20,5 @@ constexpr int CentredPos(int ownerPos, int ownerSize, int size) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

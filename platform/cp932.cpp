@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <vector>
 
+namespace varsik {
+
 namespace Platform {
 namespace {
 
@@ -164,3 +166,5 @@ TCp932Char Cp932CharAt(std::string_view cp932) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace varsik {
+
 namespace Platform {
 
 // UTF-8 to CP932; nullopt when the text holds a character that CP932 cannot hold
@@ -26,3 +28,5 @@ struct TCp932Char {
 TCp932Char Cp932CharAt(std::string_view cp932);
 
 }  // namespace Platform
+
+}  // namespace varsik

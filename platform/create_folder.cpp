@@ -4,6 +4,8 @@
 
 #include "platform/folder.h"
 
+namespace varsik {
+
 namespace Platform {
 
 bool CreateFolder(const std::string& parent, const std::string& name) {
@@ -15,3 +17,5 @@ bool CreateFolder(const std::string& parent, const std::string& name) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

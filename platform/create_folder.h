@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace varsik {
+
 namespace Platform {
 
 // Creates the folder `name` inside `parent` (one level: `parent` must exist). `name` is a
@@ -12,3 +14,5 @@ namespace Platform {
 bool CreateFolder(const std::string& parent, const std::string& name);
 
 }  // namespace Platform
+
+}  // namespace varsik

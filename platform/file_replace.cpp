@@ -10,6 +10,8 @@
 #include <memory>
 #include <random>
 
+namespace varsik {
+
 namespace Platform {
 namespace {
 
@@ -200,3 +202,5 @@ TReplaceResult ReplaceFile(const std::string& path, std::string_view contents) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+namespace varsik {
+
 namespace Platform {
 
 enum class TReadResult {
@@ -49,3 +51,5 @@ TReplaceResult ReadFileToReplace(const std::string& path, std::string& contents,
 TReplaceResult ReplaceFile(const std::string& path, std::string_view contents);
 
 }  // namespace Platform
+
+}  // namespace varsik

@@ -15,6 +15,8 @@
 
 #include "platform/wildcard.h"
 
+namespace varsik {
+
 namespace Platform {
 namespace {
 
@@ -178,3 +180,5 @@ bool FolderExists(const std::string& path) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+namespace varsik {
+
 namespace Platform {
 
 enum class TEntryKind {
@@ -71,3 +73,5 @@ std::string HomeFolder();
 bool FolderExists(const std::string& path);
 
 }  // namespace Platform
+
+}  // namespace varsik

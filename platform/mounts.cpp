@@ -8,6 +8,8 @@
 
 #include "platform/folder.h"
 
+namespace varsik {
+
 namespace Platform {
 namespace {
 
@@ -95,3 +97,5 @@ int MountOf(const std::vector<TMount>& mounts, std::string_view path) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace varsik {
+
 namespace Platform {
 
 struct TMount {
@@ -28,3 +30,5 @@ std::vector<TMount> MountedFileSystems();
 int MountOf(const std::vector<TMount>& mounts, std::string_view path);
 
 }  // namespace Platform
+
+}  // namespace varsik

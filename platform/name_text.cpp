@@ -6,6 +6,8 @@
 #include "platform/cp932.h"
 #include "platform/utf8.h"
 
+namespace varsik {
+
 namespace Platform {
 namespace {
 
@@ -155,3 +157,5 @@ void AppendNameForOutput(std::string& out, std::string_view path) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

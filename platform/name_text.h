@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace varsik {
+
 namespace Platform {
 
 // The path as UTF-8 text for the window. Each element between slashes that is UTF-8 is
@@ -26,3 +28,5 @@ std::string NameForOutput(std::string_view path);
 void AppendNameForOutput(std::string& out, std::string_view path);
 
 }  // namespace Platform
+
+}  // namespace varsik

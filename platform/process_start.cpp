@@ -13,6 +13,8 @@
 
 extern char** environ;
 
+namespace varsik {
+
 namespace Platform {
 namespace {
 
@@ -81,3 +83,5 @@ bool StartProgram(const std::vector<std::string>& argv) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

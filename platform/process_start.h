@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace varsik {
+
 namespace Platform {
 
 // Starts argv[0] (looked up on PATH unless it holds a "/") with argv as its arguments.
@@ -15,3 +17,5 @@ namespace Platform {
 bool StartProgram(const std::vector<std::string>& argv);
 
 }  // namespace Platform
+
+}  // namespace varsik

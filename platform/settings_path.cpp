@@ -8,6 +8,8 @@
 
 #include "platform/folder.h"
 
+namespace varsik {
+
 namespace Platform {
 namespace {
 
@@ -40,3 +42,5 @@ std::string SettingsFilePath(const std::string& programFolder) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

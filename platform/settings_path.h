@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace varsik {
+
 namespace Platform {
 
 // The folder of the running program's file with a trailing "/"; empty when the system
@@ -18,3 +20,5 @@ std::string ProgramFolder();
 std::string SettingsFilePath(const std::string& programFolder);
 
 }  // namespace Platform
+
+}  // namespace varsik

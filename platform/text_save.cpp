@@ -5,6 +5,8 @@
 
 #include "platform/cp932.h"
 
+namespace varsik {
+
 namespace Platform {
 namespace {
 
@@ -100,3 +102,5 @@ std::string SaveFailureReason(TReplaceResult result, int error) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

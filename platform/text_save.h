@@ -8,6 +8,8 @@
 
 #include "platform/file_replace.h"
 
+namespace varsik {
+
 namespace Platform {
 
 enum class TTextEncoding {
@@ -29,3 +31,5 @@ TReplaceResult SaveText(const std::string& path, std::string_view utf8, TTextEnc
 std::string SaveFailureReason(TReplaceResult result, int error);
 
 }  // namespace Platform
+
+}  // namespace varsik

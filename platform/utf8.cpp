@@ -1,5 +1,7 @@
 #include "platform/utf8.h"
 
+namespace varsik {
+
 namespace Platform {
 
 size_t Utf8CharLength(std::string_view s, size_t i) {
@@ -34,3 +36,5 @@ bool IsValidUtf8(std::string_view s) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+namespace varsik {
+
 namespace Platform {
 
 // The length of the well-formed UTF-8 character at `i` of `s` (1 to 4), or 0 when the
@@ -15,3 +17,5 @@ size_t Utf8CharLength(std::string_view s, size_t i);
 bool IsValidUtf8(std::string_view s);
 
 }  // namespace Platform
+
+}  // namespace varsik

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+namespace varsik {
+
 namespace Platform {
 namespace {
 
@@ -52,3 +54,5 @@ bool WildcardMatch(std::string_view mask, std::string_view name) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

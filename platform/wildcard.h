@@ -5,8 +5,12 @@
 
 #include <string_view>
 
+namespace varsik {
+
 namespace Platform {
 
 bool WildcardMatch(std::string_view mask, std::string_view name);
 
 }  // namespace Platform
+
+}  // namespace varsik

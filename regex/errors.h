@@ -7,6 +7,8 @@
 
 #include "base/errors.h"
 
+namespace varsik {
+
 // A pattern that does not compile: the message says why, ErrorPos is the 1-based
 // scanning position in the pattern where it was found (0 when the pattern as a whole is
 // at fault, as for a pattern too complex to compile). The position is kept at full width so
@@ -17,3 +19,5 @@ class ERegExpParser : public EVarsikError {
       : EVarsikError(std::move(message)), ErrorPos(pos) {}
   int32_t ErrorPos;
 };
+
+}  // namespace varsik

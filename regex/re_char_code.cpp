@@ -5,6 +5,8 @@
 
 #include "regex/errors.h"
 
+namespace varsik {
+
 namespace {
 
 uint8_t ByteAt(std::string_view s, int32_t p) {
@@ -134,3 +136,5 @@ std::string QuoteMetaChars(std::string_view s) {
   }
   return out;
 }
+
+}  // namespace varsik

@@ -9,6 +9,8 @@
 
 #include "base/shift_jis.h"
 
+namespace varsik {
+
 // Messages of the token-level pattern errors.
 inline constexpr const char* kMsgBadDoubleByte = "不正な２バイト文字コードです。";
 inline constexpr const char* kMsgCharAfterBackslash = "\"\\\"の次には文字が必要です。";
@@ -51,3 +53,5 @@ bool IsMetaChar(uint16_t code);
 
 // s with a backslash before every metacharacter: as a pattern it matches s literally.
 std::string QuoteMetaChars(std::string_view s);
+
+}  // namespace varsik

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace varsik {
+
 struct RE_CharRange_t {
   uint16_t StartChar;
   uint16_t EndChar;
@@ -22,3 +24,5 @@ constexpr bool IsEpsilon(RE_CharRange_t chars) {
 constexpr uint32_t RangeKey(RE_CharRange_t chars) {
   return static_cast<uint32_t>(chars.StartChar) << 16 | chars.EndChar;
 }
+
+}  // namespace varsik

@@ -14,6 +14,8 @@
 #include "regex/re_nfa.h"
 #include "regex/re_nfa_state_set.h"
 
+namespace varsik {
+
 namespace {
 
 // A flattened view of the NFA: per state its empty-transition targets and its character
@@ -444,3 +446,5 @@ void TRE_DFA::CheckLiteral() {
   }
   LiteralText.clear();
 }
+
+}  // namespace varsik

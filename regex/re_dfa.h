@@ -13,6 +13,8 @@
 
 #include "regex/re_char_range.h"
 
+namespace varsik {
+
 class TRE_NFA;
 
 inline constexpr int32_t kNoState = -1;
@@ -108,3 +110,5 @@ class TRE_DFA {
   bool IsLiteralFlag = false;
   std::string LiteralText;
 };
+
+}  // namespace varsik

@@ -3,6 +3,8 @@
 
 #include "regex/re_char_code.h"
 
+namespace varsik {
+
 TREDictionary::TREDictionary(std::vector<std::vector<std::string>> groups)
     : GroupList(std::move(groups)) {
   Codes.resize(GroupList.size());
@@ -59,3 +61,5 @@ std::vector<std::string> SplitCommaText(std::string_view text) {
   }
   return items;
 }
+
+}  // namespace varsik

@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace varsik {
+
 class TREDictionary {
  public:
   struct TVariantRef {
@@ -44,3 +46,5 @@ class TREDictionary {
 // a double quotation mark is enclosed in double quotation marks, one inside written
 // twice; a comma at the very end adds an empty item.
 std::vector<std::string> SplitCommaText(std::string_view text);
+
+}  // namespace varsik

@@ -5,6 +5,8 @@
 #include "platform/cp932.h"
 #include "regex/errors.h"
 
+namespace varsik {
+
 namespace {
 
 // Groups 27 to 145; groups 1 to 26 (the letters) are generated.
@@ -178,3 +180,5 @@ const TREDictionary& BuiltInFuzzyCharDic() {
   static const TREDictionary dictionary = BuildBuiltInFuzzyCharDic();
   return dictionary;
 }
+
+}  // namespace varsik

@@ -12,6 +12,8 @@
 #include "regex/errors.h"
 #include "regex/re_limits.h"
 
+namespace varsik {
+
 template <typename T>
 size_t HeldBytes(const std::vector<T>& v) {
   return v.capacity() * sizeof(T);
@@ -61,3 +63,5 @@ void MakeRoom(std::unordered_map<K, V>& m, const THeld& held) {
   CheckCompileBytes(held() + buckets * sizeof(void*) + (entries - m.size()) * kMapNodeBytes<K, V>);
   m.reserve(entries);
 }
+
+}  // namespace varsik

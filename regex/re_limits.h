@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace varsik {
+
 inline constexpr const char* kMsgTooComplex =
     "正規表現が複雑すぎます。パターンを短くするか単純にしてください。";
 
@@ -27,3 +29,5 @@ inline constexpr size_t kMaxCachedBytes = size_t{64} << 20;
 // states closed and moves followed.
 inline constexpr int64_t kMaxParseWork = 400'000'000;
 inline constexpr int64_t kMaxDFAWork = 150'000'000;
+
+}  // namespace varsik

@@ -6,6 +6,8 @@
 #include "regex/errors.h"
 #include "regex/re_held_bytes.h"
 
+namespace varsik {
+
 size_t TRE_NFA::CompileBytes() const {
   return HeldBytes(StateList) + HeldBytes(Transitions) + HeldBytes(Steps) + Parser->BytesHeld();
 }
@@ -92,3 +94,5 @@ void TRE_NFA::GenerateStateList(int32_t root, int32_t from, int32_t to) {
     }
   }
 }
+
+}  // namespace varsik

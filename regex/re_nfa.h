@@ -10,6 +10,8 @@
 #include "regex/re_char_range.h"
 #include "regex/re_parser.h"
 
+namespace varsik {
+
 inline constexpr const char* kMsgNFAFatal = "This cannot happen in TRE_NFA.GenerateStateList";
 
 inline constexpr int32_t kNoTransition = -1;
@@ -65,3 +67,5 @@ class TRE_NFA {
   std::vector<RE_NFATransition_t> Transitions;
   std::vector<TStep> Steps;
 };
+
+}  // namespace varsik

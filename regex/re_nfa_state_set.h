@@ -11,6 +11,8 @@
 
 #include "regex/re_held_bytes.h"
 
+namespace varsik {
+
 class TRE_NFAStateSet {
  public:
   // A set for an NFA of stateCount states: stateCount / 8 + 1 bytes of bits. The member
@@ -65,3 +67,5 @@ class TRE_NFAStateSet {
   std::vector<uint8_t> Bits;
   std::vector<int32_t> MemberList;
 };
+
+}  // namespace varsik

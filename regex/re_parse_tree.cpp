@@ -8,6 +8,8 @@
 #include "regex/re_held_bytes.h"
 #include "regex/re_limits.h"
 
+namespace varsik {
+
 void TREParseTree::AddWork(int64_t units) {
   WorkDone += units;
   if (WorkDone > kMaxParseWork) throw ERegExpParser(kMsgTooComplex, 0);
@@ -125,3 +127,5 @@ void TREParseTree::DisposeNodes() {
   RootNode = kNoNode;
   WorkDone = 0;
 }
+
+}  // namespace varsik

@@ -11,6 +11,8 @@
 
 #include "regex/re_char_range.h"
 
+namespace varsik {
+
 inline constexpr const char* kMsgParseTreeFatal = "TREParseTree : 致命的エラー";
 
 enum class RE_NodeOp_t : uint8_t { Char, LineHead, LineTail, Concat, Union, Closure, Empty };
@@ -73,3 +75,5 @@ class TREParseTree {
   int64_t WorkDone = 0;
   size_t OuterBytes = 0;
 };
+
+}  // namespace varsik

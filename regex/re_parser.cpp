@@ -6,6 +6,8 @@
 #include "regex/errors.h"
 #include "regex/re_held_bytes.h"
 
+namespace varsik {
+
 size_t TREParser::BytesHeld() const {
   return HeldBytes(Scanner.Pattern()) + HeldBytes(Groups) + Tree.BytesHeld();
 }
@@ -180,3 +182,5 @@ void TREParser::SubtractRange(RE_CharRange_t range, TREParseTree& tree) {
     tree.RemoveLeafAt(i);
   }
 }
+
+}  // namespace varsik

@@ -9,6 +9,8 @@
 #include "regex/re_parse_tree.h"
 #include "regex/re_scanner.h"
 
+namespace varsik {
+
 inline constexpr const char* kMsgExtraChars = "正規表現に余分な文字があります";
 inline constexpr const char* kMsgNeedRightPar = "右(閉じ)括弧が必要です";
 inline constexpr const char* kMsgNeedOperand = "普通の文字、または左括弧\"(\"が必要です";
@@ -48,3 +50,5 @@ class TREParser {
   TREScanner Scanner;
   std::vector<TGroupFrame> Groups;
 };
+
+}  // namespace varsik

@@ -2,6 +2,8 @@
 // classes are looked up; everything else is copied as written.
 #include "regex/re_preprocessor.h"
 
+namespace varsik {
+
 TREPreProcessor::TREPreProcessor(std::string source) {
   SetSource(std::move(source));
 }
@@ -110,3 +112,5 @@ int32_t TREPreProcessor::MatchVariant(const std::vector<uint16_t>& variant, int3
   }
   return i;
 }
+
+}  // namespace varsik

@@ -10,6 +10,8 @@
 #include "regex/re_dictionary.h"
 #include "regex/re_scanner.h"
 
+namespace varsik {
+
 // One token of the pattern with the span of its text [StartPos, EndPos).
 struct RE_PreToken_t {
   RE_TokenKind_t Token;
@@ -63,3 +65,5 @@ class TREPreProcessor {
   bool FuzzyOn = false;
   bool SynonymOn = false;
 };
+
+}  // namespace varsik

@@ -4,6 +4,8 @@
 #include "regex/errors.h"
 #include "regex/re_char_code.h"
 
+namespace varsik {
+
 void TREScanner::SetPattern(std::string pattern) {
   PatternText = std::move(pattern);
   Pos = 1;
@@ -90,3 +92,5 @@ RE_TokenKind_t TREScanner::ScanClassToken() {
   TokenCodeEnd = e;
   return tkRange;
 }
+
+}  // namespace varsik

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace varsik {
+
 enum RE_TokenKind_t : uint8_t {
   tkChar,
   tkRange,
@@ -52,3 +54,5 @@ class TREScanner {
   uint16_t TokenCodeEnd = 0;
   bool InClassState = false;
 };
+
+}  // namespace varsik

@@ -8,6 +8,8 @@
 #include "regex/re_parser.h"
 #include "regex/re_preprocessor.h"
 
+namespace varsik {
+
 TRegularExpression::TRegularExpression() : PreProcessor(std::make_unique<TREPreProcessor>()) {
   CompiledList.push_back({});
   CurrentEntry = 0;
@@ -98,3 +100,5 @@ void TRegularExpression::KeepWithCurrent(std::unique_ptr<TCompiledExtra> extra) 
 void TRegularExpression::DropOverBudget() {
   while (CompiledCount() > 2 && CachedBytes() > kMaxCachedBytes) CompiledList.pop_back();
 }
+
+}  // namespace varsik

@@ -13,6 +13,8 @@
 
 #include "regex/re_dfa.h"
 
+namespace varsik {
+
 class TREDictionary;
 class TREPreProcessor;
 
@@ -96,3 +98,5 @@ class TRegularExpression {
   int32_t CurrentEntry = 0;
   std::unique_ptr<TREPreProcessor> PreProcessor;
 };
+
+}  // namespace varsik

@@ -4,6 +4,8 @@
 
 #include "search/byte_scan_kernel_table.h"
 
+namespace varsik {
+
 namespace ByteScan {
 
 namespace {
@@ -106,3 +108,5 @@ const uint8_t* FindCodeBytes(const TCodeBytes* codes, size_t n, const uint8_t* b
 }
 
 }  // namespace ByteScan
+
+}  // namespace varsik

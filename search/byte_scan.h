@@ -14,6 +14,8 @@
 
 #include "base/shift_jis.h"
 
+namespace varsik {
+
 namespace ByteScan {
 
 constexpr size_t kPadding = 64;
@@ -131,3 +133,5 @@ void SelectIsa(TIsa isa);
 std::vector<TIsa> UsableIsas();
 
 }  // namespace ByteScan
+
+}  // namespace varsik

@@ -8,6 +8,8 @@
 
 #include "search/byte_scan.h"
 
+namespace varsik {
+
 namespace ByteScan {
 
 struct TKernels {
@@ -32,3 +34,5 @@ extern const TKernels kPortableKernels;
 #endif
 
 }  // namespace ByteScan
+
+}  // namespace varsik

@@ -7,6 +7,8 @@
 
 #include "search/byte_scan_kernel_table.h"
 
+namespace varsik {
+
 namespace ByteScan {
 
 namespace {
@@ -47,5 +49,7 @@ struct TVec {
 constinit const TKernels kNeonKernels = Neon::kKernels;
 
 }  // namespace ByteScan
+
+}  // namespace varsik
 
 #endif  // VARSIK_SCAN_NEON

@@ -8,6 +8,8 @@
 #include "search/byte_scan_kernel_table.h"
 #include "search/byte_scan_swar.h"
 
+namespace varsik {
+
 namespace ByteScan {
 
 namespace {
@@ -25,5 +27,7 @@ using Swar::TVec;
 constinit const TKernels kPortableKernels = Portable::kKernels;
 
 }  // namespace ByteScan
+
+}  // namespace varsik
 
 #endif  // VARSIK_SCAN_PORTABLE

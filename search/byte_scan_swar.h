@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace varsik {
+
 namespace ByteScan::Swar {
 
 struct TVec {
@@ -73,3 +75,5 @@ struct TVec {
 };
 
 }  // namespace ByteScan::Swar
+
+}  // namespace varsik

@@ -9,6 +9,8 @@
 
 #include "search/byte_scan_kernel_table.h"
 
+namespace varsik {
+
 namespace ByteScan {
 
 namespace {
@@ -97,5 +99,7 @@ constinit const TKernels kSse2Kernels = Sse2::kKernels;
 constinit const TKernels kAvx2Kernels = Avx2::kKernels;
 
 }  // namespace ByteScan
+
+}  // namespace varsik
 
 #endif  // VARSIK_SCAN_X86

@@ -4,6 +4,8 @@
 
 #include "regex/errors.h"
 
+namespace varsik {
+
 class EInOutError : public EVarsikError {
  public:
   using EVarsikError::EVarsikError;
@@ -24,3 +26,5 @@ class EGrepCancel : public EVarsikError {
  public:
   EGrepCancel() : EVarsikError("CancelRequest") {}
 };
+
+}  // namespace varsik

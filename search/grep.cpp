@@ -14,6 +14,8 @@
 #include "regex/re_fuzzy_char_dic.h"
 #include "search/line_window.h"
 
+namespace varsik {
+
 namespace {
 
 // Whether a code comes back unchanged from its text (CharCodeToStr, then read as
@@ -203,3 +205,5 @@ void TGrep::GrepByLiteral(const std::string& fileName) {
     // The normal end.
   }
 }
+
+}  // namespace varsik

@@ -18,6 +18,8 @@
 #include "search/line_searcher.h"
 #include "search/txt_file.h"
 
+namespace varsik {
+
 class TGrep;
 
 // The match event. Runs on the thread that called Grep, once per matching line, while the
@@ -114,3 +116,5 @@ class TGrep : public TRegularExpression {
   TLineSearcher Searcher;
   size_t MaxLineBytes = 1 << 20;
 };
+
+}  // namespace varsik

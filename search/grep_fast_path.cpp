@@ -8,6 +8,8 @@
 #include "base/char_starts.h"
 #include "base/shift_jis.h"
 
+namespace varsik {
+
 namespace {
 
 using ShiftJis::IsLeadByte;
@@ -484,3 +486,5 @@ bool TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end,
   }
   return false;
 }
+
+}  // namespace varsik

@@ -21,6 +21,8 @@
 #include "search/byte_scan.h"
 #include "search/line_finder.h"
 
+namespace varsik {
+
 // All the attempts of one line stepped together: the state of a line read in pieces, or
 // of a line whose attempts one by one would cost too much. One per search; the tables it
 // steps through are the fast path's, which many searches share.
@@ -150,3 +152,5 @@ class TGrepFastPathFinder : public TLineFinder {
   const TGrepFastPath& Fast;
   TAllAttempts All;
 };
+
+}  // namespace varsik

@@ -1,5 +1,7 @@
 #include "search/henkanj.h"
 
+namespace varsik {
+
 namespace HenkanJ {
 
 using ShiftJis::IsLeadByte;
@@ -157,3 +159,5 @@ void HalfKanaToFullWidth(std::string_view s, std::string& out) {
 }
 
 }  // namespace HenkanJ
+
+}  // namespace varsik

@@ -9,6 +9,8 @@
 
 #include "base/shift_jis.h"
 
+namespace varsik {
+
 namespace HenkanJ {
 
 // The half-width voiced or semi-voiced sound mark (DE or DF hex), which joins the
@@ -33,3 +35,5 @@ std::string HalfKanaToFullWidth(std::string_view s);
 void HalfKanaToFullWidth(std::string_view s, std::string& out);
 
 }  // namespace HenkanJ
+
+}  // namespace varsik

@@ -12,6 +12,8 @@
 
 #include "search/errors.h"
 
+namespace varsik {
+
 namespace {
 
 std::string SystemMessage(int error) {
@@ -154,3 +156,5 @@ std::string TInputFile::ReadAll() {
   }
   return text;
 }
+
+}  // namespace varsik

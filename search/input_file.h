@@ -9,6 +9,8 @@
 
 #include <sys/types.h>
 
+namespace varsik {
+
 class TInputFile {
  public:
   // Opens `fileName` for reading. Raises EFileNotFound with the system's message when
@@ -52,3 +54,5 @@ class TInputFile {
   uint64_t Size = UINT64_MAX;
   uint64_t Left = UINT64_MAX;
 };
+
+}  // namespace varsik

@@ -7,6 +7,8 @@
 
 #include "search/byte_scan.h"
 
+namespace varsik {
+
 // Cuts `text` to at most `maxBytes` bytes of whole characters (a lead byte whose trail
 // would be cut off goes too) and returns true, when it is longer; 0 keeps any length.
 inline bool CutAtCharacter(std::string& text, size_t maxBytes) {
@@ -20,3 +22,5 @@ inline bool CutAtCharacter(std::string& text, size_t maxBytes) {
   text.resize(keep);
   return true;
 }
+
+}  // namespace varsik

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace varsik {
+
 // How a mode reads lines. Plain mode: only LF (or CR LF) ends a line and a lone CR is
 // dropped from it; the text ends at its first NUL and before a line that begins with 1A.
 // Regular-expression mode: a lone CR ends a line too, and a NUL reads as a blank.
@@ -39,3 +41,5 @@ class TLineFinder {
   virtual bool LineMatched() const = 0;
   virtual bool EndLine() = 0;
 };
+
+}  // namespace varsik

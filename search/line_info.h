@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace varsik {
+
 struct RE_LineInfo_t {
   // The line's bytes without its line end (no trailing CR or LF).
   std::string Line;
@@ -13,3 +15,5 @@ struct RE_LineInfo_t {
   // Line holds only the first bytes of a longer line (see the searches' line cut).
   bool Cut = false;
 };
+
+}  // namespace varsik

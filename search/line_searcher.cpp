@@ -7,6 +7,8 @@
 #include "search/byte_scan.h"
 #include "search/line_cut.h"
 
+namespace varsik {
+
 namespace {
 
 // Buffers above this size are given back after the file that needed them.
@@ -182,3 +184,5 @@ void TLineSearcher::Report(int64_t lineNo) {
   Info.Cut = cut;
   (*Reporter)(Info);
 }
+
+}  // namespace varsik

@@ -16,6 +16,8 @@
 #include "search/line_info.h"
 #include "search/line_window.h"
 
+namespace varsik {
+
 class TLineSearcher {
  public:
   // Runs after each read of the file, before each report and between the pieces of a long
@@ -88,3 +90,5 @@ class TLineSearcher {
   std::vector<THeldHit> Held;
   std::string HeldTexts;
 };
+
+}  // namespace varsik

@@ -5,6 +5,8 @@
 
 #include "search/byte_scan.h"
 
+namespace varsik {
+
 TLineWindow::TLineWindow(const std::string& fileName, std::vector<uint8_t>& buffer,
                          size_t blockSize, size_t maxLineBytes)
     : F(fileName),
@@ -80,3 +82,5 @@ TLineWindow::TChunk TLineWindow::Next() {
   std::memset(Buffer.data() + End, 0, ByteScan::kPadding);
   return HandOut(End, false);
 }
+
+}  // namespace varsik

@@ -14,6 +14,8 @@
 
 #include "search/input_file.h"
 
+namespace varsik {
+
 class TLineWindow {
  public:
   static constexpr size_t kBlockSize = 128 * 1024;
@@ -83,3 +85,5 @@ class TLineWindow {
   bool TextEnded = false;  // at a NUL, with TextEndsAtNul
   std::function<void()> AfterRead;
 };
+
+}  // namespace varsik

@@ -5,6 +5,8 @@
 
 #include "search/byte_scan.h"
 
+namespace varsik {
+
 using ByteScan::LineEnd;
 using ByteScan::LineStart;
 
@@ -54,3 +56,5 @@ void TPlainLineFinder::ScanPlainLines(const uint8_t* begin, const uint8_t* end,
     from = lineEnd + 1;
   }
 }
+
+}  // namespace varsik

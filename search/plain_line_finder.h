@@ -13,6 +13,8 @@
 #include "search/plain_matcher.h"
 #include "search/plain_stream_matcher.h"
 
+namespace varsik {
+
 class TPlainLineFinder : public TLineFinder {
  public:
   // `word` is CP932; the switches are the search dialog's.
@@ -39,3 +41,5 @@ class TPlainLineFinder : public TLineFinder {
   TPlainMatcher Matcher;
   TPlainStreamMatcher Stream;
 };
+
+}  // namespace varsik

@@ -5,6 +5,8 @@
 #include "base/shift_jis.h"
 #include "search/henkanj.h"
 
+namespace varsik {
+
 namespace PlainLineRule {
 
 namespace {
@@ -122,3 +124,5 @@ bool LineMatches(std::string_view line, std::string_view word, bool asWord) {
 }
 
 }  // namespace PlainLineRule
+
+}  // namespace varsik

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+namespace varsik {
+
 namespace PlainLineRule {
 
 // One of the 28 delimiters (tab, CR, LF, blank and \'";:,.*+-/%[]{}()<>&!?=) or a byte
@@ -42,3 +44,5 @@ bool IsWholeWordAt(std::string_view word, int pos, std::string_view line);
 bool LineMatches(std::string_view line, std::string_view word, bool asWord);
 
 }  // namespace PlainLineRule
+
+}  // namespace varsik

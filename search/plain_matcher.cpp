@@ -7,6 +7,8 @@
 #include "base/shift_jis.h"
 #include "search/plain_line_rule.h"
 
+namespace varsik {
+
 namespace {
 
 using ByteScan::LineEnd;
@@ -177,3 +179,5 @@ bool TPlainMatcher::HasWholeWord(const uint8_t* lineStart, const uint8_t* lineEn
   }
   return false;
 }
+
+}  // namespace varsik

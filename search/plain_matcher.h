@@ -14,6 +14,8 @@
 
 #include "search/byte_scan.h"
 
+namespace varsik {
+
 class TPlainMatcher {
  public:
   void Prepare(std::string_view word, bool upperLowerMatch, bool fuzzySearch, bool searchAsWord);
@@ -67,3 +69,5 @@ class TPlainMatcher {
   std::vector<uint8_t> Raw2;
   ByteScan::TBytePair Pair;
 };
+
+}  // namespace varsik

@@ -4,6 +4,8 @@
 #include "search/henkanj.h"
 #include "search/plain_line_rule.h"
 
+namespace varsik {
+
 using ShiftJis::IsLeadByte;
 
 void TPlainStreamMatcher::Prepare(std::string_view foldedWord, bool upperLowerMatch,
@@ -158,3 +160,5 @@ void TPlainStreamMatcher::Occurrence(int64_t pos) {
       pos == cut || PlainLineRule::IsBoundaryByte(at(pos - 1).Byte) || !at(pos - 1).CharStart;
   AfterPending = before;
 }
+
+}  // namespace varsik

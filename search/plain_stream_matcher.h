@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+namespace varsik {
+
 class TPlainStreamMatcher {
  public:
   // `foldedWord` is the word as PlainLineRule::Fold makes it with the same switches.
@@ -70,3 +72,5 @@ class TPlainStreamMatcher {
   bool PreviousIsLead = false;
   bool AfterPending = false;
 };
+
+}  // namespace varsik

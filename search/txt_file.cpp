@@ -5,6 +5,8 @@
 
 #include "search/line_cut.h"
 
+namespace varsik {
+
 TTxtFile::TTxtFile(const std::string& fileName, const bool* cancelFlag,
                    std::function<void()> processEvents, int32_t buffSize)
     : BuffSize(buffSize > 0 ? buffSize : kBuffSize),
@@ -184,3 +186,5 @@ void TTxtFile::GetThisLine(RE_LineInfo_t& lineInfo) {
   lineInfo.Cut = CutAtCharacter(lineInfo.Line, MaxLineBytes);
   lineInfo.LineNo = LineNumber;
 }
+
+}  // namespace varsik

@@ -19,6 +19,8 @@
 #include "search/input_file.h"
 #include "search/line_info.h"
 
+namespace varsik {
+
 class TTxtFile {
  public:
   static constexpr int32_t kBuffSize = 102400;
@@ -222,3 +224,5 @@ inline uint16_t TTxtFile::GetAheadWChar() {
     HandleNulAtAhead();
   return static_cast<uint16_t>(ch << 8 | trail);
 }
+
+}  // namespace varsik

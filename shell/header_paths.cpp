@@ -3,6 +3,8 @@
 #include "platform/name_text.h"
 #include "shell/result_text.h"
 
+namespace varsik {
+
 namespace {
 
 // The header's text after its "#".
@@ -26,3 +28,5 @@ std::optional<std::string> THeaderPaths::PathOf(std::string_view fileName) const
   if (it == Paths.end()) return std::nullopt;
   return it->second;
 }
+
+}  // namespace varsik

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <unordered_map>
 
+namespace varsik {
+
 class THeaderPaths {
  public:
   // Forgets every header (a new search).
@@ -29,3 +31,5 @@ class THeaderPaths {
   // Text after the "#" -> the path's bytes.
   std::unordered_map<std::string, std::string> Paths;
 };
+
+}  // namespace varsik

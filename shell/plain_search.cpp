@@ -2,6 +2,8 @@
 
 #include "search/plain_line_rule.h"
 
+namespace varsik {
+
 TPlainSearch::TPlainSearch(TSearchState& state, TSearchSink& sink, TResultWriter& writer)
     : State(state), Sink(sink), Writer(writer) {
   Searcher.SetHoldHits(true);
@@ -22,3 +24,5 @@ bool TPlainSearch::SearchFileText(const std::string& fileName, const std::string
       [this](const RE_LineInfo_t& hit) { Writer.RecordHit(hit.LineNo, hit.Line, hit.Cut); });
   return end == TLineSearcher::TEnd::Done;
 }
+
+}  // namespace varsik

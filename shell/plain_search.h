@@ -12,6 +12,8 @@
 #include "shell/search_sink.h"
 #include "shell/search_state.h"
 
+namespace varsik {
+
 class TPlainSearch {
  public:
   TPlainSearch(TSearchState& state, TSearchSink& sink, TResultWriter& writer);
@@ -49,3 +51,5 @@ class TPlainSearch {
   TPlainLineFinder Finder;
   TLineSearcher Searcher;
 };
+
+}  // namespace varsik

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <tuple>
 
+namespace varsik {
+
 namespace {
 
 constexpr std::string_view kSignature = "\xEF\xBB\xBF";
@@ -209,3 +211,5 @@ std::string TProfile::Text() const {
   }
   return out;
 }
+
+}  // namespace varsik

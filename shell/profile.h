@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+namespace varsik {
+
 class TProfile {
  public:
   // `text` is the whole file. Lines end with CR LF, LF or a lone CR. A line is an entry
@@ -87,3 +89,5 @@ class TProfile {
   std::vector<const TEntry*> ChangedEntries;  // read entries whose value was set
   std::vector<uint32_t> AddedSections;
 };
+
+}  // namespace varsik

@@ -3,6 +3,8 @@
 #include "base/scope_exit.h"
 #include "search/errors.h"
 
+namespace varsik {
+
 TRegexSearch::TRegexSearch(TSearchState& state, TSearchSink& sink, TResultWriter& writer)
     : State(state), Sink(sink), Writer(writer) {
   Grep1.SetUseFuzzyCharDic(false);
@@ -43,3 +45,5 @@ void TRegexSearch::Grep1Match(TGrep& sender, const RE_LineInfo_t& lineInfo) {
   }
   Writer.RecordHit(lineInfo.LineNo, lineInfo.Line, lineInfo.Cut);
 }
+
+}  // namespace varsik

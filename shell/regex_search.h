@@ -11,6 +11,8 @@
 #include "shell/search_sink.h"
 #include "shell/search_state.h"
 
+namespace varsik {
+
 class TRegexSearch {
  public:
   enum class TOutcome { Done, Cancelled, Failed };
@@ -43,3 +45,5 @@ class TRegexSearch {
   TResultWriter& Writer;
   TGrep Grep1;
 };
+
+}  // namespace varsik

@@ -1,5 +1,7 @@
 #include "shell/result_text.h"
 
+namespace varsik {
+
 namespace ResultText {
 
 std::string FileHeader(std::string_view path) {
@@ -45,3 +47,5 @@ std::string Caption(std::string_view folder, std::string_view masks, std::string
 }
 
 }  // namespace ResultText
+
+}  // namespace varsik

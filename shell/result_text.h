@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace varsik {
+
 namespace ResultText {
 
 // #"path"
@@ -28,3 +30,5 @@ std::string Status(int64_t searchedFiles, int64_t matchedFiles, int64_t matchedL
 std::string Caption(std::string_view folder, std::string_view masks, std::string_view word);
 
 }  // namespace ResultText
+
+}  // namespace varsik

@@ -7,6 +7,8 @@
 #include "shell/search_sink.h"
 #include "shell/search_state.h"
 
+namespace varsik {
+
 class TResultWriter {
  public:
   TResultWriter(TSearchState& state, TSearchSink& sink) : State(state), Sink(sink) {}
@@ -34,3 +36,5 @@ class TResultWriter {
   TSearchState& State;
   TSearchSink& Sink;
 };
+
+}  // namespace varsik

@@ -5,6 +5,8 @@
 #include "search/errors.h"
 #include "shell/result_text.h"
 
+namespace varsik {
+
 TSearchDriver::TSearchDriver(TSearchSink& sink)
     : Sink(sink), Writer(State, sink), Plain(State, sink, Writer), Regex(State, sink, Writer) {}
 
@@ -103,3 +105,5 @@ std::vector<std::string> TSearchDriver::SplitMasks(std::string_view masks) {
 std::string TSearchDriver::StartFolder(std::string_view folderText) {
   return Platform::FolderPart(folderText);
 }
+
+}  // namespace varsik

@@ -14,6 +14,8 @@
 #include "shell/search_sink.h"
 #include "shell/search_state.h"
 
+namespace varsik {
+
 class TSearchDriver {
  public:
   explicit TSearchDriver(TSearchSink& sink);
@@ -73,3 +75,5 @@ class TSearchDriver {
   std::vector<std::string> FNameListBox;
   bool Running = false;
 };
+
+}  // namespace varsik

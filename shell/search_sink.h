@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace varsik {
+
 class TSearchSink {
  public:
   virtual ~TSearchSink() = default;
@@ -36,3 +38,5 @@ class TSearchSink {
   // throttled by time; the cancel flag is read right after it all the same.
   virtual void ProcessEvents() = 0;
 };
+
+}  // namespace varsik

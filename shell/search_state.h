@@ -8,6 +8,8 @@
 
 #include "shell/search_switches.h"
 
+namespace varsik {
+
 inline constexpr size_t kDefaultMaxLineBytes = size_t{1} << 20;
 
 // The search dialog's inputs as a search takes them. The word is CP932 bytes; the masks
@@ -37,3 +39,5 @@ struct TSearchState {
   int64_t ErrorLineCount = 0;      // unreadable-file lines written
   int64_t SkippedFolderCount = 0;  // folders that could not be read
 };
+
+}  // namespace varsik

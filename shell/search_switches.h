@@ -2,6 +2,8 @@
 // them and a search reads them: one type everywhere, handed around whole.
 #pragma once
 
+namespace varsik {
+
 struct TSearchSwitches {
   bool UpperLowerMatch = false;   // 大文字小文字を区別
   bool FuzzySearch = false;       // あいまい検索
@@ -12,3 +14,5 @@ struct TSearchSwitches {
 
   bool operator==(const TSearchSwitches&) const = default;
 };
+
+}  // namespace varsik

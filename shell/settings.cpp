@@ -18,6 +18,8 @@
 #include "platform/utf8.h"
 #include "shell/profile.h"
 
+namespace varsik {
+
 namespace {
 
 constexpr size_t kMaxValueChars = 2047;
@@ -344,3 +346,5 @@ bool WriteSettings(const std::string& path, const TSettings& settings) noexcept 
     return false;
   }
 }
+
+}  // namespace varsik

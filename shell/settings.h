@@ -9,6 +9,8 @@
 #include <vector>
 #include "shell/search_switches.h"
 
+namespace varsik {
+
 struct TSettings {
   // Histories, most recent first, and the texts of the three boxes.
   std::vector<std::string> Words;
@@ -49,3 +51,5 @@ TSettings ReadSettings(const std::string& path);
 // large, unreadable) is left as it is. Never throws; false when the file was not
 // written, which is said once on standard error.
 bool WriteSettings(const std::string& path, const TSettings& settings) noexcept;
+
+}  // namespace varsik

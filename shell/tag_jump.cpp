@@ -1,5 +1,7 @@
 #include "shell/tag_jump.h"
 
+namespace varsik {
+
 namespace TagJump {
 
 namespace {
@@ -193,3 +195,5 @@ TTagJumpCommand BuildCommand(std::string_view editorPath, std::string_view jumpF
 }
 
 }  // namespace TagJump
+
+}  // namespace varsik

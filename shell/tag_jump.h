@@ -13,6 +13,8 @@
 
 #include "regex/errors.h"
 
+namespace varsik {
+
 // The editor settings make a command template with a % directive other than %s and %%,
 // or with more %s than there are values; the message says which and is meant for the
 // user.
@@ -90,3 +92,5 @@ TTagJumpCommand BuildCommand(std::string_view editorPath, std::string_view jumpF
                              const TTagJumpTarget& target);
 
 }  // namespace TagJump
+
+}  // namespace varsik

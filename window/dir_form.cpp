@@ -44,6 +44,8 @@
 #include "window/window_constants.h"
 #include "window/window_icons.h"
 
+namespace varsik {
+
 namespace {
 
 using namespace WindowDesign;
@@ -527,3 +529,5 @@ void TDirForm::about1Click() {
       QStringLiteral("Copyright (C) 2026 Varsik developers\nShift JIS grep for Japanese text"));
   AboutBox->exec();
 }
+
+}  // namespace varsik

@@ -19,6 +19,8 @@ class QLineEdit;
 class QMenu;
 class QStackedLayout;
 class QToolBar;
+
+namespace varsik {
 class TAboutBox;
 class TCreateDirForm;
 class TGrepDlg;
@@ -204,3 +206,5 @@ class TDirForm : public QMainWindow {
   // A close asked for while a stopped search was still unwinding: done once it has.
   bool CloseAfterSearch = false;
 };
+
+}  // namespace varsik

@@ -19,6 +19,8 @@
 #include "window/window_constants.h"
 #include "window/window_icons.h"
 
+namespace varsik {
+
 using namespace WindowDesign;
 
 void TDirForm::ShowException(const std::exception& error) {
@@ -213,3 +215,5 @@ void TDirForm::CreateViews() {
 void TDirForm::ResizeStatusPanels() {
   StatusPanel0->setFixedWidth(std::max(0, statusBar()->width() - kPanel0Margin));
 }
+
+}  // namespace varsik

@@ -7,8 +7,10 @@
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_translations.h"
 #include "platform/settings_path.h"
-#include "window/dir_form.h"
 #include "shell/settings.h"
+#include "window/dir_form.h"
+
+using namespace varsik;
 
 namespace {
 

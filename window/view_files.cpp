@@ -12,6 +12,8 @@
 #include "editor/view_printer.h"
 #include "platform/cp932.h"
 
+namespace varsik {
+
 namespace {
 
 const QString kTitle = QStringLiteral("Varsik");
@@ -79,3 +81,5 @@ void TViewFiles::Print(TTextEditor& view, const QString& title) {
 void TViewFiles::PrintTo(TViewPrinter& printer, TTextEditor& view) {
   printer.printRange(&view);
 }
+
+}  // namespace varsik

@@ -8,6 +8,8 @@
 #include "platform/text_save.h"
 
 class QWidget;
+
+namespace varsik {
 class TTextEditor;
 class TViewPrinter;
 
@@ -37,3 +39,5 @@ class TViewFiles {
  private:
   QWidget& Owner;
 };
+
+}  // namespace varsik

@@ -6,9 +6,11 @@
 
 #include "editor/text_editor.h"
 #include "platform/cp932.h"
-#include "platform/qt/event_pump.h"
 #include "platform/name_text.h"
+#include "platform/qt/event_pump.h"
 #include "shell/result_text.h"
+
+namespace varsik {
 
 namespace {
 
@@ -118,3 +120,5 @@ void TViewSink::ProcessEvents() {
   Platform::ProcessPendingEvents();
   LastPollMs = Clock.elapsed();
 }
+
+}  // namespace varsik

@@ -17,6 +17,8 @@
 
 class QLabel;
 class QWidget;
+
+namespace varsik {
 class TTextEditor;
 
 class TViewSink : public TSearchSink {
@@ -80,3 +82,5 @@ class TViewSink : public TSearchSink {
   qint64 LastPollMs = 0;
   int PollIntervalMs;
 };
+
+}  // namespace varsik

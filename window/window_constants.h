@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace varsik {
+
 namespace WindowDesign {
 
 inline const QString kWindowFace = QStringLiteral("ＭＳ Ｐゴシック");
@@ -20,3 +22,5 @@ inline constexpr int kScreenMargin = 100;
 inline constexpr int kFallbackPos = 50;
 
 }  // namespace WindowDesign
+
+}  // namespace varsik

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+namespace varsik {
+
 namespace WindowIcons {
 namespace {
 
@@ -109,3 +111,5 @@ QIcon Program() {
 }
 
 }  // namespace WindowIcons
+
+}  // namespace varsik

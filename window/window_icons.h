@@ -4,6 +4,8 @@
 
 #include <QIcon>
 
+namespace varsik {
+
 namespace WindowIcons {
 
 QIcon GrepDialog();   // a folder under a magnifying glass
@@ -13,3 +15,5 @@ QIcon TagJump();      // a page with an arrow into it
 QIcon Program();      // the program's own icon
 
 }  // namespace WindowIcons
+
+}  // namespace varsik

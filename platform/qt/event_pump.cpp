@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+namespace varsik {
+
 namespace Platform {
 
 void ProcessPendingEvents() {
@@ -9,3 +11,5 @@ void ProcessPendingEvents() {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

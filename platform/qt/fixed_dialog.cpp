@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+namespace varsik {
+
 namespace Platform {
 
 void SetFixedDialogFrame(QDialog* dialog, int width, int height) {
@@ -11,3 +13,5 @@ void SetFixedDialogFrame(QDialog* dialog, int width, int height) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

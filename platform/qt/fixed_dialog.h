@@ -5,6 +5,8 @@
 
 class QDialog;
 
+namespace varsik {
+
 namespace Platform {
 
 // Fixes `dialog` at `width` x `height` and asks for a frame with a title and a close
@@ -12,3 +14,5 @@ namespace Platform {
 void SetFixedDialogFrame(QDialog* dialog, int width, int height);
 
 }  // namespace Platform
+
+}  // namespace varsik

@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QStringList>
 
+namespace varsik {
+
 namespace Platform {
 namespace {
 
@@ -52,3 +54,5 @@ QFont PointFont(const QString& face, int pixels) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QString>
 
+namespace varsik {
+
 namespace Platform {
 
 // The installed family for a face name: the face itself when it is installed, else
@@ -23,3 +25,5 @@ QFont PixelFont(const QString& face, int pixels);
 QFont PointFont(const QString& face, int pixels);
 
 }  // namespace Platform
+
+}  // namespace varsik

@@ -8,6 +8,8 @@
 #include <QValidator>
 #include <algorithm>
 
+namespace varsik {
+
 namespace Platform {
 namespace {
 
@@ -80,3 +82,5 @@ void SetUpHistoryBox(QComboBox* box, int rows) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

@@ -7,6 +7,8 @@
 class QComboBox;
 class QLineEdit;
 
+namespace varsik {
+
 namespace Platform {
 
 // Whatever reaches `edit` (a paste by key or menu, a drop, a text set) keeps only its
@@ -19,3 +21,5 @@ void KeepFirstLine(QLineEdit* edit);
 void SetUpHistoryBox(QComboBox* box, int rows);
 
 }  // namespace Platform
+
+}  // namespace varsik

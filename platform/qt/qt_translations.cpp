@@ -6,6 +6,8 @@
 #include <QTranslator>
 #include <memory>
 
+namespace varsik {
+
 namespace Platform {
 namespace {
 
@@ -47,3 +49,5 @@ bool InstallQtJapanese(QCoreApplication& app) {
 }
 
 }  // namespace Platform
+
+}  // namespace varsik

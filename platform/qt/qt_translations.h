@@ -6,11 +6,15 @@
 
 class QCoreApplication;
 
+namespace varsik {
+
 namespace Platform {
 
 // Installs the Japanese translations into `app` and makes Japanese the default locale
-// (dates, sizes), whatever the user's locale: every text of the program is Japanese. False when the system has no Japanese for Qt; Qt's texts
-// then stay English.
+// (dates, sizes), whatever the user's locale: every text of the program is Japanese. False when the
+// system has no Japanese for Qt; Qt's texts then stay English.
 bool InstallQtJapanese(QCoreApplication& app);
 
 }  // namespace Platform
+
+}  // namespace varsik

@@ -10,6 +10,8 @@
 
 #include "base/char_starts.h"
 
+using namespace varsik;
+
 namespace {
 
 bool ModelIsLead(int b) {

@@ -10,6 +10,8 @@
 
 #include "tests/dialogs/dialog_test_support.h"
 
+using namespace varsik;
+
 class TAboutBoxTest : public QObject {
   Q_OBJECT
 

@@ -12,6 +12,8 @@
 
 #include "tests/dialogs/dialog_test_support.h"
 
+using namespace varsik;
+
 class TCreateDirFormTest : public QObject {
   Q_OBJECT
 

@@ -11,6 +11,8 @@
 
 #include <functional>
 
+namespace varsik {
+
 // Saves a picture of `widget` as <name>.png when VARSIK_SCREENSHOT_DIR names a folder.
 inline void SaveScreenshot(QWidget* widget, const QString& name) {
   const QString folder = qEnvironmentVariable("VARSIK_SCREENSHOT_DIR");
@@ -46,3 +48,5 @@ inline void AnswerNextMessageBox(QString* text, const QString& screenshotName = 
     return true;
   });
 }
+
+}  // namespace varsik

@@ -17,6 +17,8 @@
 #include "dialogs/folder_tree.h"
 #include "tests/dialogs/dialog_test_support.h"
 
+using namespace varsik;
+
 namespace {
 
 // A folder tree to move around in: <root>/sub/deeper, <root>/other, <root>/sub/file.txt.

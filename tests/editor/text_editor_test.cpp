@@ -5,6 +5,8 @@
 
 #include "editor/text_editor.h"
 
+using namespace varsik;
+
 namespace {
 
 QString MarginText(TTextEditor& editor, int line) {

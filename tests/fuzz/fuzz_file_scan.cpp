@@ -24,6 +24,8 @@
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/support/cut_model.h"
 
+using namespace varsik;
+
 namespace {
 
 using FuzzSupport::Escaped;

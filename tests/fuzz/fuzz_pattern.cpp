@@ -25,6 +25,8 @@
 #include "regex/regular_expression.h"
 #include "tests/fuzz/fuzz_support.h"
 
+using namespace varsik;
+
 namespace {
 
 using FuzzSupport::Escaped;

@@ -21,6 +21,8 @@
 #include "shell/search_state.h"
 #include "tests/fuzz/fuzz_support.h"
 
+using namespace varsik;
+
 namespace {
 
 using FuzzSupport::Escaped;

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+namespace varsik {
+
 namespace FuzzSupport {
 
 // A folder of this process, removed at exit; on tmpfs when there is one, because some
@@ -75,3 +77,5 @@ inline std::string Escaped(std::string_view bytes) {
 }
 
 }  // namespace FuzzSupport
+
+}  // namespace varsik

@@ -18,6 +18,8 @@
 #include "tests/hostile/hostile_support.h"
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 namespace {
 
 using Hostile::Options;

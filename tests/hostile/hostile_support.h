@@ -19,6 +19,8 @@
 #include "shell/search_driver.h"
 #include "tests/support/recording_sink.h"
 
+namespace varsik {
+
 namespace Hostile {
 
 using V = std::vector<std::string>;
@@ -171,3 +173,5 @@ inline void RemoveAt(int dirFd, const char* name) {
 }
 
 }  // namespace Hostile
+
+}  // namespace varsik

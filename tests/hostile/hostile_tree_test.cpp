@@ -17,6 +17,8 @@
 #include "tests/hostile/hostile_support.h"
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 namespace {
 
 using Hostile::Options;

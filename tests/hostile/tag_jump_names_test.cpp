@@ -7,6 +7,8 @@
 #include "shell/result_text.h"
 #include "shell/tag_jump.h"
 
+using namespace varsik;
+
 namespace {
 
 using V = std::vector<std::string>;

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace varsik;
+
 using Platform::Cp932ToUtf8;
 using Platform::Utf8ToCp932;
 

@@ -5,6 +5,8 @@
 #include "platform/folder.h"
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 namespace {
 
 TEST(CreateFolder, CreatesOneLevelInsideAnExistingFolder) {

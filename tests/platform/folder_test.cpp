@@ -11,6 +11,8 @@
 
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 using Platform::ListFolder;
 using Platform::TEntryKind;
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+using namespace varsik;
+
 using Platform::MountOf;
 using Platform::ParseMounts;
 using Platform::TMount;

@@ -8,6 +8,8 @@
 
 #include "platform/utf8.h"
 
+using namespace varsik;
+
 using Platform::NameForOutput;
 using Platform::NameForView;
 using Platform::NameFullyEscaped;
@@ -85,4 +87,3 @@ TEST(NameText, NoControlCharacterGetsThrough) {
     }
   }
 }
-

@@ -12,6 +12,8 @@
 
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 namespace {
 
 // The file's bytes once the program has written it (the start does not wait for it).

@@ -11,6 +11,8 @@
 #include "platform/folder.h"
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 namespace {
 
 // Sets an environment variable for one test and restores it afterwards.

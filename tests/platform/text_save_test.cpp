@@ -17,6 +17,8 @@
 #include "platform/cp932.h"
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 using Platform::ShiftJisCrLf;
 using Platform::TReplaceResult;
 using Platform::TTextEncoding;

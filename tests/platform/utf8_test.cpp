@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace varsik;
+
 namespace {
 
 using namespace std::string_literals;

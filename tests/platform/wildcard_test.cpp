@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace varsik;
+
 using Platform::WildcardMatch;
 
 TEST(Wildcard, StarDotStarMatchesEveryName) {

@@ -68,7 +68,7 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept {
   Release(p);
 }
 
-namespace RegexTest {
+namespace varsik::RegexTest {
 
 THeapPeak::THeapPeak() : Start(gHeld.load()) {
   gPeak.store(Start);
@@ -83,4 +83,4 @@ size_t THeapPeak::Held() const {
   return now > Start ? now - Start : 0;
 }
 
-}  // namespace RegexTest
+}  // namespace varsik::RegexTest

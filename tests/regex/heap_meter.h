@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+namespace varsik {
+
 namespace RegexTest {
 
 // Measures from its creation; one at a time.
@@ -22,3 +24,5 @@ class THeapPeak {
 };
 
 }  // namespace RegexTest
+
+}  // namespace varsik

@@ -15,6 +15,8 @@
 #include "tests/regex/heap_meter.h"
 #include "tests/regex/regex_test_support.h"
 
+using namespace varsik;
+
 namespace {
 
 using RegexTest::Codes;

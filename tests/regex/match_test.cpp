@@ -11,6 +11,8 @@
 #include "tests/regex/reference_matcher.h"
 #include "tests/regex/regex_test_support.h"
 
+using namespace varsik;
+
 namespace {
 
 using RegexTest::Codes;

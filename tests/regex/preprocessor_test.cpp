@@ -8,6 +8,8 @@
 #include "regex/re_preprocessor.h"
 #include "tests/regex/regex_test_support.h"
 
+using namespace varsik;
+
 namespace {
 
 using RegexTest::Sjis;

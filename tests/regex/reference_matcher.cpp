@@ -4,6 +4,8 @@
 
 #include "regex/re_scanner.h"
 
+namespace varsik {
+
 namespace RegexTest {
 
 namespace {
@@ -188,3 +190,5 @@ std::vector<int32_t> TReferenceMatcher::GrepLines(const std::vector<uint16_t>& c
 }
 
 }  // namespace RegexTest
+
+}  // namespace varsik

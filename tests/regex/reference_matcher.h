@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace varsik {
+
 namespace RegexTest {
 
 class TReferenceMatcher {
@@ -62,3 +64,5 @@ class TReferenceMatcher {
 };
 
 }  // namespace RegexTest
+
+}  // namespace varsik

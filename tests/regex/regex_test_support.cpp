@@ -9,6 +9,8 @@
 #include "regex/errors.h"
 #include "regex/re_char_code.h"
 
+namespace varsik {
+
 namespace RegexTest {
 
 void ExpectPatternError(const TErrorCase& c, const std::function<void(const std::string&)>& run) {
@@ -168,3 +170,5 @@ int32_t FirstMatch(const TRE_DFA& dfa, const std::vector<uint16_t>& codes) {
 }
 
 }  // namespace RegexTest
+
+}  // namespace varsik

@@ -17,6 +17,8 @@
 #include "regex/re_parse_tree.h"
 #include "regex/regular_expression.h"
 
+namespace varsik {
+
 namespace RegexTest {
 
 // "Case<n>": names the rows of a parameterised table.
@@ -82,3 +84,5 @@ std::vector<int32_t> GrepLines(const TRE_DFA& dfa, const std::vector<uint16_t>& 
 int32_t FirstMatch(const TRE_DFA& dfa, const std::vector<uint16_t>& codes);
 
 }  // namespace RegexTest
+
+}  // namespace varsik

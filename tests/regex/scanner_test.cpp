@@ -7,6 +7,8 @@
 #include "regex/re_scanner.h"
 #include "tests/regex/regex_test_support.h"
 
+using namespace varsik;
+
 namespace {
 
 using RegexTest::Sjis;

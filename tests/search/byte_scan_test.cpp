@@ -12,6 +12,8 @@
 
 #include "search/byte_scan_swar.h"
 
+using namespace varsik;
+
 namespace {
 
 using ByteScan::TIsa;

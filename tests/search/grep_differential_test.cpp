@@ -13,6 +13,8 @@
 #include "tests/search/grep_test_support.h"
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 namespace {
 
 using GrepTest::Collect;

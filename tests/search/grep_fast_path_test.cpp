@@ -18,6 +18,8 @@
 #include "tests/support/corpus_text.h"
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 namespace {
 
 using GrepTest::Collect;

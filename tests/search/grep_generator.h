@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+namespace varsik {
+
 namespace GrepTest {
 
 // Characters of the texts and of the patterns' literals.
@@ -143,3 +145,5 @@ class TGenerator {
 };
 
 }  // namespace GrepTest
+
+}  // namespace varsik

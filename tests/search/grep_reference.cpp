@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace varsik {
+
 namespace GrepTest {
 namespace {
 
@@ -102,3 +104,5 @@ THits ReferenceGrep(const TRE_DFA& dfa, const std::string& fileBytes) {
 }
 
 }  // namespace GrepTest
+
+}  // namespace varsik

@@ -10,8 +10,12 @@
 #include "regex/re_dfa.h"
 #include "tests/search/grep_test_support.h"
 
+namespace varsik {
+
 namespace GrepTest {
 
 THits ReferenceGrep(const TRE_DFA& dfa, const std::string& fileBytes);
 
 }  // namespace GrepTest
+
+}  // namespace varsik

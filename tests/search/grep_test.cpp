@@ -13,6 +13,8 @@
 #include "tests/search/sjis.h"
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 namespace {
 
 using GrepTest::Collect;

@@ -9,6 +9,8 @@
 
 #include "search/grep.h"
 
+namespace varsik {
+
 namespace GrepTest {
 
 using THits = std::vector<std::pair<int64_t, std::string>>;
@@ -27,3 +29,5 @@ inline THits Collect(TGrep& grep, const std::string& path, int32_t block) {
 }
 
 }  // namespace GrepTest
+
+}  // namespace varsik

@@ -8,6 +8,8 @@
 
 #include "tests/search/sjis.h"
 
+using namespace varsik;
+
 namespace {
 
 using HenkanJ::HalfKanaToFullWidth;

@@ -11,6 +11,8 @@
 #include "search/errors.h"
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 namespace {
 
 std::string RandomLines(std::mt19937& rng, size_t size) {

@@ -12,6 +12,8 @@
 #include "tests/search/sjis.h"
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 namespace {
 
 constexpr size_t kLine = 2 << 20;

@@ -15,6 +15,8 @@
 #include "tests/support/cut_model.h"
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 namespace {
 
 using V = std::vector<std::string>;

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace varsik;
+
 namespace {
 
 using namespace std::string_literals;

@@ -14,6 +14,8 @@
 #include "tests/settings/settings_test_support.h"
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 namespace {
 
 using namespace std::string_literals;

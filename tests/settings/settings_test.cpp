@@ -11,6 +11,8 @@
 #include "tests/settings/settings_test_support.h"
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 namespace {
 
 using TStrings = std::vector<std::string>;
@@ -158,11 +160,11 @@ TEST(ReadSettings, EveryKeyIsRead) {
       "[Window]\nLeft=1\nTop=2\nWidth=3\nHeight=4\n"
       "[Editor]\nPath=gedit\nJumpFormat=+\n");
   EXPECT_EQ(s.Switches, (TSearchSwitches{.UpperLowerMatch = true,
-                                          .FuzzySearch = true,
-                                          .RegularExpSearch = true,
-                                          .SearchAsWord = true,
-                                          .SubFolderSearch = false,
-                                          .FileNameSearch = true}));
+                                         .FuzzySearch = true,
+                                         .RegularExpSearch = true,
+                                         .SearchAsWord = true,
+                                         .SubFolderSearch = false,
+                                         .FileNameSearch = true}));
   EXPECT_FALSE(s.GrepDlgShowOnStart);
   EXPECT_TRUE(s.ErrMsgBox);
   EXPECT_EQ(s.Left, 1);

@@ -16,6 +16,8 @@
 
 #include "shell/settings.h"
 
+namespace varsik {
+
 inline std::string ReadBack(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream s;
@@ -63,3 +65,5 @@ inline bool SaysOnceNotWritten(const std::string& said, const std::string& path)
   return said.starts_with("varsik: " + path + " に書き込めません: ") &&
          std::count(said.begin(), said.end(), '\n') == 1 && said.ends_with('\n');
 }
+
+}  // namespace varsik

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace varsik;
+
 namespace {
 
 std::string FileNameOf(const std::string& header) {

@@ -4,6 +4,8 @@
 
 #include "shell/search_driver.h"
 
+using namespace varsik;
+
 TEST(ResultText, LineFormats) {
   EXPECT_EQ(ResultText::FileHeader("/src/main.c"), "#\"/src/main.c\"");
   EXPECT_EQ(ResultText::LineEntry(12, "int main(void)"), " :12: int main(void)");

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace varsik;
+
 namespace {
 
 using V = std::vector<std::string>;

@@ -11,6 +11,8 @@
 #include "tests/support/recording_sink.h"
 #include "tests/support/temp_dir.h"
 
+using namespace varsik;
+
 namespace {
 
 using V = std::vector<std::string>;

@@ -10,6 +10,8 @@
 
 #include "tests/search/sjis.h"
 
+namespace varsik {
+
 inline const std::filesystem::path kCorpusBigFile = "/work/corpus/big.sjis";
 
 // From the big file's start, across its middle, where its line ends change from LF to
@@ -52,3 +54,5 @@ inline std::string CorpusLikeText(int lineCount, uint32_t seed) {
     text += lines[pick(rng)] + (i < lineCount / 2 ? "\n" : "\r\n");
   return text;
 }
+
+}  // namespace varsik

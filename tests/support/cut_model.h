@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace varsik {
+
 inline std::string CutModel(std::string line, size_t maxBytes) {
   if (maxBytes == 0 || line.size() <= maxBytes) return line;
   size_t keep = 0;
@@ -18,3 +20,5 @@ inline std::string CutModel(std::string line, size_t maxBytes) {
   line.resize(keep);
   return line;
 }
+
+}  // namespace varsik

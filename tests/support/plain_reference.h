@@ -12,6 +12,8 @@
 #include "search/plain_line_rule.h"
 #include "shell/search_switches.h"
 
+namespace varsik {
+
 namespace PlainReference {
 
 struct TSwitches {
@@ -60,3 +62,5 @@ inline THits Search(std::string_view file, std::string_view word, TSwitches s) {
 }
 
 }  // namespace PlainReference
+
+}  // namespace varsik

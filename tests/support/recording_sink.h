@@ -9,6 +9,8 @@
 #include "shell/result_text.h"
 #include "shell/search_sink.h"
 
+namespace varsik {
+
 class TRecordingSink : public TSearchSink {
  public:
   std::vector<std::string> Results;   // as the results view would hold them
@@ -44,3 +46,5 @@ class TRecordingSink : public TSearchSink {
     SkipErrors.push_back(error);
   }
 };
+
+}  // namespace varsik

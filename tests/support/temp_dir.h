@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace varsik {
+
 class TTempDir {
  public:
   TTempDir() {
@@ -47,3 +49,5 @@ class TTempDir {
  private:
   std::filesystem::path Root;
 };
+
+}  // namespace varsik

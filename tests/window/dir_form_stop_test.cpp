@@ -15,8 +15,10 @@
 
 #include "dialogs/grep_dlg.h"
 #include "editor/text_editor.h"
-#include "window/dir_form.h"
 #include "shell/search_driver.h"
+#include "window/dir_form.h"
+
+using namespace varsik;
 
 namespace {
 

@@ -34,6 +34,8 @@
 #include "tests/window/window_test_support.h"
 #include "window/view_sink.h"
 
+using namespace varsik;
+
 class TDirFormTest : public QObject {
   Q_OBJECT
 

@@ -26,6 +26,8 @@
 #include "tests/window/window_test_support.h"
 #include "window/dir_form.h"
 
+using namespace varsik;
+
 namespace {
 
 QByteArray Contents(const QString& path) {

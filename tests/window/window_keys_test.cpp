@@ -16,6 +16,8 @@
 #include "tests/window/window_test_support.h"
 #include "window/dir_form.h"
 
+using namespace varsik;
+
 namespace {
 
 // A window after searches for "line", "alpha" and "beta", in that order, each typed

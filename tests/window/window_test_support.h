@@ -18,10 +18,12 @@
 #include "dialogs/grep_dlg.h"
 #include "editor/text_editor.h"
 #include "platform/cp932.h"
-#include "window/dir_form.h"
 #include "shell/settings.h"
-#include "window/view_sink.h"
 #include "tests/dialogs/dialog_test_support.h"
+#include "window/dir_form.h"
+#include "window/view_sink.h"
+
+namespace varsik {
 
 // The settings of a first start (no settings file), with the search dialog kept shut.
 inline TSettings FirstStart() {
@@ -201,3 +203,5 @@ class TModalKeys {
 inline QWidget* FocusIn(QWidget* window) {
   return window->focusWidget() ? window->focusWidget() : window;
 }
+
+}  // namespace varsik
