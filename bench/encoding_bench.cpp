@@ -15,7 +15,7 @@
 
 #include "search/decoder.h"
 #include "search/encoding_detector.h"
-#include "tests/support/encoded_text.h"
+#include "tests/search/encoded_text.h"
 
 namespace {
 

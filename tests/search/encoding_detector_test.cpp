@@ -12,9 +12,9 @@
 #include <gtest/gtest.h>
 
 #include "search/decoder.h"
+#include "tests/search/encoded_text.h"
 #include "tests/search/sjis.h"
 #include "tests/support/corpus_text.h"
-#include "tests/support/encoded_text.h"
 
 namespace {
 

@@ -4,21 +4,28 @@
 // Japanese mail from Windows carries).
 #pragma once
 
+#include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/iconv_converter.h"
 #include "search/encoding.h"
 
 namespace EncodedText {
 
-// `text` converted by iconv; throws when iconv refuses any of it.
+// `text` converted by iconv; throws when iconv refuses any of it. The converters are kept
+// (tests convert thousands of files; opening one each time would cost more than its use).
 inline std::string Iconv(const char* to, const char* from, std::string_view text) {
-  Platform::TIconv conv(to, from);
+  static std::map<std::pair<std::string, std::string>, std::unique_ptr<Platform::TIconv>> kept;
+  std::unique_ptr<Platform::TIconv>& conv = kept[{to, from}];
+  if (!conv) conv = std::make_unique<Platform::TIconv>(to, from);
   std::string out;
+  out.reserve(text.size() * 2);
   std::string_view in = text;
-  if (!conv.Convert(in, out)) throw std::invalid_argument(std::string("iconv refuses ") + from);
+  if (!conv->Convert(in, out)) throw std::invalid_argument(std::string("iconv refuses ") + from);
   return out;
 }
 
@@ -57,34 +64,34 @@ inline std::string EucJpToIso2022Jp(std::string_view euc) {
   return out;
 }
 
-// Shift JIS (CP932) text in `encoding`; a byte-order mark for Utf8Bom, Utf16Le and
-// Utf16Be. Throws when `sjis` is no CP932 text.
-inline std::string FromShiftJis(std::string_view sjis, TEncoding encoding) {
+// UTF-8 text in `encoding` (CP932 for Ascii and ShiftJis); a byte-order mark for Utf8Bom,
+// Utf16Le and Utf16Be. Throws when the encoding cannot hold a character of it.
+inline std::string FromUtf8(std::string_view utf8, TEncoding encoding) {
   switch (encoding) {
     case TEncoding::Ascii:
     case TEncoding::ShiftJis:
-      return std::string(sjis);
+      return Iconv("CP932", "UTF-8", utf8);
     case TEncoding::Utf8:
-      return Iconv("UTF-8", "CP932", sjis);
+      return std::string(utf8);
     case TEncoding::Utf8Bom:
-      return "\xEF\xBB\xBF" + Iconv("UTF-8", "CP932", sjis);
+      return "\xEF\xBB\xBF" + std::string(utf8);
     case TEncoding::Utf16Le:
-      return "\xFF\xFE" + Iconv("UTF-16LE", "CP932", sjis);
+      return "\xFF\xFE" + Iconv("UTF-16LE", "UTF-8", utf8);
     case TEncoding::Utf16Be:
-      return "\xFE\xFF" + Iconv("UTF-16BE", "CP932", sjis);
+      return "\xFE\xFF" + Iconv("UTF-16BE", "UTF-8", utf8);
     case TEncoding::EucJp:
-      return Iconv("EUC-JP-MS", "UTF-8", Iconv("UTF-8", "CP932", sjis));
+      return Iconv("EUC-JP-MS", "UTF-8", utf8);
     case TEncoding::Iso2022Jp:
-      return EucJpToIso2022Jp(FromShiftJis(sjis, TEncoding::EucJp));
+      return EucJpToIso2022Jp(Iconv("EUC-JP-MS", "UTF-8", utf8));
   }
-  return std::string(sjis);
+  return std::string(utf8);
 }
 
-// The engine bytes that decoding text made by FromShiftJis gives: the text's characters
-// in CP932, each written as CP932 writes it (the NEC-selected IBM extensions, for one,
-// as the IBM extensions).
-inline std::string CanonicalShiftJis(std::string_view sjis) {
-  return Iconv("CP932", "UTF-8", Iconv("UTF-8", "CP932", sjis));
+// Shift JIS (CP932) text in `encoding`, as FromUtf8 writes it; Shift JIS as it is. Throws
+// when `sjis` is no CP932 text.
+inline std::string FromShiftJis(std::string_view sjis, TEncoding encoding) {
+  if (ReadsAsShiftJis(encoding)) return std::string(sjis);
+  return FromUtf8(Iconv("UTF-8", "CP932", sjis), encoding);
 }
 
 }  // namespace EncodedText
