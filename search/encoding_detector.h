@@ -16,7 +16,7 @@
 // Shift JIS text is told apart within its first few KB: misread as UTF-8 or EUC-JP it
 // breaks at nearly every character, and once both are out no score can bring them back,
 // so Feed says that the result is certain and the rest need not be read. Runs of ASCII
-// are passed over eight bytes at a time, and an encoding that alone is left is only
+// are passed over sixteen bytes at a time, and an encoding that alone is left is only
 // checked, no longer scored.
 #pragma once
 
@@ -44,6 +44,7 @@ class TEncodingDetector {
   // The encoding of the file, once all of it has been fed (or Feed said it is certain).
   TEncoding Finish();
 
+  // Whether Feed has said that the result is certain.
   bool Decided() const { return Certain; }
 
   // When all that can still change the result is how many bytes of the rest do not decode
@@ -53,6 +54,7 @@ class TEncodingDetector {
   // its start with that encoding's decoder, which counts those bytes as the detector does
   // (TDecoder::Undecodable), and decide at the end. nullopt otherwise, or once certain.
   std::optional<TEncoding> SoleCandidate() const;
+
   // How many bytes were looked at: all that were fed, or those up to the end of the piece
   // in which the result became certain.
   uint64_t BytesRead() const { return Read; }

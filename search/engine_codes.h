@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/shift_jis.h"
 
 // The word cannot be made engine bytes: it is no UTF-8, or holds more characters that
 // CP932 lacks than there are reserved codes.
@@ -50,10 +51,12 @@ class TEngineCodes {
   // character has it (kOther, a CP932 code).
   char32_t WordCharacter(uint16_t code) const;
 
-  // Whether a code is a reserved one.
+  // Whether a code is a reserved one (a word's or kOther).
   static constexpr bool IsReserved(uint16_t code) {
+    const auto lead = static_cast<uint8_t>(code >> 8);
     const auto trail = static_cast<uint8_t>(code);
-    return code > 0xFF && trail >= 0x01 && trail <= 0x1F;
+    return ShiftJis::IsLeadByte(lead) && trail >= 0x01 && trail <= 0x1F && trail != 0x0A &&
+           trail != 0x0D && trail != 0x1A;
   }
 
   // For the decoders: the engine bytes of a BMP code point packed for one store, the first
@@ -64,6 +67,7 @@ class TEngineCodes {
   const uint16_t* PackedTable() const { return Bmp.data(); }
   // The same for a code point past U+FFFF (always a reserved code).
   uint16_t PackedAstral(char32_t cp) const;
+  // A code (a byte, or lead x 256 + trail) in packed form.
   static constexpr uint16_t Pack(uint16_t code) {
     return code > 0xFF ? static_cast<uint16_t>(code >> 8 | (code & 0xFF) << 8) : code;
   }
