@@ -101,11 +101,16 @@ std::string EngineBytesOf(std::u32string_view cps, const TEngineCodes& codes) {
   for (char32_t cp : cps) {
     std::string utf8;
     Platform::AppendUtf8(utf8, cp);
+    // iconv refuses what CP932 lacks, and passes over some (tag characters) in silence.
+    std::string bytes;
     try {
-      engine += EncodedText::Iconv("CP932", "UTF-8", utf8);
+      bytes = EncodedText::Iconv("CP932", "UTF-8", utf8);
     } catch (const std::invalid_argument&) {
-      ShiftJis::AppendCode(engine, codes.Code(cp));
     }
+    if (bytes.empty())
+      ShiftJis::AppendCode(engine, codes.Code(cp));
+    else
+      engine += bytes;
   }
   return engine;
 }

@@ -62,11 +62,16 @@ std::string EngineBytesOf(std::u32string_view codePoints, const TEngineCodes& co
   for (char32_t cp : codePoints) {
     std::string utf8;
     Platform::AppendUtf8(utf8, cp);
+    // iconv refuses what CP932 lacks, and passes over some (tag characters) in silence.
+    std::string bytes;
     try {
-      engine += Iconv("CP932", "UTF-8", utf8);
+      bytes = Iconv("CP932", "UTF-8", utf8);
     } catch (const std::invalid_argument&) {
-      ShiftJis::AppendCode(engine, codes.Code(cp));
     }
+    if (bytes.empty())
+      ShiftJis::AppendCode(engine, codes.Code(cp));
+    else
+      engine += bytes;
   }
   return engine;
 }
