@@ -61,17 +61,19 @@ struct TUtf8Reader {
         p = AsciiRun::End(p + 1, end);
         continue;
       }
-      // Japanese text: three-byte sequences, taken without the general case's tests.
-      if (end - p >= 4) {
-        if (const char32_t cp = Utf8ThreeByteCodePoint(p)) {
-          if (kScored) {
-            r.Score.Add(cp);
-            ++r.Sequences;
-          }
-          p += 3;
-          continue;
+      // Japanese text: three-byte sequences one after the other, taken without the general
+      // case's tests.
+      const uint8_t* const run = p;
+      while (end - p >= 4) {
+        const char32_t cp = Utf8ThreeByteCodePoint(p);
+        if (cp == 0) break;
+        if (kScored) {
+          r.Score.Add(cp);
+          ++r.Sequences;
         }
+        p += 3;
       }
+      if (p != run) continue;
       const TCharSequence c = ReadUtf8Sequence(p, end);
       if (c.Status == TStatus::Cut && !final) return p;
       if (c.Status == TStatus::Char) {
