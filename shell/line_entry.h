@@ -1,21 +1,14 @@
 // One matching line as the search hands it to a sink.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
 #include "search/encoding.h"
+#include "search/match_span.h"
 
 namespace varsik {
-
-// A match on the line: bytes [Begin, End) of the line's text.
-struct TMatchSpan {
-  size_t Begin = 0;
-  size_t End = 0;
-  friend bool operator==(const TMatchSpan&, const TMatchSpan&) = default;
-};
 
 struct TLineEntry {
   TLineEntry(int64_t lineNo, std::string_view text, bool cut)
