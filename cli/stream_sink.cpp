@@ -5,6 +5,7 @@
 
 #include "platform/cp932.h"
 #include "platform/name_text.h"
+#include "search/original_text.h"
 #include "shell/result_text.h"
 
 namespace varsik {
@@ -64,10 +65,14 @@ void TStreamSink::AppendLineEntry(const TLineEntry& entry) {
   if (FileNameMode) return;
   std::string line;
   if (Encoding == TOutputEncoding::Utf8) {
-    line = ResultText::LineEntry(entry.LineNo, Platform::Cp932ToUtf8(entry.Text));
+    line = ResultText::LineEntry(entry.LineNo, OriginalToUtf8(entry.Text, entry.TextEncoding));
     if (entry.Cut) line += ResultText::kCutMarkUtf8;
   } else {
-    line = ResultText::LineEntry(entry.LineNo, entry.Text);
+    // Shift JIS lines go out as their bytes; others with "?" for what CP932 lacks.
+    line = ResultText::LineEntry(entry.LineNo, ReadsAsShiftJis(entry.TextEncoding)
+                                                   ? std::string(entry.Text)
+                                                   : Platform::Utf8ToCp932Lossy(OriginalToUtf8(
+                                                         entry.Text, entry.TextEncoding)));
     if (entry.Cut) line += ResultText::kCutMarkCp932;
   }
   WriteLine(line);

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "cli/stream_sink.h"
-#include "platform/cp932.h"
 #include "platform/folder.h"
 #include "platform/name_text.h"
 #include "platform/utf8.h"
@@ -30,8 +29,8 @@ constexpr int kExitError = 2;
 
 const char kUsage[] =
     "Usage: varsik-grep [OPTIONS] WORD [MASKS [FOLDER]]\n"
-    "Search the files under FOLDER whose names match MASKS for WORD, reading them as\n"
-    "Shift JIS (CP932), and print tag-jump result lines.\n"
+    "Search the files under FOLDER whose names match MASKS for WORD, reading each in\n"
+    "its own encoding, and print tag-jump result lines.\n"
     "\n"
     "  MASKS   file-name masks separated by \";\" (default \"*.*\")\n"
     "  FOLDER  start folder (default: the current folder)\n"
@@ -43,7 +42,10 @@ const char kUsage[] =
     "  -w, --word                 match only whole words (plain mode)\n"
     "      --no-subfolders        do not descend into sub-folders\n"
     "      --file-names           list the file names that match MASKS, open no file\n"
-    "      --output-encoding=ENC  utf-8 (default) or cp932\n"
+    "      --encoding=ENC         read the files as auto (default: each in the encoding\n"
+    "                             found in it), cp932, utf-8, euc-jp, utf-16le,\n"
+    "                             utf-16be or iso-2022-jp\n"
+    "      --output-encoding=ENC  utf-8 (default) or cp932 (\"?\" for what it lacks)\n"
     "  -Z, --null                 print file names as their bytes, each ended by a NUL\n"
     "                             instead of its closing quote and line end\n"
     "      --max-line-bytes=N     show only the first N bytes of a longer hit line,\n"
@@ -106,6 +108,13 @@ int main(int argc, char** argv) {
       const std::optional<size_t> bytes = ByteCount(n);
       if (!bytes) return Fail("--max-line-bytes takes a number of bytes, not '" + n + "'");
       options.MaxLineBytes = *bytes;
+    } else if (a.rfind("--encoding=", 0) == 0) {
+      const std::string e = a.substr(std::strlen("--encoding="));
+      const std::optional<TEncodingChoice> choice = EncodingChoiceOf(e);
+      if (!choice)
+        return Fail("unknown encoding '" + e +
+                    "' (use auto, cp932, utf-8, euc-jp, utf-16le, utf-16be or iso-2022-jp)");
+      options.Switches.Encoding = *choice;
     } else if (a.rfind("--output-encoding=", 0) == 0) {
       std::string e = a.substr(std::strlen("--output-encoding="));
       if (e == "utf-8" || e == "utf8" || e == "UTF-8")
@@ -133,9 +142,10 @@ int main(int argc, char** argv) {
   // Raw Shift JIS bytes would be read as other characters, or as none.
   if (!Platform::IsValidUtf8(operands[0]))
     return Fail("the word must be UTF-8 (it is converted to Shift JIS (CP932) for the search)");
-  std::optional<std::string> word = Platform::Utf8ToCp932(operands[0]);
-  if (!word) return Fail("the word holds a character that Shift JIS (CP932) cannot hold");
-  options.Word = *word;
+  if (!options.SetWord(operands[0]))
+    return Fail(options.Switches.Encoding == TEncodingChoice::Cp932
+                    ? "the word holds a character that Shift JIS (CP932) cannot hold"
+                    : "the word holds too many characters that Shift JIS (CP932) lacks");
   if (operands.size() > 1) options.Masks = operands[1];
   // Here the argument is a folder, not the dialog's folder text: its last element is
   // kept. Without one the walk starts in the current folder and prints relative names.

@@ -67,6 +67,8 @@ class TGrep : public TRegularExpression {
   // A reported line's text is cut to this many bytes, at a character boundary (the
   // record's Cut says so); 0 reports lines whole.
   void SetMaxLineBytes(size_t bytes) { MaxLineBytes = bytes; }
+  // How files are read: detected, or in one encoding (Shift JIS as it is, from creation).
+  void SetReadEncoding(const TReadEncoding& encoding) { Scanner.SetReadEncoding(encoding); }
   int32_t BuffSize() const { return BlockSize; }
 
   // Searches one file with the routine that the last ChangeRegExp chose and reports each

@@ -23,7 +23,7 @@ TGrepScanner::TEnd TGrepScanner::Scan(const TGrepPattern& pattern, const std::st
   std::optional<TTxtFile> file;
   try {
     file.emplace(
-        fileName, &stop, [&poll, &stop] { stop = stop || poll(); }, Block);
+        fileName, &stop, [&poll, &stop] { stop = stop || poll(); }, Block, Encoding);
   } catch (const EEndOfFile&) {
     return TEnd::Done;  // an empty file
   } catch (const EGrepCancel&) {

@@ -45,6 +45,11 @@ class TGrepScanner {
   void SetBlockSize(int32_t blockSize) { Block = blockSize; }
   int32_t BlockSize() const { return Block; }
   void SetMaxLineBytes(size_t bytes) { MaxLineBytes = bytes; }
+  // How files are read: detected, or in one encoding.
+  void SetReadEncoding(const TReadEncoding& encoding) {
+    Encoding = encoding;
+    Searcher.SetReadEncoding(encoding);
+  }
 
   // Reports each matching line of the file once, in file order. An empty file reports
   // nothing. Raises EFileNotFound or EInOutError; the file is closed first.
@@ -61,6 +66,7 @@ class TGrepScanner {
 
   int32_t Block = TTxtFile::kBuffSize;
   size_t MaxLineBytes = 1 << 20;
+  TReadEncoding Encoding;
   // The searcher the fast path runs in, kept from file to file.
   TLineSearcher Searcher;
 };

@@ -82,6 +82,22 @@ void TInputFile::Seek(uint64_t offset) {
   Left = Size == UINT64_MAX ? UINT64_MAX : Size - std::min(Size, offset);
 }
 
+size_t TInputFile::ReadAt(uint64_t offset, uint8_t* dest, size_t size) {
+  if (Size != UINT64_MAX)
+    size = static_cast<size_t>(std::min<uint64_t>(size, Size - std::min(Size, offset)));
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pread(Fd, dest + done, size - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw EInOutError(SystemMessage(errno));
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
 TInputFile::~TInputFile() {
   ::close(Fd);
 }

@@ -40,6 +40,11 @@ class TInputFile {
   // again. Raises EInOutError when the system refuses.
   void Seek(uint64_t offset);
 
+  // Reads up to `size` bytes from byte `offset` into `dest` without moving where the reads
+  // above stand; returns how many were read (fewer only at the file's end, as it was
+  // when opened). Raises EInOutError on a read error.
+  size_t ReadAt(uint64_t offset, uint8_t* dest, size_t size);
+
  private:
   // Reads until `size` bytes or the end of the file; retries interrupted reads.
   size_t ReadFully(uint8_t* dest, size_t size);

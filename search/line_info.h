@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "search/encoding.h"
 
 namespace varsik {
 
@@ -14,6 +17,13 @@ struct RE_LineInfo_t {
   int64_t LineNo = 0;
   // Line holds only the first bytes of a longer line (see the searches' line cut).
   bool Cut = false;
+  // The encoding of the file, and, when it is decoded (neither Shift JIS nor ASCII), the
+  // same characters as Line in the file's own bytes (TDecodedInput::OriginalLine).
+  TEncoding Encoding = TEncoding::ShiftJis;
+  std::string Original;
+
+  // The line as the file holds it.
+  std::string_view OriginalText() const { return ReadsAsShiftJis(Encoding) ? Line : Original; }
 };
 
 }  // namespace varsik

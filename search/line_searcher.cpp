@@ -35,17 +35,24 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
   InLongLine = false;
   Held.clear();
   HeldTexts.clear();
+  HeldOriginals.clear();
+  Info.Encoding = TEncoding::ShiftJis;
+  Info.Original.clear();
   const TScopeExit release([this] {
+    Window = nullptr;
     Release(Buffer);
     Release(Text);
     Release(Info.Line);
     Release(Held);
     Release(HeldTexts);
+    Release(HeldOriginals);
+    Release(Info.Original);
   });
 
   bool stopped = false;
   try {
-    TLineWindow window(fileName, Buffer, BlockSize, WindowLineBytes);
+    TLineWindow window(fileName, Buffer, BlockSize, WindowLineBytes, Encoding);
+    Window = &window;
     window.SetCrEndsLines(Rules.CrEndsLines);
     window.SetTextEndsAtNul(Rules.TextEndsAtNul);
     window.SetAfterRead([this] { PollOrStop(); });
@@ -58,12 +65,16 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
   Release(Buffer);
 
   size_t offset = 0;
+  size_t originalOffset = 0;
   for (const THeldHit& hit : Held) {
     if (!stopped && poll()) return TEnd::Stopped;
     Info.LineNo = hit.LineNo;
     Info.Line.assign(HeldTexts, offset, hit.Length);
+    Info.Original.assign(HeldOriginals, originalOffset, hit.OriginalLength);
+    Info.Encoding = hit.Encoding;
     Info.Cut = hit.Cut;
     offset += hit.Length;
+    originalOffset += hit.OriginalLength;
     report(Info);
   }
   return stopped ? TEnd::Stopped : TEnd::Done;
@@ -94,6 +105,7 @@ void TLineSearcher::Scan(TLineWindow& window, TLineFinder& finder) {
       if (Rules.TextEndsBeforeCtrlZLine && *p == 0x1A) return;
       InLongLine = true;
       Text.clear();
+      LineOffset = window.OffsetOf(p);
       finder.BeginLine();
       FeedLongLine(p, end, finder);
       continue;
@@ -118,6 +130,7 @@ bool TLineSearcher::ScanLines(const uint8_t* begin, const uint8_t* end, TLineFin
     LineNo += CountLineEnds(counted, start, loneCr);
     counted = start;
     Text.clear();
+    LineOffset = Window->OffsetOf(start);
     AppendText(start, LineEndOf(start, end));
     Report(LineNo);
   }
@@ -173,9 +186,15 @@ void TLineSearcher::AppendText(const uint8_t* begin, const uint8_t* end) {
 
 void TLineSearcher::Report(int64_t lineNo) {
   const bool cut = CutAtCharacter(Text, MaxLineBytes);
+  // The file's encoding is known once a line past its leading ASCII has been read.
+  TDecodedInput& input = Window->Input();
+  Info.Encoding = input.Encoding();
+  Info.Original.clear();
+  if (input.Decodes()) Info.Original = input.OriginalLine(LineOffset, Text.size());
   if (HoldHits) {
-    Held.push_back({lineNo, Text.size(), cut});
+    Held.push_back({lineNo, Text.size(), Info.Original.size(), Info.Encoding, cut});
     HeldTexts += Text;
+    HeldOriginals += Info.Original;
     return;
   }
   PollOrStop();

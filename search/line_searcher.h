@@ -39,6 +39,9 @@ class TLineSearcher {
   // Whether the matching lines are held until the whole file has been read, so that a file
   // that fails to read reports none (plain mode), instead of being reported at once.
   void SetHoldHits(bool on) { HoldHits = on; }
+  // How files are read: detected, or in one encoding; the lines reported carry their
+  // file's own bytes too when it is decoded.
+  void SetReadEncoding(const TReadEncoding& encoding) { Encoding = encoding; }
 
   // Searches one file. Returns Stopped when a poll asked to stop: with held hits, those
   // found before the stop are reported then, without more polls. Raises EFileNotFound or
@@ -69,12 +72,15 @@ class TLineSearcher {
   size_t WindowLineBytes = TLineWindow::kMaxLineBytes;
   size_t MaxLineBytes = 1 << 20;
   bool HoldHits = false;
+  TReadEncoding Encoding;
 
   // The search in progress.
   TLineRules Rules;
   const TPoll* Poll = nullptr;
   const TReport* Reporter = nullptr;
   int64_t LineNo = 1;  // the number of the line where the counting stands
+  TLineWindow* Window = nullptr;
+  uint64_t LineOffset = 0;  // the engine offset of the line in Text
   bool InLongLine = false;
 
   // Reused from file to file; given back when a long line made them large.
@@ -85,10 +91,13 @@ class TLineSearcher {
   struct THeldHit {
     int64_t LineNo;
     size_t Length;
+    size_t OriginalLength;
+    TEncoding Encoding;
     bool Cut;
   };
   std::vector<THeldHit> Held;
   std::string HeldTexts;
+  std::string HeldOriginals;
 };
 
 }  // namespace varsik

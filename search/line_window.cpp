@@ -8,8 +8,8 @@
 namespace varsik {
 
 TLineWindow::TLineWindow(const std::string& fileName, std::vector<uint8_t>& buffer,
-                         size_t blockSize, size_t maxLineBytes)
-    : F(fileName),
+                         size_t blockSize, size_t maxLineBytes, const TReadEncoding& encoding)
+    : F(fileName, encoding),
       Buffer(buffer),
       BlockSize(std::max<size_t>(blockSize, 1)),
       MaxLineBytes(std::max<size_t>(maxLineBytes, 2)) {
@@ -51,6 +51,7 @@ TLineWindow::TChunk TLineWindow::Next() {
     Buffer[0] = Buffer[Begin - 1];
     std::memmove(Buffer.data() + 1, Buffer.data() + Begin, End - Begin);
     End -= Begin - 1;
+    Base += Begin - 1;
     Begin = 1;
   }
   while (!FileEnded && !TextEnded) {

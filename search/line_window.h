@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "search/input_file.h"
+#include "search/decoded_input.h"
 
 namespace varsik {
 
@@ -25,9 +25,11 @@ class TLineWindow {
   // Opens the file; raises EFileNotFound as TInputFile does. `buffer` belongs to the
   // caller, who keeps it from file to file so that its memory is reused. `blockSize`
   // is the most read at once; tests make it tiny to reach every boundary case, and
-  // `maxLineBytes` tiny to cut lines into pieces.
+  // `maxLineBytes` tiny to cut lines into pieces. The file is read as `encoding` says,
+  // as the engine's bytes (TDecodedInput).
   TLineWindow(const std::string& fileName, std::vector<uint8_t>& buffer,
-              size_t blockSize = kBlockSize, size_t maxLineBytes = kMaxLineBytes);
+              size_t blockSize = kBlockSize, size_t maxLineBytes = kMaxLineBytes,
+              const TReadEncoding& encoding = {});
   TLineWindow(const TLineWindow&) = delete;
   TLineWindow& operator=(const TLineWindow&) = delete;
 
@@ -62,7 +64,17 @@ class TLineWindow {
 
   // Runs after each read that returned bytes: the search's poll, which may raise to
   // stop the scan. A read of a block is the most work done between two polls.
-  void SetAfterRead(std::function<void()> afterRead) { AfterRead = std::move(afterRead); }
+  void SetAfterRead(std::function<void()> afterRead) {
+    AfterRead = std::move(afterRead);
+    F.SetPoll(AfterRead);
+  }
+
+  // The engine offset in the file of a byte of the chunk handed out last.
+  uint64_t OffsetOf(const uint8_t* p) const {
+    return Base + static_cast<uint64_t>(p - (Buffer.data() + 1));
+  }
+  // The decoding stage, which knows the file's encoding and its lines' own bytes.
+  TDecodedInput& Input() { return F; }
 
  private:
   // Makes room for `size` more bytes behind the data and the padding behind those.
@@ -72,8 +84,10 @@ class TLineWindow {
   // The end of the last line end in [from, End), or 0 when there is none.
   size_t LastLineEnd(size_t from) const;
 
-  TInputFile F;
+  TDecodedInput F;
   std::vector<uint8_t>& Buffer;
+  // The engine offset of Buffer[1].
+  uint64_t Base = 0;
   size_t BlockSize;
   size_t MaxLineBytes;
   // The bytes read but not yet handed out lie in [Begin, End) of Buffer.

@@ -8,12 +8,15 @@
 namespace varsik {
 
 TTxtFile::TTxtFile(const std::string& fileName, const bool* cancelFlag,
-                   std::function<void()> processEvents, int32_t buffSize)
+                   std::function<void()> processEvents, int32_t buffSize,
+                   const TReadEncoding& encoding)
     : BuffSize(buffSize > 0 ? buffSize : kBuffSize),
       Name(fileName),
-      F(fileName),
+      F(fileName, encoding),
       CancelFlag(cancelFlag),
       ProcessEvents(std::move(processEvents)) {
+  // Detection reads ahead of the blocks: the stop command is seen there too.
+  F.SetPoll([this] { Poll(); });
   // The leading LF gives the first line a line end in front of it like every other.
   Buffer.assign(static_cast<size_t>(BuffSize) + 1 + kTailMargin, 0);
   Buffer[0] = '\n';
@@ -146,6 +149,7 @@ uint8_t TTxtFile::FinishGetChar(uint8_t ch) {
   if (*Cursor == 0) HandleNulAtCursor();
   if (ch == '\n') {
     LineStart = Cursor;
+    LineStartOffset = TextOffset(Cursor);
     HeadSaved = false;
     ++LineNumber;
   }
@@ -185,6 +189,11 @@ void TTxtFile::GetThisLine(RE_LineInfo_t& lineInfo) {
   }
   lineInfo.Cut = CutAtCharacter(lineInfo.Line, MaxLineBytes);
   lineInfo.LineNo = LineNumber;
+  lineInfo.Encoding = F.Encoding();
+  lineInfo.Original.clear();
+  if (F.Decodes())
+    lineInfo.Original =
+        F.OriginalLine(static_cast<uint64_t>(LineStartOffset - 1), lineInfo.Line.size());
 }
 
 }  // namespace varsik

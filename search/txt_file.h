@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "search/decoded_input.h"
 #include "search/errors.h"
 #include "search/henkanj.h"
-#include "search/input_file.h"
 #include "search/line_info.h"
 
 namespace varsik {
@@ -29,11 +29,14 @@ class TTxtFile {
   // front of the file and LineNo() is 0. `cancelFlag` (may be null) is read at every
   // poll, right after `processEvents` (the shell's event pump, may be empty) has run:
   // after each block read and at the start of each GetThisLine. `buffSize` is the
-  // block size; tests make it tiny to reach every boundary case.
+  // block size; tests make it tiny to reach every boundary case. The file is read as
+  // `encoding` says, as the engine's bytes (TDecodedInput); the lines that GetThisLine
+  // gives of a decoded file carry the file's own bytes too.
   // Raises EFileNotFound (cannot be opened), EInOutError (read error), EEndOfFile
   // (empty file; raised before the poll) or EGrepCancel (flag set at the first poll).
   TTxtFile(const std::string& fileName, const bool* cancelFlag,
-           std::function<void()> processEvents = {}, int32_t buffSize = kBuffSize);
+           std::function<void()> processEvents = {}, int32_t buffSize = kBuffSize,
+           const TReadEncoding& encoding = {});
 
   // GetThisLine gives at most this many bytes of a line, cut at a character boundary
   // (0: whole lines, however long; the memory then follows the longest line). Set before
@@ -122,7 +125,7 @@ class TTxtFile {
 
   int32_t BuffSize;
   std::string Name;
-  TInputFile F;
+  TDecodedInput F;
   const bool* CancelFlag;
   std::function<void()> ProcessEvents;
 
@@ -137,6 +140,8 @@ class TTxtFile {
   uint8_t* DataEnd = nullptr;
   bool FileAtEnd = false;
   int64_t LineNumber = 0;
+  // The text offset of the current line's first byte.
+  int64_t LineStartOffset = 1;
 
   size_t MaxLineBytes = 1 << 20;
   size_t KeepLimit = 4 << 20;

@@ -9,6 +9,8 @@ TFileSearch::TFileSearch(const TSearchOptions& options, const TGrepPattern* patt
   Searcher.SetHoldHits(true);
   Searcher.SetMaxLineBytes(options.MaxLineBytes);
   Scanner.SetMaxLineBytes(options.MaxLineBytes);
+  Searcher.SetReadEncoding(options.ReadEncoding());
+  Scanner.SetReadEncoding(options.ReadEncoding());
 }
 
 TFileSearch::TEnd TFileSearch::Search(const std::string& fileName, const TLineSearcher::TPoll& poll,

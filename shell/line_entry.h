@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "search/encoding.h"
+#include "search/line_info.h"
 #include "search/match_span.h"
 
 namespace varsik {
@@ -23,5 +24,12 @@ struct TLineEntry {
   // The matches on Text, in order, not overlapping; empty when the search did not mark them.
   std::span<const TMatchSpan> Matches;
 };
+
+// The entry of a line as a searcher reports it: its text as the file holds it.
+inline TLineEntry LineEntryOf(const RE_LineInfo_t& line) {
+  TLineEntry entry(line.LineNo, line.OriginalText(), line.Cut);
+  entry.TextEncoding = line.Encoding;
+  return entry;
+}
 
 }  // namespace varsik

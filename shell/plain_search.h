@@ -22,6 +22,8 @@ class TPlainSearch {
   void SetSwitches(const TSearchSwitches& switches) { Switches = switches; }
   // A hit line's text is cut to this many bytes (0: kept whole).
   void SetMaxLineBytes(size_t bytes) { Searcher.SetMaxLineBytes(bytes); }
+  // How files are read: detected, or in one encoding.
+  void SetReadEncoding(const TReadEncoding& encoding) { Searcher.SetReadEncoding(encoding); }
 
   // The most read from the file at once, and the longest line held whole; tests make
   // them tiny to reach every boundary.

@@ -34,6 +34,8 @@ class TRegexSearch {
   void Compile(const std::string& word) { Grep1.SetRegExp(word); }
   // A hit line's text is cut to this many bytes (0: kept whole).
   void SetMaxLineBytes(size_t bytes) { Grep1.SetMaxLineBytes(bytes); }
+  // How files are read: detected, or in one encoding.
+  void SetReadEncoding(const TReadEncoding& encoding) { Grep1.SetReadEncoding(encoding); }
 
  private:
   // Grep1's OnMatch: writes the line unless the stop command has come meanwhile, in which

@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "shell/search_switches.h"
 
@@ -12,10 +14,13 @@ namespace varsik {
 
 inline constexpr size_t kDefaultMaxLineBytes = size_t{1} << 20;
 
-// The search dialog's inputs as a search takes them. The word is CP932 bytes; the masks
-// and the folder text are the file system's bytes.
+// The search dialog's inputs as a search takes them. The word is the engine's bytes (CP932,
+// and the codes that Codes gave its characters that CP932 lacks); the masks and the folder
+// text are the file system's bytes.
 struct TSearchOptions {
   std::string Word;
+  // The search's code table, shared read-only by its readers; null: none of its own.
+  std::shared_ptr<const TEngineCodes> Codes;
   std::string Masks = "*.*";
   std::string FolderText;
   TSearchSwitches Switches;
@@ -23,6 +28,14 @@ struct TSearchOptions {
   // A hit line longer than this is shown cut to its first bytes, at a character
   // boundary, so that no line holds the search's memory; 0 shows lines whole.
   size_t MaxLineBytes = kDefaultMaxLineBytes;
+
+  TReadEncoding ReadEncoding() const { return {Switches.Encoding, Codes.get()}; }
+
+  // Sets Word to the UTF-8 word `utf8` as the search reads it: in automatic mode and with
+  // an encoding that is decoded, through a code table of its own, so that characters that
+  // CP932 lacks are words too; as Shift JIS with cp932. False (nothing set) when the word
+  // is no UTF-8 or cannot be so read.
+  bool SetWord(std::string_view utf8);
 };
 
 struct TSearchState {

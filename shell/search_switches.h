@@ -2,15 +2,18 @@
 // them and a search reads them: one type everywhere, handed around whole.
 #pragma once
 
+#include "search/read_encoding.h"
+
 namespace varsik {
 
 struct TSearchSwitches {
-  bool UpperLowerMatch = false;   // 大文字小文字を区別
-  bool FuzzySearch = false;       // あいまい検索
-  bool RegularExpSearch = false;  // 正規表現
-  bool SearchAsWord = false;      // 単語で検索
-  bool SubFolderSearch = true;    // サブフォルダも検索
-  bool FileNameSearch = false;    // ファイル名を検索
+  bool UpperLowerMatch = false;                      // 大文字小文字を区別
+  bool FuzzySearch = false;                          // あいまい検索
+  bool RegularExpSearch = false;                     // 正規表現
+  bool SearchAsWord = false;                         // 単語で検索
+  bool SubFolderSearch = true;                       // サブフォルダも検索
+  bool FileNameSearch = false;                       // ファイル名を検索
+  TEncodingChoice Encoding = TEncodingChoice::Auto;  // 文字コード
 
   bool operator==(const TSearchSwitches&) const = default;
 };

@@ -255,8 +255,9 @@ void TDirForm::StartSpdBtnClick(QObject* sender) {
     wordBox->setEditText(SearchCmbBox->currentText());
 
   const QString word = wordBox->currentText();
-  const std::optional<std::string> cp932Word = Platform::Utf8ToCp932(ToUtf8(word));
-  if (!cp932Word) {
+  TSearchOptions options;
+  options.Switches = GrepDlg->Switches();
+  if (!options.SetWord(ToUtf8(word))) {
     QMessageBox::warning(this, kTitle,
                          QStringLiteral("検索語「%1」には Shift JIS (CP932) で表せない文字が"
                                         "含まれているため、検索できません。")
@@ -276,13 +277,10 @@ void TDirForm::StartSpdBtnClick(QObject* sender) {
 
   SetSearchingState(true);
 
-  TSearchOptions options;
-  options.Word = *cp932Word;
   options.Masks = FileSystemBytes(masks);
   // Absolute, so that every path in the views is: the tag jump passes only absolute
   // paths, which an editor can never take for an option.
   options.FolderText = Platform::AbsolutePath(FileSystemBytes(folder));
-  options.Switches = GrepDlg->Switches();
   options.ShowErrorBox = ShowErrorBox;
 
   QString patternError;

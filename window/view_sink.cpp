@@ -8,6 +8,7 @@
 #include "platform/cp932.h"
 #include "platform/name_text.h"
 #include "platform/qt/event_pump.h"
+#include "search/original_text.h"
 #include "shell/result_text.h"
 
 namespace varsik {
@@ -86,7 +87,8 @@ void TViewSink::AppendFileHeader(const std::string& path) {
 }
 
 void TViewSink::AppendLineEntry(const TLineEntry& entry) {
-  std::string line = ResultText::LineEntry(entry.LineNo, Platform::Cp932ToUtf8(entry.Text));
+  std::string line =
+      ResultText::LineEntry(entry.LineNo, OriginalToUtf8(entry.Text, entry.TextEncoding));
   if (entry.Cut) line += ResultText::kCutMarkUtf8;
   AddResult(line);
 }

@@ -18,9 +18,12 @@ sjis $'nothing\n' > "$T/tree/Sub2/d.h"
 "$VG" --bogus x 2> /dev/null; check "unknown option exits 2" 2 $?
 "$VG" 2> /dev/null; check "missing word exits 2" 2 $?
 "$VG" --output-encoding=latin1 x 2> /dev/null; check "bad encoding exits 2" 2 $?
-err=$("$VG" '한국어' '*.*' "$T/tree" 2>&1 > /dev/null); rc=$?
+"$VG" --encoding=latin1 x 2> /dev/null; check "bad file encoding exits 2" 2 $?
+err=$("$VG" --encoding=cp932 '한국어' '*.*' "$T/tree" 2>&1 > /dev/null); rc=$?
 check "word CP932 cannot hold exits 2" 2 $rc
 case "$err" in *"CP932"*) ;; *) check "word CP932 cannot hold: message" "a message naming CP932" "$err" ;; esac
+# Read each file in its own encoding, such a word is one that no Shift JIS file holds.
+"$VG" '한국어' '*.*' "$T/tree" > /dev/null; check "word CP932 lacks: found nowhere" 1 $?
 
 # File-name mode: walk order, masks, sub-folders, counts.
 out=$("$VG" --file-names x '*.txt;*.c' "$T/tree" 2> "$T/stats" --stats); rc=$?

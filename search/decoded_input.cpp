@@ -1,0 +1,449 @@
+#include "search/decoded_input.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "search/ascii_run.h"
+#include "search/jis_escape.h"
+#include "search/original_text.h"
+
+namespace varsik {
+
+namespace {
+
+// The first block, which holds the evidence of a byte-order mark and of UTF-16.
+constexpr size_t kFirstBlock = 64 * 1024;
+// What detection reads at once.
+constexpr size_t kReadAhead = 256 * 1024;
+// What is decoded at once.
+constexpr size_t kDecodeBlock = 64 * 1024;
+// UTF-16 without a byte-order mark shows in its first units: ASCII characters with a NUL
+// byte beside each.
+constexpr uint64_t kUtf16Head = 128;
+// The most checkpoints kept: past them every second one goes and the spacing doubles.
+constexpr size_t kMaxCheckpoints = 4096;
+constexpr uint64_t kFirstSpacing = 256 * 1024;
+constexpr uint8_t kEsc = 0x1B;
+
+// The table of a search that has none of its own: no word character has a code.
+const TEngineCodes& PlainCodes() {
+  static const TEngineCodes codes;
+  return codes;
+}
+
+bool IsUtf16(TEncoding e) {
+  return e == TEncoding::Utf16Le || e == TEncoding::Utf16Be;
+}
+
+// A blank as the file's encoding writes it.
+std::string_view Blank(TEncoding e) {
+  using namespace std::string_view_literals;
+  return e == TEncoding::Utf16Le ? " \0"sv : e == TEncoding::Utf16Be ? "\0 "sv : " "sv;
+}
+
+// The escape sequence that switches ISO-2022-JP text to `shift`.
+std::string_view ShiftEscape(TJisShift shift) {
+  switch (shift) {
+    case TJisShift::Ascii:
+      return "";
+    case TJisShift::Roman:
+      return "\x1B(J";
+    case TJisShift::Kana:
+      return "\x1B(I";
+    case TJisShift::Jis0208:
+      return "\x1B$B";
+    case TJisShift::Jis0212:
+      return "\x1B$(D";
+  }
+  return "";
+}
+
+// The encoding of a fixed choice; a UTF-16 one gives way to the byte-order mark that the
+// file begins with.
+TEncoding FixedEncoding(TEncodingChoice choice, std::span<const uint8_t> start) {
+  const bool le = start.size() >= 2 && start[0] == 0xFF && start[1] == 0xFE;
+  const bool be = start.size() >= 2 && start[0] == 0xFE && start[1] == 0xFF;
+  switch (choice) {
+    case TEncodingChoice::Auto:
+    case TEncodingChoice::Cp932:
+      return TEncoding::ShiftJis;
+    case TEncodingChoice::Utf8:
+      return TEncoding::Utf8;
+    case TEncodingChoice::EucJp:
+      return TEncoding::EucJp;
+    case TEncodingChoice::Utf16Le:
+      return be ? TEncoding::Utf16Be : TEncoding::Utf16Le;
+    case TEncodingChoice::Utf16Be:
+      return le ? TEncoding::Utf16Le : TEncoding::Utf16Be;
+    case TEncodingChoice::Iso2022Jp:
+      return TEncoding::Iso2022Jp;
+  }
+  return TEncoding::ShiftJis;
+}
+
+}  // namespace
+
+TDecodedInput::TDecodedInput(const std::string& fileName, const TReadEncoding& encoding)
+    : F(fileName),
+      Choice(encoding),
+      Codes(encoding.Codes != nullptr ? *encoding.Codes : PlainCodes()),
+      CheckpointSpacing(kFirstSpacing) {
+  if (Choice.Choice == TEncodingChoice::Cp932) {
+    // Read as it is, straight from the file.
+    Started = true;
+    Phase = TPhase::AsIs;
+    Enc = TEncoding::ShiftJis;
+  }
+}
+
+void TDecodedInput::Start() {
+  Started = true;
+  Hold.resize(kFirstBlock);
+  Hold.resize(F.ReadBlock(Hold.data(), kFirstBlock));
+  RawOffset = Hold.size();
+  if (Choice.Choice != TEncodingChoice::Auto) {
+    const TEncoding encoding = FixedEncoding(Choice.Choice, Hold);
+    StartDecoding(encoding, 0);
+    return;
+  }
+  AlikeEnd = AlikePrefix(Hold.data(), Hold.size(), 0);
+  Detect(Hold.data(), AlikeEnd, 0);
+  if (AlikeEnd == Hold.size() && F.AtEnd()) {
+    Enc = Detector.Finish();
+    Phase = TPhase::AsIs;
+  }
+}
+
+size_t TDecodedInput::AlikePrefix(const uint8_t* p, size_t size, uint64_t offset) const {
+  // The first block read holds the whole head, so the offset is 0 here when it matters.
+  if (offset < kUtf16Head &&
+      std::memchr(p, 0, static_cast<size_t>(std::min<uint64_t>(size, kUtf16Head - offset))))
+    return 0;
+  const uint8_t* const end = p + size;
+  const uint8_t* const high = AsciiRun::End(p, end);
+  for (const uint8_t* q = p; q < high;) {
+    const void* esc = std::memchr(q, kEsc, static_cast<size_t>(high - q));
+    if (esc == nullptr) break;
+    q = static_cast<const uint8_t*>(esc);
+    const TJisEscape e = ReadJisEscape(q, end);
+    if (e.Kind == TJisEscape::TKind::Cut ||
+        (e.Kind == TJisEscape::TKind::Shift && e.Shift != TJisShift::Ascii &&
+         e.Shift != TJisShift::Roman))
+      return static_cast<size_t>(q - p);
+    ++q;
+  }
+  return static_cast<size_t>(high - p);
+}
+
+void TDecodedInput::Detect(const uint8_t* p, size_t size, uint64_t offset) {
+  // Text read again after a Seek has been fed before.
+  if (offset + size <= DetectedTo) return;
+  const auto skip = static_cast<size_t>(DetectedTo > offset ? DetectedTo - offset : 0);
+  Detector.Feed(std::span(p + skip, size - skip));
+  DetectedTo = offset + size;
+}
+
+void TDecodedInput::Decide() {
+  // Hold holds the file from From on, as far as it has been read.
+  Hold.erase(Hold.begin(), Hold.begin() + static_cast<ptrdiff_t>(HoldBegin));
+  HoldBegin = 0;
+  Detect(Hold.data(), Hold.size(), From);
+  bool dropped = false;
+  while (!Detector.Decided() && !F.AtEnd()) {
+    if (!dropped && Hold.size() + kReadAhead > kHoldLimit) {
+      // Too much to hold: the text from From is read again once the encoding is known.
+      dropped = true;
+      std::vector<uint8_t>().swap(Hold);
+    }
+    uint8_t* dest;
+    if (dropped) {
+      In.resize(kReadAhead);
+      dest = In.data();
+    } else {
+      Hold.resize(Hold.size() + kReadAhead);
+      dest = Hold.data() + Hold.size() - kReadAhead;
+    }
+    const size_t n = F.ReadBlock(dest, kReadAhead);
+    if (!dropped) Hold.resize(Hold.size() - kReadAhead + n);
+    Detect(dest, n, RawOffset);
+    RawOffset += n;
+    if (Poll) Poll();
+  }
+  Enc = Detector.Finish();
+  if (dropped) {
+    F.Seek(From);
+    RawOffset = From;
+  }
+  if (ReadsAsShiftJis(Enc))
+    Phase = TPhase::AsIs;
+  else
+    StartDecoding(Enc, From);
+}
+
+void TDecodedInput::StartDecoding(TEncoding encoding, uint64_t from) {
+  Enc = encoding;
+  Phase = TPhase::Decoding;
+  Decoder = MakeDecoder(encoding, Codes);
+  const TDecodePoint start{from, 0, 0};
+  Decoder->Restart(start);
+  OutOffset = from;
+  OutBegin = OutEnd = 0;
+  // Only ASCII lies before `from`: it decodes to itself from the file's start too.
+  Checkpoints.clear();
+  if (from > 0) Checkpoints.push_back({0, TDecodePoint{}});
+  Checkpoints.push_back({from, start});
+}
+
+void TDecodedInput::AddCheckpoint() {
+  if (!Checkpoints.empty() && OutOffset < Checkpoints.back().Engine + CheckpointSpacing) return;
+  Checkpoints.push_back({OutOffset, Decoder->Checkpoint()});
+  if (Checkpoints.size() <= kMaxCheckpoints) return;
+  size_t kept = 0;
+  for (size_t i = 0; i < Checkpoints.size(); i += 2) Checkpoints[kept++] = Checkpoints[i];
+  Checkpoints.resize(kept);
+  CheckpointSpacing *= 2;
+}
+
+bool TDecodedInput::DecodeMore() {
+  if (Finished) return false;
+  OutOffset += OutEnd;
+  OutBegin = OutEnd = 0;
+  AddCheckpoint();
+  std::span<const uint8_t> in;
+  if (HoldBegin < Hold.size()) {
+    const size_t n = std::min(kDecodeBlock, Hold.size() - HoldBegin);
+    in = std::span(Hold.data() + HoldBegin, n);
+    HoldBegin += n;
+  } else {
+    In.resize(kDecodeBlock);
+    const size_t n = F.ReadBlock(In.data(), kDecodeBlock);
+    RawOffset += n;
+    in = std::span(In.data(), n);
+  }
+  const size_t room = TDecoder::MaxOutput(in.size());
+  if (Out.size() < room) Out.resize(room);
+  uint8_t* end = Decoder->Decode(in, Out.data());
+  if (HoldBegin >= Hold.size() && F.AtEnd()) {
+    end = Decoder->Finish(end);
+    Finished = true;
+  }
+  OutEnd = static_cast<size_t>(end - Out.data());
+  return true;
+}
+
+size_t TDecodedInput::TakeHeld(uint8_t* dest, size_t size) {
+  const size_t n = std::min(size, Hold.size() - HoldBegin);
+  std::memcpy(dest, Hold.data() + HoldBegin, n);
+  HoldBegin += n;
+  return n;
+}
+
+size_t TDecodedInput::ReadSomeLeading(uint8_t* dest, size_t size) {
+  if (HoldBegin < Hold.size()) {
+    const uint64_t heldOffset = RawOffset - (Hold.size() - HoldBegin);
+    if (heldOffset < AlikeEnd) {
+      const size_t n =
+          TakeHeld(dest, static_cast<size_t>(std::min<uint64_t>(size, AlikeEnd - heldOffset)));
+      if (HoldBegin == Hold.size() && F.AtEnd()) {
+        Enc = Detector.Finish();
+        Phase = TPhase::AsIs;
+      }
+      return n;
+    }
+    From = heldOffset;
+    Decide();
+    return ReadSome(dest, size);
+  }
+  const uint64_t offset = RawOffset;
+  const size_t n = F.ReadSome(dest, size);
+  RawOffset += n;
+  const size_t alike = AlikePrefix(dest, n, offset);
+  Detect(dest, alike, offset);
+  if (alike == n) {
+    AlikeEnd = RawOffset;
+    if (F.AtEnd()) {
+      Enc = Detector.Finish();
+      Phase = TPhase::AsIs;
+    }
+    return n;
+  }
+  // The bytes from the first that does not read alike wait for the encoding.
+  Hold.assign(dest + alike, dest + n);
+  HoldBegin = 0;
+  From = offset + alike;
+  Decide();
+  return alike > 0 ? alike : ReadSome(dest, size);
+}
+
+size_t TDecodedInput::ReadSomeDecoded(uint8_t* dest, size_t size) {
+  while (OutBegin == OutEnd) {
+    if (!DecodeMore()) return 0;
+    // A block of escape sequences decodes to nothing: the reader's poll must still come.
+    if (OutBegin == OutEnd && Poll) Poll();
+  }
+  const size_t n = std::min(size, OutEnd - OutBegin);
+  std::memcpy(dest, Out.data() + OutBegin, n);
+  OutBegin += n;
+  return n;
+}
+
+size_t TDecodedInput::ReadSome(uint8_t* dest, size_t size) {
+  if (size == 0) return 0;
+  if (!Started) Start();
+  switch (Phase) {
+    case TPhase::Leading:
+      return ReadSomeLeading(dest, size);
+    case TPhase::AsIs:
+      if (HoldBegin < Hold.size()) return TakeHeld(dest, size);
+      break;
+    case TPhase::Decoding:
+      return ReadSomeDecoded(dest, size);
+  }
+  const size_t n = F.ReadSome(dest, size);
+  RawOffset += n;
+  return n;
+}
+
+size_t TDecodedInput::ReadBlock(uint8_t* dest, size_t size) {
+  if (Phase == TPhase::AsIs && HoldBegin >= Hold.size()) {
+    const size_t n = F.ReadBlock(dest, size);
+    RawOffset += n;
+    return n;
+  }
+  size_t done = 0;
+  while (done < size) {
+    const size_t n = ReadSome(dest + done, size - done);
+    if (n == 0) break;
+    done += n;
+  }
+  return done;
+}
+
+bool TDecodedInput::AtEnd() const {
+  if (!Started) return false;
+  if (Phase == TPhase::Decoding) return Finished && OutBegin == OutEnd;
+  return HoldBegin >= Hold.size() && F.AtEnd();
+}
+
+void TDecodedInput::Seek(uint64_t offset) {
+  if (!Started) Start();
+  if (Phase != TPhase::Decoding) {
+    // Engine bytes are the file's own; those read again were looked at before.
+    F.Seek(offset);
+    RawOffset = offset;
+    Hold.clear();
+    HoldBegin = 0;
+    return;
+  }
+  const auto after =
+      std::upper_bound(Checkpoints.begin(), Checkpoints.end(), offset,
+                       [](uint64_t value, const TCheckpoint& c) { return value < c.Engine; });
+  const TCheckpoint& from = *(after - 1);
+  Decoder->Restart(from.Point);
+  F.Seek(from.Point.Offset);
+  RawOffset = from.Point.Offset;
+  Hold.clear();
+  HoldBegin = 0;
+  Finished = false;
+  OutOffset = from.Engine;
+  OutBegin = OutEnd = 0;
+  while (DecodeMore())
+    if (offset < OutOffset + OutEnd) {
+      OutBegin = static_cast<size_t>(offset - OutOffset);
+      return;
+    }
+  OutBegin = OutEnd;
+}
+
+std::span<const uint8_t> TDecodedInput::RawAt(uint64_t offset, size_t size) {
+  if (offset < RawStart || offset + size > RawStart + Raw.size()) {
+    Raw.resize(std::max<size_t>(size, kDecodeBlock));
+    Raw.resize(F.ReadAt(offset, Raw.data(), Raw.size()));
+    RawStart = offset;
+  }
+  const auto at = static_cast<size_t>(offset - RawStart);
+  return std::span(Raw.data() + at, std::min(size, Raw.size() - at));
+}
+
+std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
+  if (!LineDecoder) LineDecoder = MakeDecoder(Enc, Codes);
+  // From the last checkpoint before the line, or from where the last line stopped.
+  const auto after =
+      std::upper_bound(Checkpoints.begin(), Checkpoints.end(), offset,
+                       [](uint64_t value, const TCheckpoint& c) { return value < c.Engine; });
+  TCheckpoint at = *(after - 1);
+  if (LineCursorSet && LineCursor.Engine <= offset && LineCursor.Engine > at.Engine)
+    at = LineCursor;
+  LineDecoder->Restart(at.Point);
+  uint64_t engine = at.Engine;
+  uint64_t pos = at.Point.Offset;
+  uint8_t out[TDecoder::MaxOutput(256)];
+  LineOut.resize(TDecoder::MaxOutput(kDecodeBlock));
+
+  // On to the line's start: whole pieces while they end before it, then smaller ones.
+  for (const size_t piece : {kDecodeBlock, size_t{256}, size_t{1}}) {
+    uint8_t* const o = piece == kDecodeBlock ? LineOut.data() : out;
+    while (engine < offset) {
+      const TDecodePoint before = LineDecoder->Checkpoint();
+      const std::span<const uint8_t> raw = RawAt(pos, piece);
+      if (raw.empty()) return {};
+      const auto produced = static_cast<uint64_t>(LineDecoder->Decode(raw, o) - o);
+      if (engine + produced > offset && piece > 1) {
+        LineDecoder->Restart(before);
+        pos = before.Offset;
+        break;
+      }
+      engine += produced;
+      pos += raw.size();
+    }
+  }
+
+  // The line's characters one by one: each fed byte that completes one gives its engine
+  // bytes, and the file's bytes from the last such byte are that character's.
+  const TDecodePoint start = LineDecoder->Checkpoint();
+  std::string text(ShiftEscape(static_cast<TJisShift>(start.Shift)));
+  uint64_t unitStart = start.Offset;
+  pos = start.Offset;
+  size_t collected = 0;
+  while (collected < textLength) {
+    const std::span<const uint8_t> raw = RawAt(pos, 1);
+    const bool last = raw.empty();
+    uint8_t* const end = last ? LineDecoder->Finish(out) : LineDecoder->Decode(raw, out);
+    pos += raw.size();
+    const auto size = static_cast<size_t>(end - out);
+    if (size == 0) {
+      if (last) break;
+      continue;
+    }
+    const uint64_t unitEnd = last ? pos : LineDecoder->Checkpoint().Offset;
+    const std::span<const uint8_t> unit =
+        RawAt(unitStart, static_cast<size_t>(unitEnd - unitStart));
+    const auto bytes = [&text](std::span<const uint8_t> b) {
+      text.append(reinterpret_cast<const char*>(b.data()), b.size());
+    };
+    unitStart = unitEnd;
+    engine += size;
+    if (out[size - 1] == '\n') {
+      // The line's end; bytes that did not decode may have come out with it.
+      const size_t lineEnd = IsUtf16(Enc) ? 2 : 1;
+      if (size > 1 && unit.size() > lineEnd) bytes(unit.first(unit.size() - lineEnd));
+      break;
+    }
+    if (size == 1 && out[0] == '\r') continue;
+    if (size == 1 && out[0] == 0) {
+      text += Blank(Enc);
+      ++collected;
+    } else {
+      bytes(unit);
+      collected += size;
+    }
+    if (last) break;
+  }
+  if (start.Offset == 0) text.erase(0, ByteOrderMarkLength(text, Enc));
+  LineCursor = {engine, LineDecoder->Checkpoint()};
+  LineCursorSet = true;
+  return text;
+}
+
+}  // namespace varsik

@@ -1,0 +1,144 @@
+// TDecodedInput: the decoding stage of the readers. It reads one file as TInputFile does,
+// but hands out the engine's bytes: a Shift JIS or ASCII file as it is, a file in another
+// encoding decoded (search/decoder.h), so that both readers and every finder above them
+// search Shift JIS. In automatic mode the encoding is detected from the whole file:
+//
+//  - the file's leading run of bytes that read alike in every encoding (ASCII, no JIS
+//    escape to a Japanese set, no NUL in its first bytes, where UTF-16 shows) is handed
+//    out as it is while it is read;
+//  - at the first byte past that run the rest of the file is read ahead into the detector,
+//    held up to kHoldLimit, until the detector is certain (a Shift JIS file within its
+//    first few KB) or the file ends; the held bytes are then handed out (or decoded), or,
+//    when they were too many to hold, the file is read again from that byte.
+//
+// So ASCII and Shift JIS files are read once and never decoded. Where a decoded file's
+// text is let go, it can be read again from any offset (Seek) through checkpoints of the
+// decoder, whose number is bounded; the same checkpoints find a hit line's own bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "search/decoder.h"
+#include "search/encoding_detector.h"
+#include "search/input_file.h"
+#include "search/read_encoding.h"
+
+namespace varsik {
+
+class TDecodedInput {
+ public:
+  // The most bytes read ahead for detection and kept to be handed out afterwards.
+  static constexpr size_t kHoldLimit = 1 << 20;
+
+  // Opens the file; raises EFileNotFound as TInputFile does.
+  TDecodedInput(const std::string& fileName, const TReadEncoding& encoding);
+  TDecodedInput(const TDecodedInput&) = delete;
+  TDecodedInput& operator=(const TDecodedInput&) = delete;
+
+  // Runs after each block that detection reads ahead, on the reading thread: the reader's
+  // poll, which may raise to stop.
+  void SetPoll(std::function<void()> poll) { Poll = std::move(poll); }
+
+  // As TInputFile's, over the engine bytes: ReadBlock fills `dest` unless the text ends,
+  // ReadSome gives at least one byte unless it has ended. Raise EInOutError, and what
+  // the poll raises.
+  size_t ReadBlock(uint8_t* dest, size_t size);
+  size_t ReadSome(uint8_t* dest, size_t size);
+  // Whether no engine byte is left.
+  bool AtEnd() const;
+  // Goes back (or on) to engine byte `offset`, so that text let go of can be read again.
+  void Seek(uint64_t offset);
+
+  // The file's encoding, as far as it is known: Ascii while only bytes that read alike in
+  // every encoding have been read.
+  TEncoding Encoding() const { return Enc; }
+  // Whether the engine bytes are decoded ones, which differ from the file's own.
+  bool Decodes() const { return Phase == TPhase::Decoding; }
+
+  // The text of a line of a decoded file as the file holds it: the line whose engine bytes
+  // begin at `offset`, as far as its first `textLength` bytes as a reader gives them (CRs
+  // dropped, a NUL made a blank); the same characters in the file's bytes, a CR dropped
+  // and a NUL made a blank there too. An ISO-2022-JP line begins with the escape sequence
+  // of the set in force at its start (none for ASCII), so that it reads alone. The file
+  // is read at its own offsets, apart from the reads above.
+  std::string OriginalLine(uint64_t offset, size_t textLength);
+
+ private:
+  enum class TPhase { Leading, AsIs, Decoding };
+  // Where decoding can start again: an engine offset and the decoder's state there.
+  struct TCheckpoint {
+    uint64_t Engine = 0;
+    TDecodePoint Point;
+  };
+
+  // Reads the first block into Hold and, for a fixed choice, decides how to read.
+  void Start();
+  // How many of the `size` leading bytes at p (at file offset `offset`) read alike in
+  // every encoding.
+  size_t AlikePrefix(const uint8_t* p, size_t size, uint64_t offset) const;
+  // Feeds the detector the bytes at p from file offset `offset`, those not fed before.
+  void Detect(const uint8_t* p, size_t size, uint64_t offset);
+  // Reads ahead from the end of Hold until the detector is certain, then sets the phase
+  // for the text from file offset From on.
+  void Decide();
+  // Decodes from file offset `from` (whose engine offset is the same: only ASCII lies
+  // before it) in `encoding`.
+  void StartDecoding(TEncoding encoding, uint64_t from);
+  // Decodes the next block of the file into Out; false at the end.
+  bool DecodeMore();
+  // Hands out held bytes as they are.
+  size_t TakeHeld(uint8_t* dest, size_t size);
+  size_t ReadSomeLeading(uint8_t* dest, size_t size);
+  size_t ReadSomeDecoded(uint8_t* dest, size_t size);
+  void AddCheckpoint();
+  // The bytes of the file from `offset`, at least `size` unless it ends first.
+  std::span<const uint8_t> RawAt(uint64_t offset, size_t size);
+
+  TInputFile F;
+  TReadEncoding Choice;
+  const TEngineCodes& Codes;
+  std::function<void()> Poll;
+  bool Started = false;
+  TPhase Phase = TPhase::Leading;
+  TEncoding Enc = TEncoding::Ascii;
+
+  // Bytes read from the file, not yet handed out or decoded: [HoldBegin, Hold.size()).
+  std::vector<uint8_t> Hold;
+  size_t HoldBegin = 0;
+  // The file offset behind the last byte read.
+  uint64_t RawOffset = 0;
+
+  TEncodingDetector Detector;
+  uint64_t DetectedTo = 0;  // the file offset up to which the detector has been fed
+  uint64_t AlikeEnd = 0;    // the file offset up to which the bytes are known to read alike
+  uint64_t From = 0;        // where the bytes that read alike end
+
+  std::unique_ptr<TDecoder> Decoder;
+  std::vector<uint8_t> In;
+  // Decoded bytes not yet handed out: [OutBegin, OutEnd) of Out, whose first byte is at
+  // engine offset OutOffset.
+  std::vector<uint8_t> Out;
+  size_t OutBegin = 0;
+  size_t OutEnd = 0;
+  uint64_t OutOffset = 0;
+  bool Finished = false;
+  std::vector<TCheckpoint> Checkpoints;
+  uint64_t CheckpointSpacing;
+
+  // OriginalLine's own decoder, the point where it stopped last, and the file's bytes it
+  // read last.
+  std::unique_ptr<TDecoder> LineDecoder;
+  std::vector<uint8_t> LineOut;
+  TCheckpoint LineCursor;
+  bool LineCursorSet = false;
+  std::vector<uint8_t> Raw;
+  uint64_t RawStart = 0;
+};
+
+}  // namespace varsik
