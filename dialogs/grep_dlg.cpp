@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
@@ -20,6 +21,24 @@ namespace varsik {
 namespace {
 
 constexpr int kHistoryRows = 10;
+
+// The encodings EncodingCmbBox offers, in its order; UTF-16 stands for either byte order.
+struct TEncodingItem {
+  const char* Caption;
+  TEncodingChoice Choice;
+};
+constexpr TEncodingItem kEncodingItems[] = {
+    {"自動判別", TEncodingChoice::Auto},  {"Shift_JIS", TEncodingChoice::Cp932},
+    {"UTF-8", TEncodingChoice::Utf8},     {"EUC-JP", TEncodingChoice::EucJp},
+    {"UTF-16", TEncodingChoice::Utf16Le}, {"JIS", TEncodingChoice::Iso2022Jp},
+};
+
+int EncodingIndex(TEncodingChoice choice) {
+  if (choice == TEncodingChoice::Utf16Be) choice = TEncodingChoice::Utf16Le;
+  for (size_t i = 0; i < std::size(kEncodingItems); ++i)
+    if (kEncodingItems[i].Choice == choice) return static_cast<int>(i);
+  return 0;
+}
 
 QComboBox* HistoryBox(QWidget* parent, const QRect& geometry) {
   auto* box = new QComboBox(parent);
@@ -53,7 +72,8 @@ TGrepDlg::TGrepDlg(TCreateDirForm* createDirForm, QWidget* parent)
     : QDialog(parent), CreateDirForm(createDirForm) {
   setWindowTitle(QStringLiteral("GrepDlg"));
   setFont(Platform::PixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 12));
-  Platform::SetFixedDialogFrame(this, 378, 332);
+  // One row below the tree and the switches holds the encoding.
+  Platform::SetFixedDialogFrame(this, 378, 356);
 
   SearchWordCmbBox = HistoryBox(this, QRect(8, 14, 273, 20));
   SearchFileCmbBox = HistoryBox(this, QRect(8, 46, 273, 20));
@@ -86,12 +106,20 @@ TGrepDlg::TGrepDlg(TCreateDirForm* createDirForm, QWidget* parent)
   Button4->setToolTip(QStringLiteral("選択中のフォルダの中に新しいフォルダを作成します"));
   Button4->setVisible(CreateDirForm != nullptr);
 
+  EncodingLabel = new QLabel(QStringLiteral("文字コード"), this);
+  EncodingLabel->setGeometry(8, 331, 70, 16);
+  EncodingCmbBox = new QComboBox(this);
+  EncodingCmbBox->setGeometry(80, 329, 105, 20);
+  for (const TEncodingItem& item : kEncodingItems)
+    EncodingCmbBox->addItem(QString::fromUtf8(item.Caption));
+  EncodingLabel->setBuddy(EncodingCmbBox);
+
   QWidget* order[] = {SearchWordCmbBox, SearchFileCmbBox,   SearchDirCmbBox,
                       DirectoryListBox, DriveComboBox,      OkGrepBtn,
                       CancelBtn,        UpLowChkBox,        FuzzySearchChkBox,
                       RegexChkBox,      SearchAsWordChkBox, SubFolderChkBox,
                       FileSearchChkBox, CheckBox1,          Button3,
-                      Button4};
+                      Button4,          EncodingCmbBox};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
   connect(OkGrepBtn, &QPushButton::clicked, this, &TGrepDlg::OkGrepBtnClick);
@@ -217,7 +245,10 @@ TSearchSwitches TGrepDlg::Switches() const {
           .RegularExpSearch = RegexChkBox->isChecked(),
           .SearchAsWord = SearchAsWordChkBox->isChecked(),
           .SubFolderSearch = SubFolderChkBox->isChecked(),
-          .FileNameSearch = FileSearchChkBox->isChecked()};
+          .FileNameSearch = FileSearchChkBox->isChecked(),
+          .Encoding = EncodingIndex(Utf16Choice) == EncodingCmbBox->currentIndex()
+                          ? Utf16Choice
+                          : kEncodingItems[std::max(EncodingCmbBox->currentIndex(), 0)].Choice};
 }
 
 void TGrepDlg::SetSwitches(const TSearchSwitches& switches) {
@@ -227,6 +258,10 @@ void TGrepDlg::SetSwitches(const TSearchSwitches& switches) {
   SearchAsWordChkBox->setChecked(switches.SearchAsWord);
   SubFolderChkBox->setChecked(switches.SubFolderSearch);
   FileSearchChkBox->setChecked(switches.FileNameSearch);
+  if (switches.Encoding == TEncodingChoice::Utf16Le ||
+      switches.Encoding == TEncodingChoice::Utf16Be)
+    Utf16Choice = switches.Encoding;
+  EncodingCmbBox->setCurrentIndex(EncodingIndex(switches.Encoding));
 }
 
 namespace {

@@ -13,6 +13,7 @@
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QLabel;
 class QPushButton;
 class QShowEvent;
 
@@ -45,6 +46,9 @@ class TGrepDlg : public QDialog {
   QCheckBox* CheckBox1;
   QPushButton* Button3;
   QPushButton* Button4;
+  // 文字コード: how the files are read (自動判別, or one encoding for all).
+  QLabel* EncodingLabel;
+  QComboBox* EncodingCmbBox;
 
   // Whether picking a drive moves the tree (always so here: no folder is outside the
   // one tree of mounted file systems).
@@ -67,7 +71,7 @@ class TGrepDlg : public QDialog {
   // with OK.
   void OkGrepBtnClick();
 
-  // The six switches, read and set whole.
+  // The six switches and the encoding, read and set whole.
   TSearchSwitches Switches() const;
   void SetSwitches(const TSearchSwitches& switches);
 
@@ -99,6 +103,9 @@ class TGrepDlg : public QDialog {
   // Set just before the dialog moves the tree itself, so that the tree's change notice
   // does not overwrite the folder box; cleared by that notice.
   bool SkipDirEcho = false;
+  // The byte order that UTF-16 in EncodingCmbBox stands for: LE, or BE when the settings
+  // said so.
+  TEncodingChoice Utf16Choice = TEncodingChoice::Utf16Le;
 };
 
 }  // namespace varsik

@@ -157,6 +157,10 @@ class TTypedProfile {
   void Read(const char* section, const char* key, bool& value) const {
     value = ReadBool(section, key, value);
   }
+  // An encoding by its name; a name that is none keeps the value.
+  void Read(const char* section, const char* key, TEncodingChoice& value) const {
+    value = EncodingChoiceOf(ReadString(section, key, "")).value_or(value);
+  }
 
   void Write(const char* section, const std::string& key, std::string_view value) {
     Profile.SetValue(section, key, StoredValue(value));
@@ -166,6 +170,9 @@ class TTypedProfile {
   }
   void Write(const char* section, const char* key, bool value) {
     Write(section, key, std::string_view(value ? "1" : "0"));
+  }
+  void Write(const char* section, const char* key, TEncodingChoice value) {
+    Write(section, key, EncodingChoiceName(value));
   }
 
  private:
@@ -198,8 +205,8 @@ void WriteHistory(TTypedProfile& profile, const THistoryKeys& keys,
 struct TValueKey {
   const char* Section;
   const char* Key;
-  std::variant<bool TSearchSwitches::*, bool TSettings::*, int32_t TSettings::*,
-               std::string TSettings::*>
+  std::variant<bool TSearchSwitches::*, TEncodingChoice TSearchSwitches::*, bool TSettings::*,
+               int32_t TSettings::*, std::string TSettings::*>
       Field;
   bool Written = true;
 };
@@ -210,6 +217,7 @@ const TValueKey kValueKeys[] = {
     {"Option", "SearchAsWord", &TSearchSwitches::SearchAsWord},
     {"Option", "SubFolderSearch", &TSearchSwitches::SubFolderSearch},
     {"Option", "FileNameSearch", &TSearchSwitches::FileNameSearch},
+    {"Option", "Encoding", &TSearchSwitches::Encoding},
     {"Option", "GrepDlgShowOnStart", &TSettings::GrepDlgShowOnStart, /*Written=*/false},
     {"Option", "ErrMsgBox", &TSettings::ErrMsgBox},
     {"Window", "Left", &TSettings::Left},
@@ -221,10 +229,12 @@ const TValueKey kValueKeys[] = {
 };
 
 // The value a key's field names in the settings: a switch lies in their Switches.
-bool& FieldOf(TSettings& s, bool TSearchSwitches::*field) {
+template <typename T>
+T& FieldOf(TSettings& s, T TSearchSwitches::*field) {
   return s.Switches.*field;
 }
-const bool& FieldOf(const TSettings& s, bool TSearchSwitches::*field) {
+template <typename T>
+const T& FieldOf(const TSettings& s, T TSearchSwitches::*field) {
   return s.Switches.*field;
 }
 template <typename TSettingsRef, typename T>

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -81,6 +82,7 @@ class TGrepDlgTest : public QObject {
  private slots:
   void LayoutAsDesigned();
   void CaptionsFitTheirControls();
+  void EncodingBoxOffersTheChoicesAndKeepsThem();
   void FormShowMovesTheTreeAndLeavesTheText_data();
   void FormShowMovesTheTreeAndLeavesTheText();
   void FormShowFocusesTheWordBox();
@@ -100,7 +102,8 @@ void TGrepDlgTest::LayoutAsDesigned() {
   TCreateDirForm createDirForm;
   TGrepDlg dlg(&createDirForm);
   QCOMPARE(dlg.windowTitle(), QStringLiteral("GrepDlg"));
-  QCOMPARE(dlg.size(), QSize(378, 332));
+  // The design's 378 x 332, and a row for the encoding below the tree and the switches.
+  QCOMPARE(dlg.size(), QSize(378, 356));
   QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
   QCOMPARE(dlg.SearchWordCmbBox->geometry(), QRect(8, 14, 273, 20));
   QCOMPARE(dlg.SearchFileCmbBox->geometry(), QRect(8, 46, 273, 20));
@@ -137,6 +140,9 @@ void TGrepDlgTest::LayoutAsDesigned() {
   QVERIFY(!dlg.CheckBox1->isEnabled());
   QCOMPARE(dlg.Button3->text(), QStringLiteral("UpDate"));
   QCOMPARE(dlg.Button3->pos(), QPoint(11, 184));
+  QCOMPARE(dlg.EncodingLabel->text(), QStringLiteral("文字コード"));
+  QCOMPARE(dlg.EncodingCmbBox->geometry(), QRect(80, 329, 105, 20));
+  QVERIFY(!dlg.EncodingCmbBox->isEditable());
 
   // Tab order: the three boxes, the tree, the drive box, then the buttons and switches.
   const QList<QWidget*> expected = {
@@ -145,7 +151,7 @@ void TGrepDlgTest::LayoutAsDesigned() {
       dlg.CancelBtn,        dlg.UpLowChkBox,        dlg.FuzzySearchChkBox,
       dlg.RegexChkBox,      dlg.SearchAsWordChkBox, dlg.SubFolderChkBox,
       dlg.FileSearchChkBox, dlg.CheckBox1,          dlg.Button3,
-      dlg.Button4};
+      dlg.Button4,          dlg.EncodingCmbBox};
   QList<QWidget*> chain;
   QWidget* at = dlg.SearchWordCmbBox;
   do {
@@ -162,10 +168,44 @@ void TGrepDlgTest::CaptionsFitTheirControls() {
   SaveScreenshot(&dlg, QStringLiteral("grep_dlg"));
   for (QCheckBox* box : dlg.Panel2->findChildren<QCheckBox*>())
     QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->text()));
+  QVERIFY(dlg.EncodingLabel->sizeHint().width() <= dlg.EncodingLabel->width());
+  QVERIFY(dlg.EncodingCmbBox->sizeHint().width() <= dlg.EncodingCmbBox->width() + 20);
   for (QPushButton* button : dlg.findChildren<QPushButton*>())
     QVERIFY2(button->fontMetrics().horizontalAdvance(button->text().remove(QLatin1Char('&'))) <
                  button->width() - 4,
              qPrintable(button->text()));
+}
+
+void TGrepDlgTest::EncodingBoxOffersTheChoicesAndKeepsThem() {
+  TGrepDlg dlg(nullptr);
+  QStringList items;
+  for (int i = 0; i < dlg.EncodingCmbBox->count(); ++i) items << dlg.EncodingCmbBox->itemText(i);
+  QCOMPARE(items, (QStringList{QStringLiteral("自動判別"), QStringLiteral("Shift_JIS"),
+                               QStringLiteral("UTF-8"), QStringLiteral("EUC-JP"),
+                               QStringLiteral("UTF-16"), QStringLiteral("JIS")}));
+  QCOMPARE(dlg.EncodingCmbBox->currentIndex(), 0);
+  QCOMPARE(dlg.Switches().Encoding, TEncodingChoice::Auto);
+  // Each choice as the switches give and take it, through the settings file too.
+  QTemporaryDir dir;
+  const std::string path = (dir.path() + QStringLiteral("/Varsik.ini")).toStdString();
+  for (const std::string_view name : kEncodingChoiceNames) {
+    const TEncodingChoice choice = *EncodingChoiceOf(name);
+    TSettings settings;
+    settings.Switches.Encoding = choice;
+    dlg.LoadFields(settings);
+    QCOMPARE(dlg.Switches().Encoding, choice);
+    dlg.SaveFields(settings);
+    QVERIFY(WriteSettings(path, settings));
+    TGrepDlg other(nullptr);
+    other.LoadFields(ReadSettings(path));
+    QCOMPARE(other.Switches().Encoding, choice);
+  }
+  // UTF-16 picked from the box is little-endian, unless the settings said big-endian.
+  TGrepDlg fresh(nullptr);
+  fresh.EncodingCmbBox->setCurrentIndex(4);
+  QCOMPARE(fresh.Switches().Encoding, TEncodingChoice::Utf16Le);
+  fresh.EncodingCmbBox->setCurrentIndex(2);
+  QCOMPARE(fresh.Switches().Encoding, TEncodingChoice::Utf8);
 }
 
 void TGrepDlgTest::FormShowMovesTheTreeAndLeavesTheText_data() {

@@ -153,18 +153,31 @@ TEST(ReadSettings, Booleans) {
   }
 }
 
+TEST(ReadSettings, EncodingsByName) {
+  for (const std::string_view name : kEncodingChoiceNames) {
+    const TSettings s = ReadText("[Option]\nEncoding=" + std::string(name) + "\n");
+    EXPECT_EQ(EncodingChoiceName(s.Switches.Encoding), name);
+  }
+  // A name that is none, or one of another spelling, is the default.
+  for (const char* name : {"", "UTF-8", "sjis", "1", "auto "})
+    EXPECT_EQ(ReadText(std::string("[Option]\nEncoding=") + name + "\n").Switches.Encoding,
+              TEncodingChoice::Auto)
+        << name;
+}
+
 TEST(ReadSettings, EveryKeyIsRead) {
   TSettings s = ReadText(
       "[Option]\nUpperLowerMatch=1\nFuzzySearch=1\nRegularExpSearch=1\nSearchAsWord=1\n"
-      "SubFolderSearch=0\nFileNameSearch=1\nGrepDlgShowOnStart=0\nErrMsgBox=1\n"
-      "[Window]\nLeft=1\nTop=2\nWidth=3\nHeight=4\n"
+      "SubFolderSearch=0\nFileNameSearch=1\nEncoding=euc-jp\nGrepDlgShowOnStart=0\n"
+      "ErrMsgBox=1\n[Window]\nLeft=1\nTop=2\nWidth=3\nHeight=4\n"
       "[Editor]\nPath=gedit\nJumpFormat=+\n");
   EXPECT_EQ(s.Switches, (TSearchSwitches{.UpperLowerMatch = true,
                                          .FuzzySearch = true,
                                          .RegularExpSearch = true,
                                          .SearchAsWord = true,
                                          .SubFolderSearch = false,
-                                         .FileNameSearch = true}));
+                                         .FileNameSearch = true,
+                                         .Encoding = TEncodingChoice::EucJp}));
   EXPECT_FALSE(s.GrepDlgShowOnStart);
   EXPECT_TRUE(s.ErrMsgBox);
   EXPECT_EQ(s.Left, 1);
@@ -248,7 +261,7 @@ TEST(WriteSettings, FreshFileListsSectionsAndKeysInOrder) {
             "[GrepFile]\nFile1=*.c;*.h\n\n"
             "[GrepDir]\nDir1=/src/\nDir2=/tmp/\n\n"
             "[Option]\nUpperLowerMatch=0\nFuzzySearch=0\nRegularExpSearch=0\nSearchAsWord=1\n"
-            "SubFolderSearch=1\nFileNameSearch=0\nErrMsgBox=1\n\n"
+            "SubFolderSearch=1\nFileNameSearch=0\nEncoding=auto\nErrMsgBox=1\n\n"
             "[Window]\nLeft=-8\nTop=50\nWidth=575\nHeight=534\n\n"
             "[Editor]\nPath=xdg-open\nJumpFormat=+\n");
   EXPECT_EQ(FolderNames(dir.Path()), (TStrings{"Varsik.ini"}));  // no temporary file left
@@ -297,7 +310,7 @@ TEST(WriteSettings, KeepsUnknownKeysHigherEntriesCommentsAndNeverWrittenKeys) {
       "[GrepWord]\nCount=3\nWord1=new1\nWord2=new2\nWord3=old3\nWord4=old4\n"
       "[Option]\nGrepDlgShowOnStart=0\nFutureOption=5\nUpperLowerMatch=0\nFuzzySearch=0\n"
       "RegularExpSearch=0\nSearchAsWord=0\nSubFolderSearch=1\nFileNameSearch=0\n"
-      "ErrMsgBox=0\n"
+      "Encoding=auto\nErrMsgBox=0\n"
       "; the editor\n[Editor]\nPath=vim\nJumpFormat=\n"
       "[Plugin]\nName=x\n\n"
       "[GrepFile]\nFile1=*.*\nFile2=*.*\nFile3=*.*\nFile4=*.*\nFile5=*.*\nFile6=*.*\n"

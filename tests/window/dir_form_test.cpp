@@ -68,6 +68,7 @@ class TDirFormTest : public QObject {
   void APatternErrorIsShownAndTheCommandsReturnToIdle();
   void StartButtonTakesTheSearchBoxWord();
   void AWordShiftJisCannotHoldStartsNothing();
+  void EachFileIsShownInItsOwnEncoding();
   void StopKeepsPartialResultsAndStartWaitsForTheWalk();
   void SinkHandsItsLinesOverAtAFlush();
   void HostileNamesAreOneLineEachAndCountOnce();
@@ -525,6 +526,8 @@ void TDirFormTest::AWordShiftJisCannotHoldStartsNothing() {
   TWindow w;
   const QString title = w.Form.windowTitle();
   const QStringList history = Items(w.Dlg().SearchWordCmbBox);
+  // Every file read as Shift JIS (in automatic mode the word is one that Unicode files hold).
+  w.Dlg().EncodingCmbBox->setCurrentIndex(1);
   w.SetInputs(QStringLiteral("한국어"), QStringLiteral("*.txt"), tree.Root);
   QString message;
   AnswerNextMessageBox(&message);
@@ -535,6 +538,31 @@ void TDirFormTest::AWordShiftJisCannotHoldStartsNothing() {
   QCOMPARE(Items(w.Dlg().SearchWordCmbBox), history);
   QCOMPARE(w.Form.FileSearchEdit->LineCount(), 0);
   QVERIFY(w.StartCommandsEnabled());
+}
+
+void TDirFormTest::EachFileIsShownInItsOwnEncoding() {
+  TTree tree;
+  const QString sjis = tree.WriteText(QStringLiteral("a.txt"), QStringLiteral("日本語 main\n"));
+  const QString utf8 =
+      tree.Write(QStringLiteral("b.txt"), QStringLiteral("x\n日本語 main 😀 é\n").toUtf8());
+  TWindow w;
+  QCOMPARE(w.Dlg().EncodingCmbBox->currentText(), QStringLiteral("自動判別"));
+  w.SetInputs(QStringLiteral("日本語"), QStringLiteral("*.txt"), tree.Root);
+  w.Form.StartSpdBtnClick(&w.Form);
+  QCOMPARE(w.Lines(w.Form.GrepEdit), (QStringList{"#\"" + sjis + "\"", " :1: 日本語 main",
+                                                  "#\"" + utf8 + "\"", " :2: 日本語 main 😀 é"}));
+  // A word that only Unicode files can hold.
+  w.SetInputs(QStringLiteral("😀 é"), QStringLiteral("*.txt"), tree.Root);
+  w.Form.StartSpdBtnClick(&w.Form);
+  QCOMPARE(w.Lines(w.Form.GrepEdit), (QStringList{"#\"" + utf8 + "\"", " :2: 日本語 main 😀 é"}));
+  // The choice in the box reaches the search, and the settings keep it.
+  w.Dlg().EncodingCmbBox->setCurrentIndex(1);
+  w.SetInputs(QStringLiteral("日本語"), QStringLiteral("*.txt"), tree.Root);
+  w.Form.StartSpdBtnClick(&w.Form);
+  QCOMPARE(w.Lines(w.Form.GrepEdit), (QStringList{"#\"" + sjis + "\"", " :1: 日本語 main"}));
+  QVERIFY(w.Form.close());
+  QVERIFY(w.Saved.has_value());
+  QCOMPARE(w.Saved->Switches.Encoding, TEncodingChoice::Cp932);
 }
 
 void TDirFormTest::StopKeepsPartialResultsAndStartWaitsForTheWalk() {
