@@ -401,7 +401,10 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
 
   // The line's characters one by one: each fed byte that completes one gives its engine
   // bytes, and the file's bytes from the last such byte are that character's.
+  // A piece that ended right at the line may have left the start of its first character
+  // held: it is fed again from here.
   const TDecodePoint start = LineDecoder->Checkpoint();
+  LineDecoder->Restart(start);
   std::string text(ShiftEscape(static_cast<TJisShift>(start.Shift)));
   uint64_t unitStart = start.Offset;
   pos = start.Offset;

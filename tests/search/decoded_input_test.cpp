@@ -212,6 +212,20 @@ TEST(DecodedInput, OriginalLineDropsCrsAndBlanksNulsAsTheReadersDo) {
   EXPECT_EQ(OriginalToUtf8(input.OriginalLine(0, 3), TEncoding::Utf16Le), "a日");
 }
 
+TEST(DecodedInput, OriginalLineOfALineWhoseFirstByteEndsAPieceRead) {
+  // The line is found by decoding the file in pieces of 256 bytes: this one's first
+  // character begins with the last byte of the first piece.
+  TTempDir dir;
+  std::string text;
+  for (int i = 0; i < 126; ++i) text += "日";
+  text += "ab\n本abcdef\n";
+  const std::string engine = Sjis(text);
+  ASSERT_EQ(engine.find('\n'), 254u);
+  TDecodedInput input(dir.Write("f", EncodedText::FromUtf8(text, TEncoding::EucJp)), Auto());
+  ASSERT_EQ(ReadAll(input, 4096), engine);
+  EXPECT_EQ(OriginalToUtf8(input.OriginalLine(255, 8), TEncoding::EucJp), "本abcdef");
+}
+
 // The grep over a decoded file: both scans, the reports' line numbers, engine text and the
 // file's own text.
 struct TGrepRun {

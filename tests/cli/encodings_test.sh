@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# varsik-grep end to end on files in every encoding: the same text in each gives the same
+# hits, line numbers and lines (shown as the file holds them) in both modes and with every
+# switch; tricky short files; Shift JIS and ASCII files read in automatic mode exactly as
+# with --encoding=cp932; and, where the benchmark corpus is, its tree in mixed encodings
+# against the all-Shift-JIS tree.
+# Usage: encodings_test.sh PATH-TO-VARSIK-GREP [PATH-TO-ENCODING-TESTS]
+set -u
+VG=$1
+ENCODING_TESTS=${2:-}
+source "$(dirname "$0")/../support/check.sh"
+
+text=$'// 設定ファイルの読み込み\nEnvironment 環境変数 PATH\r\nｶﾀｶﾅ and カタカナ\n\nfoo_bar foo\tbar\n表示 ソース ポート|番号\rlast line'
+encoded() {  # encoded NAME: $text in that encoding, on standard output
+  case $1 in
+    sjis) printf '%s' "$text" | iconv -f UTF-8 -t CP932 ;;
+    utf8) printf '%s' "$text" ;;
+    utf8bom) printf '\xEF\xBB\xBF%s' "$text" ;;
+    eucjp) printf '%s' "$text" | iconv -f UTF-8 -t EUC-JP-MS ;;
+    utf16le) printf '\xFF\xFE'; printf '%s' "$text" | iconv -f UTF-8 -t UTF-16LE ;;
+    utf16be) printf '\xFE\xFF'; printf '%s' "$text" | iconv -f UTF-8 -t UTF-16BE ;;
+    jis) printf '%s' "$text" | iconv -f UTF-8 -t ISO-2022-JP-3 ;;
+  esac
+}
+names="sjis utf8 utf8bom eucjp utf16le utf16be jis"
+mkdir -p "$T/enc"
+for n in $names; do encoded $n > "$T/enc/$n.txt"; done
+
+# same_everywhere NAME EXPECTED ARGS...: each file's entries are EXPECTED.
+same_everywhere() {
+  local name=$1 expected=$2
+  shift 2
+  local out
+  out=$("$VG" "$@" '*.txt' "$T/enc")
+  for n in $names; do
+    check "$name: $n" "$expected" "$(printf '%s\n' "$out" |
+      awk -v f="#\"$T/enc/$n.txt\"" '/^#"/ { on = ($0 == f); next } on')"
+  done
+}
+
+same_everywhere "plain" " :2: Environment 環境変数 PATH" 環境変数
+same_everywhere "case folded" " :2: Environment 環境変数 PATH" environment
+same_everywhere "case kept" "" -s environment
+same_everywhere "fuzzy" " :3: ｶﾀｶﾅ and カタカナ" --fuzzy 'カタカナ and'
+same_everywhere "whole word" " :5: foo_bar foo	bar" -w foo
+same_everywhere "whole word, none" "" -w oo
+same_everywhere "regex ." " :6: 表示 ソース ポート|番号" -E 'ポ.ト'
+same_everywhere "regex, line ends" " :1: // 設定ファイルの読み込み
+ :7: last line" -E '^(//.設定|last)'
+# A class that holds a line end: the per-position reader, whose lone CR ends a line.
+same_everywhere "regex over line ends" " :2: Environment 環境変数 PATH" -E '環境[^x]+PATH'
+same_everywhere "regex, lone CR" " :7: last line" -E '^last'
+"$VG" 環境変数 '*.txt' "$T/enc" > /dev/null; check "found: exit" 0 $?
+
+# Each file's encoding, as a fixed choice, reads it as automatic mode does.
+for pair in sjis:cp932 utf8:utf-8 eucjp:euc-jp utf16le:utf-16le utf16be:utf-16be jis:iso-2022-jp; do
+  out=$("$VG" --encoding=${pair#*:} 'ポ.ト' "${pair%%:*}.txt" "$T/enc" -E)
+  check "fixed ${pair#*:}" "#\"$T/enc/${pair%%:*}.txt\"
+ :6: 表示 ソース ポート|番号" "$out"
+done
+# A file that is no UTF-8, read as UTF-8: its bytes are characters too, never an error.
+out=$("$VG" --encoding=utf-8 ソース sjis.txt "$T/enc"); check "undecodable: not found" 1 $?
+out=$("$VG" --encoding=utf-8 PATH sjis.txt "$T/enc"); rc=$?
+check "undecodable: exit" 0 $rc
+# 表示 is 95 5C 8E A6: a byte that does not decode, a backslash, two more.
+out=$("$VG" --encoding=utf-8 -E '^.\\.. ' sjis.txt "$T/enc"); rc=$?
+line=$(printf '%s\n' "$out" | tail -n 1)
+case "$line" in " :6: �\\�� "*) ;; *) check "undecodable: a character a byte" " :6: �\\�� ..." "$line" ;; esac
+# --output-encoding=cp932: Shift JIS as it is, others through CP932.
+out=$("$VG" --output-encoding=cp932 ソース '*.txt' "$T/enc" | grep -cF "$(printf '表示 ソース' | iconv -f UTF-8 -t CP932)")
+check "cp932 output" 7 "$out"
+
+# Characters that CP932 lacks: words of their own in Unicode files, "?" in CP932 output.
+mkdir -p "$T/uni"
+printf 'plain line\nemoji 😀 and é and 𠮷\n' > "$T/uni/u8.txt"
+{ printf '\xFF\xFE'; printf 'plain line\nemoji 😀 and é and 𠮷\n' | iconv -f UTF-8 -t UTF-16LE; } > "$T/uni/u16.txt"
+out=$("$VG" 😀 '*.txt' "$T/uni")
+check "emoji word" "#\"$T/uni/u16.txt\"
+ :2: emoji 😀 and é and 𠮷
+#\"$T/uni/u8.txt\"
+ :2: emoji 😀 and é and 𠮷" "$out"
+out=$("$VG" -E 'i . a.d . and 𠮷$' 'u8.txt' "$T/uni" | tail -n 1)
+check "regex: one . a character" " :2: emoji 😀 and é and 𠮷" "$out"
+out=$("$VG" -E 'i [^x] a[^x]d' 'u16.txt' "$T/uni" | tail -n 1)
+check "regex: negated class" " :2: emoji 😀 and é and 𠮷" "$out"
+out=$("$VG" --output-encoding=cp932 emoji 'u8.txt' "$T/uni" | tail -n 1)
+check "cp932 output: ? for what it lacks" " :2: emoji ? and ? and ?" "$out"
+
+# Tricky short files.
+mkdir -p "$T/short"
+printf '日本' > "$T/short/two-utf8.txt"
+printf '日本' | iconv -f UTF-8 -t CP932 > "$T/short/two-sjis.txt"
+printf 'ｱｲｳｴｵ' | iconv -f UTF-8 -t CP932 > "$T/short/kana.txt"
+printf 'stray \xFF byte 日本\n' > "$T/short/stray.txt"
+printf '\xEF\xBB\xBF' > "$T/short/bom.txt"
+printf 'a\x1B$BF|K\\' > "$T/short/jis-open.txt"
+out=$("$VG" 日本 '*.txt' "$T/short")
+check "short files" "#\"$T/short/jis-open.txt\"
+ :1: a日本
+#\"$T/short/stray.txt\"
+ :1: stray � byte 日本
+#\"$T/short/two-sjis.txt\"
+ :1: 日本
+#\"$T/short/two-utf8.txt\"
+ :1: 日本" "$out"
+out=$("$VG" ｱｲｳ '*.txt' "$T/short" | tail -n 1); check "half-width kana only" " :1: ｱｲｳｴｵ" "$out"
+
+# Shift JIS and ASCII files: automatic mode is --encoding=cp932 to the byte, with NULs,
+# Ctrl+Z and lone CRs under the rules of both modes.
+mkdir -p "$T/exact"
+printf 'nul\0in line 日本\nsecond nul line\n' | iconv -f UTF-8 -t CP932 > "$T/exact/nul.txt"
+printf 'before\nctrl\x1Az line\n\x1Aafter line\n' > "$T/exact/ctrlz.txt"
+printf 'lone\rcr line\r\nthird line\rlast' > "$T/exact/cr.txt"
+printf '%s' "$text" | iconv -f UTF-8 -t CP932 > "$T/exact/sjis.txt"
+printf '\x82\xA0 line \x81\n\x81\x7F line\n' > "$T/exact/broken.txt"
+for args in "line" "-E line" "-E n.l" "-E ^l" "-E e\$" "-s LINE" "--fuzzy line" "-w line"; do
+  for oe in utf-8 cp932; do
+    # shellcheck disable=SC2086
+    a=$("$VG" --output-encoding=$oe $args '*.txt' "$T/exact" | od -c)
+    # shellcheck disable=SC2086
+    b=$("$VG" --output-encoding=$oe --encoding=cp932 $args '*.txt' "$T/exact" | od -c)
+    check "exact: $args ($oe)" "$b" "$a"
+  done
+done
+
+# The corpus's tree with each file in an encoding drawn with a fixed seed (written by the
+# encoding tests): the hits of the all-Shift-JIS tree, in the same files, lines and texts.
+corpus=/work/corpus/tree
+if [ -d "$corpus" ] && [ -n "$ENCODING_TESTS" ]; then
+  VARSIK_KEEP_MIXED_TREE="$T/mixed" "$ENCODING_TESTS" --gtest_filter='MixedTree.*' |
+    grep '^mixed tree:'
+  for args in "環境変数" "-E 環境変."; do
+    # shellcheck disable=SC2086
+    want=$("$VG" $args '*.*' "$corpus/" | sed "s|^#\"$corpus/|#\"|")
+    # shellcheck disable=SC2086
+    got=$("$VG" $args '*.*' "$T/mixed/" | sed "s|^#\"$T/mixed/|#\"|")
+    check "mixed tree: $args" "$want" "$got"
+    [ -n "$want" ] || check "mixed tree: $args has hits" "hits" ""
+  done
+else
+  echo "no corpus at $corpus: the mixed tree is not searched"
+fi
+
+finish
