@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
 # Times varsik-grep beside GNU grep (in a CP932 locale) and ripgrep (decoding Shift JIS,
 # one thread) on the Shift JIS corpus, checks that all three count the same matching
-# lines, and prints a table with the ratios and each tool's peak memory.
+# lines, and prints a table with the ratios and each tool's peak memory. The UTF-8 rows
+# search the corpus's UTF-8 file (grep in a UTF-8 locale, ripgrep without decoding: on
+# its home ground) and the tree in mixed encodings (against the Shift JIS tools, which
+# misread its other files: their counts differ); varsik's time on each against its own
+# on the Shift JIS text follows the table.
 #
 # Usage: bench/compare.sh [VARSIK_GREP] [CORPUS_DIR]
 #   VARSIK_GREP  default build/cli/varsik-grep
 #   CORPUS_DIR   default bench/corpus (built with make-corpus.sh when missing)
 # Environment: RUNS (default 5), CASES (space-separated case names to run, default all),
-# BASE (another varsik-grep, an earlier build: timed in the same runs, with the ratio).
+# BASE (another varsik-grep, an earlier build: timed in the same runs, with the ratio),
+# MIXED (the corpus tree in mixed encodings; default CORPUS_DIR/mixed, written by
+# ENCODING_TESTS, the encoding tests' binary, when missing; without either its rows are
+# left out).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 VG=$(realpath "${1:-build/cli/varsik-grep}")
@@ -39,6 +46,18 @@ data = open(sys.argv[1], 'rb').read()
 open(sys.argv[2], 'wb').write(data.replace(b'\n\x1a', b'\n '))
 PY
 fi
+BIGU="$CORPUS/big.no1a.utf8"
+if [ -f "$CORPUS/big.utf8" ] && { [ ! -f "$BIGU" ] || [ "$BIGU" -ot "$CORPUS/big.utf8" ]; }; then
+  python3 - "$CORPUS/big.utf8" "$BIGU" <<'PY'
+import sys
+data = open(sys.argv[1], 'rb').read()
+open(sys.argv[2], 'wb').write(data.replace(b'\n\x1a', b'\n '))
+PY
+fi
+MIXED=${MIXED:-$CORPUS/mixed}
+if [ ! -d "$MIXED" ] && [ -n "${ENCODING_TESTS:-}" ]; then
+  VARSIK_KEEP_MIXED_TREE="$MIXED" "$ENCODING_TESTS" --gtest_filter='MixedTree.*' | grep '^mixed tree:'
+fi
 OUT=$(mktemp -d)
 trap 'rm -rf "$OUT"' EXIT
 
@@ -59,9 +78,19 @@ CASE_LIST=(
   "re-rare|big|-E|日本語|-E|"
   "tree|tree|-s|環境変数|-F -r|-F"
   "re-tree|tree|-E|環境変数|-E -r|"
+  "utf8-frequent|utf8|-s|文字列|-F|-F"
+  "utf8-rare|utf8|-s|日本語|-F|-F"
+  "utf8-ascii-i|utf8||option|-F -i|-F -i"
+  "utf8-class|utf8|-E|[0-9]+年|-E|"
+  "utf8-re-rare|utf8|-E|日本語|-E|"
+  "mixed-tree|mixed|-s|環境変数|-F -r|-F"
+  "re-mixed-tree|mixed|-E|環境変数|-E -r|"
 )
+# Each UTF-8 row and the Shift JIS row it is compared with.
+PAIRS="utf8-frequent:frequent utf8-rare:rare utf8-ascii-i:ascii-i utf8-class:class
+  utf8-re-rare:re-rare mixed-tree:tree re-mixed-tree:re-tree"
 
-printf '%-12s %10s %10s %10s %8s %8s  %-26s %s%s\n' case varsik grep rg v/grep v/rg "lines (varsik grep rg)" \
+printf '%-14s %10s %10s %10s %8s %8s  %-26s %s%s\n' case varsik grep rg v/grep v/rg "lines (varsik grep rg)" \
   "peak MB (varsik grep rg)" "${BASE:+   base v/base}"
 for c in "${CASE_LIST[@]}"; do
   # An escaped "|" inside a word is not a field separator.
@@ -69,13 +98,24 @@ for c in "${CASE_LIST[@]}"; do
   IFS='|' read -r name target vopt word gopt ropt <<<"$c"
   word=${word//$'\x1f'/|}
   if [ -n "${CASES:-}" ] && [[ " $CASES " != *" $name "* ]]; then continue; fi
-  if [ "$target" = big ]; then path="$BIG"; vmask=$(basename "$BIG"); vdir="$CORPUS"; else path="$CORPUS/tree"; vmask='*.*'; vdir="$CORPUS/tree"; fi
+  glocale=ja_JP.CP932
   gword=$(sj "$word")
+  renc="-E shift_jis"
+  case $target in
+    big) path="$BIG" ;;
+    utf8) path="$BIGU"; glocale=C.UTF-8; gword=$word; renc="" ;;
+    tree) path="$CORPUS/tree" ;;
+    mixed) path="$MIXED" ;;
+  esac
+  if [ ! -e "$path" ]; then echo "$name: no $path"; continue; fi
   printf '%s' "$gword" > "$OUT/gword"
-  vcmd="$VG $vopt --no-subfolders '$word' '$vmask' '$vdir'"
-  [ "$target" = tree ] && vcmd="$VG $vopt '$word' '$vmask' '$vdir'"
-  gcmd="LC_ALL=ja_JP.CP932 grep $gopt -f '$OUT/gword' '$path'"
-  rcmd="rg -j1 -E shift_jis --no-config $ropt '$word' '$path'"
+  if [ -d "$path" ]; then
+    vcmd="$VG $vopt '$word' '*.*' '$path'"
+  else
+    vcmd="$VG $vopt --no-subfolders '$word' '$(basename "$path")' '$(dirname "$path")'"
+  fi
+  gcmd="LC_ALL=$glocale grep $gopt -f '$OUT/gword' '$path'"
+  rcmd="rg -j1 $renc --no-config $ropt '$word' '$path'"
   # Matching-line counts: entries of varsik, lines of grep and rg.
   vl=$(eval "$vcmd" | grep -c '^ :' || true)
   gl=$(eval "$gcmd" | wc -l)
@@ -93,6 +133,18 @@ v, g, r = t["varsik"], t["grep"], t["rg"]
 same = "" if sys.argv[3] == sys.argv[4] == sys.argv[5] else "  COUNTS DIFFER"
 counts = "%s %s %s" % (sys.argv[3], sys.argv[4], sys.argv[5])
 base = "   %8.3fs %5.3f" % (t["base"], v / t["base"]) if "base" in t else ""
-print("%-12s %9.3fs %9.3fs %9.3fs %8.2f %8.2f  %-26s %s%s%s" % (sys.argv[2], v, g, r, v / g, v / r, counts, sys.argv[6], base, same))
+print("%-14s %9.3fs %9.3fs %9.3fs %8.2f %8.2f  %-26s %s%s%s" % (sys.argv[2], v, g, r, v / g, v / r, counts, sys.argv[6], base, same))
+PY
+done
+echo
+for pair in $PAIRS; do
+  u=$OUT/${pair%%:*}.json s=$OUT/${pair#*:}.json
+  [ -f "$u" ] && [ -f "$s" ] || continue
+  python3 - "$u" "$s" "$pair" <<'PY'
+import json, sys
+def varsik(path):
+    return {r["command"]: r["median"] for r in json.load(open(path))["results"]}["varsik"]
+u, s = varsik(sys.argv[1]), varsik(sys.argv[2])
+print("varsik %-28s %8.3fs / %8.3fs = %5.2f" % (sys.argv[3].replace(":", " vs "), u, s, u / s))
 PY
 done

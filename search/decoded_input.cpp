@@ -18,6 +18,8 @@ constexpr size_t kFirstBlock = 64 * 1024;
 constexpr size_t kReadAhead = 256 * 1024;
 // What is decoded at once.
 constexpr size_t kDecodeBlock = 64 * 1024;
+// What is read at once to find hit lines' own bytes.
+constexpr size_t kRawBlock = 256 * 1024;
 // UTF-16 without a byte-order mark shows in its first units: ASCII characters with a NUL
 // byte beside each.
 constexpr uint64_t kUtf16Head = 128;
@@ -358,7 +360,7 @@ void TDecodedInput::Seek(uint64_t offset) {
 
 std::span<const uint8_t> TDecodedInput::RawAt(uint64_t offset, size_t size) {
   if (offset < RawStart || offset + size > RawStart + Raw.size()) {
-    Raw.resize(std::max<size_t>(size, kDecodeBlock));
+    Raw.resize(std::max<size_t>(size, kRawBlock));
     Raw.resize(F.ReadAt(offset, Raw.data(), Raw.size()));
     RawStart = offset;
   }
@@ -378,25 +380,23 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
   LineDecoder->Restart(at.Point);
   uint64_t engine = at.Engine;
   uint64_t pos = at.Point.Offset;
-  uint8_t out[TDecoder::MaxOutput(256)];
+  uint8_t out[TDecoder::MaxOutput(1)];
   LineOut.resize(TDecoder::MaxOutput(kDecodeBlock));
 
-  // On to the line's start: whole pieces while they end before it, then smaller ones.
-  for (const size_t piece : {kDecodeBlock, size_t{256}, size_t{1}}) {
-    uint8_t* const o = piece == kDecodeBlock ? LineOut.data() : out;
-    while (engine < offset) {
-      const TDecodePoint before = LineDecoder->Checkpoint();
-      const std::span<const uint8_t> raw = RawAt(pos, piece);
-      if (raw.empty()) return {};
-      const auto produced = static_cast<uint64_t>(LineDecoder->Decode(raw, o) - o);
-      if (engine + produced > offset && piece > 1) {
-        LineDecoder->Restart(before);
-        pos = before.Offset;
-        break;
-      }
-      engine += produced;
-      pos += raw.size();
-    }
+  // On to the line's start. A piece gives at most two engine bytes for each of its bytes
+  // and of those held before it, so pieces of about half the engine bytes still to go
+  // never pass the line: they shrink as they come near it, down to single bytes.
+  while (engine < offset) {
+    const uint64_t ahead = offset - engine;
+    const size_t piece =
+        ahead > 2 * TDecoder::kMaxPending + 1
+            ? static_cast<size_t>(std::min<uint64_t>((ahead - 2 * TDecoder::kMaxPending) / 2,
+                                                     kDecodeBlock))
+            : 1;
+    const std::span<const uint8_t> raw = RawAt(pos, piece);
+    if (raw.empty()) return {};
+    engine += static_cast<uint64_t>(LineDecoder->Decode(raw, LineOut.data()) - LineOut.data());
+    pos += raw.size();
   }
 
   // The line's characters one by one: each fed byte that completes one gives its engine

@@ -7,14 +7,15 @@ namespace varsik {
 
 bool TSearchOptions::SetWord(std::string_view utf8) {
   if (!Platform::IsValidUtf8(utf8)) return false;
-  if (Switches.Encoding == TEncodingChoice::Cp932) {
-    // Every file is read as Shift JIS: a character that it cannot hold is no word.
-    std::optional<std::string> word = Platform::Utf8ToCp932(utf8);
-    if (!word) return false;
+  // A word that Shift JIS holds needs no table of its own: the readers share one without
+  // word codes, made only once a file needs decoding.
+  if (std::optional<std::string> word = Platform::Utf8ToCp932(utf8)) {
     Word = std::move(*word);
     Codes.reset();
     return true;
   }
+  // With every file read as Shift JIS, a character that it cannot hold is no word.
+  if (Switches.Encoding == TEncodingChoice::Cp932) return false;
   auto codes = std::make_shared<TEngineCodes>();
   try {
     Word = codes->AddWord(utf8);
