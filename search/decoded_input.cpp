@@ -156,7 +156,7 @@ void TDecodedInput::Decide() {
     if (!dropped && Hold.size() + kReadAhead > kHoldLimit) {
       // Too much to hold: the text from From is read again once the encoding is known.
       dropped = true;
-      std::vector<uint8_t>().swap(Hold);
+      TByteBuffer().swap(Hold);
     }
     uint8_t* dest;
     if (dropped) {
@@ -388,11 +388,10 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
   // never pass the line: they shrink as they come near it, down to single bytes.
   while (engine < offset) {
     const uint64_t ahead = offset - engine;
-    const size_t piece =
-        ahead > 2 * TDecoder::kMaxPending + 1
-            ? static_cast<size_t>(std::min<uint64_t>((ahead - 2 * TDecoder::kMaxPending) / 2,
-                                                     kDecodeBlock))
-            : 1;
+    const size_t piece = ahead > 2 * TDecoder::kMaxPending + 1
+                             ? static_cast<size_t>(std::min<uint64_t>(
+                                   (ahead - 2 * TDecoder::kMaxPending) / 2, kDecodeBlock))
+                             : 1;
     const std::span<const uint8_t> raw = RawAt(pos, piece);
     if (raw.empty()) return {};
     engine += static_cast<uint64_t>(LineDecoder->Decode(raw, LineOut.data()) - LineOut.data());

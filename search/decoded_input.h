@@ -22,6 +22,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "search/decoder.h"
@@ -30,6 +31,29 @@
 #include "search/read_encoding.h"
 
 namespace varsik {
+
+// An allocator whose vectors leave new bytes as they are when they grow: the buffers below
+// are written by reads and decoders before they are read, and zeroing them would cost as
+// much as the reads (a tree of small files costs a block's zeroing each).
+template <typename T>
+struct TUninitializedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = TUninitializedAllocator<U>;
+  };
+  TUninitializedAllocator() = default;
+  template <typename U>
+  TUninitializedAllocator(const TUninitializedAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... TArgs>
+  void construct(U* p, TArgs&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<TArgs>(args)...);
+  }
+};
+using TByteBuffer = std::vector<uint8_t, TUninitializedAllocator<uint8_t>>;
 
 class TDecodedInput {
  public:
@@ -109,7 +133,7 @@ class TDecodedInput {
   TEncoding Enc = TEncoding::Ascii;
 
   // Bytes read from the file, not yet handed out or decoded: [HoldBegin, Hold.size()).
-  std::vector<uint8_t> Hold;
+  TByteBuffer Hold;
   size_t HoldBegin = 0;
   // The file offset behind the last byte read.
   uint64_t RawOffset = 0;
@@ -120,10 +144,10 @@ class TDecodedInput {
   uint64_t From = 0;        // where the bytes that read alike end
 
   std::unique_ptr<TDecoder> Decoder;
-  std::vector<uint8_t> In;
+  TByteBuffer In;
   // Decoded bytes not yet handed out: [OutBegin, OutEnd) of Out, whose first byte is at
   // engine offset OutOffset.
-  std::vector<uint8_t> Out;
+  TByteBuffer Out;
   size_t OutBegin = 0;
   size_t OutEnd = 0;
   uint64_t OutOffset = 0;
@@ -134,10 +158,10 @@ class TDecodedInput {
   // OriginalLine's own decoder, the point where it stopped last, and the file's bytes it
   // read last.
   std::unique_ptr<TDecoder> LineDecoder;
-  std::vector<uint8_t> LineOut;
+  TByteBuffer LineOut;
   TCheckpoint LineCursor;
   bool LineCursorSet = false;
-  std::vector<uint8_t> Raw;
+  TByteBuffer Raw;
   uint64_t RawStart = 0;
 };
 
