@@ -18,6 +18,8 @@ constexpr size_t kFirstBlock = 64 * 1024;
 constexpr size_t kReadAhead = 256 * 1024;
 // What is decoded at once.
 constexpr size_t kDecodeBlock = 64 * 1024;
+// The least a reader's buffer takes for a block to be decoded straight into it.
+constexpr size_t kMinDirect = 4096;
 // What is read at once to find hit lines' own bytes.
 constexpr size_t kRawBlock = 256 * 1024;
 // UTF-16 without a byte-order mark shows in its first units: ASCII characters with a NUL
@@ -207,30 +209,34 @@ void TDecodedInput::AddCheckpoint() {
   CheckpointSpacing *= 2;
 }
 
-bool TDecodedInput::DecodeMore() {
-  if (Finished) return false;
+size_t TDecodedInput::DecodeBlock(uint8_t* out, size_t inSize) {
   OutOffset += OutEnd;
   OutBegin = OutEnd = 0;
   AddCheckpoint();
   std::span<const uint8_t> in;
   if (HoldBegin < Hold.size()) {
-    const size_t n = std::min(kDecodeBlock, Hold.size() - HoldBegin);
+    const size_t n = std::min(inSize, Hold.size() - HoldBegin);
     in = std::span(Hold.data() + HoldBegin, n);
     HoldBegin += n;
   } else {
-    In.resize(kDecodeBlock);
-    const size_t n = F.ReadBlock(In.data(), kDecodeBlock);
+    In.resize(inSize);
+    const size_t n = F.ReadBlock(In.data(), inSize);
     RawOffset += n;
     in = std::span(In.data(), n);
   }
-  const size_t room = TDecoder::MaxOutput(in.size());
-  if (Out.size() < room) Out.resize(room);
-  uint8_t* end = Decoder->Decode(in, Out.data());
+  uint8_t* end = Decoder->Decode(in, out);
   if (HoldBegin >= Hold.size() && F.AtEnd()) {
     end = Decoder->Finish(end);
     Finished = true;
   }
-  OutEnd = static_cast<size_t>(end - Out.data());
+  return static_cast<size_t>(end - out);
+}
+
+bool TDecodedInput::DecodeMore() {
+  if (Finished) return false;
+  const size_t room = TDecoder::MaxOutput(kDecodeBlock);
+  if (Out.size() < room) Out.resize(room);
+  OutEnd = DecodeBlock(Out.data(), kDecodeBlock);
   return true;
 }
 
@@ -279,6 +285,15 @@ size_t TDecodedInput::ReadSomeLeading(uint8_t* dest, size_t size) {
 }
 
 size_t TDecodedInput::ReadSomeDecoded(uint8_t* dest, size_t size) {
+  // A reader that takes a whole block's output gets it decoded in its own buffer, without
+  // a copy.
+  while (OutBegin == OutEnd && !Finished && size >= TDecoder::MaxOutput(kMinDirect)) {
+    const size_t n =
+        DecodeBlock(dest, std::min(kDecodeBlock * 4, size / 2 - TDecoder::kMaxPending));
+    OutOffset += n;
+    if (n > 0) return n;
+    if (Poll) Poll();
+  }
   while (OutBegin == OutEnd) {
     if (!DecodeMore()) return 0;
     // A block of escape sequences decodes to nothing: the reader's poll must still come.
