@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include "search/grep.h"
+#include "search/line_searcher.h"
 #include "search/original_text.h"
+#include "search/plain_line_finder.h"
 #include "tests/search/encoded_text.h"
 #include "tests/support/temp_dir.h"
 
@@ -262,6 +264,41 @@ TEST(DecodedInput, GrepFindsTheSameLinesInEveryEncodingAndShowsThemAsHeld) {
             {5, Sjis("表示 ソース ポート|番号"), "表示 ソース ポート|番号"}};
         EXPECT_EQ(run.Hits, expected);
       }
+}
+
+TEST(DecodedInput, PlainSearchShowsLinesAsHeldAtEveryBlockAndLineSize) {
+  TTempDir dir;
+  // Lines longer than the window keeps, searched in pieces, and hits cut to their first
+  // bytes.
+  const std::string text = "x\n" + std::string(40, 'a') + " 日本語 " + std::string(30, 'b') +
+                           "\nｶﾀｶﾅ 日本語\r\n\n日本語";
+  TPlainLineFinder finder;
+  finder.Prepare(Sjis("日本語"), false, false, false);
+  for (const TEncoding encoding : {TEncoding::Utf8, TEncoding::Utf16Be, TEncoding::Iso2022Jp})
+    for (const size_t block : {size_t{1}, size_t{7}, TLineWindow::kBlockSize})
+      for (const size_t window : {size_t{8}, TLineWindow::kMaxLineBytes})
+        for (const size_t maxLine : {size_t{0}, size_t{20}}) {
+          SCOPED_TRACE(std::string(EncodingName(encoding)) + " " + std::to_string(block) + " " +
+                       std::to_string(window) + " " + std::to_string(maxLine));
+          const std::string path = dir.Write("f", EncodedText::FromUtf8(text, encoding));
+          TLineSearcher searcher;
+          searcher.SetReadEncoding({TEncodingChoice::Auto, nullptr});
+          searcher.SetBlockSize(block);
+          searcher.SetWindowLineBytes(window);
+          searcher.SetMaxLineBytes(maxLine);
+          searcher.SetHoldHits(block == 7);
+          std::vector<std::pair<int64_t, std::string>> hits;
+          searcher.Search(
+              path, finder, [] { return false; },
+              [&hits](const RE_LineInfo_t& info) {
+                hits.emplace_back(info.LineNo, OriginalToUtf8(info.OriginalText(), info.Encoding));
+              });
+          const std::string longLine = std::string(40, 'a') + " 日本語 " + std::string(30, 'b');
+          const decltype(hits) expected = {{2, maxLine == 0 ? longLine : std::string(20, 'a')},
+                                           {3, "ｶﾀｶﾅ 日本語"},
+                                           {5, "日本語"}};
+          EXPECT_EQ(hits, expected);
+        }
 }
 
 TEST(DecodedInput, AReservedCodeIsOneCharacterToTheEngine) {
