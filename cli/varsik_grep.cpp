@@ -81,7 +81,7 @@ std::optional<size_t> ByteCount(std::string_view text) {
 int main(int argc, char** argv) {
   TSearchOptions options;
   options.Masks = "*.*";
-  TStreamSink::TEncoding encoding = TStreamSink::TEncoding::Utf8;
+  TStreamSink::TOutputEncoding encoding = TStreamSink::TOutputEncoding::Utf8;
   bool stats = false;
   bool nullNames = false;
   bool optionsEnded = false;
@@ -121,9 +121,9 @@ int main(int argc, char** argv) {
     } else if (a.rfind("--output-encoding=", 0) == 0) {
       std::string e = a.substr(std::strlen("--output-encoding="));
       if (e == "utf-8" || e == "utf8" || e == "UTF-8")
-        encoding = TStreamSink::TEncoding::Utf8;
+        encoding = TStreamSink::TOutputEncoding::Utf8;
       else if (e == "cp932" || e == "CP932" || e == "sjis" || e == "shift_jis")
-        encoding = TStreamSink::TEncoding::Cp932;
+        encoding = TStreamSink::TOutputEncoding::Cp932;
       else
         return Fail("unknown output encoding '" + e + "' (use utf-8 or cp932)");
     } else if (a == "-h" || a == "--help") {
