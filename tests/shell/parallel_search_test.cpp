@@ -80,7 +80,11 @@ class ParallelSearchTest : public ::testing::Test {
         if (busy) text += std::string(rng() % 3000, 'x');
         text += rng() % 5 == 0 ? "\r\n" : "\n";
       }
-      paths.push_back(Dir.Write("f" + std::to_string(f) + ".txt", text));
+      // Appended piece by piece: GCC 12 warns wrongly about a chain of + on temporaries.
+      std::string name = "f";
+      name += std::to_string(f);
+      name += ".txt";
+      paths.push_back(Dir.Write(name, text));
       if (f % 13 == 5) paths.push_back(Dir.Path() + "missing" + std::to_string(f) + ".txt");
     }
     return paths;
