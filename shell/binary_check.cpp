@@ -1,7 +1,10 @@
 #include "shell/binary_check.h"
 
 #include <cstdint>
+#include <span>
 
+#include "search/encoding.h"
+#include "search/encoding_detector.h"
 #include "search/input_file.h"
 
 namespace varsik {
@@ -24,7 +27,11 @@ bool TBinaryCheck::IsBinaryHead(std::string_view head) {
 }
 
 bool TBinaryCheck::IsUtf16Head(std::string_view head) {
-  return head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF");
+  // The head is all the detector sees: the rest of a large binary is never read.
+  TEncodingDetector detector;
+  detector.Feed(std::span(reinterpret_cast<const uint8_t*>(head.data()), head.size()));
+  const TEncoding encoding = detector.Finish();
+  return encoding == TEncoding::Utf16Le || encoding == TEncoding::Utf16Be;
 }
 
 }  // namespace varsik

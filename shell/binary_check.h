@@ -19,8 +19,8 @@ class TBinaryCheck {
 
   // Whether `head`, the first bytes of a file, make it binary.
   static bool IsBinaryHead(std::string_view head);
-  // Whether `head` starts as UTF-16 text: its byte order mark (FF FE or FE FF) for now,
-  // until the reader detects encodings and can be asked instead.
+  // Whether the encoding detector, fed `head` alone, takes it for UTF-16: a byte order
+  // mark (FF FE or FE FF), or ASCII text with its 00 bytes in place throughout.
   static bool IsUtf16Head(std::string_view head);
 
  private:

@@ -137,9 +137,9 @@ case "$(cat "$T/err")" in
 esac
 rm -rf "$T/deep" 2> /dev/null || (cd "$T/deep" && find . -depth -delete 2> /dev/null)
 
-# Binary files: with --skip-binary a file whose first 64 KiB hold a NUL (and that has no
-# UTF-16 byte order mark) is counted but not searched, nor read past its head; the hit
-# at the end of a large one, or in a copy of a program, is not reported.
+# Binary files: with --skip-binary a file whose first 64 KiB hold a NUL (and that are not
+# UTF-16) is counted but not searched, nor read past its head; the hit at the end of a
+# large one, or in a copy of a program, is not reported.
 mkdir -p "$T/bin"
 printf 'needle\n' > "$T/bin/a.txt"
 printf 'needle\n\0' > "$T/bin/b.dat"
@@ -160,6 +160,11 @@ check "--skip-binary: binary files are counted" "検索ファイル数 : 5   一
 check "without --skip-binary every file is searched" "検索ファイル数 : 3   一致ファイル数 : 3   一致行数 : 3" "$(cat "$T/stats")"
 out=$("$VG" --skip-binary --file-names x '*.dat' "$T/bin" | wc -l)
 check "--skip-binary: file names are all listed" 3 "$out"
+# UTF-16 without a byte order mark is text too (its "n" is found however it is read).
+mkdir -p "$T/bin16"
+printf 'n\0e\0e\0d\0l\0e\0\n\0' > "$T/bin16/f.txt"
+out=$("$VG" -E --skip-binary n '*.*' "$T/bin16" 2>&1 > /dev/null --stats)
+check "--skip-binary: UTF-16 is searched" "検索ファイル数 : 1   一致ファイル数 : 1   一致行数 : 1" "$out"
 
 # Exclusion masks: "!" files, "#" folders (not entered); only exclusions take every other
 # file.

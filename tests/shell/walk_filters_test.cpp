@@ -117,6 +117,48 @@ TEST_F(WalkFiltersTest, BinaryFilesAreTakenUpButNotSearched) {
   EXPECT_EQ(Run(names), (V{"b.bin", "c.bin"}));
 }
 
+namespace {
+
+// `text` (ASCII) in UTF-16, without a byte order mark.
+std::string Utf16(std::string_view text, bool bigEndian) {
+  std::string units;
+  for (char c : text) units += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  return units;
+}
+
+}  // namespace
+
+// UTF-16 is told as the encoding detector tells it, from the head alone: by its byte order
+// mark, or by ASCII characters with their 00 bytes in place. NULs anywhere else make a
+// binary file.
+TEST(BinaryCheck, Utf16IsTextWithOrWithoutItsByteOrderMark) {
+  const std::string lines = "needle\r\nhaystack\r\n";
+  EXPECT_FALSE(TBinaryCheck::IsBinaryHead(Utf16(lines, false)));
+  EXPECT_FALSE(TBinaryCheck::IsBinaryHead(Utf16(lines, true)));
+  EXPECT_FALSE(TBinaryCheck::IsBinaryHead("\xFF\xFE" + Utf16(lines, false)));
+  EXPECT_FALSE(TBinaryCheck::IsBinaryHead("\xFE\xFF" + Utf16(lines, true)));
+  EXPECT_FALSE(TBinaryCheck::IsBinaryHead(lines));
+  EXPECT_TRUE(TBinaryCheck::IsBinaryHead(lines + '\0'));
+  EXPECT_TRUE(
+      TBinaryCheck::IsBinaryHead(std::string("\x7F"
+                                             "ELF\x02\x01\x01\0\0\0\0\0",
+                                             12)));
+  EXPECT_TRUE(TBinaryCheck::IsBinaryHead(std::string(256, '\0')));
+  // A few UTF-16-looking units before the binary part are not enough.
+  EXPECT_TRUE(TBinaryCheck::IsBinaryHead(Utf16("ab", false) + std::string(200, '\x90') + '\0'));
+}
+
+// Through the walk: a UTF-16 file without byte order mark is searched with the switch on.
+TEST_F(WalkFiltersTest, AUtf16FileWithoutByteOrderMarkIsSearched) {
+  Dir.Write("u.txt", Utf16("needle\n", false));
+  TSearchOptions o = Options("*.*", false);
+  o.Word = "n";
+  o.Switches.RegularExpSearch = true;
+  o.Switches.SkipBinary = true;
+  EXPECT_EQ(Run(o), V{"u.txt"});
+  EXPECT_EQ(Status, "検索ファイル数 : 1   一致ファイル数 : 1   一致行数 : 1");
+}
+
 TEST_F(WalkFiltersTest, AFileThatCannotBeReadIsReportedOnceWhenBinaryFilesAreSkipped) {
   ASSERT_EQ(symlink("missing", (Dir.Path() + "gone.txt").c_str()), 0);
   TSearchOptions o = Options("*.txt", false);
