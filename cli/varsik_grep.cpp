@@ -33,7 +33,11 @@ const char kUsage[] =
     "Search the files under FOLDER whose names match MASKS for WORD, reading them as\n"
     "Shift JIS (CP932), and print tag-jump result lines.\n"
     "\n"
-    "  MASKS   file-name masks separated by \";\" (default \"*.*\")\n"
+    "  MASKS   file-name masks separated by \";\" (default \"*.*\"): \"*\" any run of\n"
+    "          characters, \"?\" one, letters regardless of case, \"*.*\" every name.\n"
+    "          \"!MASK\" leaves out the files that match MASK, \"#MASK\" the folders\n"
+    "          (not entered): \"*.c;*.h;!test_*;#build*\". With only \"!\" and \"#\"\n"
+    "          masks, every other file is searched.\n"
     "  FOLDER  start folder (default: the current folder)\n"
     "\n"
     "Options:\n"
@@ -43,6 +47,10 @@ const char kUsage[] =
     "  -w, --word                 match only whole words (plain mode)\n"
     "      --no-subfolders        do not descend into sub-folders\n"
     "      --file-names           list the file names that match MASKS, open no file\n"
+    "      --skip-binary          do not search binary files (a NUL byte in the first\n"
+    "                             64 KiB, and not UTF-16); they are still counted\n"
+    "      --gitignore            leave out the files and folders that git ignores\n"
+    "                             (.gitignore, .git/info/exclude, core.excludesFile)\n"
     "      --output-encoding=ENC  utf-8 (default) or cp932\n"
     "  -Z, --null                 print file names as their bytes, each ended by a NUL\n"
     "                             instead of its closing quote and line end\n"
@@ -97,6 +105,10 @@ int main(int argc, char** argv) {
       options.Switches.SubFolderSearch = false;
     } else if (a == "--file-names") {
       options.Switches.FileNameSearch = true;
+    } else if (a == "--skip-binary") {
+      options.Switches.SkipBinary = true;
+    } else if (a == "--gitignore") {
+      options.Switches.GitIgnore = true;
     } else if (a == "--stats") {
       stats = true;
     } else if (a == "-Z" || a == "--null") {

@@ -20,6 +20,9 @@ namespace varsik {
 namespace {
 
 constexpr int kHistoryRows = 10;
+// The rows below the six switches (skip binary files, respect .gitignore) make the
+// dialog, the folder tree and the switch panel taller by this much.
+constexpr int kExtraRows = 2 * 24;
 
 QComboBox* HistoryBox(QWidget* parent, const QRect& geometry) {
   auto* box = new QComboBox(parent);
@@ -53,16 +56,20 @@ TGrepDlg::TGrepDlg(TCreateDirForm* createDirForm, QWidget* parent)
     : QDialog(parent), CreateDirForm(createDirForm) {
   setWindowTitle(QStringLiteral("GrepDlg"));
   setFont(Platform::PixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 12));
-  Platform::SetFixedDialogFrame(this, 378, 332);
+  Platform::SetFixedDialogFrame(this, 378, 332 + kExtraRows);
 
   SearchWordCmbBox = HistoryBox(this, QRect(8, 14, 273, 20));
   SearchFileCmbBox = HistoryBox(this, QRect(8, 46, 273, 20));
+  SearchFileCmbBox->setToolTip(QStringLiteral(
+      "ファイル名のマスクを ; で区切って並べます（例: *.c;*.h）。\n"
+      "!マスク はそのファイルを、#マスク はそのフォルダを検索から除きます\n"
+      "（例: *.c;*.h;!test_*;#build*）。除外だけなら残りの全ファイルを検索します。"));
   SearchDirCmbBox = HistoryBox(this, QRect(8, 78, 361, 20));
 
   DirectoryListBox = new TFolderTree(this);
-  DirectoryListBox->setGeometry(8, 112, 177, 185);
+  DirectoryListBox->setGeometry(8, 112, 177, 185 + kExtraRows);
   DriveComboBox = new QComboBox(this);
-  DriveComboBox->setGeometry(8, 303, 177, 18);
+  DriveComboBox->setGeometry(8, 303 + kExtraRows, 177, 18);
 
   OkGrepBtn = Button(this, QStringLiteral("&OK"), QRect(288, 12, 81, 25));
   OkGrepBtn->setAutoDefault(true);
@@ -70,7 +77,7 @@ TGrepDlg::TGrepDlg(TCreateDirForm* createDirForm, QWidget* parent)
   CancelBtn = Button(this, QStringLiteral("&Cancel"), QRect(288, 44, 81, 25));
 
   Panel2 = new QFrame(this);
-  Panel2->setGeometry(192, 112, 177, 209);
+  Panel2->setGeometry(192, 112, 177, 209 + kExtraRows);
   Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
   UpLowChkBox = Switch(Panel2, QStringLiteral("大文字小文字を区別"), 16);
   FuzzySearchChkBox = Switch(Panel2, QStringLiteral("あいまい検索"), 40);
@@ -78,20 +85,27 @@ TGrepDlg::TGrepDlg(TCreateDirForm* createDirForm, QWidget* parent)
   SearchAsWordChkBox = Switch(Panel2, QStringLiteral("単語で検索"), 88);
   SubFolderChkBox = Switch(Panel2, QStringLiteral("サブフォルダも検索"), 112);
   FileSearchChkBox = Switch(Panel2, QStringLiteral("ファイル名を検索"), 136);
-  CheckBox1 = Switch(Panel2, QStringLiteral("検索結果をクリアしない"), 160);
+  SkipBinaryChkBox = Switch(Panel2, QStringLiteral("バイナリファイルを除外"), 160);
+  SkipBinaryChkBox->setToolTip(QStringLiteral(
+      "先頭 64 KiB に NUL バイトを含むファイル（UTF-16 を除く）は中を検索しません。\n"
+      "検索ファイル数には数えます。"));
+  GitIgnoreChkBox = Switch(Panel2, QStringLiteral(".gitignore を反映"), 184);
+  GitIgnoreChkBox->setToolTip(
+      QStringLiteral("Git が無視するファイルとフォルダ（.gitignore、.git/info/exclude、\n"
+                     "core.excludesFile の指定）は検索しません。"));
+  CheckBox1 = Switch(Panel2, QStringLiteral("検索結果をクリアしない"), 160 + kExtraRows);
   CheckBox1->setEnabled(false);
   // "UpDate" shares its row with the create-folder command.
-  Button3 = Button(Panel2, QStringLiteral("UpDate"), QRect(11, 184, 76, 17));
-  Button4 = Button(Panel2, QStringLiteral("フォルダ作成"), QRect(91, 184, 78, 17));
+  Button3 = Button(Panel2, QStringLiteral("UpDate"), QRect(11, 184 + kExtraRows, 76, 17));
+  Button4 = Button(Panel2, QStringLiteral("フォルダ作成"), QRect(91, 184 + kExtraRows, 78, 17));
   Button4->setToolTip(QStringLiteral("選択中のフォルダの中に新しいフォルダを作成します"));
   Button4->setVisible(CreateDirForm != nullptr);
 
-  QWidget* order[] = {SearchWordCmbBox, SearchFileCmbBox,   SearchDirCmbBox,
-                      DirectoryListBox, DriveComboBox,      OkGrepBtn,
-                      CancelBtn,        UpLowChkBox,        FuzzySearchChkBox,
-                      RegexChkBox,      SearchAsWordChkBox, SubFolderChkBox,
-                      FileSearchChkBox, CheckBox1,          Button3,
-                      Button4};
+  QWidget* order[] = {SearchWordCmbBox,  SearchFileCmbBox, SearchDirCmbBox,    DirectoryListBox,
+                      DriveComboBox,     OkGrepBtn,        CancelBtn,          UpLowChkBox,
+                      FuzzySearchChkBox, RegexChkBox,      SearchAsWordChkBox, SubFolderChkBox,
+                      FileSearchChkBox,  SkipBinaryChkBox, GitIgnoreChkBox,    CheckBox1,
+                      Button3,           Button4};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
   connect(OkGrepBtn, &QPushButton::clicked, this, &TGrepDlg::OkGrepBtnClick);
@@ -217,7 +231,9 @@ TSearchSwitches TGrepDlg::Switches() const {
           .RegularExpSearch = RegexChkBox->isChecked(),
           .SearchAsWord = SearchAsWordChkBox->isChecked(),
           .SubFolderSearch = SubFolderChkBox->isChecked(),
-          .FileNameSearch = FileSearchChkBox->isChecked()};
+          .FileNameSearch = FileSearchChkBox->isChecked(),
+          .SkipBinary = SkipBinaryChkBox->isChecked(),
+          .GitIgnore = GitIgnoreChkBox->isChecked()};
 }
 
 void TGrepDlg::SetSwitches(const TSearchSwitches& switches) {
@@ -227,6 +243,8 @@ void TGrepDlg::SetSwitches(const TSearchSwitches& switches) {
   SearchAsWordChkBox->setChecked(switches.SearchAsWord);
   SubFolderChkBox->setChecked(switches.SubFolderSearch);
   FileSearchChkBox->setChecked(switches.FileNameSearch);
+  SkipBinaryChkBox->setChecked(switches.SkipBinary);
+  GitIgnoreChkBox->setChecked(switches.GitIgnore);
 }
 
 namespace {

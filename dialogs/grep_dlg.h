@@ -42,6 +42,8 @@ class TGrepDlg : public QDialog {
   QCheckBox* SearchAsWordChkBox;
   QCheckBox* SubFolderChkBox;
   QCheckBox* FileSearchChkBox;
+  QCheckBox* SkipBinaryChkBox;  // バイナリファイルを除外
+  QCheckBox* GitIgnoreChkBox;   // .gitignore を反映
   QCheckBox* CheckBox1;
   QPushButton* Button3;
   QPushButton* Button4;
@@ -67,7 +69,7 @@ class TGrepDlg : public QDialog {
   // with OK.
   void OkGrepBtnClick();
 
-  // The six switches, read and set whole.
+  // The switches, read and set whole.
   TSearchSwitches Switches() const;
   void SetSwitches(const TSearchSwitches& switches);
 

@@ -30,10 +30,12 @@ void TSearchDriver::Run(const TSearchOptions& options) {
   Plain.SetSwitches(Options.Switches);
   Plain.SetMaxLineBytes(Options.MaxLineBytes);
   Regex.SetMaxLineBytes(Options.MaxLineBytes);
-  SearchFolder(StartFolder(Options.FolderText), FNameListBox);
+  GitIgnore.reset();
+  if (Options.Switches.GitIgnore) GitIgnore = std::make_unique<Platform::TGitIgnore>();
+  SearchFolder(StartFolder(Options.FolderText), TMaskList::FromPieces(FNameListBox));
 }
 
-void TSearchDriver::SearchFolder(const std::string& folder, const std::vector<std::string>& masks) {
+void TSearchDriver::SearchFolder(const std::string& folder, const TMaskList& masks) {
   Sink.ProcessEvents();
   if (State.CancelRequested) return;
   const Platform::TFolderListing listing(folder);
@@ -41,15 +43,26 @@ void TSearchDriver::SearchFolder(const std::string& folder, const std::vector<st
     ++State.SkippedFolderCount;
     Sink.ReportSkippedFolder(folder, listing.Error());
   }
-  for (const std::string& mask : masks) {
+  for (const std::string& mask : masks.Masks) {
     for (const Platform::TFolderEntry& entry : listing.Matching(mask)) {
       Sink.ProcessEvents();
       if (entry.Kind != Platform::TEntryKind::File) continue;
+      if (Excluded(masks, folder, entry.Name, false)) continue;
       if (!TakeUpFile(folder + entry.Name)) return;
     }
   }
   if (!Options.Switches.SubFolderSearch) return;
-  for (const std::string& name : listing.SubFolders()) SearchFolder(folder + name + "/", masks);
+  for (const std::string& name : listing.SubFolders())
+    if (!Excluded(masks, folder, name, true)) SearchFolder(folder + name + "/", masks);
+}
+
+bool TSearchDriver::Excluded(const TMaskList& masks, const std::string& folder,
+                             const std::string& name, bool isFolder) {
+  if (isFolder ? masks.ExcludesFolder(name) : masks.ExcludesFile(name)) return true;
+  if (!GitIgnore) return false;
+  // After a sub-folder's walk the ignore rules are still those of its last folder.
+  GitIgnore->EnterFolder(folder);
+  return GitIgnore->IsIgnored(name, isFolder);
 }
 
 bool TSearchDriver::TakeUpFile(const std::string& fileName) {
@@ -60,6 +73,10 @@ bool TSearchDriver::TakeUpFile(const std::string& fileName) {
   State.FileHeaderPending = true;
 
   if (Options.Switches.FileNameSearch) return !State.CancelRequested;
+  if (Options.Switches.SkipBinary && SkippedAsBinary(fileName)) {
+    State.FileHeaderPending = false;
+    return !State.CancelRequested;
+  }
 
   if (Options.Switches.RegularExpSearch) {
     switch (Regex.SearchFile(Options.Word)) {
@@ -83,6 +100,14 @@ bool TSearchDriver::TakeUpFile(const std::string& fileName) {
   }
   State.FileHeaderPending = false;
   return finished;
+}
+
+bool TSearchDriver::SkippedAsBinary(const std::string& fileName) {
+  try {
+    return BinaryCheck.IsBinaryFile(fileName);
+  } catch (const EInOutError&) {
+    return false;
+  }
 }
 
 std::string TSearchDriver::StatusText() const {

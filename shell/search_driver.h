@@ -4,10 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/git_ignore.h"
+#include "shell/binary_check.h"
+#include "shell/mask_list.h"
 #include "shell/plain_search.h"
 #include "shell/regex_search.h"
 #include "shell/result_writer.h"
@@ -21,8 +25,9 @@ class TSearchDriver {
   explicit TSearchDriver(TSearchSink& sink);
 
   // Runs one search: clears the cancel flag, splits the masks, zeroes the counters and
-  // walks the start folder (the folder part of the folder text). Returns when the walk
-  // is done or cancelled. A pattern that does not compile raises ERegExpParser; the
+  // walks the start folder (the folder part of the folder text). Files and folders that
+  // the mask list excludes, and with the switch those that git ignores, are passed over. Returns
+  // when the walk is done or cancelled. A pattern that does not compile raises ERegExpParser; the
   // results written before it stay.
   void Run(const TSearchOptions& options);
 
@@ -55,7 +60,7 @@ class TSearchDriver {
   void CompilePattern(const std::string& word) { Regex.Compile(word); }
 
   // The folder walk: `folder` ends in "/".
-  void SearchFolder(const std::string& folder, const std::vector<std::string>& masks);
+  void SearchFolder(const std::string& folder, const TMaskList& masks);
 
   // The mask text split at every ";"; empty pieces are kept, nothing is trimmed.
   static std::vector<std::string> SplitMasks(std::string_view masks);
@@ -65,6 +70,12 @@ class TSearchDriver {
  private:
   // Takes up one file of the walk; false when the walk must end (cancelled).
   bool TakeUpFile(const std::string& fileName);
+  // Whether the walk passes over the entry `name` of `folder`.
+  bool Excluded(const TMaskList& masks, const std::string& folder, const std::string& name,
+                bool isFolder);
+  // With the switch: a binary file is taken up but not searched. A file whose head cannot
+  // be read is searched, and the search says that it cannot be read.
+  bool SkippedAsBinary(const std::string& fileName);
 
   TSearchSink& Sink;
   TSearchState State;
@@ -73,6 +84,9 @@ class TSearchDriver {
   TRegexSearch Regex;
   TSearchOptions Options;
   std::vector<std::string> FNameListBox;
+  TBinaryCheck BinaryCheck;
+  // Made for each search with the switch on: what git ignores is read afresh each time.
+  std::unique_ptr<Platform::TGitIgnore> GitIgnore;
   bool Running = false;
 };
 

@@ -210,6 +210,8 @@ const TValueKey kValueKeys[] = {
     {"Option", "SearchAsWord", &TSearchSwitches::SearchAsWord},
     {"Option", "SubFolderSearch", &TSearchSwitches::SubFolderSearch},
     {"Option", "FileNameSearch", &TSearchSwitches::FileNameSearch},
+    {"Option", "SkipBinary", &TSearchSwitches::SkipBinary},
+    {"Option", "GitIgnore", &TSearchSwitches::GitIgnore},
     {"Option", "GrepDlgShowOnStart", &TSettings::GrepDlgShowOnStart, /*Written=*/false},
     {"Option", "ErrMsgBox", &TSettings::ErrMsgBox},
     {"Window", "Left", &TSettings::Left},

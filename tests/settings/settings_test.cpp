@@ -156,7 +156,8 @@ TEST(ReadSettings, Booleans) {
 TEST(ReadSettings, EveryKeyIsRead) {
   TSettings s = ReadText(
       "[Option]\nUpperLowerMatch=1\nFuzzySearch=1\nRegularExpSearch=1\nSearchAsWord=1\n"
-      "SubFolderSearch=0\nFileNameSearch=1\nGrepDlgShowOnStart=0\nErrMsgBox=1\n"
+      "SubFolderSearch=0\nFileNameSearch=1\nSkipBinary=1\nGitIgnore=1\n"
+      "GrepDlgShowOnStart=0\nErrMsgBox=1\n"
       "[Window]\nLeft=1\nTop=2\nWidth=3\nHeight=4\n"
       "[Editor]\nPath=gedit\nJumpFormat=+\n");
   EXPECT_EQ(s.Switches, (TSearchSwitches{.UpperLowerMatch = true,
@@ -164,7 +165,9 @@ TEST(ReadSettings, EveryKeyIsRead) {
                                          .RegularExpSearch = true,
                                          .SearchAsWord = true,
                                          .SubFolderSearch = false,
-                                         .FileNameSearch = true}));
+                                         .FileNameSearch = true,
+                                         .SkipBinary = true,
+                                         .GitIgnore = true}));
   EXPECT_FALSE(s.GrepDlgShowOnStart);
   EXPECT_TRUE(s.ErrMsgBox);
   EXPECT_EQ(s.Left, 1);
@@ -248,7 +251,7 @@ TEST(WriteSettings, FreshFileListsSectionsAndKeysInOrder) {
             "[GrepFile]\nFile1=*.c;*.h\n\n"
             "[GrepDir]\nDir1=/src/\nDir2=/tmp/\n\n"
             "[Option]\nUpperLowerMatch=0\nFuzzySearch=0\nRegularExpSearch=0\nSearchAsWord=1\n"
-            "SubFolderSearch=1\nFileNameSearch=0\nErrMsgBox=1\n\n"
+            "SubFolderSearch=1\nFileNameSearch=0\nSkipBinary=0\nGitIgnore=0\nErrMsgBox=1\n\n"
             "[Window]\nLeft=-8\nTop=50\nWidth=575\nHeight=534\n\n"
             "[Editor]\nPath=xdg-open\nJumpFormat=+\n");
   EXPECT_EQ(FolderNames(dir.Path()), (TStrings{"Varsik.ini"}));  // no temporary file left
@@ -297,7 +300,7 @@ TEST(WriteSettings, KeepsUnknownKeysHigherEntriesCommentsAndNeverWrittenKeys) {
       "[GrepWord]\nCount=3\nWord1=new1\nWord2=new2\nWord3=old3\nWord4=old4\n"
       "[Option]\nGrepDlgShowOnStart=0\nFutureOption=5\nUpperLowerMatch=0\nFuzzySearch=0\n"
       "RegularExpSearch=0\nSearchAsWord=0\nSubFolderSearch=1\nFileNameSearch=0\n"
-      "ErrMsgBox=0\n"
+      "SkipBinary=0\nGitIgnore=0\nErrMsgBox=0\n"
       "; the editor\n[Editor]\nPath=vim\nJumpFormat=\n"
       "[Plugin]\nName=x\n\n"
       "[GrepFile]\nFile1=*.*\nFile2=*.*\nFile3=*.*\nFile4=*.*\nFile5=*.*\nFile6=*.*\n"
