@@ -12,6 +12,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libqscintilla2-qt6-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth
+  gettext locales
   clang libclang-rt-14-dev
 )
 
@@ -22,7 +23,7 @@ case "${CROSS:-}" in
   aarch64)
     # The cross compiler, the emulator (without binfmt: CTest starts it), and the arm64
     # C and C++ runtime that the programs run on, from Debian's multiarch packages.
-    PACKAGES=(g++ cmake ninja-build libgtest-dev
+    PACKAGES=(g++ cmake ninja-build libgtest-dev gettext locales
       g++-aarch64-linux-gnu qemu-user libc6:arm64 libstdc++6:arm64)
     dpkg --print-foreign-architectures | grep -qx arm64 || $SUDO dpkg --add-architecture arm64
     CMAKE_ARGS="-DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake ${CMAKE_ARGS:-}"

@@ -28,7 +28,7 @@ check "file names: exit" 0 $rc
 check "file names: list" "$T/tree/a.txt
 $T/tree/b.c
 $T/tree/sub/c.txt" "$out"
-check "file names: stats" "検索ファイル数 : 3   一致ファイル数 : 0   一致行数 : 0" "$(cat "$T/stats")"
+check "file names: stats" "Files searched: 3   Files matched: 0   Lines matched: 0" "$(cat "$T/stats")"
 out=$("$VG" --file-names --no-subfolders x '*.*' "$T/tree/"); rc=$?
 check "no sub-folders" "$T/tree/a.txt
 $T/tree/b.c" "$out"
@@ -49,7 +49,7 @@ check "regex: one header, one entry per line" "#\"$T/re/a.txt\"
  :5: xabc
  :6: abc abc
  :7: abc" "$out"
-check "regex: stats" "検索ファイル数 : 2   一致ファイル数 : 1   一致行数 : 4" "$(cat "$T/stats")"
+check "regex: stats" "Files searched: 2   Files matched: 1   Lines matched: 4" "$(cat "$T/stats")"
 out=$("$VG" -E '^abc' '*.txt' "$T/re" | tail -n +2); check "regex: line head" " :4: abc
  :6: abc abc
  :7: abc" "$out"
