@@ -119,7 +119,7 @@ TSearchOptions CliOptions(const TArguments& arguments, const QFileInfo& file) {
 
 TTiming TimeCli(const TSearchOptions& options) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen("/dev/null", "w"), std::fclose);
-  TStreamSink sink(out.get(), TStreamSink::TEncoding::Utf8, false);
+  TStreamSink sink(out.get(), TStreamSink::TOutputEncoding::Utf8, false);
   TSearchDriver driver(sink);
   QElapsedTimer clock;
   clock.start();

@@ -51,7 +51,7 @@ void TStreamSink::Message(const std::string& text) {
 }
 
 std::string TStreamSink::FromUtf8(std::string_view utf8) const {
-  if (Encoding == TEncoding::Utf8) return std::string(utf8);
+  if (Encoding == TOutputEncoding::Utf8) return std::string(utf8);
   // Paths stay the file system's bytes; only the fixed message text is re-encoded,
   // so a path that CP932 cannot hold still comes out as it is on disk.
   return Platform::Utf8ToCp932(utf8).value_or(std::string(utf8));
@@ -61,17 +61,17 @@ void TStreamSink::AppendFileHeader(const std::string& path) {
   if (!FileNameMode) WriteNamed("#\"", path, "\"");
 }
 
-void TStreamSink::AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool cut) {
+void TStreamSink::AppendLineEntry(const TLineEntry& entry) {
   if (FileNameMode) return;
-  std::string entry;
-  if (Encoding == TEncoding::Utf8) {
-    entry = ResultText::LineEntry(lineNo, Platform::Cp932ToUtf8(cp932Text));
-    if (cut) entry += ResultText::kCutMarkUtf8;
+  std::string line;
+  if (Encoding == TOutputEncoding::Utf8) {
+    line = ResultText::LineEntry(entry.LineNo, Platform::Cp932ToUtf8(entry.Text));
+    if (entry.Cut) line += ResultText::kCutMarkUtf8;
   } else {
-    entry = ResultText::LineEntry(lineNo, cp932Text);
-    if (cut) entry += ResultText::kCutMarkCp932;
+    line = ResultText::LineEntry(entry.LineNo, entry.Text);
+    if (entry.Cut) line += ResultText::kCutMarkCp932;
   }
-  WriteLine(entry);
+  WriteLine(line);
 }
 
 void TStreamSink::AppendErrorLine(const std::string& path) {

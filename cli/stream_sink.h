@@ -16,9 +16,9 @@ namespace varsik {
 
 class TStreamSink : public TSearchSink {
  public:
-  enum class TEncoding { Utf8, Cp932 };
+  enum class TOutputEncoding { Utf8, Cp932 };
 
-  TStreamSink(std::FILE* out, TEncoding encoding, bool fileNameMode, bool nullNames = false)
+  TStreamSink(std::FILE* out, TOutputEncoding encoding, bool fileNameMode, bool nullNames = false)
       : Out(out), Encoding(encoding), FileNameMode(fileNameMode), NullNames(nullNames) {}
 
   // Where unreadable files and skipped folders are named, one line each ("varsik-grep:
@@ -34,7 +34,7 @@ class TStreamSink : public TSearchSink {
   int Finish();
 
   void AppendFileHeader(const std::string& path) override;
-  void AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool cut) override;
+  void AppendLineEntry(const TLineEntry& entry) override;
   void AppendErrorLine(const std::string& path) override;
   void AppendFileName(const std::string& path) override;
   void ShowCurrentFile(const std::string&) override {}
@@ -54,7 +54,7 @@ class TStreamSink : public TSearchSink {
   std::string FromUtf8(std::string_view utf8) const;
 
   std::FILE* Out;
-  TEncoding Encoding;
+  TOutputEncoding Encoding;
   bool FileNameMode;
   bool NullNames;
   std::FILE* Messages = nullptr;

@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
   Platform::OpenMessageCatalog();
   TSearchOptions options;
   options.Masks = "*.*";
-  TStreamSink::TEncoding encoding = TStreamSink::TEncoding::Utf8;
+  TStreamSink::TOutputEncoding encoding = TStreamSink::TOutputEncoding::Utf8;
   bool stats = false;
   bool nullNames = false;
   bool optionsEnded = false;
@@ -139,9 +139,9 @@ int main(int argc, char** argv) {
     } else if (a.rfind("--output-encoding=", 0) == 0) {
       std::string e = a.substr(std::strlen("--output-encoding="));
       if (e == "utf-8" || e == "utf8" || e == "UTF-8")
-        encoding = TStreamSink::TEncoding::Utf8;
+        encoding = TStreamSink::TOutputEncoding::Utf8;
       else if (e == "cp932" || e == "CP932" || e == "sjis" || e == "shift_jis")
-        encoding = TStreamSink::TEncoding::Cp932;
+        encoding = TStreamSink::TOutputEncoding::Cp932;
       else
         return Fail(Translate("unknown output encoding '%s' (use utf-8 or cp932)", {e}));
     } else if (a == "-h" || a == "--help") {

@@ -2,55 +2,20 @@
 // thread, opened on first use), result lines are decoded by a table built with it once.
 #include "platform/cp932.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdint>
-#include <stdexcept>
 #include <vector>
+
+#include "base/shift_jis.h"
+#include "platform/code_page_tables.h"
+#include "platform/iconv_converter.h"
+#include "platform/utf8.h"
 
 namespace varsik {
 
 namespace Platform {
 namespace {
-
-class TIconv {
- public:
-  TIconv(const char* to, const char* from) : Handle(iconv_open(to, from)) {
-    if (Handle == reinterpret_cast<iconv_t>(-1))
-      throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
-  }
-  ~TIconv() { iconv_close(Handle); }
-  TIconv(const TIconv&) = delete;
-  TIconv& operator=(const TIconv&) = delete;
-
-  // Converts as much as it can; returns false at the first sequence it cannot convert,
-  // leaving `in` at that sequence.
-  bool Convert(std::string_view& in, std::string& out) {
-    iconv(Handle, nullptr, nullptr, nullptr, nullptr);
-    char* src = const_cast<char*>(in.data());
-    size_t srcLeft = in.size();
-    char buf[4096];
-    bool ok = true;
-    while (srcLeft > 0) {
-      char* dst = buf;
-      size_t dstLeft = sizeof buf;
-      size_t r = iconv(Handle, &src, &srcLeft, &dst, &dstLeft);
-      out.append(buf, dst - buf);
-      if (r == static_cast<size_t>(-1) && errno != E2BIG) {
-        ok = false;
-        break;
-      }
-    }
-    in = std::string_view(src, srcLeft);
-    return ok;
-  }
-
- private:
-  iconv_t Handle;
-};
 
 // Every CP932 character in UTF-8, asked of iconv once for the whole code page: a result
 // line is then decoded by lookups, where a call into iconv for each line cost about a
@@ -147,6 +112,33 @@ std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   if (!conv.Convert(utf8, out)) return std::nullopt;
+  return out;
+}
+
+std::string Utf8ToCp932Lossy(std::string_view utf8) {
+  const TCodePageTables& tables = TCodePageTables::Get();
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    const auto b = static_cast<uint8_t>(utf8[i]);
+    if (b < 0x80) {
+      out += static_cast<char>(b);
+      ++i;
+      continue;
+    }
+    const size_t length = Utf8CharLength(utf8, i);
+    if (length == 0) {
+      out += '?';
+      ++i;
+      continue;
+    }
+    const uint16_t code = tables.Cp932FromUnicode(Utf8CodePoint(utf8, i, length));
+    if (code == TCodePageTables::kNone)
+      out += '?';
+    else
+      ShiftJis::AppendCode(out, code);
+    i += length;
+  }
   return out;
 }
 

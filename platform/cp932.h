@@ -14,6 +14,10 @@ namespace Platform {
 // or is not valid UTF-8.
 std::optional<std::string> Utf8ToCp932(std::string_view utf8);
 
+// UTF-8 to CP932 for output that must be CP932 whatever the text holds: a character that
+// CP932 cannot hold, and each byte that is not UTF-8, becomes "?".
+std::string Utf8ToCp932Lossy(std::string_view utf8);
+
 // CP932 to UTF-8 for display. Never fails: a byte sequence that CP932 does not define
 // becomes U+FFFD, and decoding goes on behind it.
 std::string Cp932ToUtf8(std::string_view cp932);

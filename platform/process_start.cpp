@@ -24,10 +24,11 @@ bool IsExecutableFile(const std::string& path) {
 }
 
 // Where execvp would find `program`: as it is when it holds a "/", else the first
-// executable file of that name in a folder of PATH. Found here, before the fork, where
-// allocating is still allowed.
+// executable file of that name in a folder of PATH; empty when there is none. Checked
+// here too because not every C library's posix_spawn reports a failed exec.
 std::string FindProgram(const std::string& program) {
-  if (program.find('/') != std::string::npos) return program;
+  if (program.find('/') != std::string::npos)
+    return IsExecutableFile(program) ? program : std::string();
   const char* path = std::getenv("PATH");
   std::string_view folders = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
   for (;;) {

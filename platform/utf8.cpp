@@ -35,6 +35,33 @@ bool IsValidUtf8(std::string_view s) {
   return true;
 }
 
+char32_t Utf8CodePoint(std::string_view s, size_t i, size_t length) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  if (length == 1) return b;
+  char32_t cp = b & (0x7F >> length);
+  for (size_t k = 1; k < length; ++k) cp = cp << 6 | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+  return cp;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  const auto put = [&out](char32_t bits) { out += static_cast<char>(bits); };
+  if (cp < 0x80) {
+    put(cp);
+  } else if (cp < 0x800) {
+    put(0xC0 | cp >> 6);
+    put(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    put(0xE0 | cp >> 12);
+    put(0x80 | (cp >> 6 & 0x3F));
+    put(0x80 | (cp & 0x3F));
+  } else {
+    put(0xF0 | cp >> 18);
+    put(0x80 | (cp >> 12 & 0x3F));
+    put(0x80 | (cp >> 6 & 0x3F));
+    put(0x80 | (cp & 0x3F));
+  }
+}
+
 }  // namespace Platform
 
 }  // namespace varsik

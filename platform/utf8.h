@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace varsik {
@@ -15,6 +16,13 @@ namespace Platform {
 size_t Utf8CharLength(std::string_view s, size_t i);
 
 bool IsValidUtf8(std::string_view s);
+
+// The code point of the well-formed character of `length` bytes (as Utf8CharLength gave
+// it) at `i` of `s`.
+char32_t Utf8CodePoint(std::string_view s, size_t i, size_t length);
+
+// Appends the UTF-8 form of a code point (at most U+10FFFF, no surrogate).
+void AppendUtf8(std::string& out, char32_t cp);
 
 }  // namespace Platform
 

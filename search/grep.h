@@ -14,8 +14,8 @@
 
 #include "regex/regular_expression.h"
 #include "search/grep_fast_path.h"
+#include "search/grep_scanner.h"
 #include "search/line_info.h"
-#include "search/line_searcher.h"
 #include "search/txt_file.h"
 
 namespace varsik {
@@ -81,39 +81,32 @@ class TGrep : public TRegularExpression {
   // to compare the two.
   void SetUseFastPath(bool on) { UseFastPath = on; }
 
+  // The current pattern as scans read it, for scanners of its own (a parallel search's
+  // workers) that share it while no one sets the pattern; makes its fast path now.
+  TGrepPattern SharedPattern();
+
   // The character codes of `s` (a lead byte takes the next byte as its trail) in
   // `codes`, followed by a 0; returns their number. Raises ERegExpParser for a lead byte
   // in the last position.
   static int32_t StringToCodes(std::string_view s, std::vector<uint16_t>& codes);
 
  private:
-  using TGrepRoutine = void (TGrep::*)(const std::string& fileName);
-
-  // Runs the automaton from every start position.
-  void GrepByDFA(const std::string& fileName);
-  // Compares the fixed string of a literal pattern.
-  void GrepByLiteral(const std::string& fileName);
-  // The routine for the current pattern.
-  TGrepRoutine ChooseRoutine() const;
-  // Marks a search as running for as long as what it returns is on the stack.
-  auto MarkRunning();
-  // Opens the file for the per-position scans; false for an empty file.
-  bool OpenReader(const std::string& fileName, std::optional<TTxtFile>& file) const;
+  // Chooses the per-position scan for the current pattern: its fixed string compared, or
+  // its automaton run.
+  void ChoosePerPositionScan();
   // The fast path of the current pattern, made at its first search.
   const TGrepFastPath& FastPath();
-  // Searches with the fast path, through the line searcher.
-  void GrepByFastPath(const std::string& fileName, const TGrepFastPath& fast);
 
   TGrepOnMatch MatchHandler;
   bool CancelState = false;
-  TGrepRoutine GrepRoutine = nullptr;
+  bool CompareLiteral = false;
+  std::vector<uint16_t> LiteralCodes;
   std::function<void()> ProcessEvents;
   int32_t BlockSize = TTxtFile::kBuffSize;
   // Searches on the stack; the pattern must not change while one runs.
   int32_t Running = 0;
   bool UseFastPath = true;
-  // The searcher the fast path runs in, kept from file to file.
-  TLineSearcher Searcher;
+  TGrepScanner Scanner;
   size_t MaxLineBytes = 1 << 20;
 };
 

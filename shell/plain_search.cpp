@@ -21,7 +21,9 @@ bool TPlainSearch::SearchFileText(const std::string& fileName, const std::string
         Sink.ProcessEvents();
         return State.CancelRequested;
       },
-      [this](const RE_LineInfo_t& hit) { Writer.RecordHit(hit.LineNo, hit.Line, hit.Cut); });
+      [this](const RE_LineInfo_t& hit) {
+        Writer.RecordHit(TLineEntry(hit.LineNo, hit.Line, hit.Cut));
+      });
   return end == TLineSearcher::TEnd::Done;
 }
 

@@ -13,15 +13,14 @@ class TResultWriter {
  public:
   TResultWriter(TSearchState& state, TSearchSink& sink) : State(state), Sink(sink) {}
 
-  // One matching line of CurrentFileName: its header first if it is still pending. `cut`:
-  // the text is the first bytes of a longer line.
-  void RecordHit(int64_t lineNo, std::string_view cp932Text, bool cut) {
+  // One matching line of CurrentFileName: its header first if it is still pending.
+  void RecordHit(const TLineEntry& entry) {
     if (State.FileHeaderPending) {
       Sink.AppendFileHeader(State.CurrentFileName);
       State.FileHeaderPending = false;
       ++State.MatchedFileCount;
     }
-    Sink.AppendLineEntry(lineNo, cp932Text, cut);
+    Sink.AppendLineEntry(entry);
     ++State.MatchedLineCount;
   }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "shell/line_entry.h"
+
 namespace varsik {
 
 class TSearchSink {
@@ -13,11 +15,9 @@ class TSearchSink {
   virtual ~TSearchSink() = default;
 
   // The results view. Paths are the file system's bytes, any bytes (a sink shows them so
-  // that no name can break a line or reach a terminal raw); line texts are CP932 bytes,
-  // exactly as read from the file, without their line end. `cut` says that the text is
-  // only the first bytes of a longer line (cut at a character boundary).
+  // that no name can break a line or reach a terminal raw).
   virtual void AppendFileHeader(const std::string& path) = 0;
-  virtual void AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool cut) = 0;
+  virtual void AppendLineEntry(const TLineEntry& entry) = 0;
   virtual void AppendErrorLine(const std::string& path) = 0;
 
   // The file list: one line per file taken up, in walk order.

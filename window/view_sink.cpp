@@ -85,10 +85,10 @@ void TViewSink::AppendFileHeader(const std::string& path) {
   AddResult(Headers.Header(path));
 }
 
-void TViewSink::AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool cut) {
-  std::string entry = ResultText::LineEntry(lineNo, Platform::Cp932ToUtf8(cp932Text));
-  if (cut) entry += ResultText::kCutMarkUtf8;
-  AddResult(entry);
+void TViewSink::AppendLineEntry(const TLineEntry& entry) {
+  std::string line = ResultText::LineEntry(entry.LineNo, Platform::Cp932ToUtf8(entry.Text));
+  if (entry.Cut) line += ResultText::kCutMarkUtf8;
+  AddResult(line);
 }
 
 void TViewSink::AppendErrorLine(const std::string& path) {

@@ -35,7 +35,7 @@ class TViewSink : public TSearchSink {
 
   // All of these run on the user-interface thread, inside the search.
   void AppendFileHeader(const std::string& path) override;
-  void AppendLineEntry(int64_t lineNo, std::string_view cp932Text, bool cut) override;
+  void AppendLineEntry(const TLineEntry& entry) override;
   void AppendErrorLine(const std::string& path) override;
   void AppendFileName(const std::string& path) override;
   void ShowCurrentFile(const std::string& path) override;

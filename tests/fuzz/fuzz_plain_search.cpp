@@ -49,8 +49,8 @@ class THitSink : public TSearchSink {
   THits Hits;
   int Headers = 0;
   void AppendFileHeader(const std::string&) override { ++Headers; }
-  void AppendLineEntry(int64_t lineNo, std::string_view text, bool) override {
-    Hits.emplace_back(lineNo, std::string(text));
+  void AppendLineEntry(const TLineEntry& entry) override {
+    Hits.emplace_back(entry.LineNo, std::string(entry.Text));
   }
   void AppendErrorLine(const std::string&) override { Fail("error line for a readable file"); }
   void AppendFileName(const std::string&) override {}

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/../.."
 SECONDS_PER_TARGET=${1:-60}
 shift || true
 TARGETS=("$@")
-[ ${#TARGETS[@]} -gt 0 ] || TARGETS=(fuzz_pattern fuzz_plain_search fuzz_settings fuzz_file_scan)
+[ ${#TARGETS[@]} -gt 0 ] || TARGETS=(fuzz_pattern fuzz_plain_search fuzz_settings fuzz_file_scan fuzz_decode)
 BUILD=${FUZZ_BUILD_DIR:-build-fuzz}
 
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -33,7 +33,7 @@ for target in "${TARGETS[@]}"; do
   case $target in
     fuzz_pattern) args+=(-max_len=4097) ;;
     fuzz_plain_search|fuzz_settings) args+=(-max_len=8192) ;;
-    fuzz_file_scan) args+=(-max_len=16384) ;;
+    fuzz_file_scan|fuzz_decode) args+=(-max_len=16384) ;;
   esac
   echo "== $target: ${SECONDS_PER_TARGET}s"
   if ! "$BUILD/tests/fuzz/$target" "${args[@]}" "$work" "$seeds" 2>"$BUILD/$target.log"; then

@@ -27,6 +27,16 @@ TEST(Cp932, TextThatCp932CannotHoldIsRefused) {
   EXPECT_EQ(Utf8ToCp932("").value(), "");
 }
 
+TEST(Cp932, LossyConversionWritesQuestionMarksForWhatCp932Lacks) {
+  EXPECT_EQ(Platform::Utf8ToCp932Lossy("表示 ｶﾀｶﾅ ABC"), *Utf8ToCp932("表示 ｶﾀｶﾅ ABC"));
+  // The one-way mappings as iconv has them.
+  EXPECT_EQ(Platform::Utf8ToCp932Lossy("〜¥"), *Utf8ToCp932("〜¥"));
+  EXPECT_EQ(Platform::Utf8ToCp932Lossy("café 😀 한"), "caf? ? ?");
+  // Each byte that is no UTF-8 is one "?".
+  EXPECT_EQ(Platform::Utf8ToCp932Lossy("x\xFF\xE3\x81y"), "x???y");
+  EXPECT_EQ(Platform::Utf8ToCp932Lossy(""), "");
+}
+
 TEST(Cp932, UndefinedBytesDecodeAsReplacementCharacters) {
   EXPECT_EQ(Cp932ToUtf8("a\x80"
                         "b"),

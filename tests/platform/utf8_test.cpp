@@ -45,3 +45,21 @@ TEST(Utf8, WellFormedSequencesOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Utf8, CodePointsBothWays) {
+  for (char32_t cp : {U'\0', U'a', U'\x7F', U'\x80', U'é', U'\x7FF', U'\x800', U'あ', U'\xFFFD',
+                      U'\xFFFF', U'\x10000', U'😀', U'\x10FFFF'}) {
+    std::string utf8;
+    Platform::AppendUtf8(utf8, cp);
+    ASSERT_EQ(Platform::Utf8CharLength(utf8, 0), utf8.size())
+        << std::hex << static_cast<uint32_t>(cp);
+    EXPECT_EQ(Platform::Utf8CodePoint(utf8, 0, utf8.size()), cp);
+  }
+  std::string s;
+  Platform::AppendUtf8(s, U'あ');
+  EXPECT_EQ(s, "あ");
+}
+
+}  // namespace

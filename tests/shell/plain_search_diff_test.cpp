@@ -29,8 +29,8 @@ class THitSink : public TRecordingSink {
   THits Hits;
   int Headers = 0;
   void AppendFileHeader(const std::string&) override { ++Headers; }
-  void AppendLineEntry(int64_t lineNo, std::string_view text, bool) override {
-    Hits.emplace_back(lineNo, std::string(text));
+  void AppendLineEntry(const TLineEntry& entry) override {
+    Hits.emplace_back(entry.LineNo, std::string(entry.Text));
   }
 };
 

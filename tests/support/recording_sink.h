@@ -25,9 +25,9 @@ class TRecordingSink : public TSearchSink {
   void AppendFileHeader(const std::string& path) override {
     Results.push_back(ResultText::FileHeader(path));
   }
-  void AppendLineEntry(int64_t lineNo, std::string_view text, bool cut) override {
-    Results.push_back(ResultText::LineEntry(lineNo, text));
-    if (cut) Results.back() += ResultText::kCutMarkCp932;
+  void AppendLineEntry(const TLineEntry& entry) override {
+    Results.push_back(ResultText::LineEntry(entry.LineNo, entry.Text));
+    if (entry.Cut) Results.back() += ResultText::kCutMarkCp932;
   }
   void AppendErrorLine(const std::string& path) override {
     Results.push_back(ResultText::UnreadableLine(path));

@@ -615,8 +615,8 @@ void TDirFormTest::SinkHandsItsLinesOverAtAFlush() {
   w.Form.FileSearchEdit->Reset();
   sink.Begin();
   sink.AppendFileHeader("/a/x.c");
-  sink.AppendLineEntry(3, "\x93\xfa\x96\x7b", false);  // 日本 in CP932
-  sink.AppendLineEntry(4, "\x93\xfa", true);           // the first bytes of a longer line
+  sink.AppendLineEntry(TLineEntry(3, "\x93\xfa\x96\x7b", false));  // 日本 in CP932
+  sink.AppendLineEntry(TLineEntry(4, "\x93\xfa", true));  // the first bytes of a longer line
   sink.AppendErrorLine("/a/y.c");
   sink.AppendFileName("/a/x.c");
   QCOMPARE(w.Form.GrepEdit->LineCount(), 0);
@@ -869,12 +869,12 @@ void TDirFormTest::TheHeadersWrittenAreKnownUntilTheViewIsEdited() {
   sink.Begin();
   QCOMPARE(headersAt({0, 5}), (QList<std::optional<int>>{-1, -1}));
   sink.AppendFileHeader("/a/x.c");
-  sink.AppendLineEntry(1, "one", false);
-  sink.AppendLineEntry(2, "two", false);
+  sink.AppendLineEntry(TLineEntry(1, "one", false));
+  sink.AppendLineEntry(TLineEntry(2, "two", false));
   sink.Flush();
   sink.AppendErrorLine("/a/unreadable");
   sink.AppendFileHeader("/a/y.c");
-  sink.AppendLineEntry(3, "three", false);
+  sink.AppendLineEntry(TLineEntry(3, "three", false));
   sink.Flush();
   QCOMPARE(w.Form.GrepEdit->Line(4), QStringLiteral("#\"/a/y.c\""));
   QCOMPARE(headersAt({0, 2, 3, 4, 5, 9}), (QList<std::optional<int>>{0, 0, 0, 4, 4, 4}));
@@ -912,7 +912,7 @@ void TDirFormTest::AJumpFromTheLastOfAMillionEntries() {
   sink.Begin();
   sink.AppendFileHeader("/big/file.txt");
   for (int line = 1; line <= kEntries; ++line)
-    sink.AppendLineEntry(line, "    // #include <text> of a typical line", false);
+    sink.AppendLineEntry(TLineEntry(line, "    // #include <text> of a typical line", false));
   sink.Flush();
   QCOMPARE(w.Form.GrepEdit->LineCount(), kEntries + 1);
 

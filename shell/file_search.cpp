@@ -1,0 +1,25 @@
+#include "shell/file_search.h"
+
+namespace varsik {
+
+TFileSearch::TFileSearch(const TSearchOptions& options, const TGrepPattern* pattern)
+    : Options(options), Pattern(pattern) {
+  const TSearchSwitches& s = options.Switches;
+  Finder.Prepare(options.Word, s.UpperLowerMatch, s.FuzzySearch, s.SearchAsWord);
+  Searcher.SetHoldHits(true);
+  Searcher.SetMaxLineBytes(options.MaxLineBytes);
+  Scanner.SetMaxLineBytes(options.MaxLineBytes);
+}
+
+TFileSearch::TEnd TFileSearch::Search(const std::string& fileName, const TLineSearcher::TPoll& poll,
+                                      const TLineSearcher::TReport& report) {
+  if (Pattern != nullptr)
+    return Scanner.Scan(*Pattern, fileName, poll, report) == TGrepScanner::TEnd::Stopped
+               ? TEnd::Stopped
+               : TEnd::Done;
+  return Searcher.Search(fileName, Finder, poll, report) == TLineSearcher::TEnd::Stopped
+             ? TEnd::Stopped
+             : TEnd::Done;
+}
+
+}  // namespace varsik

@@ -1,0 +1,199 @@
+#include "shell/parallel_search.h"
+
+#include <chrono>
+
+#include "search/errors.h"
+#include "shell/file_search.h"
+
+namespace varsik {
+
+namespace {
+
+// A worker hands its lines over in pieces of about this size, so that the first file's
+// lines come out while it is searched.
+constexpr size_t kPieceBytes = 64 * 1024;
+// The walk runs at most this many files ahead of the workers.
+constexpr size_t kMaxWaitingFiles = 256;
+// How often a waiting thread looks at the stop command.
+constexpr auto kWaitStep = std::chrono::milliseconds(20);
+
+size_t BytesOf(size_t hits, const std::string& texts) {
+  return texts.size() + hits * 32;
+}
+
+}  // namespace
+
+TParallelSearch::TParallelSearch(const TSearchOptions& options, const TGrepPattern* pattern,
+                                 int workers, const std::atomic<bool>& cancel, TOutput output)
+    : Options(options), Pattern(pattern), Cancel(cancel), Output(std::move(output)) {
+  for (int i = 0; i < std::max(workers, 1); ++i) Workers.emplace_back([this] { Work(); });
+}
+
+TParallelSearch::~TParallelSearch() {
+  {
+    const std::lock_guard lock(Mutex);
+    Abort = true;
+    Closing = true;
+  }
+  WorkReady.notify_all();
+  for (std::thread& worker : Workers) worker.join();
+}
+
+void TParallelSearch::Work() {
+  TFileSearch search(Options, Pattern);
+  for (;;) {
+    TJob* job = nullptr;
+    {
+      std::unique_lock lock(Mutex);
+      while (!StopRequested() && NextToRun >= Jobs.size() && !Closing)
+        WorkReady.wait_for(lock, kWaitStep);
+      if (StopRequested() || NextToRun >= Jobs.size()) {
+        if (StopRequested() || Closing) return;
+        continue;
+      }
+      job = Jobs[NextToRun++].get();
+      job->Taken = true;
+    }
+    Run(search, *job);
+  }
+}
+
+void TParallelSearch::Run(TFileSearch& search, TJob& job) {
+  std::vector<THit> hits;
+  std::string texts;
+  bool stopped = false;
+  bool unreadable = false;
+  std::exception_ptr error;
+  try {
+    stopped = search.Search(
+                  job.Path, [this] { return StopRequested(); },
+                  [&](const RE_LineInfo_t& info) {
+                    hits.push_back({info.LineNo, info.Line.size(), info.Cut});
+                    texts += info.Line;
+                    if (texts.size() >= kPieceBytes) Publish(job, hits, texts, false);
+                  }) == TFileSearch::TEnd::Stopped;
+  } catch (const EInOutError&) {
+    // The lines found before the failure stay, as the one-thread search leaves them.
+    unreadable = true;
+  } catch (...) {
+    error = std::current_exception();
+  }
+  {
+    const std::lock_guard lock(Mutex);
+    job.Stopped = stopped;
+    job.Unreadable = unreadable;
+    job.Error = error;
+  }
+  Publish(job, hits, texts, true);
+}
+
+void TParallelSearch::Publish(TJob& job, std::vector<THit>& hits, std::string& texts, bool last) {
+  {
+    std::unique_lock lock(Mutex);
+    // A later file waits while the results held would pass the budget; the first file
+    // never waits, so the results always drain.
+    while (!last && !StopRequested() && Jobs.front().get() != &job &&
+           HeldBytes + BytesOf(hits.size(), texts) > kHeldBudget)
+      WorkReady.wait_for(lock, kWaitStep);
+    HeldBytes += BytesOf(hits.size(), texts);
+    job.Hits.insert(job.Hits.end(), hits.begin(), hits.end());
+    job.Texts += texts;
+    job.Done = job.Done || last;
+  }
+  hits.clear();
+  texts.clear();
+  OutputReady.notify_one();
+}
+
+bool TParallelSearch::PutOutReady() {
+  RE_LineInfo_t info;
+  std::vector<THit> hits;
+  std::string texts;
+  while (!StoppedOut) {
+    bool done;
+    TJob* job;
+    {
+      const std::lock_guard lock(Mutex);
+      if (Jobs.empty()) return true;
+      job = Jobs.front().get();
+      // After a stop the workers take no more files: the output ends before the first
+      // file that none took.
+      if (!job->Taken && StopRequested()) {
+        StoppedOut = true;
+        return false;
+      }
+      hits.swap(job->Hits);
+      texts.swap(job->Texts);
+      HeldBytes -= BytesOf(hits.size(), texts);
+      done = job->Done;
+    }
+    WorkReady.notify_all();
+    if (!job->Begun) {
+      job->Begun = true;
+      Output.Begin(job->Path);
+    }
+    size_t offset = 0;
+    for (const THit& hit : hits) {
+      info.LineNo = hit.LineNo;
+      info.Line.assign(texts, offset, hit.Length);
+      info.Cut = hit.Cut;
+      offset += hit.Length;
+      Output.Hit(info);
+    }
+    hits.clear();
+    texts.clear();
+    if (!done) return true;
+    if (job->Error) std::rethrow_exception(job->Error);
+    if (job->Unreadable) Output.Unreadable();
+    Output.End();
+    StoppedOut = job->Stopped;
+    {
+      const std::lock_guard lock(Mutex);
+      Jobs.pop_front();
+      --NextToRun;
+    }
+    WorkReady.notify_all();
+  }
+  return false;
+}
+
+bool TParallelSearch::Add(const std::string& path) {
+  if (StoppedOut || Cancel.load()) return false;
+  {
+    const std::lock_guard lock(Mutex);
+    auto job = std::make_unique<TJob>();
+    job->Path = path;
+    Jobs.push_back(std::move(job));
+  }
+  WorkReady.notify_one();
+  // The walk runs ahead of the workers, but not without bound.
+  for (;;) {
+    if (!PutOutReady()) return false;
+    {
+      std::unique_lock lock(Mutex);
+      if (Jobs.size() - NextToRun < kMaxWaitingFiles || Cancel.load()) break;
+      OutputReady.wait_for(lock, kWaitStep);
+    }
+    if (Output.Idle) Output.Idle();
+  }
+  return !Cancel.load();
+}
+
+void TParallelSearch::Finish() {
+  {
+    const std::lock_guard lock(Mutex);
+    Closing = true;
+  }
+  WorkReady.notify_all();
+  for (;;) {
+    if (!PutOutReady()) return;
+    {
+      std::unique_lock lock(Mutex);
+      if (Jobs.empty()) return;
+      OutputReady.wait_for(lock, kWaitStep);
+    }
+    if (Output.Idle) Output.Idle();
+  }
+}
+
+}  // namespace varsik

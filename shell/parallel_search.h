@@ -1,0 +1,107 @@
+// TParallelSearch: the files of a walk searched by a pool of workers, their results put
+// out strictly in walk order, exactly as the one-thread search puts them out. The walk
+// adds files in order; the workers take them in that order and search each with a
+// TFileSearch of their own; the walk's thread puts out a file's results as soon as every
+// earlier file is out (the first file not yet out: its lines as they come). Results that
+// wait for an earlier file are held up to a budget of memory, beyond which the workers
+// wait, except the one on the first file, which never waits.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "search/grep_scanner.h"
+#include "search/line_info.h"
+#include "shell/search_state.h"
+
+namespace varsik {
+
+class TFileSearch;
+
+class TParallelSearch {
+ public:
+  // What the walk's thread is told, in walk order: a file taken up, each matching line
+  // of it, that it could not be read, and its end. Idle runs now and then while the walk's
+  // thread waits for the workers (the sink's poll point).
+  struct TOutput {
+    std::function<void(const std::string& path)> Begin;
+    std::function<void(const RE_LineInfo_t& hit)> Hit;
+    std::function<void()> Unreadable;
+    std::function<void()> End;
+    std::function<void()> Idle;
+  };
+
+  // The results held for later files are kept to about this many bytes.
+  static constexpr size_t kHeldBudget = size_t{64} << 20;
+
+  // `pattern`: the compiled pattern the workers share in regular-expression mode (null in
+  // plain mode), read-only until Finish returns. `cancel` is the stop command's flag.
+  TParallelSearch(const TSearchOptions& options, const TGrepPattern* pattern, int workers,
+                  const std::atomic<bool>& cancel, TOutput output);
+  // Stops the workers and waits for them.
+  ~TParallelSearch();
+  TParallelSearch(const TParallelSearch&) = delete;
+  TParallelSearch& operator=(const TParallelSearch&) = delete;
+
+  // Takes up the next file of the walk, putting out what is ready meanwhile. Returns
+  // false when the search has stopped: the walk ends.
+  bool Add(const std::string& path);
+  // Waits for the files added and puts out the rest. What a worker's search raised other
+  // than a read error is raised here, in walk order, after the files before it are out.
+  void Finish();
+
+ private:
+  struct THit {
+    int64_t LineNo;
+    size_t Length;
+    bool Cut;
+  };
+  // One file: its path, and (guarded by Mutex) its results not yet put out.
+  struct TJob {
+    std::string Path;
+    std::vector<THit> Hits;
+    std::string Texts;
+    bool Done = false;
+    bool Unreadable = false;
+    bool Stopped = false;
+    std::exception_ptr Error;
+    bool Taken = false;  // a worker has taken it
+    bool Begun = false;  // the walk's thread has put out its Begin
+  };
+
+  void Work();
+  void Run(TFileSearch& search, TJob& job);
+  // Hands a worker's results over; waits first while they would overfill the budget and
+  // the job is not the first.
+  void Publish(TJob& job, std::vector<THit>& hits, std::string& texts, bool last);
+  // Puts out everything that is ready, in order. Returns false once a stopped file is out.
+  bool PutOutReady();
+  bool StopRequested() const { return Cancel.load() || Abort.load(); }
+
+  const TSearchOptions& Options;
+  const TGrepPattern* Pattern;
+  const std::atomic<bool>& Cancel;
+  TOutput Output;
+  std::atomic<bool> Abort{false};
+
+  std::mutex Mutex;
+  std::condition_variable WorkReady;       // workers wait here: a file to take, room to hold
+  std::condition_variable OutputReady;     // the walk's thread waits here
+  std::deque<std::unique_ptr<TJob>> Jobs;  // from the first file not yet out
+  size_t NextToRun = 0;                    // index in Jobs of the next file to hand out
+  size_t HeldBytes = 0;
+  bool Closing = false;
+  bool StoppedOut = false;
+  std::vector<std::thread> Workers;
+};
+
+}  // namespace varsik

@@ -1,0 +1,141 @@
+// TParallelSearch against the same searches one file after another: the same events, in
+// walk order, for every number of workers, both modes, files with and without hits, files
+// that cannot be read, results larger than the budget in pieces; and a stop.
+#include "shell/parallel_search.h"
+
+#include <atomic>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "search/errors.h"
+#include "search/grep.h"
+#include "shell/file_search.h"
+#include "tests/support/temp_dir.h"
+
+using namespace varsik;
+
+namespace {
+
+using V = std::vector<std::string>;
+
+// The events as one line each: B path, H number text, U, E.
+struct TRecorder {
+  V Events;
+  TParallelSearch::TOutput Output() {
+    return {[this](const std::string& path) { Events.push_back("B " + path); },
+            [this](const RE_LineInfo_t& hit) {
+              Events.push_back("H " + std::to_string(hit.LineNo) + " " + hit.Line +
+                               (hit.Cut ? "…" : ""));
+            },
+            [this] { Events.push_back("U"); },
+            [this] { Events.push_back("E"); },
+            {}};
+  }
+};
+
+// The files searched one after another, as the one-thread walk does.
+V OneByOne(const TSearchOptions& options, const TGrepPattern* pattern, const V& paths) {
+  TRecorder r;
+  TParallelSearch::TOutput out = r.Output();
+  TFileSearch search(options, pattern);
+  for (const std::string& path : paths) {
+    out.Begin(path);
+    try {
+      search.Search(
+          path, [] { return false; }, out.Hit);
+    } catch (const EInOutError&) {
+      out.Unreadable();
+    }
+    out.End();
+  }
+  return r.Events;
+}
+
+V InParallel(const TSearchOptions& options, const TGrepPattern* pattern, const V& paths,
+             int workers) {
+  TRecorder r;
+  std::atomic<bool> cancel{false};
+  TParallelSearch search(options, pattern, workers, cancel, r.Output());
+  for (const std::string& path : paths) EXPECT_TRUE(search.Add(path));
+  search.Finish();
+  return r.Events;
+}
+
+class ParallelSearchTest : public ::testing::Test {
+ protected:
+  // Files of random lines, a few of them holding the word many times, one missing.
+  V MakeTree(int files) {
+    std::mt19937 rng(42);
+    V paths;
+    for (int f = 0; f < files; ++f) {
+      std::string text;
+      const int lines = static_cast<int>(rng() % 40);
+      const bool busy = f % 7 == 3;
+      for (int l = 0; l < lines; ++l) {
+        text += "line " + std::to_string(l);
+        if (busy || rng() % 10 == 0) text += " needle";
+        if (busy) text += std::string(rng() % 3000, 'x');
+        text += rng() % 5 == 0 ? "\r\n" : "\n";
+      }
+      // Appended piece by piece: GCC 12 warns wrongly about a chain of + on temporaries.
+      std::string name = "f";
+      name += std::to_string(f);
+      name += ".txt";
+      paths.push_back(Dir.Write(name, text));
+      if (f % 13 == 5) paths.push_back(Dir.Path() + "missing" + std::to_string(f) + ".txt");
+    }
+    return paths;
+  }
+  TTempDir Dir;
+};
+
+}  // namespace
+
+TEST_F(ParallelSearchTest, EventsInWalkOrderForEveryNumberOfWorkers) {
+  const V paths = MakeTree(120);
+  TSearchOptions plain;
+  plain.Word = "needle";
+  plain.MaxLineBytes = 100;
+  TGrep grep;
+  grep.SetRegExp("ne+dle|line 1[0-9]$");
+  const TGrepPattern regex = grep.SharedPattern();
+  for (const TGrepPattern* pattern : {static_cast<const TGrepPattern*>(nullptr), &regex}) {
+    const V expected = OneByOne(plain, pattern, paths);
+    ASSERT_GT(expected.size(), paths.size() * 3);
+    for (int workers : {1, 2, 3, 8})
+      EXPECT_EQ(InParallel(plain, pattern, paths, workers), expected) << workers;
+  }
+}
+
+// A stop during the search: what is out stays, in walk order, ending with the file whose
+// search saw the stop; nothing of a later file.
+TEST_F(ParallelSearchTest, AStopEndsTheOutputAtAFile) {
+  const V paths = MakeTree(200);
+  TSearchOptions options;
+  options.Word = "needle";
+  const V all = OneByOne(options, nullptr, paths);
+  for (int stopAt : {0, 5, 40, 150}) {
+    TRecorder r;
+    std::atomic<bool> cancel{false};
+    TParallelSearch search(options, nullptr, 3, cancel, r.Output());
+    int added = 0;
+    for (const std::string& path : paths) {
+      if (added == stopAt) cancel = true;
+      if (!search.Add(path)) break;
+      ++added;
+    }
+    search.Finish();
+    // The complete output up to a file, then that file's first lines and its end.
+    size_t i = 0;
+    while (i < r.Events.size() && r.Events[i] == all[i]) ++i;
+    if (i < r.Events.size()) {
+      EXPECT_EQ(r.Events[i], "E") << stopAt;
+      EXPECT_EQ(i + 1, r.Events.size()) << stopAt;
+      EXPECT_EQ(all[i][0], 'H') << stopAt;
+    }
+    EXPECT_LE(added, stopAt);
+  }
+}
