@@ -33,8 +33,9 @@ constexpr int kExitError = 2;
 
 // What --help lists. To add an option: a row here (its text is English, translated when
 // printed; a "\n" goes on in the text column), its Japanese in po/ja.po (the update-po
-// target adds the new text there, to be filled in), and its parsing in main. The bash
-// completion offers whatever this table lists.
+// target adds the new text there, to be filled in), and its parsing in main. The man
+// pages (docs/man/) and the bash completion read --help, so they list it by themselves;
+// an option whose value is one of a fixed set gets its values in completion/varsik-grep.
 constexpr THelpOption kOperands[] = {
     HelpOption("MASKS", "file-name masks separated by \";\" (default \"*.*\")"),
     HelpOption("FOLDER", "start folder (default: the current folder)"),
@@ -66,10 +67,12 @@ constexpr THelpPage kHelp = {
     .Operands = kOperands,
     .Options = kOptions,
     .OptionColumn = 29,
-    .Closing = HelpParagraph(
-        "Exit status: 0 when a line (or, with --file-names, a file) was found, 1 when none,\n"
-        "2 on an error, also when a file or folder could not be read or the output could\n"
-        "not be written.\n"),
+    .Closing =
+        HelpParagraph("Exit status:\n"
+                      "  0  a line (or, with --file-names, a file) was found\n"
+                      "  1  nothing was found\n"
+                      "  2  an error, also when a file or folder could not be read or the output\n"
+                      "     could not be written\n"),
 };
 
 int Fail(const std::string& message) {
