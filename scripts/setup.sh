@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Varsik needs (only those missing) and builds it.
-# Used by run.sh, test.sh and .ci/run; BUILD_DIR and CMAKE_ARGS may be set by the caller.
+# Used by run.sh, test.sh, scripts/package.sh and .ci/run; BUILD_DIR, CMAKE_ARGS and
+# EXTRA_PACKAGES (more packages to install) may be set by the caller.
 # With CROSS=aarch64 it builds the toolkit-free part (the engine, the shell library,
 # varsik-grep and their tests) for 64-bit ARM instead, whose tests CTest runs under
 # qemu-user.
@@ -12,7 +13,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libqscintilla2-qt6-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth
-  gettext locales librsvg2-bin
+  gettext locales librsvg2-bin help2man
   clang libclang-rt-14-dev
 )
 
@@ -31,6 +32,10 @@ case "${CROSS:-}" in
     ;;
   *) echo "CROSS=$CROSS: only aarch64 is known" >&2; exit 2 ;;
 esac
+
+# Those of one step alone (the package: scripts/package.sh).
+# shellcheck disable=SC2206
+PACKAGES+=(${EXTRA_PACKAGES:-})
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Writes one man page, compressed as Debian installs them: help2man reads the program's
+# --help and --version in LOCALE (the program translates them itself) and adds the
+# sections of the include files. Usage: make_man.sh OUTPUT.gz LOCALE PROGRAM INCLUDE...
+# LOCPATH may name a folder with locales that the system lacks.
+set -euo pipefail
+out=$1
+locale=$2
+program=$3
+shift 3
+includes=()
+for file in "$@"; do includes+=("--include=$file"); done
+
+page=${out%.gz}
+help2man --no-info --section=1 --locale="$locale" --source="Varsik ${VARSIK_VERSION:?}" \
+  "${includes[@]}" --output="$page" "$program"
+# help2man writes what it cannot read as "?": a page with one is from a locale that
+# the system lacks.
+if grep -q '??' "$page"; then
+  echo "make_man.sh: $page has characters that locale $locale could not hold" >&2
+  exit 1
+fi
+gzip -9nf "$page"
