@@ -20,4 +20,9 @@ if grep -q '??' "$page"; then
   echo "make_man.sh: $page has characters that locale $locale could not hold" >&2
   exit 1
 fi
+# Japanese has no blanks to break or stretch lines at: groff's rules for it are loaded
+# whatever the reader's locale, and its lines are set flush left, not justified.
+case $locale in
+  ja*) sed -i '/^\.TH /a .mso ja.tmac\n.ds AD l\n.ad l' "$page" ;;
+esac
 gzip -9nf "$page"
