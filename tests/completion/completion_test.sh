@@ -46,6 +46,11 @@ for option in $(LC_ALL=C "$VG" --help | grep -e '^ *-' | grep -o -e ' --\?[a-zA-
     "$(offered "$VG" "$option" | grep -x -e "$option" -e "$option=" | sed 's/=$//')"
 done
 
+# The program as typed: from the home folder too.
+mkdir -p "$T/home/bin"
+cp "$VG" "$T/home/bin/varsik-grep"
+check "a program named from ~" "--regex" "$(HOME=$T/home offered '~/bin/varsik-grep' --re)"
+
 # The values.
 check "--encoding= values" "auto
 cp932
