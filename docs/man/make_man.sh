@@ -11,15 +11,14 @@ shift 3
 includes=()
 for file in "$@"; do includes+=("--include=$file"); done
 
+# Without the locale help2man would write every character past ASCII as "?".
+if [ "$(LC_ALL=$locale locale charmap 2> /dev/null)" != UTF-8 ]; then
+  echo "make_man.sh: the locale $locale is missing (LOCPATH=${LOCPATH:-})" >&2
+  exit 1
+fi
 page=${out%.gz}
 help2man --no-info --section=1 --locale="$locale" --source="Varsik ${VARSIK_VERSION:?}" \
   "${includes[@]}" --output="$page" "$program"
-# help2man writes what it cannot read as "?": a page with one is from a locale that
-# the system lacks.
-if grep -q '??' "$page"; then
-  echo "make_man.sh: $page has characters that locale $locale could not hold" >&2
-  exit 1
-fi
 # Japanese has no blanks to break or stretch lines at: groff's rules for it are loaded
 # whatever the reader's locale, and its lines are set flush left, not justified.
 case $locale in
