@@ -45,6 +45,8 @@ if [ -e "$MAN/varsik.1.gz" ]; then
   for section in DESCRIPTION MASKS "TAG JUMP" FILES EXAMPLES; do
     check "varsik(1) has $section" "$section" "$(grep -x -e "$section" <<< "$text")"
   done
+  # The settings' section names in the examples are text, not sections of the page.
+  check "varsik(1): [Editor] is no section" "" "$(grep -x -e EDITOR <<< "$text")"
   for editor in gvim emacs kate "code -g"; do
     check "varsik(1) shows the jump to $editor" "$editor" "$(grep -o -e "$editor" <<< "$text" | head -n 1)"
   done
