@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/cp932.h"
+#include "platform/message_catalog.h"
 #include "platform/name_text.h"
 #include "shell/result_text.h"
 
@@ -74,7 +75,7 @@ void TStreamSink::AppendLineEntry(const TLineEntry& entry) {
 }
 
 void TStreamSink::AppendErrorLine(const std::string& path) {
-  Message("cannot read file " + Platform::NameForOutput(path));
+  Message(Platform::Translate("cannot read file %s", {Platform::NameForOutput(path)}));
   if (FileNameMode) return;
   WriteNamed('"' + FromUtf8(ResultText::kUnreadableHead), path,
              FromUtf8(ResultText::kUnreadableTail) + '"');
@@ -85,7 +86,8 @@ void TStreamSink::AppendFileName(const std::string& path) {
 }
 
 void TStreamSink::ReportSkippedFolder(const std::string& folder, int error) {
-  Message("cannot read folder " + Platform::NameForOutput(folder) + ": " + std::strerror(error));
+  Message(Platform::Translate("cannot read folder %s: %s",
+                              {Platform::NameForOutput(folder), std::strerror(error)}));
 }
 
 }  // namespace varsik

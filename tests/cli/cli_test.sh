@@ -28,7 +28,7 @@ check "file names: exit" 0 $rc
 check "file names: list" "$T/tree/a.txt
 $T/tree/b.c
 $T/tree/sub/c.txt" "$out"
-check "file names: stats" "検索ファイル数 : 3   一致ファイル数 : 0   一致行数 : 0" "$(cat "$T/stats")"
+check "file names: stats" "Files searched: 3   Files matched: 0   Lines matched: 0" "$(cat "$T/stats")"
 out=$("$VG" --file-names --no-subfolders x '*.*' "$T/tree/"); rc=$?
 check "no sub-folders" "$T/tree/a.txt
 $T/tree/b.c" "$out"
@@ -49,7 +49,7 @@ check "regex: one header, one entry per line" "#\"$T/re/a.txt\"
  :5: xabc
  :6: abc abc
  :7: abc" "$out"
-check "regex: stats" "検索ファイル数 : 2   一致ファイル数 : 1   一致行数 : 4" "$(cat "$T/stats")"
+check "regex: stats" "Files searched: 2   Files matched: 1   Lines matched: 4" "$(cat "$T/stats")"
 out=$("$VG" -E '^abc' '*.txt' "$T/re" | tail -n +2); check "regex: line head" " :4: abc
  :6: abc abc
  :7: abc" "$out"
@@ -155,16 +155,16 @@ check "--skip-binary: only text is reported" "0 #\"$T/bin/a.txt\"
  :1: needle
 #\"$T/bin/c.txt\"
  :2: needle" "$rc $out"
-check "--skip-binary: binary files are counted" "検索ファイル数 : 5   一致ファイル数 : 2   一致行数 : 2" "$(cat "$T/stats")"
+check "--skip-binary: binary files are counted" "Files searched: 5   Files matched: 2   Lines matched: 2" "$(cat "$T/stats")"
 "$VG" -E needle '*.dat' "$T/bin" 2> "$T/stats" --stats > /dev/null
-check "without --skip-binary every file is searched" "検索ファイル数 : 3   一致ファイル数 : 3   一致行数 : 3" "$(cat "$T/stats")"
+check "without --skip-binary every file is searched" "Files searched: 3   Files matched: 3   Lines matched: 3" "$(cat "$T/stats")"
 out=$("$VG" --skip-binary --file-names x '*.dat' "$T/bin" | wc -l)
 check "--skip-binary: file names are all listed" 3 "$out"
 # UTF-16 without a byte order mark is text too (its "n" is found however it is read).
 mkdir -p "$T/bin16"
 printf 'n\0e\0e\0d\0l\0e\0\n\0' > "$T/bin16/f.txt"
 out=$("$VG" -E --skip-binary n '*.*' "$T/bin16" 2>&1 > /dev/null --stats)
-check "--skip-binary: UTF-16 is searched" "検索ファイル数 : 1   一致ファイル数 : 1   一致行数 : 1" "$out"
+check "--skip-binary: UTF-16 is searched" "Files searched: 1   Files matched: 1   Lines matched: 1" "$out"
 
 # Exclusion masks: "!" files, "#" folders (not entered); only exclusions take every other
 # file.
@@ -180,7 +180,7 @@ out=$("$VG" --file-names x '!*.c;#sub;#node*' "$T/ex")
 check "only exclusions" "$T/ex/a.h
 $T/ex/README" "$out"
 out=$("$VG" needle '*.c;!TEST_*;#BUILD' "$T/ex" 2>&1 > /dev/null --stats)
-check "exclusions in a search, regardless of case" "検索ファイル数 : 3   一致ファイル数 : 3   一致行数 : 3" "$out"
+check "exclusions in a search, regardless of case" "Files searched: 3   Files matched: 3   Lines matched: 3" "$out"
 
 # --gitignore: what git ignores in the repository that holds the files is left out; git
 # lists the same files as not ignored. The user's own git settings stay out of it.
@@ -208,7 +208,7 @@ src/.gitignore
 src/d.c
 src/e.o" "$out"
   out=$(cd "$T/git/src" && "$VG" --gitignore needle '*.*' 2>&1 > /dev/null --stats)
-  check "--gitignore from a folder inside the repository" "検索ファイル数 : 3   一致ファイル数 : 2   一致行数 : 2" "$out"
+  check "--gitignore from a folder inside the repository" "Files searched: 3   Files matched: 2   Lines matched: 2" "$out"
   out=$("$VG" --gitignore --file-names x '*.*' "$T/git/logs"); rc=$?
   check "--gitignore inside an ignored folder finds nothing" "1 " "$rc $out"
   out=$("$VG" --gitignore --file-names x '*.*' "$T/ex" | wc -l)

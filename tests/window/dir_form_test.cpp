@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -54,6 +55,7 @@ class TDirFormTest : public QObject {
   void ToolBarHoldsItsButtons();
   void StatusPanelsFollowTheWidth();
   void SearchDialogOpensAtTheFirstPaintOnly();
+  void TheWindowShowsTheProgramIcon();
 
   // The search
   void CentringRoundsHalvesToEven_data();
@@ -132,6 +134,22 @@ void TDirFormTest::FirstStartShowsTheDefaults() {
   QCOMPARE(w.Form.EditorPath, QStringLiteral("xdg-open"));
   QCOMPARE(w.Form.font().family(), Platform::FontFamily(QStringLiteral("ＭＳ Ｐゴシック")));
   QCOMPARE(w.Form.font().pixelSize(), 12);
+}
+
+void TDirFormTest::TheWindowShowsTheProgramIcon() {
+  TWindow w;
+  // The desktop entry's icon at every size drawn of it, as the window manager asks for
+  // one of them for the title bar and another for the task list.
+  QList<QSize> sizes;
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) sizes << QSize(size, size);
+  QList<QSize> available = w.Form.windowIcon().availableSizes();
+  std::sort(available.begin(), available.end(),
+            [](QSize a, QSize b) { return a.width() < b.width(); });
+  QCOMPARE(available, sizes);
+  // Not a blank: the sheet's white and the character's blue are in it.
+  const QImage image = w.Form.windowIcon().pixmap(QSize(256, 256)).toImage();
+  QCOMPARE(image.pixelColor(60, 150), QColor(Qt::white));
+  QCOMPARE(image.pixelColor(75, 100), QColor(0x1d, 0x3f, 0x7a));
 }
 
 void TDirFormTest::WindowOffTheScreenComesBack_data() {
