@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "shell/parallel_search.h"
 #include "shell/plain_search.h"
 #include "shell/regex_search.h"
 #include "shell/result_writer.h"
@@ -23,10 +25,13 @@ class TSearchDriver {
   // Runs one search: clears the cancel flag, splits the masks, zeroes the counters and
   // walks the start folder (the folder part of the folder text). Returns when the walk
   // is done or cancelled. A pattern that does not compile raises ERegExpParser; the
-  // results written before it stay.
+  // results written before it stay. With more than one thread in the options, workers
+  // search the files while the walk goes on; the sink is still called on this thread
+  // only, with the same calls in the same order as one thread makes.
   void Run(const TSearchOptions& options);
 
-  // The stop command: the walk and the searches poll the flag and unwind.
+  // The stop command: the walk and the searches poll the flag and unwind. Any thread may
+  // give it.
   void RequestCancel() { State.CancelRequested = true; }
   void ClearCancel() { State.CancelRequested = false; }
   bool CancelRequested() const { return State.CancelRequested; }
@@ -35,7 +40,8 @@ class TSearchDriver {
   bool IsRunning() const { return Running; }
 
   const TSearchState& SearchState() const { return State; }
-  // Regular-expression mode, with Grep1 and its compiled-pattern cache.
+  // Regular-expression mode, with Grep1 and its compiled-pattern cache. The cache is used
+  // only on the thread that runs the search, before any worker starts.
   const TRegexSearch& RegexSearch() const { return Regex; }
   // The masks of the last search, split at ";".
   const std::vector<std::string>& FNameList() const { return FNameListBox; }
@@ -65,6 +71,11 @@ class TSearchDriver {
  private:
   // Takes up one file of the walk; false when the walk must end (cancelled).
   bool TakeUpFile(const std::string& fileName);
+  // The walk with the files searched by `threads` workers; `pattern` is the compiled
+  // pattern in regular-expression mode, null in plain mode.
+  void WalkInParallel(const std::string& start, const TGrepPattern* pattern, int threads);
+  // A file taken up: counted, listed and shown, its header pending.
+  void ListFile(const std::string& fileName);
 
   TSearchSink& Sink;
   TSearchState State;
@@ -74,6 +85,8 @@ class TSearchDriver {
   TSearchOptions Options;
   std::vector<std::string> FNameListBox;
   bool Running = false;
+  // The workers' search while WalkInParallel runs; the walk hands it its files.
+  TParallelSearch* Parallel = nullptr;
 };
 
 }  // namespace varsik
