@@ -47,27 +47,12 @@ sj() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
 # KB stay below every tool's peak.
 peak() { /usr/bin/time -f %M dash -c "exec $1 >/dev/null" 2>&1 | awk 'END { printf "%.1f", $1 / 1024 }'; }
 
-# name | target | varsik options | word (UTF-8) | grep options | rg options
-CASE_LIST=(
-  "frequent|big|-s|文字列|-F|-F"
-  "rare|big|-s|日本語|-F|-F"
-  "ascii-i|big||option|-F -i|-F -i"
-  "word|big|-w|option|-F -i -w|-F -i -w"
-  "class|big|-E|[0-9]+年|-E|"
-  "alternation|big|-E|警告\|圧縮\|暗号|-E|"
-  "re-frequent|big|-E|文字列|-E|"
-  "re-rare|big|-E|日本語|-E|"
-  "tree|tree|-s|環境変数|-F -r|-F"
-  "re-tree|tree|-E|環境変数|-E -r|"
-)
+source bench/cases.sh
 
 printf '%-12s %10s %10s %10s %8s %8s  %-26s %s%s\n' case varsik grep rg v/grep v/rg "lines (varsik grep rg)" \
   "peak MB (varsik grep rg)" "${BASE:+   base v/base}"
 for c in "${CASE_LIST[@]}"; do
-  # An escaped "|" inside a word is not a field separator.
-  c=${c//\\|/$'\x1f'}
-  IFS='|' read -r name target vopt word gopt ropt <<<"$c"
-  word=${word//$'\x1f'/|}
+  read_case "$c"
   if [ -n "${CASES:-}" ] && [[ " $CASES " != *" $name "* ]]; then continue; fi
   if [ "$target" = big ]; then path="$BIG"; vmask=$(basename "$BIG"); vdir="$CORPUS"; else path="$CORPUS/tree"; vmask='*.*'; vdir="$CORPUS/tree"; fi
   gword=$(sj "$word")

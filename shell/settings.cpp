@@ -212,6 +212,7 @@ const TValueKey kValueKeys[] = {
     {"Option", "FileNameSearch", &TSearchSwitches::FileNameSearch},
     {"Option", "GrepDlgShowOnStart", &TSettings::GrepDlgShowOnStart, /*Written=*/false},
     {"Option", "ErrMsgBox", &TSettings::ErrMsgBox},
+    {"Option", "Threads", &TSettings::Threads, /*Written=*/false},
     {"Window", "Left", &TSettings::Left},
     {"Window", "Top", &TSettings::Top},
     {"Window", "Width", &TSettings::Width},

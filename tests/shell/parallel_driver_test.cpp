@@ -2,8 +2,10 @@
 // view, the file list, the status panel, the error boxes and the counts come out byte
 // for byte the same, over generated trees, in every mode, for several numbers of
 // workers; a pattern error ends both in the same place.
+#include <sched.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 
 #include "regex/errors.h"
 #include "shell/search_driver.h"
+#include "shell/search_threads.h"
 #include "tests/search/sjis.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/temp_dir.h"
@@ -151,4 +154,15 @@ TEST_F(ParallelDriverTest, APatternErrorEndsTheSearchAtTheFirstFile) {
   ASSERT_TRUE(one.PatternError);
   ASSERT_EQ(one.Files.size(), 1u);
   EXPECT_EQ(Search(o, 4), one);
+}
+
+TEST(SearchThreads, AutomaticIsTheUsableCpusAndEveryCountIsBounded) {
+  cpu_set_t set;
+  ASSERT_EQ(sched_getaffinity(0, sizeof set, &set), 0);
+  const int cpus = std::min(CPU_COUNT(&set), kMaxSearchThreads);
+  EXPECT_EQ(SearchThreads(0), cpus);
+  EXPECT_EQ(SearchThreads(-7), cpus);
+  EXPECT_EQ(SearchThreads(1), 1);
+  EXPECT_EQ(SearchThreads(3), 3);
+  EXPECT_EQ(SearchThreads(int64_t{1} << 40), kMaxSearchThreads);
 }
