@@ -3,6 +3,7 @@
 // run searches through it; it never touches a widget, only its sink.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,7 +38,7 @@ class TSearchDriver {
   bool CancelRequested() const { return State.CancelRequested; }
 
   // True while Run is on the stack, also while a cancelled walk is still unwinding.
-  bool IsRunning() const { return Running; }
+  bool IsRunning() const { return Running.load(); }
 
   const TSearchState& SearchState() const { return State; }
   // Regular-expression mode, with Grep1 and its compiled-pattern cache. The cache is used
@@ -84,7 +85,8 @@ class TSearchDriver {
   TRegexSearch Regex;
   TSearchOptions Options;
   std::vector<std::string> FNameListBox;
-  bool Running = false;
+  // Read from other threads than the search's (the window's).
+  std::atomic<bool> Running{false};
   // The workers' search while WalkInParallel runs; the walk hands it its files.
   TParallelSearch* Parallel = nullptr;
 };
