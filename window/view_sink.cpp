@@ -22,7 +22,7 @@ namespace {
 // batch is painted once, and the paint costs about as much as taking the batch in.
 constexpr int kFlushIntervalMs = 100;
 // How often the window looks at the search: the end of a search, a box it waits for.
-constexpr int kServeIntervalMs = 10;
+constexpr int kServeIntervalMs = 5;
 
 void HandOver(std::string& lines, TTextEditor& view) {
   if (lines.empty()) return;
