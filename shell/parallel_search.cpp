@@ -151,6 +151,12 @@ bool TParallelSearch::PutOutReady() {
   return false;
 }
 
+bool TParallelSearch::OutputWaiting() const {
+  if (Jobs.empty()) return false;
+  const TJob& job = *Jobs.front();
+  return job.Done || !job.Hits.empty() || (!job.Taken && StopRequested());
+}
+
 bool TParallelSearch::Add(const std::string& path) {
   if (StoppedOut || Cancel.load()) return false;
   {
@@ -166,7 +172,9 @@ bool TParallelSearch::Add(const std::string& path) {
     {
       std::unique_lock lock(Mutex);
       if (Jobs.size() - NextToRun < kMaxWaitingFiles || Cancel.load()) break;
-      OutputReady.wait_for(lock, kWaitStep);
+      OutputReady.wait_for(lock, kWaitStep, [this] {
+        return OutputWaiting() || Jobs.size() - NextToRun < kMaxWaitingFiles;
+      });
     }
     if (Output.Idle) Output.Idle();
   }
@@ -184,7 +192,7 @@ void TParallelSearch::Finish() {
     {
       std::unique_lock lock(Mutex);
       if (Jobs.empty()) return;
-      OutputReady.wait_for(lock, kWaitStep);
+      OutputReady.wait_for(lock, kWaitStep, [this] { return OutputWaiting(); });
     }
     if (Output.Idle) Output.Idle();
   }

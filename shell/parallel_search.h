@@ -81,6 +81,9 @@ class TParallelSearch {
   void Publish(TJob& job, std::vector<RE_LineInfo_t>& hits, size_t& bytes, bool last);
   // Puts out everything that is ready, in order. Returns false once a stopped file is out.
   bool PutOutReady();
+  // Whether the first file has something to put out, which a worker may have handed
+  // over since PutOutReady last looked. The mutex is held.
+  bool OutputWaiting() const;
   bool StopRequested() const { return Cancel.load() || Abort.load(); }
 
   const TSearchOptions& Options;
