@@ -4,8 +4,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -21,6 +23,7 @@
 #include "platform/utf8.h"
 #include "shell/help_text.h"
 #include "shell/search_driver.h"
+#include "shell/search_threads.h"
 
 using namespace varsik;
 using Platform::Translate;
@@ -65,6 +68,9 @@ constexpr THelpOption kOptions[] = {
     HelpOption("--max-line-bytes=N",
                "show only the first N bytes of a longer hit line,\n"
                "followed by \"…\" (default 1048576; 0: whole lines)"),
+    HelpOption("-j, --threads=N",
+               "search N files at once (default and 0: one per CPU\n"
+               "this process may use; 1: one after another)"),
     HelpOption("--stats", "print the status line on standard error afterwards"),
     HelpOption("-h, --help", "show this help and exit"),
     HelpOption("-V, --version", "show the version and exit"),
@@ -104,7 +110,8 @@ std::string StatusLine(const TSearchDriver& driver) {
        std::to_string(driver.MatchedLineCount())});
 }
 
-std::optional<size_t> ByteCount(std::string_view text) {
+// A count written in decimal digits, nothing else.
+std::optional<size_t> Count(std::string_view text) {
   size_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
@@ -117,6 +124,7 @@ int main(int argc, char** argv) {
   Platform::OpenMessageCatalog();
   TSearchOptions options;
   options.Masks = "*.*";
+  options.Threads = SearchThreads(0);
   TStreamSink::TOutputEncoding encoding = TStreamSink::TOutputEncoding::Utf8;
   bool stats = false;
   bool nullNames = false;
@@ -151,9 +159,17 @@ int main(int argc, char** argv) {
       nullNames = true;
     } else if (a.rfind("--max-line-bytes=", 0) == 0) {
       const std::string n = a.substr(std::strlen("--max-line-bytes="));
-      const std::optional<size_t> bytes = ByteCount(n);
+      const std::optional<size_t> bytes = Count(n);
       if (!bytes) return Fail(Translate("--max-line-bytes takes a number of bytes, not '%s'", {n}));
       options.MaxLineBytes = *bytes;
+    } else if (a.rfind("-j", 0) == 0 || a.rfind("--threads=", 0) == 0) {
+      // -j N, -jN or --threads=N.
+      std::string n = a.rfind("--threads=", 0) == 0 ? a.substr(std::strlen("--threads="))
+                      : a == "-j"                   ? (i + 1 < argc ? argv[++i] : "")
+                                                    : a.substr(2);
+      const std::optional<size_t> threads = Count(n);
+      if (!threads) return Fail(Translate("-j takes a number of threads, not '%s'", {n}));
+      options.Threads = SearchThreads(static_cast<int64_t>(std::min<size_t>(*threads, INT32_MAX)));
     } else if (a.rfind("--output-encoding=", 0) == 0) {
       std::string e = a.substr(std::strlen("--output-encoding="));
       if (e == "utf-8" || e == "utf8" || e == "UTF-8")

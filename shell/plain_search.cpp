@@ -19,7 +19,7 @@ bool TPlainSearch::SearchFileText(const std::string& fileName, const std::string
       fileName, Finder,
       [this] {
         Sink.ProcessEvents();
-        return State.CancelRequested;
+        return State.CancelRequested.load();
       },
       [this](const RE_LineInfo_t& hit) {
         Writer.RecordHit(TLineEntry(hit.LineNo, hit.Line, hit.Cut));

@@ -1,7 +1,10 @@
 #include "shell/search_driver.h"
 
+#include <optional>
+
 #include "base/scope_exit.h"
 #include "platform/folder.h"
+#include "regex/errors.h"
 #include "search/errors.h"
 #include "shell/result_text.h"
 
@@ -32,7 +35,36 @@ void TSearchDriver::Run(const TSearchOptions& options) {
   Regex.SetMaxLineBytes(Options.MaxLineBytes);
   GitIgnore.reset();
   if (Options.Switches.GitIgnore) GitIgnore = std::make_unique<Platform::TGitIgnore>();
-  SearchFolder(StartFolder(Options.FolderText), TMaskList::FromPieces(FNameListBox));
+  const std::string start = StartFolder(Options.FolderText);
+  if (Options.Threads > 1 && !Options.Switches.FileNameSearch) {
+    if (!Options.Switches.RegularExpSearch) return WalkInParallel(start, nullptr, Options.Threads);
+    std::optional<TGrepPattern> pattern;
+    try {
+      pattern = Regex.SharedPattern(Options.Word);
+    } catch (const ERegExpParser&) {
+      // The one-thread walk raises it at the first file taken up, after listing that
+      // file, as every search always has.
+    }
+    if (pattern) return WalkInParallel(start, &*pattern, Options.Threads);
+  }
+  SearchFolder(start, TMaskList::FromPieces(FNameListBox));
+}
+
+void TSearchDriver::WalkInParallel(const std::string& start, const TGrepPattern* pattern,
+                                   int threads) {
+  // Every call of the sink stays on this thread: the workers only search.
+  TParallelSearch search(
+      Options, pattern, threads, State.CancelRequested,
+      {[this](const std::string& path) { ListFile(path); },
+       [this](const RE_LineInfo_t& hit) {
+         Writer.RecordHit(TLineEntry(hit.LineNo, hit.Line, hit.Cut));
+       },
+       [this] { Writer.RecordUnreadable(Options.ShowErrorBox); },
+       [this] { State.FileHeaderPending = false; }, [this] { Sink.ProcessEvents(); }});
+  Parallel = &search;
+  const TScopeExit walked([this] { Parallel = nullptr; });
+  SearchFolder(start, TMaskList::FromPieces(FNameListBox));
+  search.Finish();
 }
 
 void TSearchDriver::SearchFolder(const std::string& folder, const TMaskList& masks) {
@@ -65,12 +97,17 @@ bool TSearchDriver::Excluded(const TMaskList& masks, const std::string& folder,
   return GitIgnore->IsIgnored(name, isFolder);
 }
 
-bool TSearchDriver::TakeUpFile(const std::string& fileName) {
+void TSearchDriver::ListFile(const std::string& fileName) {
   State.CurrentFileName = fileName;
   ++State.SearchedFileCount;
   Sink.ShowCurrentFile(fileName);
   Sink.AppendFileName(fileName);
   State.FileHeaderPending = true;
+}
+
+bool TSearchDriver::TakeUpFile(const std::string& fileName) {
+  if (Parallel != nullptr) return Parallel->Add(fileName);
+  ListFile(fileName);
 
   if (Options.Switches.FileNameSearch) return !State.CancelRequested;
   if (Options.Switches.SkipBinary && SkippedAsBinary(fileName)) {

@@ -214,6 +214,7 @@ const TValueKey kValueKeys[] = {
     {"Option", "GitIgnore", &TSearchSwitches::GitIgnore},
     {"Option", "GrepDlgShowOnStart", &TSettings::GrepDlgShowOnStart, /*Written=*/false},
     {"Option", "ErrMsgBox", &TSettings::ErrMsgBox},
+    {"Option", "Threads", &TSettings::Threads, /*Written=*/false},
     {"Window", "Left", &TSettings::Left},
     {"Window", "Top", &TSettings::Top},
     {"Window", "Width", &TSettings::Width},

@@ -108,6 +108,21 @@ for mode in "" -E; do
     "$(printf '%s' "$out" | wc -c) $shape"
 done
 
+# Threads: any number of them prints what one prints, byte for byte, with the same
+# status line and exit status.
+for args in "main" "-E ^[a-z]+" "-w --fuzzy ｶﾀｶﾅ" "--file-names x"; do
+  one=$("$VG" -j 1 --stats $args '*.*' "$T" 2>&1; echo "rc $?")
+  for j in -j3 "-j 2" --threads=8 --threads=0; do
+    many=$("$VG" $j --stats $args '*.*' "$T" 2>&1; echo "rc $?")
+    check "$j $args prints what -j 1 prints" "$one" "$many"
+  done
+done
+for bad in '' x -1 2x; do
+  "$VG" --threads="$bad" x '*.*' "$T/tree" > /dev/null 2>&1; rc=$?
+  check "--threads=$bad exits 2" 2 $rc
+done
+"$VG" x '*.*' "$T/tree" -j > /dev/null 2>&1; check "-j without a number exits 2" 2 $?
+
 # Files and folders that cannot be read: their lines stay in the output, each is named
 # on standard error, and the exit status is 2 even when something was found.
 mkdir -p "$T/bad"

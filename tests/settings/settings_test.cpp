@@ -55,6 +55,7 @@ TEST(ReadSettings, NoFileGivesTheDefaults) {
   EXPECT_EQ(s.JumpFormat, "");
   EXPECT_TRUE(s.GrepDlgShowOnStart);
   EXPECT_FALSE(s.ErrMsgBox);
+  EXPECT_EQ(s.Threads, 0);
 }
 
 TEST(ReadSettings, MissingEntriesUpToCountGetTheDefault) {
@@ -157,7 +158,7 @@ TEST(ReadSettings, EveryKeyIsRead) {
   TSettings s = ReadText(
       "[Option]\nUpperLowerMatch=1\nFuzzySearch=1\nRegularExpSearch=1\nSearchAsWord=1\n"
       "SubFolderSearch=0\nFileNameSearch=1\nSkipBinary=1\nGitIgnore=1\n"
-      "GrepDlgShowOnStart=0\nErrMsgBox=1\n"
+      "GrepDlgShowOnStart=0\nErrMsgBox=1\nThreads=3\n"
       "[Window]\nLeft=1\nTop=2\nWidth=3\nHeight=4\n"
       "[Editor]\nPath=gedit\nJumpFormat=+\n");
   EXPECT_EQ(s.Switches, (TSearchSwitches{.UpperLowerMatch = true,
@@ -170,6 +171,7 @@ TEST(ReadSettings, EveryKeyIsRead) {
                                          .GitIgnore = true}));
   EXPECT_FALSE(s.GrepDlgShowOnStart);
   EXPECT_TRUE(s.ErrMsgBox);
+  EXPECT_EQ(s.Threads, 3);
   EXPECT_EQ(s.Left, 1);
   EXPECT_EQ(s.Top, 2);
   EXPECT_EQ(s.Width, 3);
@@ -244,6 +246,7 @@ TEST(WriteSettings, FreshFileListsSectionsAndKeysInOrder) {
   s.JumpFormat = "+";
   s.GrepDlgShowOnStart = false;
   s.ErrMsgBox = true;
+  s.Threads = 5;  // set by hand in the file only
   const std::string path = dir.Path() + "Varsik.ini";
   ASSERT_TRUE(WriteSettings(path, s));
   EXPECT_EQ(ReadBack(path),

@@ -9,11 +9,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPrintDialog>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -71,6 +74,7 @@ class TDirFormTest : public QObject {
   void StartButtonTakesTheSearchBoxWord();
   void AWordShiftJisCannotHoldStartsNothing();
   void StopKeepsPartialResultsAndStartWaitsForTheWalk();
+  void ErrorBoxesComeInWalkOrderWithTheSearchWaiting();
   void SinkHandsItsLinesOverAtAFlush();
   void HostileNamesAreOneLineEachAndCountOnce();
   void ARelativeFolderGivesAbsolutePaths();
@@ -565,7 +569,7 @@ void TDirFormTest::StopKeepsPartialResultsAndStartWaitsForTheWalk() {
   TWindow w;
   w.SetInputs(QStringLiteral("x"), QStringLiteral("*.txt"), tree.Root, true);
   // Every poll point of the search runs the event loop, and with it this check.
-  w.Form.ViewSink().SetPollInterval(0);
+  w.Form.ViewSink().SetLockstep(true);
   bool stopped = false;
   bool stateRightAfterStop = false;
   bool startStayedDisabled = true;
@@ -608,24 +612,71 @@ void TDirFormTest::StopKeepsPartialResultsAndStartWaitsForTheWalk() {
   QCOMPARE(w.Lines(w.Form.FileSearchEdit), walkOrder);
 }
 
+// ErrMsgBox with the files searched by workers: each box comes when the results view
+// holds exactly the lines up to the file's error line, and the search goes on only once
+// it is answered.
+void TDirFormTest::ErrorBoxesComeInWalkOrderWithTheSearchWaiting() {
+  TTree tree;
+  QStringList paths;
+  for (int file = 0; file < 40; ++file) {
+    const QString name = QStringLiteral("f%1.txt").arg(file, 2, 10, QLatin1Char('0'));
+    if (file % 10 == 3) {
+      paths << tree.Root + name;
+      QVERIFY(QFile::link(tree.Root + QStringLiteral("nowhere"), paths.back()));
+    } else {
+      paths << tree.Write(name, "needle\n");
+    }
+  }
+  TWindow w;
+  w.Form.ShowErrorBox = true;
+  w.Form.Threads = 4;
+  w.SetInputs(QStringLiteral("needle"), QStringLiteral("*.txt"), tree.Root);
+  // The results view at each box, which is then answered.
+  QList<QStringList> atBoxes;
+  QTimer answer;
+  connect(&answer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    atBoxes << w.Lines(w.Form.GrepEdit);
+    box->buttons().first()->click();
+  });
+  answer.start(5);
+  w.Form.StartSpdBtnClick(&w.Form);
+  answer.stop();
+
+  QStringList expected;
+  QList<QStringList> expectedAtBoxes;
+  for (const QString& path : paths) {
+    if (QFileInfo(path).exists()) {
+      expected << "#\"" + path + "\"" << QStringLiteral(" :1: needle");
+      continue;
+    }
+    expected << QStringLiteral("\"ファイル %1 は開けませんでした。\"").arg(path);
+    expectedAtBoxes << expected;
+  }
+  QCOMPARE(w.Lines(w.Form.GrepEdit), expected);
+  QCOMPARE(atBoxes, expectedAtBoxes);
+}
+
 void TDirFormTest::SinkHandsItsLinesOverAtAFlush() {
   TWindow w;
   TViewSink& sink = w.Form.ViewSink();
   w.Form.GrepEdit->Reset();
   w.Form.FileSearchEdit->Reset();
   sink.Begin();
-  sink.AppendFileHeader("/a/x.c");
-  sink.AppendLineEntry(TLineEntry(3, "\x93\xfa\x96\x7b", false));  // 日本 in CP932
-  sink.AppendLineEntry(TLineEntry(4, "\x93\xfa", true));  // the first bytes of a longer line
-  sink.AppendErrorLine("/a/y.c");
-  sink.AppendFileName("/a/x.c");
+  sink.Queue().AppendFileHeader("/a/x.c");
+  sink.Queue().AppendLineEntry(TLineEntry(3, "\x93\xfa\x96\x7b", false));  // 日本 in CP932
+  sink.Queue().AppendLineEntry(
+      TLineEntry(4, "\x93\xfa", true));  // the first bytes of a longer line
+  sink.Queue().AppendErrorLine("/a/y.c");
+  sink.Queue().AppendFileName("/a/x.c");
   QCOMPARE(w.Form.GrepEdit->LineCount(), 0);
   QCOMPARE(w.Form.FileSearchEdit->LineCount(), 0);
   sink.Flush();
   QCOMPARE(w.Lines(w.Form.GrepEdit), (QStringList{"#\"/a/x.c\"", " :3: 日本", " :4: 日…",
                                                   "\"ファイル /a/y.c は開けませんでした。\""}));
   QCOMPARE(w.Lines(w.Form.FileSearchEdit), QStringList{"/a/x.c"});
-  sink.ShowCurrentFile("/a/z.c");
+  sink.Queue().ShowCurrentFile("/a/z.c");
   sink.Flush();
   QCOMPARE(w.Form.StatusPanel0->text(), QStringLiteral("/a/z.c"));
 }
@@ -718,7 +769,7 @@ void TDirFormTest::CloseWhileAStoppedSearchUnwindsClosesAfterIt() {
   for (int file = 0; file < 10; ++file) tree.Write(QStringLiteral("f%1.txt").arg(file), "x");
   TWindow w;
   w.SetInputs(QStringLiteral("x"), QStringLiteral("*.txt"), tree.Root, true);
-  w.Form.ViewSink().SetPollInterval(0);
+  w.Form.ViewSink().SetLockstep(true);
   bool closeRefused = false;
   QTimer poll;
   poll.setInterval(0);
@@ -868,13 +919,13 @@ void TDirFormTest::TheHeadersWrittenAreKnownUntilTheViewIsEdited() {
   w.Form.GrepEdit->Reset();
   sink.Begin();
   QCOMPARE(headersAt({0, 5}), (QList<std::optional<int>>{-1, -1}));
-  sink.AppendFileHeader("/a/x.c");
-  sink.AppendLineEntry(TLineEntry(1, "one", false));
-  sink.AppendLineEntry(TLineEntry(2, "two", false));
+  sink.Queue().AppendFileHeader("/a/x.c");
+  sink.Queue().AppendLineEntry(TLineEntry(1, "one", false));
+  sink.Queue().AppendLineEntry(TLineEntry(2, "two", false));
   sink.Flush();
-  sink.AppendErrorLine("/a/unreadable");
-  sink.AppendFileHeader("/a/y.c");
-  sink.AppendLineEntry(TLineEntry(3, "three", false));
+  sink.Queue().AppendErrorLine("/a/unreadable");
+  sink.Queue().AppendFileHeader("/a/y.c");
+  sink.Queue().AppendLineEntry(TLineEntry(3, "three", false));
   sink.Flush();
   QCOMPARE(w.Form.GrepEdit->Line(4), QStringLiteral("#\"/a/y.c\""));
   QCOMPARE(headersAt({0, 2, 3, 4, 5, 9}), (QList<std::optional<int>>{0, 0, 0, 4, 4, 4}));
@@ -886,14 +937,14 @@ void TDirFormTest::TheHeadersWrittenAreKnownUntilTheViewIsEdited() {
   QCOMPARE(headersAt({0, 5}), (QList<std::optional<int>>{std::nullopt, std::nullopt}));
   w.Form.GrepEdit->undo();
   QCOMPARE(headersAt({5}), QList<std::optional<int>>{std::nullopt});
-  sink.AppendFileHeader("/a/z.c");
+  sink.Queue().AppendFileHeader("/a/z.c");
   sink.Flush();
   QCOMPARE(headersAt({6}), QList<std::optional<int>>{std::nullopt});
 
   // The next search starts afresh.
   w.Form.GrepEdit->Reset();
   sink.Begin();
-  sink.AppendFileHeader("/a/z.c");
+  sink.Queue().AppendFileHeader("/a/z.c");
   sink.Flush();
   QCOMPARE(headersAt({0}), QList<std::optional<int>>{0});
 }
@@ -910,9 +961,10 @@ void TDirFormTest::AJumpFromTheLastOfAMillionEntries() {
   TViewSink& sink = w.Form.ViewSink();
   w.Form.GrepEdit->Reset();
   sink.Begin();
-  sink.AppendFileHeader("/big/file.txt");
+  sink.Queue().AppendFileHeader("/big/file.txt");
   for (int line = 1; line <= kEntries; ++line)
-    sink.AppendLineEntry(TLineEntry(line, "    // #include <text> of a typical line", false));
+    sink.Queue().AppendLineEntry(
+        TLineEntry(line, "    // #include <text> of a typical line", false));
   sink.Flush();
   QCOMPARE(w.Form.GrepEdit->LineCount(), kEntries + 1);
 
