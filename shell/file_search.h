@@ -10,6 +10,7 @@
 #include "search/grep_scanner.h"
 #include "search/line_searcher.h"
 #include "search/plain_line_finder.h"
+#include "search/plain_marker.h"
 #include "shell/search_state.h"
 
 namespace varsik {
@@ -33,6 +34,7 @@ class TFileSearch {
   const TSearchOptions& Options;
   const TGrepPattern* Pattern;
   TPlainLineFinder Finder;
+  TPlainMarker Marker;
   TLineSearcher Searcher;
   TGrepScanner Scanner;
 };

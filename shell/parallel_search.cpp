@@ -68,7 +68,7 @@ void TParallelSearch::Run(TFileSearch& search, TJob& job) {
     stopped = search.Search(
                   job.Path, [this] { return StopRequested(); },
                   [&](const RE_LineInfo_t& info) {
-                    hits.push_back({info.LineNo, info.Line.size(), info.Cut});
+                    hits.push_back({info.LineNo, info.Line.size(), info.Cut, info.Matches});
                     texts += info.Line;
                     if (texts.size() >= kPieceBytes) Publish(job, hits, texts, false);
                   }) == TFileSearch::TEnd::Stopped;
@@ -137,6 +137,7 @@ bool TParallelSearch::PutOutReady() {
       info.LineNo = hit.LineNo;
       info.Line.assign(texts, offset, hit.Length);
       info.Cut = hit.Cut;
+      info.Matches = hit.Matches;
       offset += hit.Length;
       Output.Hit(info);
     }

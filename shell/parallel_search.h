@@ -64,6 +64,7 @@ class TParallelSearch {
     int64_t LineNo;
     size_t Length;
     bool Cut;
+    std::vector<TMatchSpan> Matches;
   };
   // One file: its path, and (guarded by Mutex) its results not yet put out.
   struct TJob {

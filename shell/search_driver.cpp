@@ -30,6 +30,8 @@ void TSearchDriver::Run(const TSearchOptions& options) {
   Plain.SetSwitches(Options.Switches);
   Plain.SetMaxLineBytes(Options.MaxLineBytes);
   Regex.SetMaxLineBytes(Options.MaxLineBytes);
+  Plain.SetMarkMatches(Options.MarkMatches);
+  Regex.SetMarkMatches(Options.MarkMatches);
   SearchFolder(StartFolder(Options.FolderText), FNameListBox);
 }
 

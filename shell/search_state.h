@@ -23,6 +23,8 @@ struct TSearchOptions {
   // A hit line longer than this is shown cut to its first bytes, at a character
   // boundary, so that no line holds the search's memory; 0 shows lines whole.
   size_t MaxLineBytes = kDefaultMaxLineBytes;
+  // The line entries carry the matches on their lines, for an output that shows them.
+  bool MarkMatches = false;
 };
 
 struct TSearchState {
