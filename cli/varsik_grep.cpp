@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -48,6 +49,11 @@ const char kUsage[] =
     "                             instead of its closing quote and line end\n"
     "      --max-line-bytes=N     show only the first N bytes of a longer hit line,\n"
     "                             followed by \"…\" (default 1048576; 0: whole lines)\n"
+    "      --color[=WHEN]         colour the matches red, the file names magenta and\n"
+    "                             the line numbers green, as grep does; WHEN is never\n"
+    "                             (default), always, or auto (the default with no\n"
+    "                             WHEN): only on a terminal, and not when NO_COLOR is\n"
+    "                             set\n"
     "      --stats                print the status line on standard error afterwards\n"
     "  -h, --help                 show this help and exit\n"
     "  -V, --version              show the version and exit\n"
@@ -55,6 +61,23 @@ const char kUsage[] =
     "Exit status: 0 when a line (or, with --file-names, a file) was found, 1 when none,\n"
     "2 on an error, also when a file or folder could not be read or the output could\n"
     "not be written.\n";
+
+enum class TColor { Never, Always, Auto };
+
+std::optional<TColor> ColorWhen(std::string_view when) {
+  if (when == "never") return TColor::Never;
+  if (when == "always") return TColor::Always;
+  if (when == "auto") return TColor::Auto;
+  return std::nullopt;
+}
+
+// Auto: colour only for a person at a terminal who has not asked for none
+// (https://no-color.org: any value but the empty one).
+bool UseColor(TColor color) {
+  if (color != TColor::Auto) return color == TColor::Always;
+  const char* noColor = std::getenv("NO_COLOR");
+  return isatty(STDOUT_FILENO) == 1 && (noColor == nullptr || *noColor == '\0');
+}
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "varsik-grep: %s\n", message.c_str());
@@ -76,6 +99,7 @@ int main(int argc, char** argv) {
   TStreamSink::TOutputEncoding encoding = TStreamSink::TOutputEncoding::Utf8;
   bool stats = false;
   bool nullNames = false;
+  TColor color = TColor::Never;
   bool optionsEnded = false;
   std::vector<std::string> operands;
 
@@ -99,6 +123,13 @@ int main(int argc, char** argv) {
       options.Switches.FileNameSearch = true;
     } else if (a == "--stats") {
       stats = true;
+    } else if (a == "--color" || a == "--colour") {
+      color = TColor::Auto;
+    } else if (a.rfind("--color=", 0) == 0 || a.rfind("--colour=", 0) == 0) {
+      const std::string when = a.substr(a.find('=') + 1);
+      const std::optional<TColor> c = ColorWhen(when);
+      if (!c) return Fail("--color takes never, always or auto, not '" + when + "'");
+      color = *c;
     } else if (a == "-Z" || a == "--null") {
       nullNames = true;
     } else if (a.rfind("--max-line-bytes=", 0) == 0) {
@@ -152,6 +183,10 @@ int main(int argc, char** argv) {
     return Fail(std::string("write error: ") + std::strerror(errno));
 
   TStreamSink sink(stdout, encoding, options.Switches.FileNameSearch, nullNames);
+  if (UseColor(color)) {
+    sink.SetColor(true);
+    options.MarkMatches = true;
+  }
   sink.SetMessages(stderr);
   TSearchDriver driver(sink);
   // Nothing more can be said once the output is gone; the rest is not searched.
