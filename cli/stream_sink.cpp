@@ -5,6 +5,7 @@
 
 #include "platform/cp932.h"
 #include "platform/name_text.h"
+#include "shell/marked_text.h"
 #include "shell/result_text.h"
 
 namespace varsik {
@@ -77,34 +78,25 @@ std::string TStreamSink::InOutputEncoding(std::string_view text) const {
   return Encoding == TOutputEncoding::Utf8 ? Platform::Cp932ToUtf8(text) : std::string(text);
 }
 
-void TStreamSink::AppendText(std::string& line, const TLineEntry& entry) const {
-  const std::string whole = InOutputEncoding(entry.Text);
+void TStreamSink::AppendText(std::string& line, const TLineEntry& entry) {
   if (!Color || entry.Matches.empty()) {
-    line += whole;
+    line += InOutputEncoding(entry.Text);
     return;
   }
-  // The pieces between the match bounds, each converted alone: the bounds lie between
-  // characters, so the pieces join to the whole line. Should some bytes read otherwise
-  // in pieces, the line goes out uncoloured rather than changed.
-  std::string colored;
-  std::string joined;
+  Converted.clear();
+  Moved.clear();
+  MarkedText::AppendConverted(
+      Converted, entry.Text, entry.Matches,
+      Encoding == TOutputEncoding::Utf8 ? MarkedText::Cp932ToUtf8 : MarkedText::KeepCp932, Moved);
   size_t done = 0;
-  for (const TMatchSpan& m : entry.Matches) {
-    if (m.Begin < done || m.End <= m.Begin || m.End > entry.Text.size()) break;
-    const std::string before = InOutputEncoding(entry.Text.substr(done, m.Begin - done));
-    const std::string match = InOutputEncoding(entry.Text.substr(m.Begin, m.End - m.Begin));
-    colored += before;
-    colored += kMatchColor;
-    colored += match;
-    colored += kColorEnd;
-    joined += before;
-    joined += match;
+  for (const TMatchSpan& m : Moved) {
+    line.append(Converted, done, m.Begin - done);
+    line += kMatchColor;
+    line.append(Converted, m.Begin, m.End - m.Begin);
+    line += kColorEnd;
     done = m.End;
   }
-  const std::string rest = InOutputEncoding(entry.Text.substr(done));
-  colored += rest;
-  joined += rest;
-  line += joined == whole ? colored : whole;
+  line.append(Converted, done);
 }
 
 void TStreamSink::AppendLineEntry(const TLineEntry& entry) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shell/search_sink.h"
 
@@ -59,7 +60,7 @@ class TStreamSink : public TSearchSink {
   std::string FromUtf8(std::string_view utf8) const;
   // A line's text in the output encoding, added to `line`; with colour, each match
   // wrapped in the match escapes.
-  void AppendText(std::string& line, const TLineEntry& entry) const;
+  void AppendText(std::string& line, const TLineEntry& entry);
   std::string InOutputEncoding(std::string_view text) const;
 
   std::FILE* Out;
@@ -71,6 +72,9 @@ class TStreamSink : public TSearchSink {
   std::function<void()> OnWriteError;
   int WriteErrno = 0;
   std::string Record;
+  // A coloured line's text and its matches in it, reused from line to line.
+  std::string Converted;
+  std::vector<TMatchSpan> Moved;
 };
 
 }  // namespace varsik

@@ -284,6 +284,7 @@ void TDirForm::StartSpdBtnClick(QObject* sender) {
   options.FolderText = Platform::AbsolutePath(FileSystemBytes(folder));
   options.Switches = GrepDlg->Switches();
   options.ShowErrorBox = ShowErrorBox;
+  options.MarkMatches = true;
 
   QString patternError;
   Sink->Begin();

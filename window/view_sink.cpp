@@ -8,6 +8,7 @@
 #include "platform/cp932.h"
 #include "platform/name_text.h"
 #include "platform/qt/event_pump.h"
+#include "shell/marked_text.h"
 #include "shell/result_text.h"
 
 namespace varsik {
@@ -26,9 +27,12 @@ void AddLine(std::string& lines, std::string_view utf8) {
   lines += '\n';
 }
 
-void HandOver(std::string& lines, TTextEditor& view) {
-  view.AppendUtf8Lines(QByteArray::fromRawData(lines.data(), static_cast<qsizetype>(lines.size())));
+// Returns the view's position where the lines begin.
+long HandOver(std::string& lines, TTextEditor& view) {
+  const long start = view.AppendUtf8Lines(
+      QByteArray::fromRawData(lines.data(), static_cast<qsizetype>(lines.size())));
   lines.clear();
+  return start;
 }
 
 }  // namespace
@@ -56,7 +60,13 @@ void TViewSink::Flush() {
     // of the user's stay untrusted.
     const bool trusted = Results.Revision() == HeaderLinesRevision;
     const int firstLine = Results.LineCount();
-    HandOver(PendingResults, Results);
+    const long start = HandOver(PendingResults, Results);
+    // The matches of the batch are marked with it, in one pass.
+    MarkRanges.clear();
+    for (const TMatchSpan& m : PendingMarks)
+      MarkRanges.push_back({start + static_cast<long>(m.Begin), start + static_cast<long>(m.End)});
+    PendingMarks.clear();
+    Results.MarkMatches(MarkRanges);
     for (int line : PendingHeaderLines) HeaderLines.push_back(firstLine + line);
     PendingHeaderLines.clear();
     PendingResultLines = 0;
@@ -86,7 +96,15 @@ void TViewSink::AppendFileHeader(const std::string& path) {
 }
 
 void TViewSink::AppendLineEntry(const TLineEntry& entry) {
-  std::string line = ResultText::LineEntry(entry.LineNo, Platform::Cp932ToUtf8(entry.Text));
+  std::string line = ResultText::LineEntry(entry.LineNo, {});
+  const size_t firstMark = PendingMarks.size();
+  MarkedText::AppendConverted(line, entry.Text, entry.Matches, MarkedText::Cp932ToUtf8,
+                              PendingMarks);
+  // From the line's bytes to the batch's.
+  for (size_t i = firstMark; i < PendingMarks.size(); ++i) {
+    PendingMarks[i].Begin += PendingResults.size();
+    PendingMarks[i].End += PendingResults.size();
+  }
   if (entry.Cut) line += ResultText::kCutMarkUtf8;
   AddResult(line);
 }

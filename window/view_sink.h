@@ -2,7 +2,8 @@
 // file list and status panel 0. Lines are collected and handed to the views in
 // batches, a few tens of milliseconds apart, so that a search with tens of thousands
 // of hits keeps the window responsive. Paths are shown readably with their control
-// characters escaped; the path behind each header is kept for the tag jump.
+// characters escaped; the path behind each header is kept for the tag jump. The
+// matches on the entry lines are marked in the view with each batch.
 #pragma once
 
 #include <QElapsedTimer>
@@ -12,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/text_editor.h"
 #include "shell/header_paths.h"
 #include "shell/search_sink.h"
 
@@ -19,7 +21,6 @@ class QLabel;
 class QWidget;
 
 namespace varsik {
-class TTextEditor;
 
 class TViewSink : public TSearchSink {
  public:
@@ -68,6 +69,9 @@ class TViewSink : public TSearchSink {
   std::string PendingResults;
   std::string PendingFiles;
   int PendingResultLines = 0;
+  // The matches on the pending results, as bytes of PendingResults.
+  std::vector<TMatchSpan> PendingMarks;
+  std::vector<TTextEditor::TRange> MarkRanges;
   // Where the pending headers stand among the pending results (0-based lines).
   std::vector<int> PendingHeaderLines;
   THeaderPaths Headers;
