@@ -9,6 +9,7 @@
 #include <charconv>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -68,6 +69,12 @@ constexpr THelpOption kOptions[] = {
     HelpOption("--max-line-bytes=N",
                "show only the first N bytes of a longer hit line,\n"
                "followed by \"…\" (default 1048576; 0: whole lines)"),
+    HelpOption("--color[=WHEN]",
+               "colour the matches red, the file names magenta and\n"
+               "the line numbers green, as grep does; WHEN is never\n"
+               "(default), always, or auto (the default with no\n"
+               "WHEN): only on a terminal, and not when NO_COLOR is\n"
+               "set"),
     HelpOption("-j, --threads=N",
                "search N files at once (default and 0: one per CPU\n"
                "this process may use; 1: one after another)"),
@@ -91,6 +98,23 @@ constexpr THelpPage kHelp = {
                       "  2  an error, also when a file or folder could not be read or the output\n"
                       "     could not be written\n"),
 };
+
+enum class TColor { Never, Always, Auto };
+
+std::optional<TColor> ColorWhen(std::string_view when) {
+  if (when == "never") return TColor::Never;
+  if (when == "always") return TColor::Always;
+  if (when == "auto") return TColor::Auto;
+  return std::nullopt;
+}
+
+// Auto: colour only for a person at a terminal who has not asked for none
+// (https://no-color.org: any value but the empty one).
+bool UseColor(TColor color) {
+  if (color != TColor::Auto) return color == TColor::Always;
+  const char* noColor = std::getenv("NO_COLOR");
+  return isatty(STDOUT_FILENO) == 1 && (noColor == nullptr || *noColor == '\0');
+}
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "varsik-grep: %s\n", message.c_str());
@@ -128,6 +152,7 @@ int main(int argc, char** argv) {
   TStreamSink::TOutputEncoding encoding = TStreamSink::TOutputEncoding::Utf8;
   bool stats = false;
   bool nullNames = false;
+  TColor color = TColor::Never;
   bool optionsEnded = false;
   std::vector<std::string> operands;
 
@@ -155,6 +180,13 @@ int main(int argc, char** argv) {
       options.Switches.GitIgnore = true;
     } else if (a == "--stats") {
       stats = true;
+    } else if (a == "--color" || a == "--colour") {
+      color = TColor::Auto;
+    } else if (a.rfind("--color=", 0) == 0 || a.rfind("--colour=", 0) == 0) {
+      const std::string when = a.substr(a.find('=') + 1);
+      const std::optional<TColor> c = ColorWhen(when);
+      if (!c) return Fail(Translate("--color takes never, always or auto, not '%s'", {when}));
+      color = *c;
     } else if (a == "-Z" || a == "--null") {
       nullNames = true;
     } else if (a.rfind("--max-line-bytes=", 0) == 0) {
@@ -218,6 +250,10 @@ int main(int argc, char** argv) {
   if (fcntl(STDOUT_FILENO, F_GETFD) == -1) return Fail(WriteError(errno));
 
   TStreamSink sink(stdout, encoding, options.Switches.FileNameSearch, nullNames);
+  if (UseColor(color)) {
+    sink.SetColor(true);
+    options.MarkMatches = true;
+  }
   sink.SetMessages(stderr);
   TSearchDriver driver(sink);
   // Nothing more can be said once the output is gone; the rest is not searched.

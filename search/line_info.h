@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "search/match_span.h"
 
 namespace varsik {
 
@@ -14,6 +17,9 @@ struct RE_LineInfo_t {
   int64_t LineNo = 0;
   // Line holds only the first bytes of a longer line (see the searches' line cut).
   bool Cut = false;
+  // The matches on Line, in order, not overlapping, when the search was asked to mark
+  // them (else empty).
+  std::vector<TMatchSpan> Matches;
 };
 
 }  // namespace varsik

@@ -43,12 +43,14 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
   InLongLine = false;
   Held.clear();
   HeldTexts.clear();
+  HeldMatches.clear();
   const TScopeExit release([this] {
     Release(Buffer);
     Release(Text);
     Release(Info.Line);
     Release(Held);
     Release(HeldTexts);
+    Release(HeldMatches);
   });
 
   bool stopped = false;
@@ -66,12 +68,16 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
   Release(Buffer);
 
   size_t offset = 0;
+  size_t matchOffset = 0;
   for (const THeldHit& hit : Held) {
     if (!stopped && poll()) return TEnd::Stopped;
     Info.LineNo = hit.LineNo;
     Info.Line.assign(HeldTexts, offset, hit.Length);
     Info.Cut = hit.Cut;
+    const auto matches = HeldMatches.begin() + static_cast<ptrdiff_t>(matchOffset);
+    Info.Matches.assign(matches, matches + static_cast<ptrdiff_t>(hit.MatchCount));
     offset += hit.Length;
+    matchOffset += hit.MatchCount;
     report(Info);
   }
   return stopped ? TEnd::Stopped : TEnd::Done;
@@ -162,9 +168,13 @@ int64_t TLineSearcher::CountLineEnds(const uint8_t* begin, const uint8_t* end, b
                                      : ByteScan::CountLf(begin, end));
 }
 
+size_t TLineSearcher::TextRoom() const {
+  if (MaxLineBytes == 0) return SIZE_MAX;
+  return MaxLineBytes + 1 + (Marker != nullptr ? Marker->LookBeyond() : 0);
+}
+
 void TLineSearcher::AppendText(const uint8_t* begin, const uint8_t* end) {
-  // One byte more than is shown tells that the line was cut.
-  const size_t room = MaxLineBytes == 0 ? SIZE_MAX : MaxLineBytes + 1;
+  const size_t room = TextRoom();
   for (const uint8_t* p = begin; p < end && Text.size() < room;) {
     // Runs of ordinary bytes go in one piece; a CR is dropped, a NUL made a blank.
     const uint8_t* stop = p + std::min<size_t>(static_cast<size_t>(end - p), room - Text.size());
@@ -179,16 +189,21 @@ void TLineSearcher::AppendText(const uint8_t* begin, const uint8_t* end) {
 }
 
 void TLineSearcher::Report(int64_t lineNo) {
+  Matches.clear();
+  if (Marker != nullptr) Marker->Mark(Text, Text.size() < TextRoom(), Matches);
   const bool cut = CutAtCharacter(Text, MaxLineBytes);
+  if (cut) ClipSpans(Matches, Text.size());
   if (HoldHits) {
-    Held.push_back({lineNo, Text.size(), cut});
+    Held.push_back({lineNo, Text.size(), cut, Matches.size()});
     HeldTexts += Text;
+    HeldMatches.insert(HeldMatches.end(), Matches.begin(), Matches.end());
     return;
   }
   PollOrStop();
   Info.LineNo = lineNo;
   Info.Line = Text;
   Info.Cut = cut;
+  Info.Matches = Matches;
   (*Reporter)(Info);
 }
 

@@ -11,6 +11,11 @@ TFileSearch::TFileSearch(const TSearchOptions& options, const TGrepPattern* patt
   Searcher.SetHoldHits(true);
   Searcher.SetMaxLineBytes(options.MaxLineBytes);
   Scanner.SetMaxLineBytes(options.MaxLineBytes);
+  if (options.MarkMatches) {
+    Marker.Prepare(options.Word, s.UpperLowerMatch, s.FuzzySearch, s.SearchAsWord);
+    Searcher.SetMarker(&Marker);
+    Scanner.SetMarkMatches(true);
+  }
 }
 
 TFileSearch::TEnd TFileSearch::Search(const std::string& fileName, const TLineSearcher::TPoll& poll,

@@ -10,6 +10,7 @@
 #include "search/grep_scanner.h"
 #include "search/line_searcher.h"
 #include "search/plain_line_finder.h"
+#include "search/plain_marker.h"
 #include "shell/binary_check.h"
 #include "shell/search_state.h"
 
@@ -37,6 +38,7 @@ class TFileSearch {
   const TSearchOptions& Options;
   const TGrepPattern* Pattern;
   TPlainLineFinder Finder;
+  TPlainMarker Marker;
   TLineSearcher Searcher;
   TGrepScanner Scanner;
   TBinaryCheck BinaryCheck;

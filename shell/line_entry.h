@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "search/encoding.h"
+#include "search/line_info.h"
 #include "search/match_span.h"
 
 namespace varsik {
@@ -13,6 +14,9 @@ namespace varsik {
 struct TLineEntry {
   TLineEntry(int64_t lineNo, std::string_view text, bool cut)
       : LineNo(lineNo), Text(text), Cut(cut) {}
+  // A line as the search reports it, with the matches marked on it.
+  explicit TLineEntry(const RE_LineInfo_t& info)
+      : LineNo(info.LineNo), Text(info.Line), Cut(info.Cut), Matches(info.Matches) {}
 
   int64_t LineNo = 0;
   // The line without its line end, as the file holds it, in TextEncoding. When Cut, only

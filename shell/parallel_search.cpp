@@ -20,7 +20,7 @@ constexpr auto kWaitStep = std::chrono::milliseconds(20);
 
 // What a held line costs, near enough.
 size_t BytesOf(const RE_LineInfo_t& hit) {
-  return sizeof hit + hit.Line.capacity();
+  return sizeof hit + hit.Line.capacity() + hit.Matches.capacity() * sizeof(TMatchSpan);
 }
 
 }  // namespace

@@ -40,6 +40,8 @@ class TRegexSearch {
   }
   // A hit line's text is cut to this many bytes (0: kept whole).
   void SetMaxLineBytes(size_t bytes) { Grep1.SetMaxLineBytes(bytes); }
+  // Whether the hits carry the matches on their lines.
+  void SetMarkMatches(bool on) { Grep1.SetMarkMatches(on); }
 
  private:
   // Grep1's OnMatch: writes the line unless the stop command has come meanwhile, in which

@@ -33,6 +33,8 @@ void TSearchDriver::Run(const TSearchOptions& options) {
   Plain.SetSwitches(Options.Switches);
   Plain.SetMaxLineBytes(Options.MaxLineBytes);
   Regex.SetMaxLineBytes(Options.MaxLineBytes);
+  Plain.SetMarkMatches(Options.MarkMatches);
+  Regex.SetMarkMatches(Options.MarkMatches);
   GitIgnore.reset();
   if (Options.Switches.GitIgnore) GitIgnore = std::make_unique<Platform::TGitIgnore>();
   const std::string start = StartFolder(Options.FolderText);
@@ -56,9 +58,7 @@ void TSearchDriver::WalkInParallel(const std::string& start, const TGrepPattern*
   TParallelSearch search(
       Options, pattern, threads, State.CancelRequested,
       {[this](const std::string& path) { ListFile(path); },
-       [this](const RE_LineInfo_t& hit) {
-         Writer.RecordHit(TLineEntry(hit.LineNo, hit.Line, hit.Cut));
-       },
+       [this](const RE_LineInfo_t& hit) { Writer.RecordHit(TLineEntry(hit)); },
        [this] { Writer.RecordUnreadable(Options.ShowErrorBox); },
        [this] { State.FileHeaderPending = false; }, [this] { Sink.ProcessEvents(); }});
   Parallel = &search;

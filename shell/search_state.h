@@ -27,6 +27,8 @@ struct TSearchOptions {
   // How many workers search files at once; 1 searches them one after another on the
   // thread that runs the search.
   int Threads = 1;
+  // The line entries carry the matches on their lines, for an output that shows them.
+  bool MarkMatches = false;
 };
 
 struct TSearchState {

@@ -287,6 +287,7 @@ void TDirForm::StartSpdBtnClick(QObject* sender) {
   options.Switches = GrepDlg->Switches();
   options.ShowErrorBox = ShowErrorBox;
   options.Threads = SearchThreads(Threads);
+  options.MarkMatches = true;
 
   // The search runs on a thread of its own; the window's event loop turns meanwhile.
   QString patternError;

@@ -1,7 +1,7 @@
 #include "window/queued_sink.h"
 
-#include "platform/cp932.h"
 #include "platform/name_text.h"
+#include "shell/marked_text.h"
 #include "shell/result_text.h"
 
 namespace varsik {
@@ -47,9 +47,17 @@ void TQueuedSink::AppendFileHeader(const std::string& path) {
 }
 
 void TQueuedSink::AppendLineEntry(const TLineEntry& entry) {
-  std::string line = ResultText::LineEntry(entry.LineNo, Platform::Cp932ToUtf8(entry.Text));
+  std::string line = ResultText::LineEntry(entry.LineNo, {});
+  std::vector<TMatchSpan> marks;
+  MarkedText::AppendConverted(line, entry.Text, entry.Matches, MarkedText::Cp932ToUtf8, marks);
   if (entry.Cut) line += ResultText::kCutMarkUtf8;
   const std::lock_guard lock(Mutex);
+  // From the line's bytes to the batch's.
+  for (TMatchSpan& m : marks) {
+    m.Begin += Queued.Results.size();
+    m.End += Queued.Results.size();
+    Queued.Marks.push_back(m);
+  }
   AddResult(line);
 }
 

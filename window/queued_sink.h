@@ -36,6 +36,8 @@ class TQueuedSink : public TSearchSink {
     int ResultLines = 0;
     // Where the headers stand among Results (0-based lines).
     std::vector<int> HeaderLines;
+    // The matches on the entry lines, as bytes of Results.
+    std::vector<TMatchSpan> Marks;
     std::string Files;
     // The file last taken up (its bytes), when one was since the last batch.
     std::optional<std::string> CurrentFile;

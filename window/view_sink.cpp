@@ -12,6 +12,7 @@
 #include "editor/text_editor.h"
 #include "platform/name_text.h"
 #include "platform/qt/event_pump.h"
+#include "shell/marked_text.h"
 #include "shell/result_text.h"
 
 namespace varsik {
@@ -24,9 +25,10 @@ constexpr int kFlushIntervalMs = 100;
 // How often the window looks at the search: the end of a search, a box it waits for.
 constexpr int kServeIntervalMs = 5;
 
-void HandOver(std::string& lines, TTextEditor& view) {
-  if (lines.empty()) return;
-  view.AppendUtf8Lines(QByteArray::fromRawData(lines.data(), static_cast<qsizetype>(lines.size())));
+// Returns the view's position where the lines begin.
+long HandOver(const std::string& lines, TTextEditor& view) {
+  return view.AppendUtf8Lines(
+      QByteArray::fromRawData(lines.data(), static_cast<qsizetype>(lines.size())));
 }
 
 }  // namespace
@@ -51,7 +53,12 @@ void TViewSink::Flush() {
     // of the user's stay untrusted.
     const bool trusted = Results.Revision() == HeaderLinesRevision;
     const int firstLine = Results.LineCount();
-    HandOver(batch.Results, Results);
+    const long start = HandOver(batch.Results, Results);
+    // The matches of the batch are marked with it, in one pass.
+    MarkRanges.clear();
+    for (const TMatchSpan& m : batch.Marks)
+      MarkRanges.push_back({start + static_cast<long>(m.Begin), start + static_cast<long>(m.End)});
+    Results.MarkMatches(MarkRanges);
     for (int line : batch.HeaderLines) HeaderLines.push_back(firstLine + line);
     if (trusted) HeaderLinesRevision = Results.Revision();
   }

@@ -3,7 +3,8 @@
 // a TQueuedSink; this runs the window's event loop meanwhile and hands the queued lines
 // to the views in batches, a few tens of milliseconds apart, so that a search with tens
 // of thousands of hits keeps the window responsive. Paths are shown readably with their
-// control characters escaped; the path behind each header is kept for the tag jump.
+// control characters escaped; the path behind each header is kept for the tag jump. The
+// matches on the entry lines are marked in the view with each batch.
 #pragma once
 
 #include <QElapsedTimer>
@@ -14,13 +15,13 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/text_editor.h"
 #include "window/queued_sink.h"
 
 class QLabel;
 class QWidget;
 
 namespace varsik {
-class TTextEditor;
 
 class TViewSink {
  public:
@@ -66,6 +67,7 @@ class TViewSink {
   QLabel& StatusPanel;
   QWidget& Owner;
   TQueuedSink Queued;
+  std::vector<TTextEditor::TRange> MarkRanges;
   // The results view's lines that hold this search's headers, ascending, and the view's
   // revision right after the last hand-over, while which they hold.
   std::vector<int> HeaderLines;

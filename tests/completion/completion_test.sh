@@ -43,7 +43,7 @@ check "'-' offers no operand" "" "$(grep -v '^-' <<< "$all")"
 # its "=".
 for option in $(LC_ALL=C "$VG" --help | grep -e '^ *-' | grep -o -e ' --\?[a-zA-Z][-a-zA-Z]*'); do
   check "--help's $option is offered" "$option" \
-    "$(offered "$VG" "$option" | grep -x -e "$option" -e "$option=" | sed 's/=$//')"
+    "$(offered "$VG" "$option" | grep -x -e "$option" -e "$option=" | sed 's/=$//' | sort -u)"
 done
 
 # The program as typed: from the home folder too.

@@ -35,6 +35,7 @@
 #include "platform/cp932.h"
 #include "platform/qt/fonts.h"
 #include "shell/search_driver.h"
+#include "tests/editor/marked_texts.h"
 #include "tests/window/window_test_support.h"
 #include "window/view_sink.h"
 
@@ -70,6 +71,7 @@ class TDirFormTest : public QObject {
   void FileNameSearchListsFilesWithCaptionAndStatus();
   void PlainSearchWritesResultsAndCounts();
   void RegexSearchWritesResults();
+  void EveryMatchOnAnEntryLineIsMarked();
   void APatternErrorIsShownAndTheCommandsReturnToIdle();
   void StartButtonTakesTheSearchBoxWord();
   void AWordShiftJisCannotHoldStartsNothing();
@@ -502,6 +504,57 @@ void TDirFormTest::RegexSearchWritesResults() {
            (QStringList{"#\"" + a + "\"", " :1: int main(void)", " :2: moon", " :4: 日本語"}));
   QCOMPARE(w.Form.StatusPanel0->text(),
            QStringLiteral("検索ファイル数 : 1   一致ファイル数 : 1   一致行数 : 3"));
+}
+
+void TDirFormTest::EveryMatchOnAnEntryLineIsMarked() {
+  TTree tree;
+  tree.WriteText(QStringLiteral("main.c"),
+                 QStringLiteral("int main(void)\r\n{ MAIN(); domain; }\n// ﾃｷｽﾄ テキスト\n"));
+  TWindow w;
+  const int match = TTextEditor::kMatchIndicator;
+  // Plain mode: case folded, whole words; the header's "main" is no match.
+  w.SetInputs(QStringLiteral("main"), QStringLiteral("*.c"), tree.Root);
+  w.Dlg().SearchAsWordChkBox->setChecked(true);
+  w.Form.StartSpdBtnClick(&w.Form);
+  QCOMPARE(MarkedTexts(*w.Form.GrepEdit, match), (QStringList{"1:main", "2:MAIN"}));
+  // Fuzzy kana: half-width katakana stand for full width, in the view's UTF-8 bytes.
+  w.SetInputs(QStringLiteral("テキスト"), QStringLiteral("*.c"), tree.Root);
+  w.Dlg().FuzzySearchChkBox->setChecked(true);
+  w.Form.StartSpdBtnClick(&w.Form);
+  QCOMPARE(MarkedTexts(*w.Form.GrepEdit, match), (QStringList{"1:ﾃｷｽﾄ", "1:テキスト"}));
+  // Regular expressions: leftmost-longest, across the line.
+  w.SetInputs(QStringLiteral("[a-z]*ma[a-z]+"), QStringLiteral("*.c"), tree.Root);
+  w.Dlg().RegexChkBox->setChecked(true);
+  w.Form.StartSpdBtnClick(&w.Form);
+  QCOMPARE(MarkedTexts(*w.Form.GrepEdit, match), (QStringList{"1:main", "2:domain"}));
+
+  // The in-page search marks what it finds the same way.
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("void"));
+  w.Form.FindNextMenuClick();
+  QCOMPARE(MarkedTexts(*w.Form.GrepEdit, TTextEditor::kFoundIndicator), QStringList{"1:void"});
+
+  // Japanese text with several matches on a line, as in the picture of the README.
+  const QString lines[] = {
+      QStringLiteral("環境変数 PATH は、環境変数の中でも最もよく使われる。"),
+      QStringLiteral("// 設定ファイルより環境変数が優先される"),
+      QStringLiteral("取得できない環境変数は空の文字列として扱う。"),
+  };
+  for (int f = 0; f < 3; ++f) {
+    QString text;
+    for (int l = 0; l < 6; ++l)
+      text += (l % 2 == 0 ? lines[(f + l) % 3] : QStringLiteral("……")) + '\n';
+    tree.WriteText(QStringLiteral("doc/env%1.txt").arg(f), text);
+  }
+  w.SetInputs(QStringLiteral("環境変数"), QStringLiteral("*.txt"), tree.Root + "doc");
+  w.Dlg().RegexChkBox->setChecked(false);
+  w.Form.StartSpdBtnClick(&w.Form);
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("優先"));
+  w.Form.FindNextMenuClick();
+  const QStringList marked = MarkedTexts(*w.Form.GrepEdit, match);
+  QCOMPARE(marked.size(), 3 * 4);
+  for (const QString& m : marked) QVERIFY(m.endsWith(QStringLiteral(":環境変数")));
+  QCOMPARE(MarkedTexts(*w.Form.GrepEdit, TTextEditor::kFoundIndicator).size(), 1);
+  SaveScreenshot(&w.Form, QStringLiteral("highlighted-results"));
 }
 
 void TDirFormTest::APatternErrorIsShownAndTheCommandsReturnToIdle() {
