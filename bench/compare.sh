@@ -1,20 +1,23 @@
 #!/usr/bin/env bash
-# Times varsik-grep beside GNU grep (in a CP932 locale) and ripgrep (decoding Shift JIS,
-# one thread) on the Shift JIS corpus, checks that all three count the same matching
-# lines, and prints a table with the ratios and each tool's peak memory. The UTF-8 rows
-# search the corpus's UTF-8 file (grep in a UTF-8 locale, ripgrep without decoding: on
-# its home ground) and the tree in mixed encodings (against the Shift JIS tools, which
-# misread its other files: their counts differ); varsik's time on each against its own
-# on the Shift JIS text follows the table.
+# Times varsik-grep on one thread (-j 1) beside GNU grep (in a CP932 locale) and ripgrep
+# (decoding Shift JIS, one thread) on the Shift JIS corpus, checks that all three count
+# the same matching lines, and prints a table with the ratios and each tool's peak
+# memory. The UTF-8 rows search the corpus's UTF-8 file (grep in a UTF-8 locale, ripgrep
+# without decoding: on its home ground) and the tree in mixed encodings (against the
+# Shift JIS tools, which misread its other files: their counts differ); varsik's time on
+# each against its own on the Shift JIS text follows the table. Then, for the cases of
+# THREAD_CASES, varsik-grep with its default threads beside -j 1 and beside ripgrep with
+# its default threads.
 #
 # Usage: bench/compare.sh [VARSIK_GREP] [CORPUS_DIR]
 #   VARSIK_GREP  default build/cli/varsik-grep
 #   CORPUS_DIR   default bench/corpus (built with make-corpus.sh when missing)
 # Environment: RUNS (default 5), CASES (space-separated case names to run, default all),
-# BASE (another varsik-grep, an earlier build: timed in the same runs, with the ratio),
+# BASE (another varsik-grep that takes -j, an earlier build: timed on one thread in the
+# same runs, with the ratio),
 # MIXED (the corpus tree in mixed encodings; default CORPUS_DIR/mixed, written by
 # ENCODING_TESTS, the encoding tests' binary, when missing; without either its rows are
-# left out).
+# left out), THREAD_CASES (default "tree re-tree"; empty: no threads table).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 VG=$(realpath "${1:-build/cli/varsik-grep}")
@@ -66,18 +69,8 @@ sj() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
 # KB stay below every tool's peak.
 peak() { /usr/bin/time -f %M dash -c "exec $1 >/dev/null" 2>&1 | awk 'END { printf "%.1f", $1 / 1024 }'; }
 
-# name | target | varsik options | word (UTF-8) | grep options | rg options
-CASE_LIST=(
-  "frequent|big|-s|文字列|-F|-F"
-  "rare|big|-s|日本語|-F|-F"
-  "ascii-i|big||option|-F -i|-F -i"
-  "word|big|-w|option|-F -i -w|-F -i -w"
-  "class|big|-E|[0-9]+年|-E|"
-  "alternation|big|-E|警告\|圧縮\|暗号|-E|"
-  "re-frequent|big|-E|文字列|-E|"
-  "re-rare|big|-E|日本語|-E|"
-  "tree|tree|-s|環境変数|-F -r|-F"
-  "re-tree|tree|-E|環境変数|-E -r|"
+source bench/cases.sh
+CASE_LIST+=(
   "utf8-frequent|utf8|-s|文字列|-F|-F"
   "utf8-rare|utf8|-s|日本語|-F|-F"
   "utf8-ascii-i|utf8||option|-F -i|-F -i"
@@ -92,14 +85,12 @@ PAIRS="utf8-frequent:frequent utf8-rare:rare utf8-ascii-i:ascii-i utf8-class:cla
 
 printf '%-14s %10s %10s %10s %8s %8s  %-26s %s%s\n' case varsik grep rg v/grep v/rg "lines (varsik grep rg)" \
   "peak MB (varsik grep rg)" "${BASE:+   base v/base}"
-for c in "${CASE_LIST[@]}"; do
-  # An escaped "|" inside a word is not a field separator.
-  c=${c//\\|/$'\x1f'}
-  IFS='|' read -r name target vopt word gopt ropt <<<"$c"
-  word=${word//$'\x1f'/|}
-  if [ -n "${CASES:-}" ] && [[ " $CASES " != *" $name "* ]]; then continue; fi
-  glocale=ja_JP.CP932
+# The commands of case $1: vargs (varsik-grep's arguments), gcmd, rpath (ripgrep's
+# arguments but its threads).
+commands() {
+  read_case "$1"
   gword=$(sj "$word")
+  glocale=ja_JP.CP932
   renc="-E shift_jis"
   case $target in
     big) path="$BIG" ;;
@@ -107,22 +98,29 @@ for c in "${CASE_LIST[@]}"; do
     tree) path="$CORPUS/tree" ;;
     mixed) path="$MIXED" ;;
   esac
-  if [ ! -e "$path" ]; then echo "$name: no $path"; continue; fi
   printf '%s' "$gword" > "$OUT/gword"
   if [ -d "$path" ]; then
-    vcmd="$VG $vopt '$word' '*.*' '$path'"
+    vargs="$vopt '$word' '*.*' '$path'"
   else
-    vcmd="$VG $vopt --no-subfolders '$word' '$(basename "$path")' '$(dirname "$path")'"
+    vargs="$vopt --no-subfolders '$word' '$(basename "$path")' '$(dirname "$path")'"
   fi
   gcmd="LC_ALL=$glocale grep $gopt -f '$OUT/gword' '$path'"
-  rcmd="rg -j1 $renc --no-config $ropt '$word' '$path'"
+  rargs="$renc --no-config $ropt '$word' '$path'"
+}
+
+for c in "${CASE_LIST[@]}"; do
+  commands "$c"
+  if [ -n "${CASES:-}" ] && [[ " $CASES " != *" $name "* ]]; then continue; fi
+  if [ ! -e "$path" ]; then echo "$name: no $path"; continue; fi
+  vcmd="$VG -j1 $vargs"
+  rcmd="rg -j1 $rargs"
   # Matching-line counts: entries of varsik, lines of grep and rg.
   vl=$(eval "$vcmd" | grep -c '^ :' || true)
   gl=$(eval "$gcmd" | wc -l)
   rl=$(eval "$rcmd" | wc -l)
   mem="$(peak "$vcmd") $(peak "$gcmd") $(peak "$rcmd")"
   base=()
-  [ -n "$BASE" ] && base=(-n base "${vcmd/#$VG/$BASE}")
+  [ -n "$BASE" ] && base=(-n base "$BASE -j1 $vargs")
   hyperfine -i --output=pipe --style none --warmup 1 --runs "$RUNS" --export-json "$OUT/$name.json" \
     -n varsik "$vcmd" -n grep "$gcmd" -n rg "$rcmd" "${base[@]}" >/dev/null 2>&1
   python3 - "$OUT/$name.json" "$name" "$vl" "$gl" "$rl" "$mem" <<'PY'
@@ -146,5 +144,26 @@ def varsik(path):
     return {r["command"]: r["median"] for r in json.load(open(path))["results"]}["varsik"]
 u, s = varsik(sys.argv[1]), varsik(sys.argv[2])
 print("varsik %-28s %8.3fs / %8.3fs = %5.2f" % (sys.argv[3].replace(":", " vs "), u, s, u / s))
+PY
+done
+
+THREAD_CASES=${THREAD_CASES-tree re-tree}
+[ -n "$THREAD_CASES" ] || exit 0
+printf '\nthreads: %s CPUs\n' "$(nproc)"
+printf '%-12s %10s %10s %10s %8s %8s\n' case varsik-jN varsik-j1 rg-jN jN/j1 jN/rg
+for c in "${CASE_LIST[@]}"; do
+  commands "$c"
+  if [[ " $THREAD_CASES " != *" $name "* ]]; then continue; fi
+  # The output of the default threads is that of one, byte for byte.
+  same=""
+  cmp -s <(eval "$VG $vargs") <(eval "$VG -j1 $vargs") || same="  OUTPUT DIFFERS"
+  hyperfine -i --output=pipe --style none --warmup 1 --runs "$RUNS" --export-json "$OUT/$name-j.json" \
+    -n many "$VG $vargs" -n one "$VG -j1 $vargs" -n rg "rg $rargs" >/dev/null 2>&1
+  python3 - "$OUT/$name-j.json" "$name" "$same" <<'PY'
+import json, sys
+d = json.load(open(sys.argv[1]))
+t = {r["command"]: r["median"] for r in d["results"]}
+m, o, r = t["many"], t["one"], t["rg"]
+print("%-12s %9.3fs %9.3fs %9.3fs %8.2f %8.2f%s" % (sys.argv[2], m, o, r, m / o, m / r, sys.argv[3]))
 PY
 done

@@ -4,11 +4,24 @@
 #include <cstring>
 
 #include "platform/cp932.h"
+#include "platform/message_catalog.h"
 #include "platform/name_text.h"
 #include "search/original_text.h"
+#include "shell/marked_text.h"
 #include "shell/result_text.h"
 
 namespace varsik {
+
+namespace {
+
+// GNU grep's default colours: "ESC[K" clears to the line's end in the colour, so that a
+// match at the right margin does not paint the rest of the terminal line.
+constexpr std::string_view kMatchColor = "\x1b[01;31m\x1b[K";
+constexpr std::string_view kPathColor = "\x1b[35m\x1b[K";
+constexpr std::string_view kLineNoColor = "\x1b[32m\x1b[K";
+constexpr std::string_view kColorEnd = "\x1b[m\x1b[K";
+
+}  // namespace
 
 void TStreamSink::Write(std::string_view bytes) {
   // After a failure nothing more is tried: a closed pipe would only fail again.
@@ -25,8 +38,8 @@ void TStreamSink::WriteLine(std::string_view bytes) {
   Write(Record);
 }
 
-void TStreamSink::WriteNamed(std::string_view head, const std::string& path,
-                             std::string_view close) {
+void TStreamSink::WriteNamed(std::string_view head, const std::string& path, std::string_view close,
+                             std::string_view color) {
   // One write per record, into a buffer that keeps its room: a file list is tens of
   // thousands of short records.
   Record.assign(head);
@@ -34,7 +47,9 @@ void TStreamSink::WriteNamed(std::string_view head, const std::string& path,
     Record += path;
     Record += '\0';
   } else {
+    if (!color.empty()) Record += color;
     Platform::AppendNameForOutput(Record, path);
+    if (!color.empty()) Record += kColorEnd;
     Record += close;
     Record += '\n';
   }
@@ -58,28 +73,54 @@ std::string TStreamSink::FromUtf8(std::string_view utf8) const {
 }
 
 void TStreamSink::AppendFileHeader(const std::string& path) {
-  if (!FileNameMode) WriteNamed("#\"", path, "\"");
+  if (!FileNameMode) WriteNamed("#\"", path, "\"", Color ? kPathColor : "");
+}
+
+std::string TStreamSink::InOutputEncoding(const TLineEntry& entry) const {
+  // Shift JIS lines go out to CP932 as their bytes; others with "?" for what CP932 lacks.
+  if (Encoding == TOutputEncoding::Utf8) return OriginalToUtf8(entry.Text, entry.TextEncoding);
+  if (ReadsAsShiftJis(entry.TextEncoding)) return std::string(entry.Text);
+  return Platform::Utf8ToCp932Lossy(OriginalToUtf8(entry.Text, entry.TextEncoding));
+}
+
+void TStreamSink::AppendText(std::string& line, const TLineEntry& entry) {
+  if (!Color || entry.Matches.empty()) {
+    line += InOutputEncoding(entry);
+    return;
+  }
+  Converted.clear();
+  Moved.clear();
+  MarkedText::AppendConverted(
+      Converted, entry.Text, entry.Matches,
+      MarkedText::FromFile(entry.TextEncoding, Encoding == TOutputEncoding::Utf8), Moved);
+  size_t done = 0;
+  for (const TMatchSpan& m : Moved) {
+    line.append(Converted, done, m.Begin - done);
+    line += kMatchColor;
+    line.append(Converted, m.Begin, m.End - m.Begin);
+    line += kColorEnd;
+    done = m.End;
+  }
+  line.append(Converted, done);
 }
 
 void TStreamSink::AppendLineEntry(const TLineEntry& entry) {
   if (FileNameMode) return;
-  std::string line;
-  if (Encoding == TOutputEncoding::Utf8) {
-    line = ResultText::LineEntry(entry.LineNo, OriginalToUtf8(entry.Text, entry.TextEncoding));
-    if (entry.Cut) line += ResultText::kCutMarkUtf8;
-  } else {
-    // Shift JIS lines go out as their bytes; others with "?" for what CP932 lacks.
-    line = ResultText::LineEntry(entry.LineNo, ReadsAsShiftJis(entry.TextEncoding)
-                                                   ? std::string(entry.Text)
-                                                   : Platform::Utf8ToCp932Lossy(OriginalToUtf8(
-                                                         entry.Text, entry.TextEncoding)));
-    if (entry.Cut) line += ResultText::kCutMarkCp932;
+  std::string line = ResultText::LineEntry(entry.LineNo, {});
+  if (Color) {
+    // The number between the entry's " :" and ": ".
+    line.insert(line.size() - 2, kColorEnd);
+    line.insert(2, kLineNoColor);
   }
+  AppendText(line, entry);
+  if (entry.Cut)
+    line +=
+        Encoding == TOutputEncoding::Utf8 ? ResultText::kCutMarkUtf8 : ResultText::kCutMarkCp932;
   WriteLine(line);
 }
 
 void TStreamSink::AppendErrorLine(const std::string& path) {
-  Message("cannot read file " + Platform::NameForOutput(path));
+  Message(Platform::Translate("cannot read file %s", {Platform::NameForOutput(path)}));
   if (FileNameMode) return;
   WriteNamed('"' + FromUtf8(ResultText::kUnreadableHead), path,
              FromUtf8(ResultText::kUnreadableTail) + '"');
@@ -90,7 +131,8 @@ void TStreamSink::AppendFileName(const std::string& path) {
 }
 
 void TStreamSink::ReportSkippedFolder(const std::string& folder, int error) {
-  Message("cannot read folder " + Platform::NameForOutput(folder) + ": " + std::strerror(error));
+  Message(Platform::Translate("cannot read folder %s: %s",
+                              {Platform::NameForOutput(folder), std::strerror(error)}));
 }
 
 }  // namespace varsik

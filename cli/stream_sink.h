@@ -2,13 +2,16 @@
 // list) would receive, written to a stream one per line, in the chosen encoding. Names
 // are printed as their bytes with control characters escaped, or, with NullNames, raw
 // and ended by a NUL so that a script can take any name apart. Failures are named on a
-// message stream as well.
+// message stream as well. With colour, the matches, the paths of file headers and the
+// line numbers are wrapped in terminal escapes as GNU grep colours them; without the
+// escapes the output is the same bytes.
 #pragma once
 
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shell/search_sink.h"
 
@@ -29,6 +32,8 @@ class TStreamSink : public TSearchSink {
   void SetOnWriteError(std::function<void()> onWriteError) {
     OnWriteError = std::move(onWriteError);
   }
+  // Whether result lines are coloured for a terminal. Off at creation.
+  void SetColor(bool on) { Color = on; }
   // Writes out what the stream holds. The errno of the first write that failed, here or
   // before; 0 when everything was written.
   int Finish();
@@ -46,21 +51,31 @@ class TStreamSink : public TSearchSink {
   // `bytes` and the end of its line (a line feed).
   void WriteLine(std::string_view bytes);
   // A record that ends in a name: the name raw and a NUL with NullNames, else the name
-  // escaped, `close` and a line feed.
-  void WriteNamed(std::string_view head, const std::string& path, std::string_view close);
+  // escaped (in `color` when given), `close` and a line feed.
+  void WriteNamed(std::string_view head, const std::string& path, std::string_view close,
+                  std::string_view color = {});
   void Write(std::string_view bytes);
   void Message(const std::string& text);
   // A UTF-8 text in the output encoding.
   std::string FromUtf8(std::string_view utf8) const;
+  // A line's text in the output encoding, added to `line`; with colour, each match
+  // wrapped in the match escapes.
+  void AppendText(std::string& line, const TLineEntry& entry);
+  // The entry's text in the output's encoding.
+  std::string InOutputEncoding(const TLineEntry& entry) const;
 
   std::FILE* Out;
   TOutputEncoding Encoding;
   bool FileNameMode;
   bool NullNames;
+  bool Color = false;
   std::FILE* Messages = nullptr;
   std::function<void()> OnWriteError;
   int WriteErrno = 0;
   std::string Record;
+  // A coloured line's text and its matches in it, reused from line to line.
+  std::string Converted;
+  std::vector<TMatchSpan> Moved;
 };
 
 }  // namespace varsik

@@ -21,6 +21,11 @@ namespace varsik {
 namespace {
 
 constexpr int kHistoryRows = 10;
+// The rows below the six switches (skip binary files, respect .gitignore) make the
+// dialog, the folder tree and the switch panel taller by this much.
+constexpr int kExtraRows = 2 * 24;
+// The row of the encoding, below the tree and the switch panel.
+constexpr int kEncodingRow = 24;
 
 // The encodings EncodingCmbBox offers, in its order; UTF-16 stands for either byte order.
 struct TEncodingItem {
@@ -73,16 +78,20 @@ TGrepDlg::TGrepDlg(TCreateDirForm* createDirForm, QWidget* parent)
   setWindowTitle(QStringLiteral("GrepDlg"));
   setFont(Platform::PixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 12));
   // One row below the tree and the switches holds the encoding.
-  Platform::SetFixedDialogFrame(this, 378, 356);
+  Platform::SetFixedDialogFrame(this, 378, 332 + kExtraRows + kEncodingRow);
 
   SearchWordCmbBox = HistoryBox(this, QRect(8, 14, 273, 20));
   SearchFileCmbBox = HistoryBox(this, QRect(8, 46, 273, 20));
+  SearchFileCmbBox->setToolTip(QStringLiteral(
+      "ファイル名のマスクを ; で区切って並べます（例: *.c;*.h）。\n"
+      "!マスク はそのファイルを、#マスク はそのフォルダを検索から除きます\n"
+      "（例: *.c;*.h;!test_*;#build*）。除外だけなら残りの全ファイルを検索します。"));
   SearchDirCmbBox = HistoryBox(this, QRect(8, 78, 361, 20));
 
   DirectoryListBox = new TFolderTree(this);
-  DirectoryListBox->setGeometry(8, 112, 177, 185);
+  DirectoryListBox->setGeometry(8, 112, 177, 185 + kExtraRows);
   DriveComboBox = new QComboBox(this);
-  DriveComboBox->setGeometry(8, 303, 177, 18);
+  DriveComboBox->setGeometry(8, 303 + kExtraRows, 177, 18);
 
   OkGrepBtn = Button(this, QStringLiteral("&OK"), QRect(288, 12, 81, 25));
   OkGrepBtn->setAutoDefault(true);
@@ -90,7 +99,7 @@ TGrepDlg::TGrepDlg(TCreateDirForm* createDirForm, QWidget* parent)
   CancelBtn = Button(this, QStringLiteral("&Cancel"), QRect(288, 44, 81, 25));
 
   Panel2 = new QFrame(this);
-  Panel2->setGeometry(192, 112, 177, 209);
+  Panel2->setGeometry(192, 112, 177, 209 + kExtraRows);
   Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
   UpLowChkBox = Switch(Panel2, QStringLiteral("大文字小文字を区別"), 16);
   FuzzySearchChkBox = Switch(Panel2, QStringLiteral("あいまい検索"), 40);
@@ -98,28 +107,35 @@ TGrepDlg::TGrepDlg(TCreateDirForm* createDirForm, QWidget* parent)
   SearchAsWordChkBox = Switch(Panel2, QStringLiteral("単語で検索"), 88);
   SubFolderChkBox = Switch(Panel2, QStringLiteral("サブフォルダも検索"), 112);
   FileSearchChkBox = Switch(Panel2, QStringLiteral("ファイル名を検索"), 136);
-  CheckBox1 = Switch(Panel2, QStringLiteral("検索結果をクリアしない"), 160);
+  SkipBinaryChkBox = Switch(Panel2, QStringLiteral("バイナリファイルを除外"), 160);
+  SkipBinaryChkBox->setToolTip(QStringLiteral(
+      "先頭 64 KiB に NUL バイトを含むファイル（UTF-16 を除く）は中を検索しません。\n"
+      "検索ファイル数には数えます。"));
+  GitIgnoreChkBox = Switch(Panel2, QStringLiteral(".gitignore を反映"), 184);
+  GitIgnoreChkBox->setToolTip(
+      QStringLiteral("Git が無視するファイルとフォルダ（.gitignore、.git/info/exclude、\n"
+                     "core.excludesFile の指定）は検索しません。"));
+  CheckBox1 = Switch(Panel2, QStringLiteral("検索結果をクリアしない"), 160 + kExtraRows);
   CheckBox1->setEnabled(false);
   // "UpDate" shares its row with the create-folder command.
-  Button3 = Button(Panel2, QStringLiteral("UpDate"), QRect(11, 184, 76, 17));
-  Button4 = Button(Panel2, QStringLiteral("フォルダ作成"), QRect(91, 184, 78, 17));
+  Button3 = Button(Panel2, QStringLiteral("UpDate"), QRect(11, 184 + kExtraRows, 76, 17));
+  Button4 = Button(Panel2, QStringLiteral("フォルダ作成"), QRect(91, 184 + kExtraRows, 78, 17));
   Button4->setToolTip(QStringLiteral("選択中のフォルダの中に新しいフォルダを作成します"));
   Button4->setVisible(CreateDirForm != nullptr);
 
   EncodingLabel = new QLabel(QStringLiteral("文字コード"), this);
-  EncodingLabel->setGeometry(8, 331, 70, 16);
+  EncodingLabel->setGeometry(8, 331 + kExtraRows, 70, 16);
   EncodingCmbBox = new QComboBox(this);
-  EncodingCmbBox->setGeometry(80, 329, 105, 20);
+  EncodingCmbBox->setGeometry(80, 329 + kExtraRows, 105, 20);
   for (const TEncodingItem& item : kEncodingItems)
     EncodingCmbBox->addItem(QString::fromUtf8(item.Caption));
   EncodingLabel->setBuddy(EncodingCmbBox);
 
-  QWidget* order[] = {SearchWordCmbBox, SearchFileCmbBox,   SearchDirCmbBox,
-                      DirectoryListBox, DriveComboBox,      OkGrepBtn,
-                      CancelBtn,        UpLowChkBox,        FuzzySearchChkBox,
-                      RegexChkBox,      SearchAsWordChkBox, SubFolderChkBox,
-                      FileSearchChkBox, CheckBox1,          Button3,
-                      Button4,          EncodingCmbBox};
+  QWidget* order[] = {SearchWordCmbBox,  SearchFileCmbBox, SearchDirCmbBox,    DirectoryListBox,
+                      DriveComboBox,     OkGrepBtn,        CancelBtn,          UpLowChkBox,
+                      FuzzySearchChkBox, RegexChkBox,      SearchAsWordChkBox, SubFolderChkBox,
+                      FileSearchChkBox,  SkipBinaryChkBox, GitIgnoreChkBox,    CheckBox1,
+                      Button3,           Button4,          EncodingCmbBox};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
   connect(OkGrepBtn, &QPushButton::clicked, this, &TGrepDlg::OkGrepBtnClick);
@@ -246,6 +262,8 @@ TSearchSwitches TGrepDlg::Switches() const {
           .SearchAsWord = SearchAsWordChkBox->isChecked(),
           .SubFolderSearch = SubFolderChkBox->isChecked(),
           .FileNameSearch = FileSearchChkBox->isChecked(),
+          .SkipBinary = SkipBinaryChkBox->isChecked(),
+          .GitIgnore = GitIgnoreChkBox->isChecked(),
           .Encoding = EncodingIndex(Utf16Choice) == EncodingCmbBox->currentIndex()
                           ? Utf16Choice
                           : kEncodingItems[std::max(EncodingCmbBox->currentIndex(), 0)].Choice};
@@ -258,6 +276,8 @@ void TGrepDlg::SetSwitches(const TSearchSwitches& switches) {
   SearchAsWordChkBox->setChecked(switches.SearchAsWord);
   SubFolderChkBox->setChecked(switches.SubFolderSearch);
   FileSearchChkBox->setChecked(switches.FileNameSearch);
+  SkipBinaryChkBox->setChecked(switches.SkipBinary);
+  GitIgnoreChkBox->setChecked(switches.GitIgnore);
   if (switches.Encoding == TEncodingChoice::Utf16Le ||
       switches.Encoding == TEncodingChoice::Utf16Be)
     Utf16Choice = switches.Encoding;

@@ -43,6 +43,8 @@ class TGrepDlg : public QDialog {
   QCheckBox* SearchAsWordChkBox;
   QCheckBox* SubFolderChkBox;
   QCheckBox* FileSearchChkBox;
+  QCheckBox* SkipBinaryChkBox;  // バイナリファイルを除外
+  QCheckBox* GitIgnoreChkBox;   // .gitignore を反映
   QCheckBox* CheckBox1;
   QPushButton* Button3;
   QPushButton* Button4;
@@ -71,7 +73,7 @@ class TGrepDlg : public QDialog {
   // with OK.
   void OkGrepBtnClick();
 
-  // The six switches and the encoding, read and set whole.
+  // The switches and the encoding, read and set whole.
   TSearchSwitches Switches() const;
   void SetSwitches(const TSearchSwitches& switches);
 

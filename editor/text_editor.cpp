@@ -28,6 +28,11 @@ constexpr int kEdgeColumn = 1024;
 const QColor kSelectionBack(0xC0, 0xC0, 0xC0);
 const QColor kDirectiveBand(0xC0, 0xDC, 0xC0);
 const QColor kKeywordColour(0x00, 0x80, 0x00);
+// The marks: amber, thin enough behind the text to read black on it, on white and on the
+// header band alike, with a firmer outline that stays visible at any size.
+const QColor kMarkColour(0xFF, 0xB0, 0x00);
+constexpr int kMarkFillAlpha = 90;
+constexpr int kMarkOutlineAlpha = 200;
 
 bool IsLineEnd(char c) {
   return c == '\n' || c == '\r';
@@ -67,6 +72,8 @@ TTextEditor::TTextEditor(TKind kind, QWidget* parent) : QsciScintilla(parent), V
           [this](int position, int modificationType, const char*, int, int linesAdded, int, int,
                  int, int, int) { OnModified(position, modificationType, linesAdded); });
   connect(this, &QsciScintilla::cursorPositionChanged, this, &TTextEditor::StatusChanged);
+  // Scrolled, resized or changed: the lines shown may hold matches not yet marked.
+  connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { MarkShownMatches(); });
   connect(this, &QsciScintilla::selectionChanged, this, &TTextEditor::StatusChanged);
   Configure();
 }
@@ -109,6 +116,48 @@ void TTextEditor::Configure() {
   ReleaseKey((Qt::SHIFT | Qt::Key_Enter).toCombined());
   ReleaseKey(Qt::Key_F1);
   ConfigureGutter();
+  ConfigureIndicators();
+}
+
+void TTextEditor::ConfigureIndicators() {
+  for (int indicator : {kMatchIndicator, kFoundIndicator}) {
+    const auto i = static_cast<unsigned long>(indicator);
+    // A box over the whole line height, drawn under the text so that it stays sharp.
+    SendScintilla(SCI_INDICSETSTYLE, i, static_cast<long>(INDIC_STRAIGHTBOX));
+    SendScintilla(SCI_INDICSETFORE, i, kMarkColour);
+    SendScintilla(SCI_INDICSETALPHA, i, static_cast<long>(kMarkFillAlpha));
+    SendScintilla(SCI_INDICSETOUTLINEALPHA, i, static_cast<long>(kMarkOutlineAlpha));
+    SendScintilla(SCI_INDICSETUNDER, i, 1L);
+  }
+}
+
+void TTextEditor::MarkMatches(const std::vector<TRange>& ranges) {
+  if (ranges.empty()) return;
+  Matches.insert(Matches.end(), ranges.begin(), ranges.end());
+  MatchMarked.resize(Matches.size(), false);
+  MarkShownMatches();
+}
+
+void TTextEditor::MarkShownMatches() {
+  if (Matches.empty()) return;
+  const long first = SendScintilla(SCI_DOCLINEFROMVISIBLE, SendScintilla(SCI_GETFIRSTVISIBLELINE));
+  const long last = first + SendScintilla(SCI_LINESONSCREEN) + 1;
+  const long from = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(first));
+  const long to = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(last));
+  auto it = std::lower_bound(Matches.begin(), Matches.end(), from,
+                             [](const TRange& r, long pos) { return r.End <= pos; });
+  // Nobody needs to hear of the marks: the text stays as it is.
+  const long eventMask = SendScintilla(SCI_GETMODEVENTMASK);
+  SendScintilla(SCI_SETMODEVENTMASK, 0UL);
+  SendScintilla(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(kMatchIndicator));
+  for (; it != Matches.end() && it->Start <= to; ++it) {
+    const auto i = static_cast<size_t>(it - Matches.begin());
+    if (MatchMarked[i]) continue;
+    MatchMarked[i] = true;
+    SendScintilla(SCI_INDICATORFILLRANGE, static_cast<unsigned long>(it->Start),
+                  it->End - it->Start);
+  }
+  SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(eventMask));
 }
 
 void TTextEditor::ConfigureLexer() {
@@ -152,6 +201,12 @@ void TTextEditor::ConfigureGutter() {
 void TTextEditor::OnModified(int position, int modificationType, int linesAdded) {
   if (!(modificationType & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT))) return;
   ++TextRevision;
+  // The ranges not yet marked behind the change no longer stand where they did; those
+  // marked are Scintilla's, which moves them.
+  if (!Matches.empty() && position < Matches.back().End) {
+    Matches.clear();
+    MatchMarked.clear();
+  }
   if (ViewKind != TKind::FileList || linesAdded == 0) return;
   int line = static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, position));
   StaleLine = StaleLine < 0 ? line : std::min(StaleLine, line);
@@ -204,9 +259,9 @@ void TTextEditor::AppendLines(const QStringList& newLines) {
   AppendUtf8Lines(utf8);
 }
 
-void TTextEditor::AppendUtf8Lines(const QByteArray& utf8Lines) {
-  if (utf8Lines.isEmpty()) return;
+long TTextEditor::AppendUtf8Lines(const QByteArray& utf8Lines) {
   const long length = SendScintilla(SCI_GETLENGTH);
+  if (utf8Lines.isEmpty()) return length;
   const bool needsBreak =
       length > 0 && SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(length - 1)) != '\n';
   ChangeWithoutUndo(static_cast<int>(length), [&] {
@@ -214,6 +269,7 @@ void TTextEditor::AppendUtf8Lines(const QByteArray& utf8Lines) {
     SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8Lines.size()),
                   utf8Lines.constData());
   });
+  return needsBreak ? length + 1 : length;
 }
 
 std::string_view TTextEditor::Utf8Text() const {
@@ -272,6 +328,8 @@ void TTextEditor::SetCaretPos(int pos) {
 }
 
 bool TTextEditor::FindText(const QString& text, bool backwards) {
+  SendScintilla(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(kFoundIndicator));
+  SendScintilla(SCI_INDICATORCLEARRANGE, 0UL, SendScintilla(SCI_GETLENGTH));
   if (text.isEmpty()) return false;
   const QByteArray bytes = text.toUtf8();
   const long caret = SendScintilla(SCI_GETCURRENTPOS);
@@ -285,6 +343,7 @@ bool TTextEditor::FindText(const QString& text, bool backwards) {
     return false;
   const long start = SendScintilla(SCI_GETTARGETSTART);
   const long end = SendScintilla(SCI_GETTARGETEND);
+  SendScintilla(SCI_INDICATORFILLRANGE, static_cast<unsigned long>(start), end - start);
   const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(start));
   SendScintilla(SCI_ENSUREVISIBLEENFORCEPOLICY, static_cast<unsigned long>(line));
   // The caret goes to the far end in the direction of the search.

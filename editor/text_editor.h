@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 class QsciLexerCPP;
 class QTimer;
@@ -37,8 +38,9 @@ class TTextEditor : public QsciScintilla {
   // Adds the lines after the last line (after a line break if the text lacks one).
   // The undo history is emptied: results are not edits to undo.
   void AppendLines(const QStringList& lines);
-  // The same for lines already in UTF-8, each ended by a line feed.
-  void AppendUtf8Lines(const QByteArray& utf8Lines);
+  // The same for lines already in UTF-8, each ended by a line feed. Returns the
+  // position where they begin.
+  long AppendUtf8Lines(const QByteArray& utf8Lines);
   // The text's bytes, UTF-8 with its line feeds; valid until the text next changes.
   std::string_view Utf8Text() const;
   // Empties the view and its undo history.
@@ -62,9 +64,26 @@ class TTextEditor : public QsciScintilla {
   // Finds `text` regardless of case from the caret to the end of the text, or with
   // `backwards` to its start, without wrapping. On a hit the occurrence is selected
   // (the caret at its end, or at its start when searching backwards, so that the next
-  // search in the same direction moves on) and scrolled into view. False when there
-  // is no hit; an empty text never hits.
+  // search in the same direction moves on), marked with kFoundIndicator and scrolled
+  // into view. False when there is no hit; an empty text never hits. The mark of the
+  // search before goes either way.
   bool FindText(const QString& text, bool backwards);
+
+  // The marks drawn behind the text, each a light box: the matches of a search on its
+  // result lines, and the text the in-page search found. Scintilla's first indicator
+  // numbers free for a program's own use.
+  static constexpr int kMatchIndicator = INDIC_CONTAINER;
+  static constexpr int kFoundIndicator = INDIC_CONTAINER + 1;
+  // Marks the ranges of bytes [start, end) as matches; positions as the view counts
+  // them (bytes of its UTF-8 text), ascending, behind those given before. A range is
+  // marked in the text when its line is first shown: a mark costs Scintilla about a
+  // microsecond, as much as a whole result line, while a screen holds a few dozen. A
+  // change of the text before a range not yet marked drops it.
+  struct TRange {
+    long Start;
+    long End;
+  };
+  void MarkMatches(const std::vector<TRange>& ranges);
 
   // The nearest line at or above the 0-based `line` whose first byte is `first`; -1 when
   // there is none. Reads the text's bytes backwards, without going through the lines
@@ -87,6 +106,9 @@ class TTextEditor : public QsciScintilla {
   void Configure();
   void ConfigureLexer();
   void ConfigureGutter();
+  void ConfigureIndicators();
+  // Marks the ranges of MarkMatches on the lines shown now.
+  void MarkShownMatches();
   void ReleaseKey(int key);
   // Runs a change of the text that starts at `position` and is not to be undone; the
   // undo history is empty afterwards.
@@ -103,6 +125,9 @@ class TTextEditor : public QsciScintilla {
   int StaleLine = -1;
   int NumberDigits = 0;
   quint64 TextRevision = 0;
+  // The ranges of MarkMatches, ascending, and whether each is in the text yet.
+  std::vector<TRange> Matches;
+  std::vector<bool> MatchMarked;
 };
 
 }  // namespace varsik

@@ -46,8 +46,11 @@ class TCp932Table {
     }
   }
 
-  void Append(std::string_view in, std::string& out) const {
+  void Append(std::string_view in, std::string& out) const { Append(in, {}, out); }
+  void Append(std::string_view in, std::span<size_t> offsets, std::string& out) const {
+    size_t next = 0;  // the first offset not yet moved
     for (size_t i = 0; i < in.size();) {
+      while (next < offsets.size() && offsets[next] <= i) offsets[next++] = out.size();
       const auto b = static_cast<uint8_t>(in[i]);
       if (b < 0x80) {
         out += static_cast<char>(b);
@@ -61,6 +64,7 @@ class TCp932Table {
         out += "\xEF\xBF\xBD";
       i += c.Length != 0 ? c.Length : 1;
     }
+    while (next < offsets.size()) offsets[next++] = out.size();
   }
 
   TCp932Char CharAt(std::string_view in) const {
@@ -150,6 +154,10 @@ std::string Cp932ToUtf8(std::string_view cp932) {
   out.reserve(cp932.size() + cp932.size() / 2);
   Table().Append(cp932, out);
   return out;
+}
+
+void AppendCp932AsUtf8(std::string_view cp932, std::span<size_t> offsets, std::string& out) {
+  Table().Append(cp932, offsets, out);
 }
 
 TCp932Char Cp932CharAt(std::string_view cp932) {

@@ -2,7 +2,9 @@
 // through the C library's iconv.
 #pragma once
 
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,11 @@ std::string Utf8ToCp932Lossy(std::string_view utf8);
 // CP932 to UTF-8 for display. Never fails: a byte sequence that CP932 does not define
 // becomes U+FFFD, and decoding goes on behind it.
 std::string Cp932ToUtf8(std::string_view cp932);
+
+// Cp932ToUtf8 appending to `out`, which also moves each of `offsets` (ascending bytes
+// of `cp932`) to where its character begins in `out`, an offset inside a character to
+// where the next one begins: the bounds of a part of the text, moved with it.
+void AppendCp932AsUtf8(std::string_view cp932, std::span<size_t> offsets, std::string& out);
 
 // One CP932 character at the start of `cp932`: its UTF-8 form and how many bytes it
 // takes (a double-byte character when the pair is one, else the single byte). Length 0

@@ -2,6 +2,8 @@
 // that the build holds (the forms themselves are in byte_scan_<set>.cpp).
 #include "search/byte_scan.h"
 
+#include <atomic>
+
 #include "search/byte_scan_kernel_table.h"
 
 namespace varsik {
@@ -40,12 +42,17 @@ uint8_t Rarity(uint8_t b) {
 
 namespace {
 
-const TKernels* Chosen = nullptr;
+// Read by the scans of every thread, set by the first of them (or a test). The kernels
+// are constants, so the pointer alone needs to be atomic.
+std::atomic<const TKernels*> Chosen{nullptr};
 
 const TKernels& Kernels() {
-  if (Chosen == nullptr) [[unlikely]]
+  const TKernels* chosen = Chosen.load(std::memory_order_relaxed);
+  if (chosen == nullptr) [[unlikely]] {
     SelectIsa(BestIsa());
-  return *Chosen;
+    chosen = Chosen.load(std::memory_order_relaxed);
+  }
+  return *chosen;
 }
 
 }  // namespace
@@ -70,11 +77,12 @@ std::vector<TIsa> UsableIsas() {
 
 void SelectIsa([[maybe_unused]] TIsa isa) {
 #if VARSIK_SCAN_X86
-  Chosen = isa == TIsa::Avx2 && BestIsa() == TIsa::Avx2 ? &kAvx2Kernels : &kSse2Kernels;
+  Chosen.store(isa == TIsa::Avx2 && BestIsa() == TIsa::Avx2 ? &kAvx2Kernels : &kSse2Kernels,
+               std::memory_order_relaxed);
 #elif VARSIK_SCAN_NEON
-  Chosen = &kNeonKernels;
+  Chosen.store(&kNeonKernels, std::memory_order_relaxed);
 #else
-  Chosen = &kPortableKernels;
+  Chosen.store(&kPortableKernels, std::memory_order_relaxed);
 #endif
 }
 

@@ -92,6 +92,8 @@ class TDecodedInput {
   // of the set in force at its start (none for ASCII), so that it reads alone. The file
   // is read at its own offsets, apart from the reads above.
   std::string OriginalLine(uint64_t offset, size_t textLength);
+  // The search's code table, which the decoders read (for OriginalSpans).
+  const TEngineCodes& EngineCodes() const { return Codes; }
 
  private:
   enum class TPhase { Leading, AsIs, Decoding };

@@ -70,6 +70,10 @@ class TGrep : public TRegularExpression {
   // How files are read: detected, or in one encoding (Shift JIS as it is, from creation).
   void SetReadEncoding(const TReadEncoding& encoding) { Scanner.SetReadEncoding(encoding); }
   int32_t BuffSize() const { return BlockSize; }
+  // Whether each reported line carries the matches on it (RE_LineInfo_t::Matches):
+  // leftmost-longest, not overlapping. Off at creation, so that only an output that
+  // shows them pays for them.
+  void SetMarkMatches(bool on) { Scanner.SetMarkMatches(on); }
 
   // Searches one file with the routine that the last ChangeRegExp chose and reports each
   // matching line once, in file order. Returns at the end of the file (an empty file

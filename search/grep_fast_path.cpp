@@ -434,10 +434,8 @@ const uint8_t* TGrepFastPath::NextCandidate(const uint8_t* from, const uint8_t* 
   return nullptr;
 }
 
-bool TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end,
+bool TGrepFastPath::FindLines(const uint8_t* begin, const uint8_t* end, bool loneCr,
                               std::vector<const uint8_t*>& hits, TAllAttempts& all) const {
-  // A lone CR on the way makes lines harder to tell apart.
-  const bool loneCr = ByteScan::FindLoneCr(begin, end) != end;
   TBudget budget{begin};
   if (FilterKind == TFilter::EveryLine) {
     for (const uint8_t* lineStart = begin; lineStart < end;) {

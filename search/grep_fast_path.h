@@ -49,8 +49,8 @@ class TGrepFastPath : public TCompiledExtra {
   size_t BytesHeld() const override;
 
   // What TGrepFastPathFinder does for the line searcher, with the state of one search.
-  bool FindLines(const uint8_t* begin, const uint8_t* end, std::vector<const uint8_t*>& hits,
-                 TAllAttempts& all) const;
+  bool FindLines(const uint8_t* begin, const uint8_t* end, bool loneCr,
+                 std::vector<const uint8_t*>& hits, TAllAttempts& all) const;
   void BeginLine(TAllAttempts& all) const;
   void FeedLine(TAllAttempts& all, const uint8_t* begin, const uint8_t* end) const;
   bool EndLine(TAllAttempts& all) const;
@@ -137,9 +137,9 @@ class TGrepFastPathFinder : public TLineFinder {
   explicit TGrepFastPathFinder(const TGrepFastPath& fast) : Fast(fast) {}
 
   TLineRules Rules() const override { return {.CrEndsLines = true}; }
-  bool FindLines(const uint8_t* begin, const uint8_t* end,
+  bool FindLines(const uint8_t* begin, const uint8_t* end, bool loneCr,
                  std::vector<const uint8_t*>& hits) override {
-    return Fast.FindLines(begin, end, hits, All);
+    return Fast.FindLines(begin, end, loneCr, hits, All);
   }
   void BeginLine() override { Fast.BeginLine(All); }
   void FeedLine(const uint8_t* begin, const uint8_t* end) override {

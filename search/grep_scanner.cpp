@@ -3,6 +3,7 @@
 #include <span>
 
 #include "search/errors.h"
+#include "search/original_spans.h"
 
 namespace varsik {
 
@@ -15,6 +16,8 @@ constexpr int32_t kStepsBetweenPolls = 1 << 16;
 
 TGrepScanner::TEnd TGrepScanner::Scan(const TGrepPattern& pattern, const std::string& fileName,
                                       const TPoll& poll, const TReport& report) {
+  Marker.reset();
+  if (MarkMatches) Marker.emplace(*pattern.DFA);
   if (pattern.Fast != nullptr) return ScanByFastPath(*pattern.Fast, fileName, poll, report);
 
   // The reader polls through a flag of its own: it raises EGrepCancel when the poll has
@@ -48,6 +51,7 @@ TGrepScanner::TEnd TGrepScanner::ScanByFastPath(const TGrepFastPath& fast,
                                                 const TReport& report) {
   Searcher.SetBlockSize(static_cast<size_t>(Block));
   Searcher.SetMaxLineBytes(MaxLineBytes);
+  Searcher.SetMarker(Marker ? &*Marker : nullptr);
   TGrepFastPathFinder finder(fast);
   return Searcher.Search(fileName, finder, poll, report) == TLineSearcher::TEnd::Stopped
              ? TEnd::Stopped
@@ -69,8 +73,7 @@ void TGrepScanner::ScanByDFA(const TRE_DFA& dfa, TTxtFile& file, const TReport& 
     });
     for (;;) {
       if (dfa.Accepted(state)) {
-        file.GetThisLine(lineInfo);
-        report(lineInfo);
+        ReportThisLine(file, lineInfo, report);
         break;
       }
       const uint16_t code = file.GetAheadWChar();
@@ -111,11 +114,21 @@ void TGrepScanner::ScanByLiteral(const std::vector<uint16_t>& codes, TTxtFile& f
         file.PollNow();
       }
     }
-    if (i == count) {
-      file.GetThisLine(lineInfo);
-      report(lineInfo);
-    }
+    if (i == count) ReportThisLine(file, lineInfo, report);
   }
+}
+
+void TGrepScanner::ReportThisLine(TTxtFile& file, RE_LineInfo_t& lineInfo, const TReport& report) {
+  file.GetThisLine(lineInfo);
+  lineInfo.Matches.clear();
+  if (Marker) {
+    Marker->Mark(lineInfo.Line, !lineInfo.Cut, lineInfo.Matches);
+    // The outputs show a decoded line as the file holds it.
+    if (!ReadsAsShiftJis(lineInfo.Encoding) && !lineInfo.Matches.empty())
+      lineInfo.Matches =
+          OriginalSpans(lineInfo.Original, lineInfo.Encoding, lineInfo.Matches, file.EngineCodes());
+  }
+  report(lineInfo);
 }
 
 }  // namespace varsik

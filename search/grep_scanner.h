@@ -15,6 +15,7 @@
 #include "search/grep_fast_path.h"
 #include "search/line_info.h"
 #include "search/line_searcher.h"
+#include "search/regex_marker.h"
 #include "search/txt_file.h"
 
 namespace varsik {
@@ -50,6 +51,8 @@ class TGrepScanner {
     Encoding = encoding;
     Searcher.SetReadEncoding(encoding);
   }
+  // Whether each reported line carries its matches (TRegexMarker's).
+  void SetMarkMatches(bool on) { MarkMatches = on; }
 
   // Reports each matching line of the file once, in file order. An empty file reports
   // nothing. Raises EFileNotFound or EInOutError; the file is closed first.
@@ -63,10 +66,15 @@ class TGrepScanner {
   void ScanByDFA(const TRE_DFA& dfa, TTxtFile& file, const TReport& report);
   // Compares the fixed string of a literal pattern.
   void ScanByLiteral(const std::vector<uint16_t>& codes, TTxtFile& file, const TReport& report);
+  // The current line of the per-position scan, with its matches when they are marked.
+  void ReportThisLine(TTxtFile& file, RE_LineInfo_t& lineInfo, const TReport& report);
 
   int32_t Block = TTxtFile::kBuffSize;
   size_t MaxLineBytes = 1 << 20;
   TReadEncoding Encoding;
+  bool MarkMatches = false;
+  // The marker of the scan in progress, when it marks.
+  std::optional<TRegexMarker> Marker;
   // The searcher the fast path runs in, kept from file to file.
   TLineSearcher Searcher;
 };

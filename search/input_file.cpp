@@ -22,10 +22,8 @@ std::string SystemMessage(int error) {
 
 // File systems whose files are made up by the kernel as they are read: their sizes are not
 // their lengths, some never end (/proc/self/pagemap), and reading some has effects.
-bool IsPseudoFileSystem(int fd) {
-  struct statfs fs;
-  if (::fstatfs(fd, &fs) != 0) return false;
-  switch (static_cast<unsigned long>(fs.f_type)) {
+bool IsPseudoType(unsigned long type) {
+  switch (type) {
     case PROC_SUPER_MAGIC:
     case SYSFS_MAGIC:
     case DEBUGFS_MAGIC:
@@ -42,6 +40,21 @@ bool IsPseudoFileSystem(int fd) {
     default:
       return false;
   }
+}
+
+// The answer for the device of the last file opened on this thread is kept: the files of
+// a walk come mostly from one file system, and asking for each cost a system call.
+bool IsPseudoFileSystem(int fd, dev_t device) {
+  thread_local struct {
+    bool Known = false;
+    dev_t Device = 0;
+    bool Pseudo = false;
+  } last;
+  if (last.Known && last.Device == device) return last.Pseudo;
+  struct statfs fs;
+  if (::fstatfs(fd, &fs) != 0) return false;
+  last = {true, device, IsPseudoType(static_cast<unsigned long>(fs.f_type))};
+  return last.Pseudo;
 }
 
 }  // namespace
@@ -61,7 +74,7 @@ TInputFile::TInputFile(const std::string& fileName) {
     // The walk takes up regular files only; a name that has turned into a FIFO, a
     // device (/dev/zero never ends) or a socket since it was listed is not read.
     error = "Not a regular file";
-  else if (IsPseudoFileSystem(Fd))
+  else if (IsPseudoFileSystem(Fd, st.st_dev))
     error = "A file that the system makes up as it is read";
   if (!error.empty()) {
     ::close(Fd);

@@ -28,8 +28,10 @@ class TLineFinder {
   // lack its line end); the line end of the line before stands in front of begin, and
   // ByteScan::kPadding readable bytes follow end. Returns true when the text ends inside
   // them (at a NUL, or before a line that begins with 1A, as Rules() says): nothing
-  // after the last line looked at is searched.
-  virtual bool FindLines(const uint8_t* begin, const uint8_t* end,
+  // after the last line looked at is searched. When Rules() lets a CR end a line,
+  // `loneCr` says whether the text holds a CR that no LF follows; the searcher looks for
+  // one once, as it numbers the lines too.
+  virtual bool FindLines(const uint8_t* begin, const uint8_t* end, bool loneCr,
                          std::vector<const uint8_t*>& hits) = 0;
 
   // One line too long to be held whole, given in pieces: BeginLine, FeedLine for each

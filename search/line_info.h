@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "search/encoding.h"
+#include "search/match_span.h"
 
 namespace varsik {
 
@@ -21,6 +23,9 @@ struct RE_LineInfo_t {
   // same characters as Line in the file's own bytes (TDecodedInput::OriginalLine).
   TEncoding Encoding = TEncoding::ShiftJis;
   std::string Original;
+  // The matches on the line as the file holds it (OriginalText), in order, not
+  // overlapping, when the search was asked to mark them (else empty).
+  std::vector<TMatchSpan> Matches;
 
   // The line as the file holds it.
   std::string_view OriginalText() const { return ReadsAsShiftJis(Encoding) ? Line : Original; }

@@ -6,6 +6,7 @@
 #include "base/scope_exit.h"
 #include "search/byte_scan.h"
 #include "search/line_cut.h"
+#include "search/original_spans.h"
 
 namespace varsik {
 
@@ -24,6 +25,14 @@ void Release(T& container) {
   if (container.capacity() > kKeptCapacity) T().swap(container);
 }
 
+// Two vector scans beat one loop over the bytes on hit lines of ordinary length.
+const uint8_t* FirstCrOrNul(const uint8_t* p, const uint8_t* stop) {
+  const void* cr = std::memchr(p, '\r', static_cast<size_t>(stop - p));
+  if (cr != nullptr) stop = static_cast<const uint8_t*>(cr);
+  const void* nul = std::memchr(p, 0, static_cast<size_t>(stop - p));
+  return nul != nullptr ? static_cast<const uint8_t*>(nul) : stop;
+}
+
 }  // namespace
 
 TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFinder& finder,
@@ -38,6 +47,7 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
   HeldOriginals.clear();
   Info.Encoding = TEncoding::ShiftJis;
   Info.Original.clear();
+  HeldMatches.clear();
   const TScopeExit release([this] {
     Window = nullptr;
     Release(Buffer);
@@ -47,6 +57,7 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
     Release(HeldTexts);
     Release(HeldOriginals);
     Release(Info.Original);
+    Release(HeldMatches);
   });
 
   bool stopped = false;
@@ -66,6 +77,7 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
 
   size_t offset = 0;
   size_t originalOffset = 0;
+  size_t matchOffset = 0;
   for (const THeldHit& hit : Held) {
     if (!stopped && poll()) return TEnd::Stopped;
     Info.LineNo = hit.LineNo;
@@ -73,8 +85,11 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
     Info.Original.assign(HeldOriginals, originalOffset, hit.OriginalLength);
     Info.Encoding = hit.Encoding;
     Info.Cut = hit.Cut;
+    const auto matches = HeldMatches.begin() + static_cast<ptrdiff_t>(matchOffset);
+    Info.Matches.assign(matches, matches + static_cast<ptrdiff_t>(hit.MatchCount));
     offset += hit.Length;
     originalOffset += hit.OriginalLength;
+    matchOffset += hit.MatchCount;
     report(Info);
   }
   return stopped ? TEnd::Stopped : TEnd::Done;
@@ -122,8 +137,8 @@ void TLineSearcher::Scan(TLineWindow& window, TLineFinder& finder) {
 bool TLineSearcher::ScanLines(const uint8_t* begin, const uint8_t* end, TLineFinder& finder,
                               bool more) {
   HitStarts.clear();
-  const bool ended = finder.FindLines(begin, end, HitStarts);
   const bool loneCr = Rules.CrEndsLines && ByteScan::FindLoneCr(begin, end) != end;
+  const bool ended = finder.FindLines(begin, end, loneCr, HitStarts);
   // The line numbers: the line ends are counted once, up to each hit and on.
   const uint8_t* counted = begin;
   for (const uint8_t* start : HitStarts) {
@@ -167,14 +182,17 @@ int64_t TLineSearcher::CountLineEnds(const uint8_t* begin, const uint8_t* end, b
                                      : ByteScan::CountLf(begin, end));
 }
 
+size_t TLineSearcher::TextRoom() const {
+  if (MaxLineBytes == 0) return SIZE_MAX;
+  return MaxLineBytes + 1 + (Marker != nullptr ? Marker->LookBeyond() : 0);
+}
+
 void TLineSearcher::AppendText(const uint8_t* begin, const uint8_t* end) {
-  // One byte more than is shown tells that the line was cut.
-  const size_t room = MaxLineBytes == 0 ? SIZE_MAX : MaxLineBytes + 1;
+  const size_t room = TextRoom();
   for (const uint8_t* p = begin; p < end && Text.size() < room;) {
     // Runs of ordinary bytes go in one piece; a CR is dropped, a NUL made a blank.
     const uint8_t* stop = p + std::min<size_t>(static_cast<size_t>(end - p), room - Text.size());
-    const uint8_t* q = p;
-    while (q < stop && *q != '\r' && *q != 0) ++q;
+    const uint8_t* q = FirstCrOrNul(p, stop);
     Text.append(reinterpret_cast<const char*>(p), static_cast<size_t>(q - p));
     p = q;
     if (p < stop) {
@@ -185,22 +203,31 @@ void TLineSearcher::AppendText(const uint8_t* begin, const uint8_t* end) {
 }
 
 void TLineSearcher::Report(int64_t lineNo) {
+  Matches.clear();
+  if (Marker != nullptr) Marker->Mark(Text, Text.size() < TextRoom(), Matches);
   const bool cut = CutAtCharacter(Text, MaxLineBytes);
+  if (cut) ClipSpans(Matches, Text.size());
   // The file's encoding is known once a line past its leading ASCII has been read.
   TDecodedInput& input = Window->Input();
   Info.Encoding = input.Encoding();
   Info.Original.clear();
-  if (input.Decodes()) Info.Original = input.OriginalLine(LineOffset, Text.size());
+  if (input.Decodes()) {
+    Info.Original = input.OriginalLine(LineOffset, Text.size());
+    if (!Matches.empty())
+      Matches = OriginalSpans(Info.Original, Info.Encoding, Matches, input.EngineCodes());
+  }
   if (HoldHits) {
-    Held.push_back({lineNo, Text.size(), Info.Original.size(), Info.Encoding, cut});
+    Held.push_back({lineNo, Text.size(), Info.Original.size(), Info.Encoding, cut, Matches.size()});
     HeldTexts += Text;
     HeldOriginals += Info.Original;
+    HeldMatches.insert(HeldMatches.end(), Matches.begin(), Matches.end());
     return;
   }
   PollOrStop();
   Info.LineNo = lineNo;
   Info.Line = Text;
   Info.Cut = cut;
+  Info.Matches = Matches;
   (*Reporter)(Info);
 }
 

@@ -14,6 +14,7 @@
 
 #include "search/line_finder.h"
 #include "search/line_info.h"
+#include "search/line_marker.h"
 #include "search/line_window.h"
 
 namespace varsik {
@@ -42,6 +43,9 @@ class TLineSearcher {
   // How files are read: detected, or in one encoding; the lines reported carry their
   // file's own bytes too when it is decoded.
   void SetReadEncoding(const TReadEncoding& encoding) { Encoding = encoding; }
+  // Each reported line carries the matches that `marker` finds on it (none when null);
+  // the marker outlives the searches.
+  void SetMarker(TLineMarker* marker) { Marker = marker; }
 
   // Searches one file. Returns Stopped when a poll asked to stop: with held hits, those
   // found before the stop are reported then, without more polls. Raises EFileNotFound or
@@ -61,7 +65,10 @@ class TLineSearcher {
   const uint8_t* LineEndOf(const uint8_t* p, const uint8_t* end) const;
   // The line ends in [begin, end); `loneCr` says whether a lone CR may be among them.
   int64_t CountLineEnds(const uint8_t* begin, const uint8_t* end, bool loneCr) const;
-  // Adds [begin, end) of a line to Text as it is reported, up to one byte past the cut.
+  // The most of a line that Text keeps: one byte past the cut (to tell that it was cut)
+  // and what the marker must see behind it.
+  size_t TextRoom() const;
+  // Adds [begin, end) of a line to Text as it is reported, up to TextRoom.
   void AppendText(const uint8_t* begin, const uint8_t* end);
   // Reports (or holds) the line in Text as line `lineNo`, cut to MaxLineBytes.
   void Report(int64_t lineNo);
@@ -73,6 +80,7 @@ class TLineSearcher {
   size_t MaxLineBytes = 1 << 20;
   bool HoldHits = false;
   TReadEncoding Encoding;
+  TLineMarker* Marker = nullptr;
 
   // The search in progress.
   TLineRules Rules;
@@ -87,6 +95,7 @@ class TLineSearcher {
   std::vector<uint8_t> Buffer;
   std::vector<const uint8_t*> HitStarts;
   std::string Text;
+  std::vector<TMatchSpan> Matches;
   RE_LineInfo_t Info;
   struct THeldHit {
     int64_t LineNo;
@@ -94,10 +103,12 @@ class TLineSearcher {
     size_t OriginalLength;
     TEncoding Encoding;
     bool Cut;
+    size_t MatchCount;
   };
   std::vector<THeldHit> Held;
   std::string HeldTexts;
   std::string HeldOriginals;
+  std::vector<TMatchSpan> HeldMatches;
 };
 
 }  // namespace varsik

@@ -56,6 +56,12 @@ TLineWindow::TChunk TLineWindow::Next() {
   }
   while (!FileEnded && !TextEnded) {
     if (End - Begin >= MaxLineBytes) {
+      if (TextEndsAtNul)
+        if (const void* nul = std::memchr(Buffer.data() + Begin, 0, End - Begin)) {
+          End = static_cast<size_t>(static_cast<const uint8_t*>(nul) - Buffer.data()) + 1;
+          TextEnded = true;
+          break;
+        }
       // A piece of a long line; a CR at its end stays, as its LF may come next.
       const size_t end = Buffer[End - 1] == '\r' ? End - 1 : End;
       if (end > Begin) return HandOut(end, true);
@@ -70,12 +76,6 @@ TLineWindow::TChunk TLineWindow::Next() {
     End += n;
     std::memset(Buffer.data() + End, 0, ByteScan::kPadding);
     if (AfterRead) AfterRead();
-    if (TextEndsAtNul)
-      if (const void* nul = std::memchr(Buffer.data() + from, 0, n)) {
-        End = static_cast<size_t>(static_cast<const uint8_t*>(nul) - Buffer.data()) + 1;
-        TextEnded = true;
-        break;
-      }
     // The byte in front of this read may be a CR whose LF it was waiting for.
     if (const size_t end = LastLineEnd(from > Begin ? from - 1 : from)) return HandOut(end, false);
   }

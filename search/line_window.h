@@ -58,8 +58,10 @@ class TLineWindow {
   // only LF ends a line).
   void SetCrEndsLines(bool on) { CrEndsLines = on; }
 
-  // Whether the text ends at its first NUL byte, as it does for the plain search: the
-  // chunk that holds it ends right behind it and nothing after it is read.
+  // Whether the text ends at its first NUL byte, as it does for the plain search. In a
+  // chunk of whole lines the finder ends the text there itself (looking for the NUL on
+  // every read cost a pass over all the text); a piece of a long line never holds one:
+  // the chunk that holds it ends right behind it and nothing after it is read.
   void SetTextEndsAtNul(bool on) { TextEndsAtNul = on; }
 
   // Runs after each read that returned bytes: the search's poll, which may raise to

@@ -17,7 +17,7 @@ void TPlainLineFinder::Prepare(std::string_view word, bool upperLowerMatch, bool
   Stream.Prepare(Matcher.FoldedWord(), upperLowerMatch, fuzzySearch, searchAsWord);
 }
 
-bool TPlainLineFinder::FindLines(const uint8_t* begin, const uint8_t* end,
+bool TPlainLineFinder::FindLines(const uint8_t* begin, const uint8_t* end, bool /*loneCr*/,
                                  std::vector<const uint8_t*>& hits) {
   const uint8_t* kana = nullptr;  // the next half-width katakana, with the fuzzy switch
   for (const uint8_t* pos = begin; pos < end;) {

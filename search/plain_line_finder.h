@@ -25,7 +25,7 @@ class TPlainLineFinder : public TLineFinder {
   TLineRules Rules() const override {
     return {.CrEndsLines = false, .TextEndsAtNul = true, .TextEndsBeforeCtrlZLine = true};
   }
-  bool FindLines(const uint8_t* begin, const uint8_t* end,
+  bool FindLines(const uint8_t* begin, const uint8_t* end, bool loneCr,
                  std::vector<const uint8_t*>& hits) override;
   void BeginLine() override { Stream.Begin(); }
   void FeedLine(const uint8_t* begin, const uint8_t* end) override { Stream.Feed(begin, end); }

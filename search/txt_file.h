@@ -49,6 +49,8 @@ class TTxtFile {
   // A poll outside the reads: the grep's attempts call it now and then, so that the stop
   // command is seen even while they run over text already in memory.
   void PollNow() { Poll(); }
+  // The search's code table, which the decoders read.
+  const TEngineCodes& EngineCodes() const { return F.EngineCodes(); }
   TTxtFile(const TTxtFile&) = delete;
   TTxtFile& operator=(const TTxtFile&) = delete;
 

@@ -1,5 +1,7 @@
 #include "shell/file_search.h"
 
+#include "search/errors.h"
+
 namespace varsik {
 
 TFileSearch::TFileSearch(const TSearchOptions& options, const TGrepPattern* pattern)
@@ -11,10 +13,16 @@ TFileSearch::TFileSearch(const TSearchOptions& options, const TGrepPattern* patt
   Scanner.SetMaxLineBytes(options.MaxLineBytes);
   Searcher.SetReadEncoding(options.ReadEncoding());
   Scanner.SetReadEncoding(options.ReadEncoding());
+  if (options.MarkMatches) {
+    Marker.Prepare(options.Word, s.UpperLowerMatch, s.FuzzySearch, s.SearchAsWord);
+    Searcher.SetMarker(&Marker);
+    Scanner.SetMarkMatches(true);
+  }
 }
 
 TFileSearch::TEnd TFileSearch::Search(const std::string& fileName, const TLineSearcher::TPoll& poll,
                                       const TLineSearcher::TReport& report) {
+  if (Options.Switches.SkipBinary && SkippedAsBinary(fileName)) return TEnd::Done;
   if (Pattern != nullptr)
     return Scanner.Scan(*Pattern, fileName, poll, report) == TGrepScanner::TEnd::Stopped
                ? TEnd::Stopped
@@ -22,6 +30,15 @@ TFileSearch::TEnd TFileSearch::Search(const std::string& fileName, const TLineSe
   return Searcher.Search(fileName, Finder, poll, report) == TLineSearcher::TEnd::Stopped
              ? TEnd::Stopped
              : TEnd::Done;
+}
+
+bool TFileSearch::SkippedAsBinary(const std::string& fileName) {
+  try {
+    return BinaryCheck.IsBinaryFile(fileName);
+  } catch (const EInOutError&) {
+    // Searched then, and the search says that it cannot be read.
+    return false;
+  }
 }
 
 }  // namespace varsik

@@ -10,6 +10,8 @@
 #include "search/grep_scanner.h"
 #include "search/line_searcher.h"
 #include "search/plain_line_finder.h"
+#include "search/plain_marker.h"
+#include "shell/binary_check.h"
 #include "shell/search_state.h"
 
 namespace varsik {
@@ -25,16 +27,21 @@ class TFileSearch {
   // Reports each matching line of the file once, in file order, on the calling thread.
   // Stopped when the poll asked to stop (the lines found before stay reported). Raises
   // EInOutError (or EFileNotFound) when the file cannot be read, after which plain mode
-  // has reported nothing.
+  // has reported nothing. With the switch, a binary file is not searched: nothing is
+  // reported of it.
   TEnd Search(const std::string& fileName, const TLineSearcher::TPoll& poll,
               const TLineSearcher::TReport& report);
 
  private:
+  bool SkippedAsBinary(const std::string& fileName);
+
   const TSearchOptions& Options;
   const TGrepPattern* Pattern;
   TPlainLineFinder Finder;
+  TPlainMarker Marker;
   TLineSearcher Searcher;
   TGrepScanner Scanner;
+  TBinaryCheck BinaryCheck;
 };
 
 }  // namespace varsik

@@ -14,6 +14,14 @@ namespace varsik {
 struct TLineEntry {
   TLineEntry(int64_t lineNo, std::string_view text, bool cut)
       : LineNo(lineNo), Text(text), Cut(cut) {}
+  // A line as the search reports it: its text as the file holds it, with the matches
+  // marked on that text.
+  explicit TLineEntry(const RE_LineInfo_t& info)
+      : LineNo(info.LineNo),
+        Text(info.OriginalText()),
+        TextEncoding(info.Encoding),
+        Cut(info.Cut),
+        Matches(info.Matches) {}
 
   int64_t LineNo = 0;
   // The line without its line end, as the file holds it, in TextEncoding. When Cut, only
@@ -24,12 +32,5 @@ struct TLineEntry {
   // The matches on Text, in order, not overlapping; empty when the search did not mark them.
   std::span<const TMatchSpan> Matches;
 };
-
-// The entry of a line as a searcher reports it: its text as the file holds it.
-inline TLineEntry LineEntryOf(const RE_LineInfo_t& line) {
-  TLineEntry entry(line.LineNo, line.OriginalText(), line.Cut);
-  entry.TextEncoding = line.Encoding;
-  return entry;
-}
 
 }  // namespace varsik

@@ -1,6 +1,7 @@
 #include "shell/parallel_search.h"
 
 #include <chrono>
+#include <iterator>
 
 #include "search/errors.h"
 #include "shell/file_search.h"
@@ -17,8 +18,10 @@ constexpr size_t kMaxWaitingFiles = 256;
 // How often a waiting thread looks at the stop command.
 constexpr auto kWaitStep = std::chrono::milliseconds(20);
 
-size_t BytesOf(size_t hits, const std::string& texts) {
-  return texts.size() + hits * 32;
+// What a held line costs, near enough.
+size_t BytesOf(const RE_LineInfo_t& hit) {
+  return sizeof hit + hit.Line.capacity() + hit.Original.capacity() +
+         hit.Matches.capacity() * sizeof(TMatchSpan);
 }
 
 }  // namespace
@@ -59,8 +62,8 @@ void TParallelSearch::Work() {
 }
 
 void TParallelSearch::Run(TFileSearch& search, TJob& job) {
-  std::vector<THit> hits;
-  std::string texts;
+  std::vector<RE_LineInfo_t> hits;
+  size_t bytes = 0;
   bool stopped = false;
   bool unreadable = false;
   std::exception_ptr error;
@@ -68,9 +71,9 @@ void TParallelSearch::Run(TFileSearch& search, TJob& job) {
     stopped = search.Search(
                   job.Path, [this] { return StopRequested(); },
                   [&](const RE_LineInfo_t& info) {
-                    hits.push_back({info.LineNo, info.Line.size(), info.Cut});
-                    texts += info.Line;
-                    if (texts.size() >= kPieceBytes) Publish(job, hits, texts, false);
+                    hits.push_back(info);
+                    bytes += BytesOf(hits.back());
+                    if (bytes >= kPieceBytes) Publish(job, hits, bytes, false);
                   }) == TFileSearch::TEnd::Stopped;
   } catch (const EInOutError&) {
     // The lines found before the failure stay, as the one-thread search leaves them.
@@ -84,31 +87,31 @@ void TParallelSearch::Run(TFileSearch& search, TJob& job) {
     job.Unreadable = unreadable;
     job.Error = error;
   }
-  Publish(job, hits, texts, true);
+  Publish(job, hits, bytes, true);
 }
 
-void TParallelSearch::Publish(TJob& job, std::vector<THit>& hits, std::string& texts, bool last) {
+void TParallelSearch::Publish(TJob& job, std::vector<RE_LineInfo_t>& hits, size_t& bytes,
+                              bool last) {
   {
     std::unique_lock lock(Mutex);
     // A later file waits while the results held would pass the budget; the first file
     // never waits, so the results always drain.
     while (!last && !StopRequested() && Jobs.front().get() != &job &&
-           HeldBytes + BytesOf(hits.size(), texts) > kHeldBudget)
+           HeldBytes + bytes > kHeldBudget)
       WorkReady.wait_for(lock, kWaitStep);
-    HeldBytes += BytesOf(hits.size(), texts);
-    job.Hits.insert(job.Hits.end(), hits.begin(), hits.end());
-    job.Texts += texts;
+    HeldBytes += bytes;
+    job.HitBytes += bytes;
+    job.Hits.insert(job.Hits.end(), std::make_move_iterator(hits.begin()),
+                    std::make_move_iterator(hits.end()));
     job.Done = job.Done || last;
   }
   hits.clear();
-  texts.clear();
+  bytes = 0;
   OutputReady.notify_one();
 }
 
 bool TParallelSearch::PutOutReady() {
-  RE_LineInfo_t info;
-  std::vector<THit> hits;
-  std::string texts;
+  std::vector<RE_LineInfo_t> hits;
   while (!StoppedOut) {
     bool done;
     TJob* job;
@@ -123,8 +126,8 @@ bool TParallelSearch::PutOutReady() {
         return false;
       }
       hits.swap(job->Hits);
-      texts.swap(job->Texts);
-      HeldBytes -= BytesOf(hits.size(), texts);
+      HeldBytes -= job->HitBytes;
+      job->HitBytes = 0;
       done = job->Done;
     }
     WorkReady.notify_all();
@@ -132,16 +135,8 @@ bool TParallelSearch::PutOutReady() {
       job->Begun = true;
       Output.Begin(job->Path);
     }
-    size_t offset = 0;
-    for (const THit& hit : hits) {
-      info.LineNo = hit.LineNo;
-      info.Line.assign(texts, offset, hit.Length);
-      info.Cut = hit.Cut;
-      offset += hit.Length;
-      Output.Hit(info);
-    }
+    for (const RE_LineInfo_t& hit : hits) Output.Hit(hit);
     hits.clear();
-    texts.clear();
     if (!done) return true;
     if (job->Error) std::rethrow_exception(job->Error);
     if (job->Unreadable) Output.Unreadable();
@@ -155,6 +150,12 @@ bool TParallelSearch::PutOutReady() {
     WorkReady.notify_all();
   }
   return false;
+}
+
+bool TParallelSearch::OutputWaiting() const {
+  if (Jobs.empty()) return false;
+  const TJob& job = *Jobs.front();
+  return job.Done || !job.Hits.empty() || (!job.Taken && StopRequested());
 }
 
 bool TParallelSearch::Add(const std::string& path) {
@@ -172,7 +173,9 @@ bool TParallelSearch::Add(const std::string& path) {
     {
       std::unique_lock lock(Mutex);
       if (Jobs.size() - NextToRun < kMaxWaitingFiles || Cancel.load()) break;
-      OutputReady.wait_for(lock, kWaitStep);
+      OutputReady.wait_for(lock, kWaitStep, [this] {
+        return OutputWaiting() || Jobs.size() - NextToRun < kMaxWaitingFiles;
+      });
     }
     if (Output.Idle) Output.Idle();
   }
@@ -190,7 +193,7 @@ void TParallelSearch::Finish() {
     {
       std::unique_lock lock(Mutex);
       if (Jobs.empty()) return;
-      OutputReady.wait_for(lock, kWaitStep);
+      OutputReady.wait_for(lock, kWaitStep, [this] { return OutputWaiting(); });
     }
     if (Output.Idle) Output.Idle();
   }

@@ -60,16 +60,12 @@ class TParallelSearch {
   void Finish();
 
  private:
-  struct THit {
-    int64_t LineNo;
-    size_t Length;
-    bool Cut;
-  };
-  // One file: its path, and (guarded by Mutex) its results not yet put out.
+  // One file: its path, and (guarded by Mutex) its results not yet put out, each line's
+  // record whole, so that whatever the searcher tells of a line reaches the output.
   struct TJob {
     std::string Path;
-    std::vector<THit> Hits;
-    std::string Texts;
+    std::vector<RE_LineInfo_t> Hits;
+    size_t HitBytes = 0;
     bool Done = false;
     bool Unreadable = false;
     bool Stopped = false;
@@ -82,9 +78,12 @@ class TParallelSearch {
   void Run(TFileSearch& search, TJob& job);
   // Hands a worker's results over; waits first while they would overfill the budget and
   // the job is not the first.
-  void Publish(TJob& job, std::vector<THit>& hits, std::string& texts, bool last);
+  void Publish(TJob& job, std::vector<RE_LineInfo_t>& hits, size_t& bytes, bool last);
   // Puts out everything that is ready, in order. Returns false once a stopped file is out.
   bool PutOutReady();
+  // Whether the first file has something to put out, which a worker may have handed
+  // over since PutOutReady last looked. The mutex is held.
+  bool OutputWaiting() const;
   bool StopRequested() const { return Cancel.load() || Abort.load(); }
 
   const TSearchOptions& Options;

@@ -15,13 +15,14 @@ bool TPlainSearch::IsWholeWordAt(std::string_view word, int pos, std::string_vie
 
 bool TPlainSearch::SearchFileText(const std::string& fileName, const std::string& word) {
   Finder.Prepare(word, Switches.UpperLowerMatch, Switches.FuzzySearch, Switches.SearchAsWord);
+  Marker.Prepare(word, Switches.UpperLowerMatch, Switches.FuzzySearch, Switches.SearchAsWord);
   const TLineSearcher::TEnd end = Searcher.Search(
       fileName, Finder,
       [this] {
         Sink.ProcessEvents();
-        return State.CancelRequested;
+        return State.CancelRequested.load();
       },
-      [this](const RE_LineInfo_t& hit) { Writer.RecordHit(LineEntryOf(hit)); });
+      [this](const RE_LineInfo_t& hit) { Writer.RecordHit(TLineEntry(hit)); });
   return end == TLineSearcher::TEnd::Done;
 }
 

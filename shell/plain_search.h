@@ -8,6 +8,7 @@
 
 #include "search/line_searcher.h"
 #include "search/plain_line_finder.h"
+#include "search/plain_marker.h"
 #include "shell/result_writer.h"
 #include "shell/search_sink.h"
 #include "shell/search_state.h"
@@ -24,6 +25,8 @@ class TPlainSearch {
   void SetMaxLineBytes(size_t bytes) { Searcher.SetMaxLineBytes(bytes); }
   // How files are read: detected, or in one encoding.
   void SetReadEncoding(const TReadEncoding& encoding) { Searcher.SetReadEncoding(encoding); }
+  // Whether the hits carry the occurrences of the word on their lines.
+  void SetMarkMatches(bool on) { Searcher.SetMarker(on ? &Marker : nullptr); }
 
   // The most read from the file at once, and the longest line held whole; tests make
   // them tiny to reach every boundary.
@@ -51,6 +54,7 @@ class TPlainSearch {
   TResultWriter& Writer;
   TSearchSwitches Switches;
   TPlainLineFinder Finder;
+  TPlainMarker Marker;
   TLineSearcher Searcher;
 };
 

@@ -43,7 +43,7 @@ void TRegexSearch::Grep1Match(TGrep& sender, const RE_LineInfo_t& lineInfo) {
     sender.SetCancel(true);
     return;
   }
-  Writer.RecordHit(LineEntryOf(lineInfo));
+  Writer.RecordHit(TLineEntry(lineInfo));
 }
 
 }  // namespace varsik

@@ -32,10 +32,18 @@ class TRegexSearch {
   const TGrep& Grep() const { return Grep1; }
   // Sets `word` as Grep1's pattern now, as SearchFile does; raises ERegExpParser.
   void Compile(const std::string& word) { Grep1.SetRegExp(word); }
+  // Sets `word` as Compile does and hands out the compiled pattern for the scanners of
+  // other threads; it stays valid and unchanged until the pattern is next set.
+  TGrepPattern SharedPattern(const std::string& word) {
+    Grep1.SetRegExp(word);
+    return Grep1.SharedPattern();
+  }
   // A hit line's text is cut to this many bytes (0: kept whole).
   void SetMaxLineBytes(size_t bytes) { Grep1.SetMaxLineBytes(bytes); }
   // How files are read: detected, or in one encoding.
   void SetReadEncoding(const TReadEncoding& encoding) { Grep1.SetReadEncoding(encoding); }
+  // Whether the hits carry the matches on their lines.
+  void SetMarkMatches(bool on) { Grep1.SetMarkMatches(on); }
 
  private:
   // Grep1's OnMatch: writes the line unless the stop command has come meanwhile, in which

@@ -1,7 +1,10 @@
 #include "shell/search_driver.h"
 
+#include <optional>
+
 #include "base/scope_exit.h"
 #include "platform/folder.h"
+#include "regex/errors.h"
 #include "search/errors.h"
 #include "shell/result_text.h"
 
@@ -32,10 +35,41 @@ void TSearchDriver::Run(const TSearchOptions& options) {
   Regex.SetMaxLineBytes(Options.MaxLineBytes);
   Plain.SetReadEncoding(Options.ReadEncoding());
   Regex.SetReadEncoding(Options.ReadEncoding());
-  SearchFolder(StartFolder(Options.FolderText), FNameListBox);
+  Plain.SetMarkMatches(Options.MarkMatches);
+  Regex.SetMarkMatches(Options.MarkMatches);
+  GitIgnore.reset();
+  if (Options.Switches.GitIgnore) GitIgnore = std::make_unique<Platform::TGitIgnore>();
+  const std::string start = StartFolder(Options.FolderText);
+  if (Options.Threads > 1 && !Options.Switches.FileNameSearch) {
+    if (!Options.Switches.RegularExpSearch) return WalkInParallel(start, nullptr, Options.Threads);
+    std::optional<TGrepPattern> pattern;
+    try {
+      pattern = Regex.SharedPattern(Options.Word);
+    } catch (const ERegExpParser&) {
+      // The one-thread walk raises it at the first file taken up, after listing that
+      // file, as every search always has.
+    }
+    if (pattern) return WalkInParallel(start, &*pattern, Options.Threads);
+  }
+  SearchFolder(start, TMaskList::FromPieces(FNameListBox));
 }
 
-void TSearchDriver::SearchFolder(const std::string& folder, const std::vector<std::string>& masks) {
+void TSearchDriver::WalkInParallel(const std::string& start, const TGrepPattern* pattern,
+                                   int threads) {
+  // Every call of the sink stays on this thread: the workers only search.
+  TParallelSearch search(
+      Options, pattern, threads, State.CancelRequested,
+      {[this](const std::string& path) { ListFile(path); },
+       [this](const RE_LineInfo_t& hit) { Writer.RecordHit(TLineEntry(hit)); },
+       [this] { Writer.RecordUnreadable(Options.ShowErrorBox); },
+       [this] { State.FileHeaderPending = false; }, [this] { Sink.ProcessEvents(); }});
+  Parallel = &search;
+  const TScopeExit walked([this] { Parallel = nullptr; });
+  SearchFolder(start, TMaskList::FromPieces(FNameListBox));
+  search.Finish();
+}
+
+void TSearchDriver::SearchFolder(const std::string& folder, const TMaskList& masks) {
   Sink.ProcessEvents();
   if (State.CancelRequested) return;
   const Platform::TFolderListing listing(folder);
@@ -43,25 +77,45 @@ void TSearchDriver::SearchFolder(const std::string& folder, const std::vector<st
     ++State.SkippedFolderCount;
     Sink.ReportSkippedFolder(folder, listing.Error());
   }
-  for (const std::string& mask : masks) {
+  for (const std::string& mask : masks.Masks) {
     for (const Platform::TFolderEntry& entry : listing.Matching(mask)) {
       Sink.ProcessEvents();
       if (entry.Kind != Platform::TEntryKind::File) continue;
+      if (Excluded(masks, folder, entry.Name, false)) continue;
       if (!TakeUpFile(folder + entry.Name)) return;
     }
   }
   if (!Options.Switches.SubFolderSearch) return;
-  for (const std::string& name : listing.SubFolders()) SearchFolder(folder + name + "/", masks);
+  for (const std::string& name : listing.SubFolders())
+    if (!Excluded(masks, folder, name, true)) SearchFolder(folder + name + "/", masks);
 }
 
-bool TSearchDriver::TakeUpFile(const std::string& fileName) {
+bool TSearchDriver::Excluded(const TMaskList& masks, const std::string& folder,
+                             const std::string& name, bool isFolder) {
+  if (isFolder ? masks.ExcludesFolder(name) : masks.ExcludesFile(name)) return true;
+  if (!GitIgnore) return false;
+  // After a sub-folder's walk the ignore rules are still those of its last folder.
+  GitIgnore->EnterFolder(folder);
+  return GitIgnore->IsIgnored(name, isFolder);
+}
+
+void TSearchDriver::ListFile(const std::string& fileName) {
   State.CurrentFileName = fileName;
   ++State.SearchedFileCount;
   Sink.ShowCurrentFile(fileName);
   Sink.AppendFileName(fileName);
   State.FileHeaderPending = true;
+}
+
+bool TSearchDriver::TakeUpFile(const std::string& fileName) {
+  if (Parallel != nullptr) return Parallel->Add(fileName);
+  ListFile(fileName);
 
   if (Options.Switches.FileNameSearch) return !State.CancelRequested;
+  if (Options.Switches.SkipBinary && SkippedAsBinary(fileName)) {
+    State.FileHeaderPending = false;
+    return !State.CancelRequested;
+  }
 
   if (Options.Switches.RegularExpSearch) {
     switch (Regex.SearchFile(Options.Word)) {
@@ -85,6 +139,14 @@ bool TSearchDriver::TakeUpFile(const std::string& fileName) {
   }
   State.FileHeaderPending = false;
   return finished;
+}
+
+bool TSearchDriver::SkippedAsBinary(const std::string& fileName) {
+  try {
+    return BinaryCheck.IsBinaryFile(fileName);
+  } catch (const EInOutError&) {
+    return false;
+  }
 }
 
 std::string TSearchDriver::StatusText() const {

@@ -3,11 +3,17 @@
 // run searches through it; it never touches a widget, only its sink.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/git_ignore.h"
+#include "shell/binary_check.h"
+#include "shell/mask_list.h"
+#include "shell/parallel_search.h"
 #include "shell/plain_search.h"
 #include "shell/regex_search.h"
 #include "shell/result_writer.h"
@@ -21,21 +27,26 @@ class TSearchDriver {
   explicit TSearchDriver(TSearchSink& sink);
 
   // Runs one search: clears the cancel flag, splits the masks, zeroes the counters and
-  // walks the start folder (the folder part of the folder text). Returns when the walk
-  // is done or cancelled. A pattern that does not compile raises ERegExpParser; the
-  // results written before it stay.
+  // walks the start folder (the folder part of the folder text). Files and folders that
+  // the mask list excludes, and with the switch those that git ignores, are passed over. Returns
+  // when the walk is done or cancelled. A pattern that does not compile raises ERegExpParser; the
+  // results written before it stay. With more than one thread in the options, workers
+  // search the files while the walk goes on; the sink is still called on this thread
+  // only, with the same calls in the same order as one thread makes.
   void Run(const TSearchOptions& options);
 
-  // The stop command: the walk and the searches poll the flag and unwind.
+  // The stop command: the walk and the searches poll the flag and unwind. Any thread may
+  // give it.
   void RequestCancel() { State.CancelRequested = true; }
   void ClearCancel() { State.CancelRequested = false; }
   bool CancelRequested() const { return State.CancelRequested; }
 
   // True while Run is on the stack, also while a cancelled walk is still unwinding.
-  bool IsRunning() const { return Running; }
+  bool IsRunning() const { return Running.load(); }
 
   const TSearchState& SearchState() const { return State; }
-  // Regular-expression mode, with Grep1 and its compiled-pattern cache.
+  // Regular-expression mode, with Grep1 and its compiled-pattern cache. The cache is used
+  // only on the thread that runs the search, before any worker starts.
   const TRegexSearch& RegexSearch() const { return Regex; }
   // The masks of the last search, split at ";".
   const std::vector<std::string>& FNameList() const { return FNameListBox; }
@@ -55,7 +66,7 @@ class TSearchDriver {
   void CompilePattern(const std::string& word) { Regex.Compile(word); }
 
   // The folder walk: `folder` ends in "/".
-  void SearchFolder(const std::string& folder, const std::vector<std::string>& masks);
+  void SearchFolder(const std::string& folder, const TMaskList& masks);
 
   // The mask text split at every ";"; empty pieces are kept, nothing is trimmed.
   static std::vector<std::string> SplitMasks(std::string_view masks);
@@ -65,6 +76,17 @@ class TSearchDriver {
  private:
   // Takes up one file of the walk; false when the walk must end (cancelled).
   bool TakeUpFile(const std::string& fileName);
+  // Whether the walk passes over the entry `name` of `folder`.
+  bool Excluded(const TMaskList& masks, const std::string& folder, const std::string& name,
+                bool isFolder);
+  // With the switch: a binary file is taken up but not searched. A file whose head cannot
+  // be read is searched, and the search says that it cannot be read.
+  bool SkippedAsBinary(const std::string& fileName);
+  // The walk with the files searched by `threads` workers; `pattern` is the compiled
+  // pattern in regular-expression mode, null in plain mode.
+  void WalkInParallel(const std::string& start, const TGrepPattern* pattern, int threads);
+  // A file taken up: counted, listed and shown, its header pending.
+  void ListFile(const std::string& fileName);
 
   TSearchSink& Sink;
   TSearchState State;
@@ -73,7 +95,13 @@ class TSearchDriver {
   TRegexSearch Regex;
   TSearchOptions Options;
   std::vector<std::string> FNameListBox;
-  bool Running = false;
+  TBinaryCheck BinaryCheck;
+  // Made for each search with the switch on: what git ignores is read afresh each time.
+  std::unique_ptr<Platform::TGitIgnore> GitIgnore;
+  // Read from other threads than the search's (the window's).
+  std::atomic<bool> Running{false};
+  // The workers' search while WalkInParallel runs; the walk hands it its files.
+  TParallelSearch* Parallel = nullptr;
 };
 
 }  // namespace varsik

@@ -2,6 +2,7 @@
 // share while it runs.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -28,6 +29,11 @@ struct TSearchOptions {
   // A hit line longer than this is shown cut to its first bytes, at a character
   // boundary, so that no line holds the search's memory; 0 shows lines whole.
   size_t MaxLineBytes = kDefaultMaxLineBytes;
+  // How many workers search files at once; 1 searches them one after another on the
+  // thread that runs the search.
+  int Threads = 1;
+  // The line entries carry the matches on their lines, for an output that shows them.
+  bool MarkMatches = false;
 
   TReadEncoding ReadEncoding() const { return {Switches.Encoding, Codes.get()}; }
 
@@ -39,7 +45,8 @@ struct TSearchOptions {
 };
 
 struct TSearchState {
-  bool CancelRequested = false;
+  // Set by the stop command, which may come from another thread than the search's.
+  std::atomic<bool> CancelRequested{false};
   // Set when a file is taken up; cleared when its header is written or it is finished.
   bool FileHeaderPending = false;
   std::string CurrentFileName;

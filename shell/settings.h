@@ -32,6 +32,8 @@ struct TSettings {
 
   bool GrepDlgShowOnStart = true;
   bool ErrMsgBox = false;
+  // The workers of a search; 0 (or less): one per CPU the program may use.
+  int32_t Threads = 0;
 };
 
 // Reads the settings file at `path`. Never fails: a missing or broken file, section or
@@ -44,8 +46,8 @@ TSettings ReadSettings(const std::string& path);
 // Writes `settings` into the file at `path`, as UTF-8. Only the values of the keys
 // written change, and missing keys are added in the file's order; every other line
 // (entries beyond the current history lengths, keys of other versions, comments, lines
-// that are no entries) stays as it stands. Count and GrepDlgShowOnStart are never
-// written. The file is replaced in one step, so a failure leaves the previous file
+// that are no entries) stays as it stands. Count, GrepDlgShowOnStart and Threads are
+// never written. The file is replaced in one step, so a failure leaves the previous file
 // intact. A file that is a link, not the user's own regular file, read-only, or not read
 // to its last byte (neither UTF-8 nor Shift JIS, UTF-8 lines beside Shift JIS ones, too
 // large, unreadable) is left as it is. Never throws; false when the file was not

@@ -38,6 +38,7 @@
 #include "regex/errors.h"
 #include "shell/result_text.h"
 #include "shell/search_driver.h"
+#include "shell/search_threads.h"
 #include "shell/tag_jump.h"
 #include "window/view_files.h"
 #include "window/view_sink.h"
@@ -93,7 +94,7 @@ TDirForm::TDirForm(QWidget* parent) : QMainWindow(parent) {
   VertualEdit->hide();
 
   Sink = std::make_unique<TViewSink>(*GrepEdit, *FileSearchEdit, *StatusPanel0, *this);
-  SearchDriver = std::make_unique<TSearchDriver>(*Sink);
+  SearchDriver = std::make_unique<TSearchDriver>(Sink->Queue());
   Files = std::make_unique<TViewFiles>(*this);
 
   // The dialogs live as long as the window, in the order the program creates them.
@@ -222,6 +223,7 @@ void TDirForm::ApplySettings(const TSettings& settings) {
   JumpFormat = FromUtf8(settings.JumpFormat);
   ShowGrepDlgOnStart = settings.GrepDlgShowOnStart;
   ShowErrorBox = settings.ErrMsgBox;
+  Threads = settings.Threads;
 }
 
 TSettings TDirForm::CollectSettings() const {
@@ -282,19 +284,21 @@ void TDirForm::StartSpdBtnClick(QObject* sender) {
   // paths, which an editor can never take for an option.
   options.FolderText = Platform::AbsolutePath(FileSystemBytes(folder));
   options.ShowErrorBox = ShowErrorBox;
+  options.Threads = SearchThreads(Threads);
+  options.MarkMatches = true;
 
+  // The search runs on a thread of its own; the window's event loop turns meanwhile.
   QString patternError;
   Sink->Begin();
   try {
-    SearchDriver->Run(options);
+    Sink->RunSearch([this, &options] { SearchDriver->Run(options); },
+                    [this] { SearchDriver->RequestCancel(); });
   } catch (const ERegExpParser& error) {
     patternError = QString::fromUtf8(error.what());
   } catch (...) {
-    Sink->Flush();
     SetSearchingState(false);
     throw;
   }
-  Sink->Flush();
 
   if (!patternError.isNull()) {
     // The search ends at the pattern; what was written stays, and the commands are

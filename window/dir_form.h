@@ -109,6 +109,8 @@ class TDirForm : public QMainWindow {
   QString JumpCommandTemplate;
   bool ShowErrorBox = false;
   bool ShowGrepDlgOnStart = false;
+  // The workers of a search (0: one per CPU).
+  int Threads = 0;
 
   // The search driver: its state and counts, for the status line and for tests.
   const TSearchDriver& Driver() const { return *SearchDriver; }

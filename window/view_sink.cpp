@@ -1,14 +1,18 @@
 #include "window/view_sink.h"
 
+#include <QEventLoop>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTimer>
 #include <algorithm>
+#include <exception>
+#include <thread>
 
+#include "base/scope_exit.h"
 #include "editor/text_editor.h"
-#include "platform/cp932.h"
 #include "platform/name_text.h"
 #include "platform/qt/event_pump.h"
-#include "search/original_text.h"
+#include "shell/marked_text.h"
 #include "shell/result_text.h"
 
 namespace varsik {
@@ -18,55 +22,49 @@ namespace {
 // Often enough to look live, rarely enough that the views' own work stays small: each
 // batch is painted once, and the paint costs about as much as taking the batch in.
 constexpr int kFlushIntervalMs = 100;
-// Often enough that the window answers at once; asking Qt to process events costs far
-// more than one poll point of a search.
-constexpr int kPollIntervalMs = 5;
+// How often the window looks at the search: the end of a search, a box it waits for.
+constexpr int kServeIntervalMs = 5;
 
-void AddLine(std::string& lines, std::string_view utf8) {
-  lines += utf8;
-  lines += '\n';
-}
-
-void HandOver(std::string& lines, TTextEditor& view) {
-  view.AppendUtf8Lines(QByteArray::fromRawData(lines.data(), static_cast<qsizetype>(lines.size())));
-  lines.clear();
+// Returns the view's position where the lines begin.
+long HandOver(const std::string& lines, TTextEditor& view) {
+  return view.AppendUtf8Lines(
+      QByteArray::fromRawData(lines.data(), static_cast<qsizetype>(lines.size())));
 }
 
 }  // namespace
 
 TViewSink::TViewSink(TTextEditor& results, TTextEditor& fileList, QLabel& statusPanel,
                      QWidget& owner)
-    : Results(results),
-      FileList(fileList),
-      StatusPanel(statusPanel),
-      Owner(owner),
-      PollIntervalMs(kPollIntervalMs) {
+    : Results(results), FileList(fileList), StatusPanel(statusPanel), Owner(owner) {
   Clock.start();
 }
 
 void TViewSink::Begin() {
-  Headers.Clear();
+  Queued.Begin(Lockstep);
   HeaderLines.clear();
   HeaderLinesRevision = Results.Revision();
-  LastFlushMs = LastPollMs = Clock.elapsed();
+  LastFlushMs = Clock.elapsed();
 }
 
 void TViewSink::Flush() {
-  if (!PendingResults.empty()) {
+  TQueuedSink::TBatch batch = Queued.Take();
+  if (!batch.Results.empty()) {
     // A batch starts on the line after the view's last one. Lines kept before an edit
     // of the user's stay untrusted.
     const bool trusted = Results.Revision() == HeaderLinesRevision;
     const int firstLine = Results.LineCount();
-    HandOver(PendingResults, Results);
-    for (int line : PendingHeaderLines) HeaderLines.push_back(firstLine + line);
-    PendingHeaderLines.clear();
-    PendingResultLines = 0;
+    const long start = HandOver(batch.Results, Results);
+    // The matches of the batch are marked with it, in one pass.
+    MarkRanges.clear();
+    for (const TMatchSpan& m : batch.Marks)
+      MarkRanges.push_back({start + static_cast<long>(m.Begin), start + static_cast<long>(m.End)});
+    Results.MarkMatches(MarkRanges);
+    for (int line : batch.HeaderLines) HeaderLines.push_back(firstLine + line);
     if (trusted) HeaderLinesRevision = Results.Revision();
   }
-  HandOver(PendingFiles, FileList);
-  if (StatusPending)
-    StatusPanel.setText(QString::fromStdString(Platform::NameForView(PendingStatus)));
-  StatusPending = false;
+  HandOver(batch.Files, FileList);
+  if (batch.CurrentFile)
+    StatusPanel.setText(QString::fromStdString(Platform::NameForView(*batch.CurrentFile)));
   LastFlushMs = Clock.elapsed();
 }
 
@@ -76,51 +74,73 @@ std::optional<int> TViewSink::HeaderLineAtOrAbove(int line) const {
   return after == HeaderLines.begin() ? -1 : *(after - 1);
 }
 
-void TViewSink::AddResult(std::string_view utf8) {
-  AddLine(PendingResults, utf8);
-  ++PendingResultLines;
+void TViewSink::RunSearch(const std::function<void()>& search, const std::function<void()>& stop) {
+  std::exception_ptr error;
+  std::thread thread([&] {
+    try {
+      search();
+    } catch (...) {
+      error = std::current_exception();
+    }
+    Queued.Finish();
+  });
+  {
+    // Should serving fail, the search is stopped and let go of before it is waited for.
+    bool served = false;
+    const TScopeExit joined([&] {
+      if (!served) {
+        stop();
+        Queued.Release();
+      }
+      thread.join();
+    });
+    if (Lockstep) {
+      do Queued.WaitForTurn();
+      while (Serve());
+    } else {
+      QEventLoop loop;
+      QTimer serve;
+      QObject::connect(&serve, &QTimer::timeout, [&] {
+        if (!Serve()) loop.quit();
+      });
+      serve.start(kServeIntervalMs);
+      loop.exec();
+    }
+    served = true;
+  }
+  if (error) std::rethrow_exception(error);
 }
 
-void TViewSink::AppendFileHeader(const std::string& path) {
-  PendingHeaderLines.push_back(PendingResultLines);
-  AddResult(Headers.Header(path));
-}
-
-void TViewSink::AppendLineEntry(const TLineEntry& entry) {
-  std::string line =
-      ResultText::LineEntry(entry.LineNo, OriginalToUtf8(entry.Text, entry.TextEncoding));
-  if (entry.Cut) line += ResultText::kCutMarkUtf8;
-  AddResult(line);
-}
-
-void TViewSink::AppendErrorLine(const std::string& path) {
-  AddResult(ResultText::UnreadableLine(Platform::NameForView(path)));
-}
-
-void TViewSink::AppendFileName(const std::string& path) {
-  AddLine(PendingFiles, Platform::NameForView(path));
-}
-
-void TViewSink::ShowCurrentFile(const std::string& path) {
-  // Only the last file before a batch is shown: its name is made readable then.
-  PendingStatus.assign(path);
-  StatusPending = true;
+bool TViewSink::Serve() {
+  // An error box runs the event loop, and with it the timer that serves: the box is
+  // answered once.
+  if (Serving) return true;
+  Serving = true;
+  const TScopeExit served([this] { Serving = false; });
+  const TQueuedSink::TState state = Queued.State();
+  if (state.Wait != TQueuedSink::TWait::None || state.Finished ||
+      Clock.elapsed() - LastFlushMs >= kFlushIntervalMs)
+    Flush();
+  switch (state.Wait) {
+    case TQueuedSink::TWait::Poll:
+      Platform::ProcessPendingEvents();
+      Queued.Resume();
+      break;
+    case TQueuedSink::TWait::ErrorBox:
+      ShowFileError(state.ErrorPath);
+      Queued.Resume();
+      break;
+    case TQueuedSink::TWait::None:
+      break;
+  }
+  return !state.Finished;
 }
 
 void TViewSink::ShowFileError(const std::string& path) {
-  // The error line goes out before the box, so the user sees where the search is.
-  Flush();
+  // The error line is in the view before the box, so the user sees where the search is.
   QMessageBox::warning(
       &Owner, QStringLiteral("Varsik"),
       QString::fromStdString(ResultText::UnreadableMessage(Platform::NameForView(path))));
-}
-
-void TViewSink::ProcessEvents() {
-  const qint64 now = Clock.elapsed();
-  if (now - LastFlushMs >= kFlushIntervalMs) Flush();
-  if (now - LastPollMs < PollIntervalMs) return;
-  Platform::ProcessPendingEvents();
-  LastPollMs = Clock.elapsed();
 }
 
 }  // namespace varsik

@@ -1,53 +1,53 @@
-// TViewSink: where a search run from the main window writes: the results view, the
-// file list and status panel 0. Lines are collected and handed to the views in
-// batches, a few tens of milliseconds apart, so that a search with tens of thousands
-// of hits keeps the window responsive. Paths are shown readably with their control
-// characters escaped; the path behind each header is kept for the tag jump.
+// TViewSink: where a search run from the main window ends up: the results view, the
+// file list and status panel 0. The search runs on a thread of its own and writes into
+// a TQueuedSink; this runs the window's event loop meanwhile and hands the queued lines
+// to the views in batches, a few tens of milliseconds apart, so that a search with tens
+// of thousands of hits keeps the window responsive. Paths are shown readably with their
+// control characters escaped; the path behind each header is kept for the tag jump. The
+// matches on the entry lines are marked in the view with each batch.
 #pragma once
 
 #include <QElapsedTimer>
 #include <QtGlobal>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "shell/header_paths.h"
-#include "shell/search_sink.h"
+#include "editor/text_editor.h"
+#include "window/queued_sink.h"
 
 class QLabel;
 class QWidget;
 
 namespace varsik {
-class TTextEditor;
 
-class TViewSink : public TSearchSink {
+class TViewSink {
  public:
   TViewSink(TTextEditor& results, TTextEditor& fileList, QLabel& statusPanel, QWidget& owner);
 
-  // A search starts: batches and polls are paced from now, and the headers of the last
-  // search are forgotten.
-  void Begin();
-  // Hands the collected lines to the views and the current file to the status panel.
-  void Flush();
-  // How often a poll point lets the event loop run (tests make every poll point run it).
-  void SetPollInterval(int intervalMs) { PollIntervalMs = intervalMs; }
+  // What the search writes into, from its thread (or, in tests, from this one).
+  TQueuedSink& Queue() { return Queued; }
 
-  // All of these run on the user-interface thread, inside the search.
-  void AppendFileHeader(const std::string& path) override;
-  void AppendLineEntry(const TLineEntry& entry) override;
-  void AppendErrorLine(const std::string& path) override;
-  void AppendFileName(const std::string& path) override;
-  void ShowCurrentFile(const std::string& path) override;
-  void ShowFileError(const std::string& path) override;
-  // Flushes when a batch is due and lets the event loop run every few milliseconds;
-  // the search reads its cancel flag right after. Called once per hit or line, so it
-  // reads the clock once and does nothing else until something is due.
-  void ProcessEvents() override;
+  // A search starts: batches are paced from now, and the headers of the last search are
+  // forgotten.
+  void Begin();
+  // Hands the queued lines to the views and the current file to the status panel.
+  void Flush();
+  // Tests: every poll point of the search waits until the event loop has run once, as
+  // if the search ran on this thread, so that what a handler sees is known.
+  void SetLockstep(bool on) { Lockstep = on; }
+
+  // Runs `search` (which writes into Queue()) on a thread of its own, and the event loop
+  // on this one until the search has returned and its last lines are in the views; what
+  // the search raised is raised here. `stop` makes the search return soon, should this
+  // thread have to give it up.
+  void RunSearch(const std::function<void()>& search, const std::function<void()>& stop);
 
   // The path of a header that this search wrote, given the header's text after "#".
   std::optional<std::string> HeaderPath(std::string_view fileName) const {
-    return Headers.PathOf(fileName);
+    return Queued.HeaderPath(fileName);
   }
 
   // The results view's line of the nearest header at or above `line` that this search
@@ -57,30 +57,25 @@ class TViewSink : public TSearchSink {
   std::optional<int> HeaderLineAtOrAbove(int line) const;
 
  private:
-  void AddResult(std::string_view utf8);
+  // Serves the search once: hands its lines over when a batch is due, and answers the
+  // poll point or the error box that it waits at. False once it has finished.
+  bool Serve();
+  void ShowFileError(const std::string& path);
 
   TTextEditor& Results;
   TTextEditor& FileList;
   QLabel& StatusPanel;
   QWidget& Owner;
-  // Lines not yet in the views: UTF-8, each ended by a line feed, as the views take
-  // them in one piece. The buffers keep their room from batch to batch.
-  std::string PendingResults;
-  std::string PendingFiles;
-  int PendingResultLines = 0;
-  // Where the pending headers stand among the pending results (0-based lines).
-  std::vector<int> PendingHeaderLines;
-  THeaderPaths Headers;
+  TQueuedSink Queued;
+  std::vector<TTextEditor::TRange> MarkRanges;
   // The results view's lines that hold this search's headers, ascending, and the view's
   // revision right after the last hand-over, while which they hold.
   std::vector<int> HeaderLines;
   quint64 HeaderLinesRevision = 0;
-  std::string PendingStatus;  // the path's bytes
-  bool StatusPending = false;
   QElapsedTimer Clock;
   qint64 LastFlushMs = 0;
-  qint64 LastPollMs = 0;
-  int PollIntervalMs;
+  bool Lockstep = false;
+  bool Serving = false;
 };
 
 }  // namespace varsik

@@ -1,5 +1,6 @@
 #include "window/window_icons.h"
 
+#include <QDir>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -98,16 +99,12 @@ QIcon TagJump() {
 }
 
 QIcon Program() {
-  return Drawn([](QPainter& p) {
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x2F, 0x6F, 0x3F));
-    p.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 2.5, 2.5);
-    p.setBrush(QColor(0xC0, 0xDC, 0xC0));
-    p.drawRect(QRectF(2.5, 3, 11, 2));
-    p.setBrush(Qt::white);
-    for (qreal y : {7.0, 10.0, 13.0}) p.drawRect(QRectF(3.5, y - 0.6, 6, 1.2));
-    Lens(p, QPointF(9.5, 9), 2.8);
-  });
+  // The icon of the desktop entry (icons/varsik.svg), drawn at its sizes when the
+  // program was built: the window shows it without an icon theme installed.
+  QIcon icon;
+  for (const QString& file : QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("*.png")}))
+    icon.addFile(QStringLiteral(":/icons/") + file);
+  return icon;
 }
 
 }  // namespace WindowIcons

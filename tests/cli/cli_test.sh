@@ -31,7 +31,7 @@ check "file names: exit" 0 $rc
 check "file names: list" "$T/tree/a.txt
 $T/tree/b.c
 $T/tree/sub/c.txt" "$out"
-check "file names: stats" "検索ファイル数 : 3   一致ファイル数 : 0   一致行数 : 0" "$(cat "$T/stats")"
+check "file names: stats" "Files searched: 3   Files matched: 0   Lines matched: 0" "$(cat "$T/stats")"
 out=$("$VG" --file-names --no-subfolders x '*.*' "$T/tree/"); rc=$?
 check "no sub-folders" "$T/tree/a.txt
 $T/tree/b.c" "$out"
@@ -52,7 +52,7 @@ check "regex: one header, one entry per line" "#\"$T/re/a.txt\"
  :5: xabc
  :6: abc abc
  :7: abc" "$out"
-check "regex: stats" "検索ファイル数 : 2   一致ファイル数 : 1   一致行数 : 4" "$(cat "$T/stats")"
+check "regex: stats" "Files searched: 2   Files matched: 1   Lines matched: 4" "$(cat "$T/stats")"
 out=$("$VG" -E '^abc' '*.txt' "$T/re" | tail -n +2); check "regex: line head" " :4: abc
  :6: abc abc
  :7: abc" "$out"
@@ -111,6 +111,21 @@ for mode in "" -E; do
     "$(printf '%s' "$out" | wc -c) $shape"
 done
 
+# Threads: any number of them prints what one prints, byte for byte, with the same
+# status line and exit status.
+for args in "main" "-E ^[a-z]+" "-w --fuzzy ｶﾀｶﾅ" "--file-names x"; do
+  one=$("$VG" -j 1 --stats $args '*.*' "$T" 2>&1; echo "rc $?")
+  for j in -j3 "-j 2" --threads=8 --threads=0; do
+    many=$("$VG" $j --stats $args '*.*' "$T" 2>&1; echo "rc $?")
+    check "$j $args prints what -j 1 prints" "$one" "$many"
+  done
+done
+for bad in '' x -1 2x; do
+  "$VG" --threads="$bad" x '*.*' "$T/tree" > /dev/null 2>&1; rc=$?
+  check "--threads=$bad exits 2" 2 $rc
+done
+"$VG" x '*.*' "$T/tree" -j > /dev/null 2>&1; check "-j without a number exits 2" 2 $?
+
 # Files and folders that cannot be read: their lines stay in the output, each is named
 # on standard error, and the exit status is 2 even when something was found.
 mkdir -p "$T/bad"
@@ -139,6 +154,84 @@ case "$(cat "$T/err")" in
   *) check "folder past PATH_MAX: named" "cannot read folder ...: File name too long" "$(cat "$T/err")" ;;
 esac
 rm -rf "$T/deep" 2> /dev/null || (cd "$T/deep" && find . -depth -delete 2> /dev/null)
+
+# Binary files: with --skip-binary a file whose first 64 KiB hold a NUL (and that are not
+# UTF-16) is counted but not searched, nor read past its head; the hit at the end of a
+# large one, or in a copy of a program, is not reported.
+mkdir -p "$T/bin"
+printf 'needle\n' > "$T/bin/a.txt"
+printf 'needle\n\0' > "$T/bin/b.dat"
+printf '\xff\xfe\n\0n\0e\0e\0d\0l\0e\0\n\0\0\0' > "$T/bin/c.txt"
+{ head -c $((4 << 20)) /dev/urandom; printf '\nneedle\n'; } > "$T/bin/d.dat"
+# The program itself (in a cross build $VG is the emulator's script: a program all the same).
+program=$VG
+head -c 4 "$program" | grep -q ELF || program=/bin/sh
+cp "$program" "$T/bin/e.dat"
+printf '\nneedle\n' >> "$T/bin/e.dat"
+out=$("$VG" -E --skip-binary needle '*.*' "$T/bin" 2> "$T/stats" --stats); rc=$?
+check "--skip-binary: only text is reported" "0 #\"$T/bin/a.txt\"
+ :1: needle
+#\"$T/bin/c.txt\"
+ :2: needle" "$rc $out"
+check "--skip-binary: binary files are counted" "Files searched: 5   Files matched: 2   Lines matched: 2" "$(cat "$T/stats")"
+"$VG" -E needle '*.dat' "$T/bin" 2> "$T/stats" --stats > /dev/null
+check "without --skip-binary every file is searched" "Files searched: 3   Files matched: 3   Lines matched: 3" "$(cat "$T/stats")"
+out=$("$VG" --skip-binary --file-names x '*.dat' "$T/bin" | wc -l)
+check "--skip-binary: file names are all listed" 3 "$out"
+# UTF-16 without a byte order mark is text too (its "n" is found however it is read).
+mkdir -p "$T/bin16"
+printf 'n\0e\0e\0d\0l\0e\0\n\0' > "$T/bin16/f.txt"
+out=$("$VG" -E --skip-binary n '*.*' "$T/bin16" 2>&1 > /dev/null --stats)
+check "--skip-binary: UTF-16 is searched" "Files searched: 1   Files matched: 1   Lines matched: 1" "$out"
+
+# Exclusion masks: "!" files, "#" folders (not entered); only exclusions take every other
+# file.
+mkdir -p "$T/ex/sub" "$T/ex/build" "$T/ex/node_modules"
+for f in main.c test_main.c a.h sub/x.c sub/test_y.c build/z.c node_modules/m.c README; do
+  printf 'needle\n' > "$T/ex/$f"
+done
+out=$("$VG" --file-names x '*.c;*.h;!test_*;#build*;#node_modules' "$T/ex")
+check "exclusion masks" "$T/ex/main.c
+$T/ex/a.h
+$T/ex/sub/x.c" "$out"
+out=$("$VG" --file-names x '!*.c;#sub;#node*' "$T/ex")
+check "only exclusions" "$T/ex/a.h
+$T/ex/README" "$out"
+out=$("$VG" needle '*.c;!TEST_*;#BUILD' "$T/ex" 2>&1 > /dev/null --stats)
+check "exclusions in a search, regardless of case" "Files searched: 3   Files matched: 3   Lines matched: 3" "$out"
+
+# --gitignore: what git ignores in the repository that holds the files is left out; git
+# lists the same files as not ignored. The user's own git settings stay out of it.
+if command -v git > /dev/null; then
+  export HOME="$T/home" XDG_CONFIG_HOME="" GIT_CONFIG_NOSYSTEM=1
+  mkdir -p "$T/git/src/gen" "$T/git/logs" "$T/git/inner" "$HOME"
+  git init -q "$T/git" && git init -q "$T/git/inner"
+  printf '*.log\n/logs/\nsrc/gen/\n!keep.log\n*.o\n' > "$T/git/.gitignore"
+  printf '!*.o\nsecret*\n' > "$T/git/src/.gitignore"
+  printf 'local.txt\n' > "$T/git/.git/info/exclude"
+  for f in a.c b.log keep.log logs/c.c src/d.c src/e.o src/secret.c src/gen/f.c local.txt \
+    inner/g.log x.o; do
+    printf 'needle\n' > "$T/git/$f"
+  done
+  out=$("$VG" --gitignore --file-names x '*.*' "$T/git" | sed "s|^$T/git/||" | sort)
+  # git names the nested repository, not its files.
+  expected=$(cd "$T/git" && git ls-files --others --exclude-standard | sort)
+  check "--gitignore lists what git does" "$(grep -v '^inner/' <<< "$expected")" \
+    "$(grep -v '^inner/' <<< "$out")"
+  check "--gitignore: the files" ".gitignore
+a.c
+inner/g.log
+keep.log
+src/.gitignore
+src/d.c
+src/e.o" "$out"
+  out=$(cd "$T/git/src" && "$VG" --gitignore needle '*.*' 2>&1 > /dev/null --stats)
+  check "--gitignore from a folder inside the repository" "Files searched: 3   Files matched: 2   Lines matched: 2" "$out"
+  out=$("$VG" --gitignore --file-names x '*.*' "$T/git/logs"); rc=$?
+  check "--gitignore inside an ignored folder finds nothing" "1 " "$rc $out"
+  out=$("$VG" --gitignore --file-names x '*.*' "$T/ex" | wc -l)
+  check "--gitignore outside a repository leaves everything" 8 "$out"
+fi
 
 # Output that cannot be written is an error, not a success.
 for i in $(seq 1 20000); do echo "foo $i"; done > "$T/many.txt"

@@ -52,6 +52,24 @@ same_everywhere "regex over line ends" " :2: Environment 環境変数 PATH" -E '
 same_everywhere "regex, lone CR" " :7: last line" -E '^last'
 "$VG" 環境変数 '*.txt' "$T/enc" > /dev/null; check "found: exit" 0 $?
 
+# The matches marked in colour on each line as its file holds it, in both output
+# encodings: the same escapes around the same characters as on the Shift JIS line.
+m=$'\e[01;31m\e[K' e=$'\e[m\e[K'
+# colored NAME EXPECTED ARGS...: the last line of the output for each file.
+colored() {
+  local name=$1 expected=$2
+  shift 2
+  for n in $names; do
+    check "colour $name: $n" "$expected" "$("$VG" --color=always "$@" $n.txt "$T/enc" | tail -n 1)"
+  done
+}
+colored "plain" $' :\e[32m\e[K2\e[m\e[K: Environment '"${m}環境変数${e} PATH" 環境変数
+colored "case folded" $' :\e[32m\e[K2\e[m\e[K: '"${m}Environment${e} 環境変数 PATH" environment
+colored "fuzzy" $' :\e[32m\e[K3\e[m\e[K: '"${m}ｶﾀｶﾅ and${e} カタカナ" --fuzzy 'カタカナ and'
+colored "regex" $' :\e[32m\e[K6\e[m\e[K: 表示 ソース '"${m}ポート${e}|番号" -E 'ポ.ト'
+colored "cp932 output" "$(printf ' :\e[32m\e[K2\e[m\e[K: Environment %s環境変数%s PATH' "$m" "$e" |
+  iconv -f UTF-8 -t CP932)" --output-encoding=cp932 環境変数
+
 # Each file's encoding, as a fixed choice, reads it as automatic mode does.
 for pair in sjis:cp932 utf8:utf-8 eucjp:euc-jp utf16le:utf-16le utf16be:utf-16be jis:iso-2022-jp; do
   out=$("$VG" --encoding=${pair#*:} 'ポ.ト' "${pair%%:*}.txt" "$T/enc" -E)

@@ -83,6 +83,7 @@ class TGrepDlgTest : public QObject {
   void LayoutAsDesigned();
   void CaptionsFitTheirControls();
   void EncodingBoxOffersTheChoicesAndKeepsThem();
+  void SwitchesAreReadAndSetWhole();
   void FormShowMovesTheTreeAndLeavesTheText_data();
   void FormShowMovesTheTreeAndLeavesTheText();
   void FormShowFocusesTheWordBox();
@@ -102,17 +103,18 @@ void TGrepDlgTest::LayoutAsDesigned() {
   TCreateDirForm createDirForm;
   TGrepDlg dlg(&createDirForm);
   QCOMPARE(dlg.windowTitle(), QStringLiteral("GrepDlg"));
-  // The design's 378 x 332, and a row for the encoding below the tree and the switches.
-  QCOMPARE(dlg.size(), QSize(378, 356));
+  // Two rows taller than the six switches needed, for the two that narrow a search, and a
+  // row for the encoding below the tree and the switches.
+  QCOMPARE(dlg.size(), QSize(378, 404));
   QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
   QCOMPARE(dlg.SearchWordCmbBox->geometry(), QRect(8, 14, 273, 20));
   QCOMPARE(dlg.SearchFileCmbBox->geometry(), QRect(8, 46, 273, 20));
   QCOMPARE(dlg.SearchDirCmbBox->geometry(), QRect(8, 78, 361, 20));
-  QCOMPARE(dlg.DirectoryListBox->geometry(), QRect(8, 112, 177, 185));
-  QCOMPARE(dlg.DriveComboBox->geometry(), QRect(8, 303, 177, 18));
+  QCOMPARE(dlg.DirectoryListBox->geometry(), QRect(8, 112, 177, 233));
+  QCOMPARE(dlg.DriveComboBox->geometry(), QRect(8, 351, 177, 18));
   QCOMPARE(dlg.OkGrepBtn->geometry(), QRect(288, 12, 81, 25));
   QCOMPARE(dlg.CancelBtn->geometry(), QRect(288, 44, 81, 25));
-  QCOMPARE(dlg.Panel2->geometry(), QRect(192, 112, 177, 209));
+  QCOMPARE(dlg.Panel2->geometry(), QRect(192, 112, 177, 257));
   QCOMPARE(dlg.OkGrepBtn->text(), QStringLiteral("&OK"));
   QCOMPARE(dlg.CancelBtn->text(), QStringLiteral("&Cancel"));
   QVERIFY(dlg.OkGrepBtn->isDefault());
@@ -127,6 +129,8 @@ void TGrepDlgTest::LayoutAsDesigned() {
       {dlg.SearchAsWordChkBox, QStringLiteral("単語で検索")},
       {dlg.SubFolderChkBox, QStringLiteral("サブフォルダも検索")},
       {dlg.FileSearchChkBox, QStringLiteral("ファイル名を検索")},
+      {dlg.SkipBinaryChkBox, QStringLiteral("バイナリファイルを除外")},
+      {dlg.GitIgnoreChkBox, QStringLiteral(".gitignore を反映")},
       {dlg.CheckBox1, QStringLiteral("検索結果をクリアしない")}};
   for (const auto& [box, caption] : switches) {
     QCOMPARE(box->text(), caption);
@@ -136,22 +140,23 @@ void TGrepDlgTest::LayoutAsDesigned() {
   QVERIFY(dlg.RegexChkBox->text().startsWith(QStringLiteral("正規表現（")));
   QVERIFY(dlg.RegexChkBox->text().endsWith(QStringLiteral("）")));
   QCOMPARE(dlg.UpLowChkBox->pos(), QPoint(14, 16));
-  QCOMPARE(dlg.CheckBox1->pos(), QPoint(14, 160));
+  QCOMPARE(dlg.SkipBinaryChkBox->pos(), QPoint(14, 160));
+  QCOMPARE(dlg.GitIgnoreChkBox->pos(), QPoint(14, 184));
+  QCOMPARE(dlg.CheckBox1->pos(), QPoint(14, 208));
   QVERIFY(!dlg.CheckBox1->isEnabled());
   QCOMPARE(dlg.Button3->text(), QStringLiteral("UpDate"));
-  QCOMPARE(dlg.Button3->pos(), QPoint(11, 184));
+  QCOMPARE(dlg.Button3->pos(), QPoint(11, 232));
   QCOMPARE(dlg.EncodingLabel->text(), QStringLiteral("文字コード"));
-  QCOMPARE(dlg.EncodingCmbBox->geometry(), QRect(80, 329, 105, 20));
+  QCOMPARE(dlg.EncodingCmbBox->geometry(), QRect(80, 377, 105, 20));
   QVERIFY(!dlg.EncodingCmbBox->isEditable());
 
   // Tab order: the three boxes, the tree, the drive box, then the buttons and switches.
   const QList<QWidget*> expected = {
-      dlg.SearchWordCmbBox, dlg.SearchFileCmbBox,   dlg.SearchDirCmbBox,
-      dlg.DirectoryListBox, dlg.DriveComboBox,      dlg.OkGrepBtn,
-      dlg.CancelBtn,        dlg.UpLowChkBox,        dlg.FuzzySearchChkBox,
-      dlg.RegexChkBox,      dlg.SearchAsWordChkBox, dlg.SubFolderChkBox,
-      dlg.FileSearchChkBox, dlg.CheckBox1,          dlg.Button3,
-      dlg.Button4,          dlg.EncodingCmbBox};
+      dlg.SearchWordCmbBox,  dlg.SearchFileCmbBox, dlg.SearchDirCmbBox,    dlg.DirectoryListBox,
+      dlg.DriveComboBox,     dlg.OkGrepBtn,        dlg.CancelBtn,          dlg.UpLowChkBox,
+      dlg.FuzzySearchChkBox, dlg.RegexChkBox,      dlg.SearchAsWordChkBox, dlg.SubFolderChkBox,
+      dlg.FileSearchChkBox,  dlg.SkipBinaryChkBox, dlg.GitIgnoreChkBox,    dlg.CheckBox1,
+      dlg.Button3,           dlg.Button4,          dlg.EncodingCmbBox};
   QList<QWidget*> chain;
   QWidget* at = dlg.SearchWordCmbBox;
   do {
@@ -206,6 +211,29 @@ void TGrepDlgTest::EncodingBoxOffersTheChoicesAndKeepsThem() {
   QCOMPARE(fresh.Switches().Encoding, TEncodingChoice::Utf16Le);
   fresh.EncodingCmbBox->setCurrentIndex(2);
   QCOMPARE(fresh.Switches().Encoding, TEncodingChoice::Utf8);
+}
+
+void TGrepDlgTest::SwitchesAreReadAndSetWhole() {
+  TGrepDlg dlg(nullptr);
+  // Each switch alone, so that no two boxes can stand in for each other.
+  bool TSearchSwitches::*const fields[] = {
+      &TSearchSwitches::UpperLowerMatch,  &TSearchSwitches::FuzzySearch,
+      &TSearchSwitches::RegularExpSearch, &TSearchSwitches::SearchAsWord,
+      &TSearchSwitches::SubFolderSearch,  &TSearchSwitches::FileNameSearch,
+      &TSearchSwitches::SkipBinary,       &TSearchSwitches::GitIgnore};
+  for (bool TSearchSwitches::*field : fields) {
+    TSearchSwitches one{.SubFolderSearch = false};
+    one.*field = true;
+    dlg.SetSwitches(one);
+    QCOMPARE(dlg.Switches(), one);
+    TSettings settings;
+    settings.Switches = one;
+    TGrepDlg other(nullptr);
+    other.LoadFields(settings);
+    TSettings saved;
+    other.SaveFields(saved);
+    QCOMPARE(saved.Switches, one);
+  }
 }
 
 void TGrepDlgTest::FormShowMovesTheTreeAndLeavesTheText_data() {

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "editor/text_editor.h"
+#include "tests/editor/marked_texts.h"
 
 using namespace varsik;
 
@@ -36,6 +37,9 @@ class TTextEditorTest : public QObject {
   void FindText_data();
   void FindText();
   void BackwardSearchesMoveOnFromHitToHit();
+  void TheFoundTextIsMarkedUntilTheNextSearch();
+  void MatchesAreMarkedAsGiven();
+  void MatchesAreMarkedWhenTheirLinesAreShown();
   void ShiftEnterAndF1AreNotBound();
   void ReleasedKeysAreNoLongerBound();
   void SelectionStartIsInCharacters();
@@ -208,6 +212,74 @@ void TTextEditorTest::FindText() {
   QCOMPARE(editor.SelectionEndPos(), selectionEnd);
   QCOMPARE(static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS)),
            caretAfter);
+}
+
+void TTextEditorTest::TheFoundTextIsMarkedUntilTheNextSearch() {
+  TTextEditor editor(TTextEditor::TKind::Results);
+  editor.LoadText(QStringLiteral("#\"検索.txt\"\n :1: 検索 x\n"));
+  const int found = TTextEditor::kFoundIndicator;
+  QVERIFY(editor.FindText(QStringLiteral("検索"), false));
+  QCOMPARE(MarkedTexts(editor, found), QStringList{"0:検索"});
+  QVERIFY(editor.FindText(QStringLiteral("検索"), false));
+  QCOMPARE(MarkedTexts(editor, found), QStringList{"1:検索"});
+  // No hit: the mark goes with the selection; and the matches' marks are apart.
+  QVERIFY(!editor.FindText(QStringLiteral("検索"), false));
+  QCOMPARE(MarkedTexts(editor, found), QStringList{});
+  QCOMPARE(MarkedTexts(editor, TTextEditor::kMatchIndicator), QStringList{});
+}
+
+void TTextEditorTest::MatchesAreMarkedAsGiven() {
+  TTextEditor editor(TTextEditor::TKind::Results);
+  const long first = editor.AppendUtf8Lines(QByteArrayLiteral("ab\n"));
+  const long second = editor.AppendUtf8Lines(QByteArrayLiteral(" :1: 日本 x 日本\n"));
+  QCOMPARE(first, 0L);
+  QCOMPARE(second, 3L);
+  editor.MarkMatches({{second + 5, second + 11}, {second + 14, second + 20}});
+  QCOMPARE(MarkedTexts(editor, TTextEditor::kMatchIndicator), (QStringList{"1:日本", "1:日本"}));
+  // The marks are a light box behind the text.
+  const auto indicator = static_cast<unsigned long>(TTextEditor::kMatchIndicator);
+  QCOMPARE(editor.SendScintilla(QsciScintillaBase::SCI_INDICGETSTYLE, indicator),
+           long{QsciScintillaBase::INDIC_STRAIGHTBOX});
+  QCOMPARE(editor.SendScintilla(QsciScintillaBase::SCI_INDICGETUNDER, indicator), 1L);
+  // A new text drops them.
+  editor.Reset();
+  editor.AppendUtf8Lines(QByteArrayLiteral("plain\n"));
+  QCOMPARE(MarkedTexts(editor, TTextEditor::kMatchIndicator), QStringList{});
+}
+
+void TTextEditorTest::MatchesAreMarkedWhenTheirLinesAreShown() {
+  TTextEditor editor(TTextEditor::TKind::Results);
+  editor.resize(400, 200);
+  editor.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&editor));
+  constexpr int kLines = 1000;
+  QByteArray text;
+  std::vector<TTextEditor::TRange> ranges;
+  for (long i = 0; i < kLines; ++i) {
+    ranges.push_back({text.size() + 2L, text.size() + 5L});
+    text += QByteArrayLiteral("x hit\n");
+  }
+  editor.AppendUtf8Lines(text);
+  editor.MarkMatches(ranges);
+  const int match = TTextEditor::kMatchIndicator;
+  const QStringList first = MarkedTexts(editor, match);
+  QVERIFY(first.size() > 3);
+  QVERIFY(first.size() < 100);
+  QCOMPARE(first.front(), QStringLiteral("0:hit"));
+  // Scrolled to the end: the last lines are marked too, each match exactly.
+  editor.SetCaretPos(static_cast<int>(text.size()));
+  QTRY_VERIFY(MarkedTexts(editor, match).contains(QStringLiteral("999:hit")));
+  for (const QString& marked : MarkedTexts(editor, match)) QVERIFY(marked.endsWith(":hit"));
+
+  // After an edit in front of them, the ranges not yet marked are dropped: they would
+  // mark other text now.
+  editor.SetCaretPos(0);
+  QTRY_COMPARE(static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE)),
+               0);
+  editor.SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, 0UL, "ab");
+  editor.SetCaretPos(static_cast<int>(text.size()) / 2);
+  QTest::qWait(50);
+  for (const QString& marked : MarkedTexts(editor, match)) QVERIFY(marked.endsWith(":hit"));
 }
 
 void TTextEditorTest::BackwardSearchesMoveOnFromHitToHit() {

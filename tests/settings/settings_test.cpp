@@ -55,6 +55,7 @@ TEST(ReadSettings, NoFileGivesTheDefaults) {
   EXPECT_EQ(s.JumpFormat, "");
   EXPECT_TRUE(s.GrepDlgShowOnStart);
   EXPECT_FALSE(s.ErrMsgBox);
+  EXPECT_EQ(s.Threads, 0);
 }
 
 TEST(ReadSettings, MissingEntriesUpToCountGetTheDefault) {
@@ -168,8 +169,9 @@ TEST(ReadSettings, EncodingsByName) {
 TEST(ReadSettings, EveryKeyIsRead) {
   TSettings s = ReadText(
       "[Option]\nUpperLowerMatch=1\nFuzzySearch=1\nRegularExpSearch=1\nSearchAsWord=1\n"
-      "SubFolderSearch=0\nFileNameSearch=1\nEncoding=euc-jp\nGrepDlgShowOnStart=0\n"
-      "ErrMsgBox=1\n[Window]\nLeft=1\nTop=2\nWidth=3\nHeight=4\n"
+      "SubFolderSearch=0\nFileNameSearch=1\nSkipBinary=1\nGitIgnore=1\nEncoding=euc-jp\n"
+      "GrepDlgShowOnStart=0\nErrMsgBox=1\nThreads=3\n"
+      "[Window]\nLeft=1\nTop=2\nWidth=3\nHeight=4\n"
       "[Editor]\nPath=gedit\nJumpFormat=+\n");
   EXPECT_EQ(s.Switches, (TSearchSwitches{.UpperLowerMatch = true,
                                          .FuzzySearch = true,
@@ -177,9 +179,12 @@ TEST(ReadSettings, EveryKeyIsRead) {
                                          .SearchAsWord = true,
                                          .SubFolderSearch = false,
                                          .FileNameSearch = true,
+                                         .SkipBinary = true,
+                                         .GitIgnore = true,
                                          .Encoding = TEncodingChoice::EucJp}));
   EXPECT_FALSE(s.GrepDlgShowOnStart);
   EXPECT_TRUE(s.ErrMsgBox);
+  EXPECT_EQ(s.Threads, 3);
   EXPECT_EQ(s.Left, 1);
   EXPECT_EQ(s.Top, 2);
   EXPECT_EQ(s.Width, 3);
@@ -254,6 +259,7 @@ TEST(WriteSettings, FreshFileListsSectionsAndKeysInOrder) {
   s.JumpFormat = "+";
   s.GrepDlgShowOnStart = false;
   s.ErrMsgBox = true;
+  s.Threads = 5;  // set by hand in the file only
   const std::string path = dir.Path() + "Varsik.ini";
   ASSERT_TRUE(WriteSettings(path, s));
   EXPECT_EQ(ReadBack(path),
@@ -261,7 +267,8 @@ TEST(WriteSettings, FreshFileListsSectionsAndKeysInOrder) {
             "[GrepFile]\nFile1=*.c;*.h\n\n"
             "[GrepDir]\nDir1=/src/\nDir2=/tmp/\n\n"
             "[Option]\nUpperLowerMatch=0\nFuzzySearch=0\nRegularExpSearch=0\nSearchAsWord=1\n"
-            "SubFolderSearch=1\nFileNameSearch=0\nEncoding=auto\nErrMsgBox=1\n\n"
+            "SubFolderSearch=1\nFileNameSearch=0\nSkipBinary=0\nGitIgnore=0\nEncoding=auto\n"
+            "ErrMsgBox=1\n\n"
             "[Window]\nLeft=-8\nTop=50\nWidth=575\nHeight=534\n\n"
             "[Editor]\nPath=xdg-open\nJumpFormat=+\n");
   EXPECT_EQ(FolderNames(dir.Path()), (TStrings{"Varsik.ini"}));  // no temporary file left
@@ -310,7 +317,7 @@ TEST(WriteSettings, KeepsUnknownKeysHigherEntriesCommentsAndNeverWrittenKeys) {
       "[GrepWord]\nCount=3\nWord1=new1\nWord2=new2\nWord3=old3\nWord4=old4\n"
       "[Option]\nGrepDlgShowOnStart=0\nFutureOption=5\nUpperLowerMatch=0\nFuzzySearch=0\n"
       "RegularExpSearch=0\nSearchAsWord=0\nSubFolderSearch=1\nFileNameSearch=0\n"
-      "Encoding=auto\nErrMsgBox=0\n"
+      "SkipBinary=0\nGitIgnore=0\nEncoding=auto\nErrMsgBox=0\n"
       "; the editor\n[Editor]\nPath=vim\nJumpFormat=\n"
       "[Plugin]\nName=x\n\n"
       "[GrepFile]\nFile1=*.*\nFile2=*.*\nFile3=*.*\nFile4=*.*\nFile5=*.*\nFile6=*.*\n"

@@ -29,6 +29,12 @@ struct TRecorder {
             [this](const RE_LineInfo_t& hit) {
               Events.push_back("H " + std::to_string(hit.LineNo) + " " + hit.Line +
                                (hit.Cut ? "…" : ""));
+              for (const TMatchSpan& m : hit.Matches) {
+                Events.back() += " @";
+                Events.back() += std::to_string(m.Begin);
+                Events.back() += '-';
+                Events.back() += std::to_string(m.End);
+              }
             },
             [this] { Events.push_back("U"); },
             [this] { Events.push_back("E"); },
@@ -107,6 +113,24 @@ TEST_F(ParallelSearchTest, EventsInWalkOrderForEveryNumberOfWorkers) {
     ASSERT_GT(expected.size(), paths.size() * 3);
     for (int workers : {1, 2, 3, 8})
       EXPECT_EQ(InParallel(plain, pattern, paths, workers), expected) << workers;
+  }
+}
+
+TEST_F(ParallelSearchTest, TheHitsCarryTheirMatchesThroughTheWorkers) {
+  const V paths = MakeTree(60);
+  TSearchOptions options;
+  options.Word = "needle";
+  options.MaxLineBytes = 100;
+  options.MarkMatches = true;
+  TGrep grep;
+  grep.SetRegExp("ne+dle|line 1[0-9]$");
+  const TGrepPattern regex = grep.SharedPattern();
+  for (const TGrepPattern* pattern : {static_cast<const TGrepPattern*>(nullptr), &regex}) {
+    const V expected = OneByOne(options, pattern, paths);
+    int marked = 0;
+    for (const std::string& event : expected) marked += event.find(" @") != std::string::npos;
+    ASSERT_GT(marked, 60);
+    for (int workers : {1, 3}) EXPECT_EQ(InParallel(options, pattern, paths, workers), expected);
   }
 }
 

@@ -1,6 +1,8 @@
 # Shared by the shell end-to-end tests: a scratch folder $T removed on exit, and
 # comparisons that count failures. A test sources this, runs its checks, then calls
-# finish, which sets the exit status.
+# finish, which sets the exit status. The programs speak English here, whatever the
+# user's locale: a test that wants another language sets it for the one command.
+export LC_ALL=C.UTF-8
 T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
 failures=0

@@ -13,9 +13,10 @@ namespace varsik {
 
 class TRecordingSink : public TSearchSink {
  public:
-  std::vector<std::string> Results;   // as the results view would hold them
-  std::vector<std::string> Files;     // the file list
-  std::vector<std::string> Statuses;  // what panel 0 was given
+  std::vector<std::string> Results;            // as the results view would hold them
+  std::vector<std::vector<TMatchSpan>> Marks;  // the matches of each line entry
+  std::vector<std::string> Files;              // the file list
+  std::vector<std::string> Statuses;           // what panel 0 was given
   std::vector<std::string> ErrorBoxes;
   std::vector<std::string> SkippedFolders;  // with the errno of each in SkipErrors
   std::vector<int> SkipErrors;
@@ -28,6 +29,7 @@ class TRecordingSink : public TSearchSink {
   void AppendLineEntry(const TLineEntry& entry) override {
     Results.push_back(ResultText::LineEntry(entry.LineNo, entry.Text));
     if (entry.Cut) Results.back() += ResultText::kCutMarkCp932;
+    Marks.emplace_back(entry.Matches.begin(), entry.Matches.end());
   }
   void AppendErrorLine(const std::string& path) override {
     Results.push_back(ResultText::UnreadableLine(path));

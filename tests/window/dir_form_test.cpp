@@ -9,17 +9,21 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPrintDialog>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -31,6 +35,7 @@
 #include "platform/cp932.h"
 #include "platform/qt/fonts.h"
 #include "shell/search_driver.h"
+#include "tests/editor/marked_texts.h"
 #include "tests/window/window_test_support.h"
 #include "window/view_sink.h"
 
@@ -54,6 +59,7 @@ class TDirFormTest : public QObject {
   void ToolBarHoldsItsButtons();
   void StatusPanelsFollowTheWidth();
   void SearchDialogOpensAtTheFirstPaintOnly();
+  void TheWindowShowsTheProgramIcon();
 
   // The search
   void CentringRoundsHalvesToEven_data();
@@ -65,11 +71,13 @@ class TDirFormTest : public QObject {
   void FileNameSearchListsFilesWithCaptionAndStatus();
   void PlainSearchWritesResultsAndCounts();
   void RegexSearchWritesResults();
+  void EveryMatchOnAnEntryLineIsMarked();
   void APatternErrorIsShownAndTheCommandsReturnToIdle();
   void StartButtonTakesTheSearchBoxWord();
   void AWordShiftJisCannotHoldStartsNothing();
   void EachFileIsShownInItsOwnEncoding();
   void StopKeepsPartialResultsAndStartWaitsForTheWalk();
+  void ErrorBoxesComeInWalkOrderWithTheSearchWaiting();
   void SinkHandsItsLinesOverAtAFlush();
   void HostileNamesAreOneLineEachAndCountOnce();
   void ARelativeFolderGivesAbsolutePaths();
@@ -133,6 +141,22 @@ void TDirFormTest::FirstStartShowsTheDefaults() {
   QCOMPARE(w.Form.EditorPath, QStringLiteral("xdg-open"));
   QCOMPARE(w.Form.font().family(), Platform::FontFamily(QStringLiteral("ＭＳ Ｐゴシック")));
   QCOMPARE(w.Form.font().pixelSize(), 12);
+}
+
+void TDirFormTest::TheWindowShowsTheProgramIcon() {
+  TWindow w;
+  // The desktop entry's icon at every size drawn of it, as the window manager asks for
+  // one of them for the title bar and another for the task list.
+  QList<QSize> sizes;
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) sizes << QSize(size, size);
+  QList<QSize> available = w.Form.windowIcon().availableSizes();
+  std::sort(available.begin(), available.end(),
+            [](QSize a, QSize b) { return a.width() < b.width(); });
+  QCOMPARE(available, sizes);
+  // Not a blank: the sheet's white and the character's blue are in it.
+  const QImage image = w.Form.windowIcon().pixmap(QSize(256, 256)).toImage();
+  QCOMPARE(image.pixelColor(60, 150), QColor(Qt::white));
+  QCOMPARE(image.pixelColor(75, 100), QColor(0x1d, 0x3f, 0x7a));
 }
 
 void TDirFormTest::WindowOffTheScreenComesBack_data() {
@@ -483,6 +507,57 @@ void TDirFormTest::RegexSearchWritesResults() {
            QStringLiteral("検索ファイル数 : 1   一致ファイル数 : 1   一致行数 : 3"));
 }
 
+void TDirFormTest::EveryMatchOnAnEntryLineIsMarked() {
+  TTree tree;
+  tree.WriteText(QStringLiteral("main.c"),
+                 QStringLiteral("int main(void)\r\n{ MAIN(); domain; }\n// ﾃｷｽﾄ テキスト\n"));
+  TWindow w;
+  const int match = TTextEditor::kMatchIndicator;
+  // Plain mode: case folded, whole words; the header's "main" is no match.
+  w.SetInputs(QStringLiteral("main"), QStringLiteral("*.c"), tree.Root);
+  w.Dlg().SearchAsWordChkBox->setChecked(true);
+  w.Form.StartSpdBtnClick(&w.Form);
+  QCOMPARE(MarkedTexts(*w.Form.GrepEdit, match), (QStringList{"1:main", "2:MAIN"}));
+  // Fuzzy kana: half-width katakana stand for full width, in the view's UTF-8 bytes.
+  w.SetInputs(QStringLiteral("テキスト"), QStringLiteral("*.c"), tree.Root);
+  w.Dlg().FuzzySearchChkBox->setChecked(true);
+  w.Form.StartSpdBtnClick(&w.Form);
+  QCOMPARE(MarkedTexts(*w.Form.GrepEdit, match), (QStringList{"1:ﾃｷｽﾄ", "1:テキスト"}));
+  // Regular expressions: leftmost-longest, across the line.
+  w.SetInputs(QStringLiteral("[a-z]*ma[a-z]+"), QStringLiteral("*.c"), tree.Root);
+  w.Dlg().RegexChkBox->setChecked(true);
+  w.Form.StartSpdBtnClick(&w.Form);
+  QCOMPARE(MarkedTexts(*w.Form.GrepEdit, match), (QStringList{"1:main", "2:domain"}));
+
+  // The in-page search marks what it finds the same way.
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("void"));
+  w.Form.FindNextMenuClick();
+  QCOMPARE(MarkedTexts(*w.Form.GrepEdit, TTextEditor::kFoundIndicator), QStringList{"1:void"});
+
+  // Japanese text with several matches on a line, as in the picture of the README.
+  const QString lines[] = {
+      QStringLiteral("環境変数 PATH は、環境変数の中でも最もよく使われる。"),
+      QStringLiteral("// 設定ファイルより環境変数が優先される"),
+      QStringLiteral("取得できない環境変数は空の文字列として扱う。"),
+  };
+  for (int f = 0; f < 3; ++f) {
+    QString text;
+    for (int l = 0; l < 6; ++l)
+      text += (l % 2 == 0 ? lines[(f + l) % 3] : QStringLiteral("……")) + '\n';
+    tree.WriteText(QStringLiteral("doc/env%1.txt").arg(f), text);
+  }
+  w.SetInputs(QStringLiteral("環境変数"), QStringLiteral("*.txt"), tree.Root + "doc");
+  w.Dlg().RegexChkBox->setChecked(false);
+  w.Form.StartSpdBtnClick(&w.Form);
+  w.Form.SearchCmbBox->setEditText(QStringLiteral("優先"));
+  w.Form.FindNextMenuClick();
+  const QStringList marked = MarkedTexts(*w.Form.GrepEdit, match);
+  QCOMPARE(marked.size(), 3 * 4);
+  for (const QString& m : marked) QVERIFY(m.endsWith(QStringLiteral(":環境変数")));
+  QCOMPARE(MarkedTexts(*w.Form.GrepEdit, TTextEditor::kFoundIndicator).size(), 1);
+  SaveScreenshot(&w.Form, QStringLiteral("highlighted-results"));
+}
+
 void TDirFormTest::APatternErrorIsShownAndTheCommandsReturnToIdle() {
   TTree tree;
   const QString a = tree.WriteText(QStringLiteral("a.c"), QStringLiteral("(a\n"));
@@ -575,7 +650,7 @@ void TDirFormTest::StopKeepsPartialResultsAndStartWaitsForTheWalk() {
   TWindow w;
   w.SetInputs(QStringLiteral("x"), QStringLiteral("*.txt"), tree.Root, true);
   // Every poll point of the search runs the event loop, and with it this check.
-  w.Form.ViewSink().SetPollInterval(0);
+  w.Form.ViewSink().SetLockstep(true);
   bool stopped = false;
   bool stateRightAfterStop = false;
   bool startStayedDisabled = true;
@@ -618,24 +693,71 @@ void TDirFormTest::StopKeepsPartialResultsAndStartWaitsForTheWalk() {
   QCOMPARE(w.Lines(w.Form.FileSearchEdit), walkOrder);
 }
 
+// ErrMsgBox with the files searched by workers: each box comes when the results view
+// holds exactly the lines up to the file's error line, and the search goes on only once
+// it is answered.
+void TDirFormTest::ErrorBoxesComeInWalkOrderWithTheSearchWaiting() {
+  TTree tree;
+  QStringList paths;
+  for (int file = 0; file < 40; ++file) {
+    const QString name = QStringLiteral("f%1.txt").arg(file, 2, 10, QLatin1Char('0'));
+    if (file % 10 == 3) {
+      paths << tree.Root + name;
+      QVERIFY(QFile::link(tree.Root + QStringLiteral("nowhere"), paths.back()));
+    } else {
+      paths << tree.Write(name, "needle\n");
+    }
+  }
+  TWindow w;
+  w.Form.ShowErrorBox = true;
+  w.Form.Threads = 4;
+  w.SetInputs(QStringLiteral("needle"), QStringLiteral("*.txt"), tree.Root);
+  // The results view at each box, which is then answered.
+  QList<QStringList> atBoxes;
+  QTimer answer;
+  connect(&answer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    atBoxes << w.Lines(w.Form.GrepEdit);
+    box->buttons().first()->click();
+  });
+  answer.start(5);
+  w.Form.StartSpdBtnClick(&w.Form);
+  answer.stop();
+
+  QStringList expected;
+  QList<QStringList> expectedAtBoxes;
+  for (const QString& path : paths) {
+    if (QFileInfo(path).exists()) {
+      expected << "#\"" + path + "\"" << QStringLiteral(" :1: needle");
+      continue;
+    }
+    expected << QStringLiteral("\"ファイル %1 は開けませんでした。\"").arg(path);
+    expectedAtBoxes << expected;
+  }
+  QCOMPARE(w.Lines(w.Form.GrepEdit), expected);
+  QCOMPARE(atBoxes, expectedAtBoxes);
+}
+
 void TDirFormTest::SinkHandsItsLinesOverAtAFlush() {
   TWindow w;
   TViewSink& sink = w.Form.ViewSink();
   w.Form.GrepEdit->Reset();
   w.Form.FileSearchEdit->Reset();
   sink.Begin();
-  sink.AppendFileHeader("/a/x.c");
-  sink.AppendLineEntry(TLineEntry(3, "\x93\xfa\x96\x7b", false));  // 日本 in CP932
-  sink.AppendLineEntry(TLineEntry(4, "\x93\xfa", true));  // the first bytes of a longer line
-  sink.AppendErrorLine("/a/y.c");
-  sink.AppendFileName("/a/x.c");
+  sink.Queue().AppendFileHeader("/a/x.c");
+  sink.Queue().AppendLineEntry(TLineEntry(3, "\x93\xfa\x96\x7b", false));  // 日本 in CP932
+  sink.Queue().AppendLineEntry(
+      TLineEntry(4, "\x93\xfa", true));  // the first bytes of a longer line
+  sink.Queue().AppendErrorLine("/a/y.c");
+  sink.Queue().AppendFileName("/a/x.c");
   QCOMPARE(w.Form.GrepEdit->LineCount(), 0);
   QCOMPARE(w.Form.FileSearchEdit->LineCount(), 0);
   sink.Flush();
   QCOMPARE(w.Lines(w.Form.GrepEdit), (QStringList{"#\"/a/x.c\"", " :3: 日本", " :4: 日…",
                                                   "\"ファイル /a/y.c は開けませんでした。\""}));
   QCOMPARE(w.Lines(w.Form.FileSearchEdit), QStringList{"/a/x.c"});
-  sink.ShowCurrentFile("/a/z.c");
+  sink.Queue().ShowCurrentFile("/a/z.c");
   sink.Flush();
   QCOMPARE(w.Form.StatusPanel0->text(), QStringLiteral("/a/z.c"));
 }
@@ -728,7 +850,7 @@ void TDirFormTest::CloseWhileAStoppedSearchUnwindsClosesAfterIt() {
   for (int file = 0; file < 10; ++file) tree.Write(QStringLiteral("f%1.txt").arg(file), "x");
   TWindow w;
   w.SetInputs(QStringLiteral("x"), QStringLiteral("*.txt"), tree.Root, true);
-  w.Form.ViewSink().SetPollInterval(0);
+  w.Form.ViewSink().SetLockstep(true);
   bool closeRefused = false;
   QTimer poll;
   poll.setInterval(0);
@@ -878,13 +1000,13 @@ void TDirFormTest::TheHeadersWrittenAreKnownUntilTheViewIsEdited() {
   w.Form.GrepEdit->Reset();
   sink.Begin();
   QCOMPARE(headersAt({0, 5}), (QList<std::optional<int>>{-1, -1}));
-  sink.AppendFileHeader("/a/x.c");
-  sink.AppendLineEntry(TLineEntry(1, "one", false));
-  sink.AppendLineEntry(TLineEntry(2, "two", false));
+  sink.Queue().AppendFileHeader("/a/x.c");
+  sink.Queue().AppendLineEntry(TLineEntry(1, "one", false));
+  sink.Queue().AppendLineEntry(TLineEntry(2, "two", false));
   sink.Flush();
-  sink.AppendErrorLine("/a/unreadable");
-  sink.AppendFileHeader("/a/y.c");
-  sink.AppendLineEntry(TLineEntry(3, "three", false));
+  sink.Queue().AppendErrorLine("/a/unreadable");
+  sink.Queue().AppendFileHeader("/a/y.c");
+  sink.Queue().AppendLineEntry(TLineEntry(3, "three", false));
   sink.Flush();
   QCOMPARE(w.Form.GrepEdit->Line(4), QStringLiteral("#\"/a/y.c\""));
   QCOMPARE(headersAt({0, 2, 3, 4, 5, 9}), (QList<std::optional<int>>{0, 0, 0, 4, 4, 4}));
@@ -896,14 +1018,14 @@ void TDirFormTest::TheHeadersWrittenAreKnownUntilTheViewIsEdited() {
   QCOMPARE(headersAt({0, 5}), (QList<std::optional<int>>{std::nullopt, std::nullopt}));
   w.Form.GrepEdit->undo();
   QCOMPARE(headersAt({5}), QList<std::optional<int>>{std::nullopt});
-  sink.AppendFileHeader("/a/z.c");
+  sink.Queue().AppendFileHeader("/a/z.c");
   sink.Flush();
   QCOMPARE(headersAt({6}), QList<std::optional<int>>{std::nullopt});
 
   // The next search starts afresh.
   w.Form.GrepEdit->Reset();
   sink.Begin();
-  sink.AppendFileHeader("/a/z.c");
+  sink.Queue().AppendFileHeader("/a/z.c");
   sink.Flush();
   QCOMPARE(headersAt({0}), QList<std::optional<int>>{0});
 }
@@ -920,9 +1042,10 @@ void TDirFormTest::AJumpFromTheLastOfAMillionEntries() {
   TViewSink& sink = w.Form.ViewSink();
   w.Form.GrepEdit->Reset();
   sink.Begin();
-  sink.AppendFileHeader("/big/file.txt");
+  sink.Queue().AppendFileHeader("/big/file.txt");
   for (int line = 1; line <= kEntries; ++line)
-    sink.AppendLineEntry(TLineEntry(line, "    // #include <text> of a typical line", false));
+    sink.Queue().AppendLineEntry(
+        TLineEntry(line, "    // #include <text> of a typical line", false));
   sink.Flush();
   QCOMPARE(w.Form.GrepEdit->LineCount(), kEntries + 1);
 

@@ -77,7 +77,7 @@ struct TWindow {
   void SearchedThenEdited(const std::vector<std::string>& paths, const QStringList& lines) {
     TViewSink& sink = Form.ViewSink();
     sink.Begin();
-    for (const std::string& path : paths) sink.AppendFileHeader(path);
+    for (const std::string& path : paths) sink.Queue().AppendFileHeader(path);
     sink.Flush();
     Form.GrepEdit->Reset();
     Form.GrepEdit->AppendLines(lines);

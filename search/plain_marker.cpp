@@ -1,0 +1,85 @@
+#include "search/plain_marker.h"
+
+#include "base/shift_jis.h"
+#include "search/henkanj.h"
+#include "search/plain_line_rule.h"
+
+namespace varsik {
+
+using PlainLineRule::CharLength;
+
+void TPlainMarker::Prepare(std::string_view word, bool upperLowerMatch, bool fuzzySearch,
+                           bool searchAsWord) {
+  UpperLowerMatch = upperLowerMatch;
+  FuzzySearch = fuzzySearch;
+  SearchAsWord = searchAsWord;
+  std::string scratch;
+  FoldedWord =
+      std::string(PlainLineRule::Fold(word, upperLowerMatch, fuzzySearch, Folded, scratch));
+  // Lines never hold these: such a word finds no line to mark.
+  if (FoldedWord.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos)
+    FoldedWord.clear();
+}
+
+void TPlainMarker::WidenKana(std::string_view lowered) {
+  // The same steps as HenkanJ::HalfKanaToFullWidth, a character (or a katakana with its
+  // mark) at a time, so that each folded byte knows where it came from.
+  Folded.clear();
+  Origin.clear();
+  for (size_t i = 0; i < lowered.size();) {
+    const auto b = static_cast<uint8_t>(lowered[i]);
+    size_t n = CharLength(lowered, i);
+    if (!ShiftJis::IsLeadByte(b) && b >= 0xA0 && b <= 0xDF) {
+      if (i + 1 < lowered.size() && HenkanJ::IsSoundMark(static_cast<uint8_t>(lowered[i + 1])))
+        n = 2;
+      HenkanJ::HalfKanaToFullWidth(lowered.substr(i, n), Piece);
+      Folded += Piece;
+      Origin.insert(Origin.end(), Piece.size(), i);
+    } else {
+      Folded.append(lowered.substr(i, n));
+      Origin.insert(Origin.end(), n, i);
+    }
+    i += n;
+  }
+  Origin.push_back(lowered.size());
+}
+
+void TPlainMarker::Mark(std::string_view text, bool /*whole*/, std::vector<TMatchSpan>& spans) {
+  const std::string_view word = FoldedWord;
+  if (word.empty() || text.empty()) return;
+  // Lower-casing keeps every byte in its place; widening katakana moves them.
+  std::string_view line = PlainLineRule::Fold(text, UpperLowerMatch, false, Folded, Scratch);
+  const bool widened = FuzzySearch;
+  if (widened) {
+    if (line.data() != Folded.data()) Folded.assign(line);
+    Scratch.swap(Folded);
+    WidenKana(Scratch);
+    line = Folded;
+  }
+  // The occurrences as PlainLineRule::LineMatches takes them: each one after the first is
+  // tested in the line cut behind the first character of the one before.
+  size_t cut = 0;
+  size_t lastEnd = 0;
+  for (size_t pos = PlainLineRule::FindWord(line, word, 0); pos != std::string_view::npos;
+       pos = PlainLineRule::FindWord(line, word, cut)) {
+    if (pos >= lastEnd &&
+        (!SearchAsWord ||
+         PlainLineRule::IsWholeWordAt(word, static_cast<int>(pos - cut + 1), line.substr(cut)))) {
+      size_t end = pos;
+      // A word that ends in a lone lead byte ends inside a character: it marks all of it.
+      while (end < pos + word.size()) end += CharLength(line, end);
+      lastEnd = end;
+      if (widened) {
+        // The line bytes from the first byte's character to the end of the last one's.
+        const size_t last = Origin[end - 1];
+        while (Origin[end] == last) ++end;
+        spans.push_back({Origin[pos], Origin[end]});
+      } else {
+        spans.push_back({pos, end});
+      }
+    }
+    cut = pos + CharLength(line, pos);
+  }
+}
+
+}  // namespace varsik

@@ -1,0 +1,112 @@
+// TQueuedSink between a search thread that writes and a window thread that takes: every
+// line arrives once, in order, with the headers where they stand; the search waits at an
+// error box until it is resumed, and in lockstep at every poll point; a release lets go
+// of every wait.
+#include "window/queued_sink.h"
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+using namespace varsik;
+
+namespace {
+
+// What the window has taken: the results and file list as they would stand.
+struct TTaken {
+  std::string Results, Files;
+  std::vector<int> HeaderLines;
+  int Lines = 0;
+  void Add(const TQueuedSink::TBatch& batch) {
+    Results += batch.Results;
+    Files += batch.Files;
+    for (int line : batch.HeaderLines) HeaderLines.push_back(Lines + line);
+    Lines += batch.ResultLines;
+  }
+};
+
+}  // namespace
+
+TEST(QueuedSink, EveryLineArrivesOnceInOrderWhileTheSearchWrites) {
+  TQueuedSink sink;
+  sink.Begin(false);
+  constexpr int kFiles = 2000;
+  std::thread search([&] {
+    for (int f = 0; f < kFiles; ++f) {
+      const std::string path = "/t/" + std::to_string(f) + ".txt";
+      sink.ShowCurrentFile(path);
+      sink.AppendFileName(path);
+      sink.AppendFileHeader(path);
+      for (int line = 1; line <= f % 5; ++line) {
+        sink.AppendLineEntry(TLineEntry(line, "text", line == 3));
+        sink.ProcessEvents();
+      }
+    }
+    sink.Finish();
+  });
+  TTaken taken;
+  while (!sink.State().Finished) taken.Add(sink.Take());
+  taken.Add(sink.Take());
+  search.join();
+
+  TTaken expected;
+  for (int f = 0; f < kFiles; ++f) {
+    const std::string path = "/t/" + std::to_string(f) + ".txt";
+    expected.Files += path + "\n";
+    expected.HeaderLines.push_back(expected.Lines++);
+    expected.Results += "#\"" + path + "\"\n";
+    for (int line = 1; line <= f % 5; ++line, ++expected.Lines)
+      expected.Results += " :" + std::to_string(line) + ": text" + (line == 3 ? "…" : "") + "\n";
+  }
+  EXPECT_EQ(taken.Files, expected.Files);
+  EXPECT_EQ(taken.Results, expected.Results);
+  EXPECT_EQ(taken.HeaderLines, expected.HeaderLines);
+  EXPECT_EQ(sink.HeaderPath("\"/t/7.txt\""), "/t/7.txt");
+}
+
+TEST(QueuedSink, TheSearchWaitsAtAnErrorBoxAndInLockstepAtEveryPoll) {
+  for (bool lockstep : {false, true}) {
+    TQueuedSink sink;
+    sink.Begin(lockstep);
+    std::atomic<int> step{0};
+    std::thread search([&] {
+      sink.AppendErrorLine("/t/bad");
+      sink.ShowFileError("/t/bad");
+      step = 1;
+      sink.ProcessEvents();
+      step = 2;
+      sink.Finish();
+    });
+    sink.WaitForTurn();
+    EXPECT_EQ(sink.State().Wait, TQueuedSink::TWait::ErrorBox);
+    EXPECT_EQ(sink.State().ErrorPath, "/t/bad");
+    EXPECT_EQ(sink.Take().ResultLines, 1);
+    EXPECT_EQ(step, 0);
+    sink.Resume();
+    sink.WaitForTurn();
+    if (lockstep) {
+      EXPECT_EQ(sink.State().Wait, TQueuedSink::TWait::Poll);
+      EXPECT_EQ(step, 1);
+      sink.Resume();
+    }
+    search.join();
+    EXPECT_EQ(step, 2);
+    EXPECT_TRUE(sink.State().Finished);
+  }
+}
+
+TEST(QueuedSink, AReleaseLetsGoOfEveryWait) {
+  TQueuedSink sink;
+  sink.Begin(true);
+  std::thread search([&] {
+    sink.ShowFileError("/t/bad");
+    for (int i = 0; i < 100; ++i) sink.ProcessEvents();
+    sink.Finish();
+  });
+  sink.WaitForTurn();
+  sink.Release();
+  search.join();
+  EXPECT_TRUE(sink.State().Finished);
+}

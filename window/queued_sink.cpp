@@ -1,0 +1,146 @@
+#include "window/queued_sink.h"
+
+#include "platform/name_text.h"
+#include "shell/marked_text.h"
+#include "shell/result_text.h"
+
+namespace varsik {
+
+namespace {
+
+// The search waits at a poll point while this much text waits for the window.
+constexpr size_t kMaxQueuedBytes = size_t{8} << 20;
+
+void AddLine(std::string& lines, std::string_view utf8) {
+  lines += utf8;
+  lines += '\n';
+}
+
+}  // namespace
+
+void TQueuedSink::Begin(bool lockstep) {
+  const std::lock_guard lock(Mutex);
+  Queued = TBatch();
+  Now = TState();
+  Headers.Clear();
+  Lockstep = lockstep;
+  Released = false;
+}
+
+void TQueuedSink::Finish() {
+  {
+    const std::lock_guard lock(Mutex);
+    Now.Finished = true;
+  }
+  Changed.notify_all();
+}
+
+void TQueuedSink::AddResult(std::string_view utf8) {
+  AddLine(Queued.Results, utf8);
+  ++Queued.ResultLines;
+}
+
+void TQueuedSink::AppendFileHeader(const std::string& path) {
+  const std::lock_guard lock(Mutex);
+  Queued.HeaderLines.push_back(Queued.ResultLines);
+  AddResult(Headers.Header(path));
+}
+
+void TQueuedSink::AppendLineEntry(const TLineEntry& entry) {
+  std::string line = ResultText::LineEntry(entry.LineNo, {});
+  std::vector<TMatchSpan> marks;
+  MarkedText::AppendConverted(line, entry.Text, entry.Matches,
+                              MarkedText::FromFile(entry.TextEncoding, /*toUtf8=*/true), marks);
+  if (entry.Cut) line += ResultText::kCutMarkUtf8;
+  const std::lock_guard lock(Mutex);
+  // From the line's bytes to the batch's.
+  for (TMatchSpan& m : marks) {
+    m.Begin += Queued.Results.size();
+    m.End += Queued.Results.size();
+    Queued.Marks.push_back(m);
+  }
+  AddResult(line);
+}
+
+void TQueuedSink::AppendErrorLine(const std::string& path) {
+  const std::string line = ResultText::UnreadableLine(Platform::NameForView(path));
+  const std::lock_guard lock(Mutex);
+  AddResult(line);
+}
+
+void TQueuedSink::AppendFileName(const std::string& path) {
+  const std::string line = Platform::NameForView(path);
+  const std::lock_guard lock(Mutex);
+  AddLine(Queued.Files, line);
+}
+
+void TQueuedSink::ShowCurrentFile(const std::string& path) {
+  // Only the last file before a batch is shown: its name is made readable then.
+  const std::lock_guard lock(Mutex);
+  Queued.CurrentFile = path;
+}
+
+void TQueuedSink::ShowFileError(const std::string& path) {
+  std::unique_lock lock(Mutex);
+  Now.ErrorPath = path;
+  WaitFor(lock, TWait::ErrorBox);
+}
+
+void TQueuedSink::ProcessEvents() {
+  std::unique_lock lock(Mutex);
+  if (Lockstep) return WaitFor(lock, TWait::Poll);
+  Changed.wait(lock, [this] {
+    return Released || Queued.Results.size() + Queued.Files.size() <= kMaxQueuedBytes;
+  });
+}
+
+void TQueuedSink::WaitFor(std::unique_lock<std::mutex>& lock, TWait wait) {
+  if (Released) return;
+  Now.Wait = wait;
+  Changed.notify_all();
+  Changed.wait(lock, [this] { return Released || Now.Wait == TWait::None; });
+}
+
+TQueuedSink::TBatch TQueuedSink::Take() {
+  TBatch batch;
+  {
+    const std::lock_guard lock(Mutex);
+    std::swap(batch, Queued);
+  }
+  Changed.notify_all();
+  return batch;
+}
+
+TQueuedSink::TState TQueuedSink::State() const {
+  const std::lock_guard lock(Mutex);
+  return Now;
+}
+
+void TQueuedSink::Resume() {
+  {
+    const std::lock_guard lock(Mutex);
+    Now.Wait = TWait::None;
+  }
+  Changed.notify_all();
+}
+
+void TQueuedSink::WaitForTurn() {
+  std::unique_lock lock(Mutex);
+  Changed.wait(lock, [this] { return Now.Wait != TWait::None || Now.Finished; });
+}
+
+void TQueuedSink::Release() {
+  {
+    const std::lock_guard lock(Mutex);
+    Released = true;
+    Now.Wait = TWait::None;
+  }
+  Changed.notify_all();
+}
+
+std::optional<std::string> TQueuedSink::HeaderPath(std::string_view fileName) const {
+  const std::lock_guard lock(Mutex);
+  return Headers.PathOf(fileName);
+}
+
+}  // namespace varsik
