@@ -157,6 +157,7 @@ std::string Cp932ToUtf8(std::string_view cp932) {
 }
 
 void AppendCp932AsUtf8(std::string_view cp932, std::span<size_t> offsets, std::string& out) {
+  out.reserve(out.size() + cp932.size() + cp932.size() / 2);
   Table().Append(cp932, offsets, out);
 }
 

@@ -24,7 +24,10 @@ class TPlainSearch {
   // A hit line's text is cut to this many bytes (0: kept whole).
   void SetMaxLineBytes(size_t bytes) { Searcher.SetMaxLineBytes(bytes); }
   // Whether the hits carry the occurrences of the word on their lines.
-  void SetMarkMatches(bool on) { Searcher.SetMarker(on ? &Marker : nullptr); }
+  void SetMarkMatches(bool on) {
+    Marking = on;
+    Searcher.SetMarker(on ? &Marker : nullptr);
+  }
 
   // The most read from the file at once, and the longest line held whole; tests make
   // them tiny to reach every boundary.
@@ -52,6 +55,7 @@ class TPlainSearch {
   TResultWriter& Writer;
   TSearchSwitches Switches;
   TPlainLineFinder Finder;
+  bool Marking = false;
   TPlainMarker Marker;
   TLineSearcher Searcher;
 };
