@@ -75,13 +75,12 @@ void TStreamSink::AppendFileHeader(const std::string& path) {
   if (!FileNameMode) WriteNamed("#\"", path, "\"", Color ? kPathColor : "");
 }
 
-std::string TStreamSink::InOutputEncoding(std::string_view text) const {
-  return Encoding == TOutputEncoding::Utf8 ? Platform::Cp932ToUtf8(text) : std::string(text);
-}
-
 void TStreamSink::AppendText(std::string& line, const TLineEntry& entry) {
   if (!Color || entry.Matches.empty()) {
-    line += InOutputEncoding(entry.Text);
+    if (Encoding == TOutputEncoding::Utf8)
+      Platform::AppendCp932AsUtf8(entry.Text, {}, line);
+    else
+      line += entry.Text;
     return;
   }
   Converted.clear();

@@ -61,7 +61,6 @@ class TStreamSink : public TSearchSink {
   // A line's text in the output encoding, added to `line`; with colour, each match
   // wrapped in the match escapes.
   void AppendText(std::string& line, const TLineEntry& entry);
-  std::string InOutputEncoding(std::string_view text) const;
 
   std::FILE* Out;
   TOutputEncoding Encoding;
