@@ -76,16 +76,17 @@ void TStreamSink::AppendFileHeader(const std::string& path) {
   if (!FileNameMode) WriteNamed("#\"", path, "\"", Color ? kPathColor : "");
 }
 
-std::string TStreamSink::InOutputEncoding(const TLineEntry& entry) const {
-  // Shift JIS lines go out to CP932 as their bytes; others with "?" for what CP932 lacks.
-  if (Encoding == TOutputEncoding::Utf8) return OriginalToUtf8(entry.Text, entry.TextEncoding);
-  if (ReadsAsShiftJis(entry.TextEncoding)) return std::string(entry.Text);
-  return Platform::Utf8ToCp932Lossy(OriginalToUtf8(entry.Text, entry.TextEncoding));
-}
-
 void TStreamSink::AppendText(std::string& line, const TLineEntry& entry) {
   if (!Color || entry.Matches.empty()) {
-    line += InOutputEncoding(entry);
+    // Shift JIS lines go out to CP932 as their bytes; others with "?" for what CP932 lacks.
+    if (!ReadsAsShiftJis(entry.TextEncoding)) {
+      const std::string utf8 = OriginalToUtf8(entry.Text, entry.TextEncoding);
+      line += Encoding == TOutputEncoding::Utf8 ? utf8 : Platform::Utf8ToCp932Lossy(utf8);
+    } else if (Encoding == TOutputEncoding::Utf8) {
+      Platform::AppendCp932AsUtf8(entry.Text, {}, line);
+    } else {
+      line += entry.Text;
+    }
     return;
   }
   Converted.clear();

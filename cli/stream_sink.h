@@ -61,8 +61,6 @@ class TStreamSink : public TSearchSink {
   // A line's text in the output encoding, added to `line`; with colour, each match
   // wrapped in the match escapes.
   void AppendText(std::string& line, const TLineEntry& entry);
-  // The entry's text in the output's encoding.
-  std::string InOutputEncoding(const TLineEntry& entry) const;
 
   std::FILE* Out;
   TOutputEncoding Encoding;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "base/shift_jis.h"
@@ -46,7 +47,35 @@ class TCp932Table {
     }
   }
 
-  void Append(std::string_view in, std::string& out) const { Append(in, {}, out); }
+  // Without offsets to move, as every result line is converted: written through a
+  // pointer into room for the longest outcome (three UTF-8 bytes for each byte).
+  void Append(std::string_view in, std::string& out) const {
+    const size_t start = out.size();
+    out.resize(start + 3 * in.size());
+    char* p = out.data() + start;
+    for (size_t i = 0; i < in.size();) {
+      const auto b = static_cast<uint8_t>(in[i]);
+      if (b < 0x80) {
+        // ASCII reads the same in both: eight bytes at a time where they all are.
+        uint64_t word;
+        if (i + 8 <= in.size() && (std::memcpy(&word, in.data() + i, 8), word & kHighBits) == 0) {
+          std::memcpy(p, &word, 8);
+          p += 8;
+          i += 8;
+        } else {
+          *p++ = static_cast<char>(b);
+          ++i;
+        }
+        continue;
+      }
+      const TCp932Char c = CharAt(in.substr(i));
+      const std::string_view utf8 = c.Length != 0 ? c.Utf8 : std::string_view("\xEF\xBF\xBD");
+      std::memcpy(p, utf8.data(), utf8.size());
+      p += utf8.size();
+      i += c.Length != 0 ? c.Length : 1;
+    }
+    out.resize(static_cast<size_t>(p - out.data()));
+  }
   void Append(std::string_view in, std::span<size_t> offsets, std::string& out) const {
     size_t next = 0;  // the first offset not yet moved
     for (size_t i = 0; i < in.size();) {
@@ -85,6 +114,7 @@ class TCp932Table {
     uint8_t Length = 0;
   };
   static constexpr uint8_t kNotLead = 0xFF;
+  static constexpr uint64_t kHighBits = 0x8080808080808080u;
 
   // The bytes as one character, when iconv reads them as exactly one.
   static TChar Ask(TIconv& conv, std::string_view bytes) {
@@ -151,12 +181,13 @@ std::string Cp932ToUtf8(std::string_view cp932) {
   if (std::all_of(cp932.begin(), cp932.end(), [](char c) { return (c & 0x80) == 0; }))
     return std::string(cp932);
   std::string out;
-  out.reserve(cp932.size() + cp932.size() / 2);
   Table().Append(cp932, out);
   return out;
 }
 
 void AppendCp932AsUtf8(std::string_view cp932, std::span<size_t> offsets, std::string& out) {
+  if (offsets.empty()) return Table().Append(cp932, out);
+  out.reserve(out.size() + cp932.size() + cp932.size() / 2);
   Table().Append(cp932, offsets, out);
 }
 

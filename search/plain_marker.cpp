@@ -8,6 +8,28 @@ namespace varsik {
 
 using PlainLineRule::CharLength;
 
+namespace {
+
+// Whether lower-casing a line can change where the folded word occurs in it: only when
+// the word holds a lower-case letter, which a capital of the line would fold to. Any
+// other byte of an occurrence reads the same folded or not, and so do the bytes that
+// bound it as a word (a capital and its lower case are both no boundary).
+bool HasLowerCase(std::string_view folded) {
+  for (size_t i = 0; i < folded.size(); i += CharLength(folded, i)) {
+    const auto b = static_cast<uint8_t>(folded[i]);
+    if (b >= 'a' && b <= 'z') return true;
+    if (CharLength(folded, i) == 1) continue;
+    const auto code = static_cast<uint16_t>(b << 8 | static_cast<uint8_t>(folded[i + 1]));
+    // The capitals that fold share the lead byte of their lower case.
+    for (unsigned capital = code & 0xFF00; capital <= (code | 0xFFu); ++capital)
+      if (capital != code && PlainLineRule::LowerDoubleByte(static_cast<uint16_t>(capital)) == code)
+        return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void TPlainMarker::Prepare(std::string_view word, bool upperLowerMatch, bool fuzzySearch,
                            bool searchAsWord) {
   UpperLowerMatch = upperLowerMatch;
@@ -19,6 +41,7 @@ void TPlainMarker::Prepare(std::string_view word, bool upperLowerMatch, bool fuz
   // Lines never hold these: such a word finds no line to mark.
   if (FoldedWord.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos)
     FoldedWord.clear();
+  FoldCase = !upperLowerMatch && HasLowerCase(FoldedWord);
 }
 
 void TPlainMarker::WidenKana(std::string_view lowered) {
@@ -48,7 +71,8 @@ void TPlainMarker::Mark(std::string_view text, bool /*whole*/, std::vector<TMatc
   const std::string_view word = FoldedWord;
   if (word.empty() || text.empty()) return;
   // Lower-casing keeps every byte in its place; widening katakana moves them.
-  std::string_view line = PlainLineRule::Fold(text, UpperLowerMatch, false, Folded, Scratch);
+  std::string_view line =
+      FoldCase ? PlainLineRule::Fold(text, false, false, Folded, Scratch) : text;
   const bool widened = FuzzySearch;
   if (widened) {
     if (line.data() != Folded.data()) Folded.assign(line);

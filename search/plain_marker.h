@@ -29,6 +29,8 @@ class TPlainMarker : public TLineMarker {
   bool UpperLowerMatch = false;
   bool FuzzySearch = false;
   bool SearchAsWord = false;
+  // The line must be lower-cased for the word to be found in it.
+  bool FoldCase = false;
   std::string FoldedWord;
   // Reused from line to line.
   std::string Folded;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/shift_jis.h"
+#include "search/plain_line_rule.h"
 
 namespace varsik {
 
@@ -25,6 +26,19 @@ uint16_t CodeAt(std::string_view text, size_t p, size_t& length) {
 }
 
 }  // namespace
+
+TRegexMarker::TRegexMarker(const TRE_DFA& dfa) : DFA(dfa) {
+  if (DFA.IsLiteral() && DFA.Literal().find('\n') == std::string::npos) Fixed = DFA.Literal();
+  for (const RE_DFATransition_t& t : DFA.Transitions(DFA.InitialState())) {
+    // A code below 100 hex is its byte; a higher one begins with its high byte.
+    for (unsigned code = t.Chars.StartChar; code <= std::min<unsigned>(t.Chars.EndChar, 0xFF);
+         ++code)
+      Starts[code] = true;
+    for (unsigned high = std::max<unsigned>(t.Chars.StartChar, 0x100) >> 8;
+         high <= t.Chars.EndChar >> 8 && t.Chars.EndChar >= 0x100; ++high)
+      Starts[high] = true;
+  }
+}
 
 TRegexMarker::TAttempt TRegexMarker::Run(int32_t state, size_t p, std::string_view text,
                                          bool whole) {
@@ -56,6 +70,12 @@ TRegexMarker::TAttempt TRegexMarker::Run(int32_t state, size_t p, std::string_vi
 
 void TRegexMarker::Mark(std::string_view text, bool whole, std::vector<TMatchSpan>& spans) {
   const size_t n = text.size();
+  if (!Fixed.empty() && whole) {
+    for (size_t p = PlainLineRule::FindWord(text, Fixed, 0); p != std::string_view::npos;
+         p = PlainLineRule::FindWord(text, Fixed, p + Fixed.size()))
+      spans.push_back({p, p + Fixed.size()});
+    return;
+  }
   Budget = 16 * n + 65536;
   const auto initial = DFA.Transitions(DFA.InitialState());
   const size_t first = spans.size();
@@ -80,7 +100,7 @@ void TRegexMarker::Mark(std::string_view text, bool whole, std::vector<TMatchSpa
   for (size_t p = 0; p < n && next < n && Budget > 0;) {
     size_t length;
     const uint16_t code = CodeAt(text, p, length);
-    if (p >= next) {
+    if (p >= next && Starts[static_cast<uint8_t>(text[p])]) {
       if (const int32_t state = TransitOn(initial, code); state != kNoState) {
         const TAttempt attempt = Run(state, p + length, text, whole);
         if (attempt.ReadsOn && !whole) {

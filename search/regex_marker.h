@@ -4,6 +4,7 @@
 // end in front (whose attempts belong to the line), the line's codes, then its line end.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -17,7 +18,7 @@ namespace varsik {
 class TRegexMarker : public TLineMarker {
  public:
   // `dfa` outlives this and stays unchanged while it marks.
-  explicit TRegexMarker(const TRE_DFA& dfa) : DFA(dfa) {}
+  explicit TRegexMarker(const TRE_DFA& dfa);
 
   // A match that reads past the line end marks to the line end; when the text is only
   // the line's first bytes, an attempt still alive where they end marks to there. Where the
@@ -35,6 +36,12 @@ class TRegexMarker : public TLineMarker {
   TAttempt Run(int32_t state, size_t p, std::string_view text, bool whole);
 
   const TRE_DFA& DFA;
+  // Whether a code whose first byte is this can begin a match: most positions of a line
+  // are passed over by a look-up.
+  std::array<bool, 256> Starts{};
+  // The pattern's fixed string when it is one that stays inside a line (no anchor):
+  // its matches are its occurrences at character starts, found by a string search.
+  std::string_view Fixed;
   size_t Budget = 0;  // the steps the line's attempts may still take
 };
 

@@ -15,7 +15,8 @@ bool TPlainSearch::IsWholeWordAt(std::string_view word, int pos, std::string_vie
 
 bool TPlainSearch::SearchFileText(const std::string& fileName, const std::string& word) {
   Finder.Prepare(word, Switches.UpperLowerMatch, Switches.FuzzySearch, Switches.SearchAsWord);
-  Marker.Prepare(word, Switches.UpperLowerMatch, Switches.FuzzySearch, Switches.SearchAsWord);
+  if (Marking)
+    Marker.Prepare(word, Switches.UpperLowerMatch, Switches.FuzzySearch, Switches.SearchAsWord);
   const TLineSearcher::TEnd end = Searcher.Search(
       fileName, Finder,
       [this] {

@@ -26,7 +26,10 @@ class TPlainSearch {
   // How files are read: detected, or in one encoding.
   void SetReadEncoding(const TReadEncoding& encoding) { Searcher.SetReadEncoding(encoding); }
   // Whether the hits carry the occurrences of the word on their lines.
-  void SetMarkMatches(bool on) { Searcher.SetMarker(on ? &Marker : nullptr); }
+  void SetMarkMatches(bool on) {
+    Marking = on;
+    Searcher.SetMarker(on ? &Marker : nullptr);
+  }
 
   // The most read from the file at once, and the longest line held whole; tests make
   // them tiny to reach every boundary.
@@ -54,6 +57,7 @@ class TPlainSearch {
   TResultWriter& Writer;
   TSearchSwitches Switches;
   TPlainLineFinder Finder;
+  bool Marking = false;
   TPlainMarker Marker;
   TLineSearcher Searcher;
 };

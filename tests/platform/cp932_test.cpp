@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -114,4 +115,23 @@ TEST(Cp932, OneCharacterAtATime) {
   EXPECT_EQ(at("\x83\n"), std::make_pair(std::string(), size_t{0}));
   EXPECT_EQ(at("\x80"), std::make_pair(std::string(), size_t{0}));
   EXPECT_EQ(at(""), std::make_pair(std::string(), size_t{0}));
+}
+
+// A result line is converted without offsets to move, eight ASCII bytes at a time; the
+// conversion that moves offsets goes byte by byte. Both give the same text, wherever the
+// ASCII runs begin and end.
+TEST(Cp932ToUtf8, BothWaysOfConvertingAgree) {
+  std::mt19937 rng(7);
+  const std::string pieces[] = {"a", "abcdefgh", "\x93\xfa", "\xb1", "\x81", "\x80", "\r", "\xff"};
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    for (size_t n = rng() % 12; n > 0; --n) text += pieces[rng() % std::size(pieces)];
+    std::string moved;
+    std::vector<size_t> offsets{0};
+    Platform::AppendCp932AsUtf8(text, offsets, moved);
+    ASSERT_EQ(Cp932ToUtf8(text), moved) << round;
+    std::string appended = "x";
+    Platform::AppendCp932AsUtf8(text, {}, appended);
+    ASSERT_EQ(appended, "x" + moved) << round;
+  }
 }

@@ -163,6 +163,8 @@ TEST(RegexMarksTest, LeftmostLongestMatchesInEveryRoutineAndBlockSize) {
       // A match that runs on into the next line marks to the end of its line.
       {"b[\t-\r]c", "ab\ncd\nab\n", {{1, "[1,2)"}}},
       {Sjis("[あ-う]+"), Sjis("xあいz う"), {{1, "[1,5)[7,9)"}}},
+      // A fixed string at character starts only: 83 40 is ァ.
+      {"@", Sjis("ァ@x@"), {{1, "[2,3)[4,5)"}}},
       // A NUL reads as a blank.
       {"a b", std::string("a\0b", 3), {{1, "[0,3)"}}},
   };
