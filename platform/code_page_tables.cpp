@@ -1,5 +1,6 @@
 #include "platform/code_page_tables.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -41,29 +42,79 @@ uint16_t AskCp932(TIconv& conv, char32_t cp) {
   return TCodePageTables::kNone;
 }
 
+// The CP932 pair that JIS X 0208 row and cell (21-7E) are by the arithmetic of Shift JIS.
+uint16_t ShiftJisOfJis(uint8_t row, uint8_t cell) {
+  // Rows 75-7E, user-defined, are CP932's F0-F9 (its own user-defined area).
+  const int lead = ((row + 1) >> 1) + (row <= 0x5E ? 0x70 : row < 0x75 ? 0xB0 : 0xB5);
+  const int trail = (row & 1) != 0 ? cell + (cell <= 0x5F ? 0x1F : 0x20) : cell + 0x7E;
+  return static_cast<uint16_t>(lead << 8 | trail);
+}
+
+template <size_t N>
+void ExpandRuns(std::span<const TCodePageData::TRun> runs, std::span<const uint16_t> values,
+                std::array<uint16_t, N>& table) {
+  table.fill(TCodePageTables::kNone);
+  auto value = values.begin();
+  for (const TCodePageData::TRun& run : runs) {
+    std::copy_n(value, run.Count, table.begin() + run.Begin);
+    value += run.Count;
+  }
+}
+
+template <size_t N>
+void Apply(std::span<const TCodePageData::TEntry> entries, std::array<uint16_t, N>& table) {
+  for (const TCodePageData::TEntry& entry : entries) table[entry.Index] = entry.Value;
+}
+
+#include "platform/code_page_data.inc"
+
 }  // namespace
 
 const TCodePageTables& TCodePageTables::Get() {
-  static const TCodePageTables tables;
-  return tables;
+  static const std::unique_ptr<TCodePageTables> tables =
+      Expand({kCp932Runs, kCp932Values, kFromUnicodeExceptions, kJis0208Exceptions, kJis0212Runs,
+              kJis0212Values});
+  return *tables;
 }
 
-TCodePageTables::TCodePageTables() {
+std::unique_ptr<TCodePageTables> TCodePageTables::Expand(const TCodePageData& data) {
+  std::unique_ptr<TCodePageTables> t(new TCodePageTables);
+  ExpandRuns(data.Cp932Runs, data.Cp932Values, t->UnicodeFromCp932Table);
+  t->Cp932FromUnicodeTable.fill(kNone);
+  for (size_t code = 0; code < t->UnicodeFromCp932Table.size(); ++code) {
+    const uint16_t cp = t->UnicodeFromCp932Table[code];
+    if (cp != kNone && t->Cp932FromUnicodeTable[cp] == kNone)
+      t->Cp932FromUnicodeTable[cp] = static_cast<uint16_t>(code);
+  }
+  Apply(data.FromUnicodeExceptions, t->Cp932FromUnicodeTable);
+  for (int row = 0x21; row <= 0x7E; ++row)
+    for (int cell = 0x21; cell <= 0x7E; ++cell) {
+      const auto r = static_cast<uint8_t>(row), c = static_cast<uint8_t>(cell);
+      t->Jis0208Table[JisIndex(r, c)] = t->UnicodeFromCp932Table[ShiftJisOfJis(r, c)];
+    }
+  Apply(data.Jis0208Exceptions, t->Jis0208Table);
+  ExpandRuns(data.Jis0212Runs, data.Jis0212Values, t->Jis0212Table);
+  return t;
+}
+
+std::unique_ptr<TCodePageTables> TCodePageTables::AskIconv() {
+  std::unique_ptr<TCodePageTables> t(new TCodePageTables);
   TIconv toCp932("CP932", "UTF-32LE");
   for (char32_t cp = 0; cp < 0x10000; ++cp)
-    Cp932FromUnicodeTable[cp] = cp >= 0xD800 && cp < 0xE000 ? kNone : AskCp932(toCp932, cp);
+    t->Cp932FromUnicodeTable[cp] = cp >= 0xD800 && cp < 0xE000 ? kNone : AskCp932(toCp932, cp);
 
   TIconv fromCp932("UTF-32LE", "CP932");
-  UnicodeFromCp932Table.fill(kNone);
+  t->UnicodeFromCp932Table.fill(kNone);
   for (int b = 0; b < 0x100; ++b) {
     if (ShiftJis::IsLeadByte(static_cast<uint8_t>(b))) {
       for (int trail = 0; trail < 0x100; ++trail) {
         const char pair[2] = {static_cast<char>(b), static_cast<char>(trail)};
-        UnicodeFromCp932Table[b << 8 | trail] = AskCodePoint(fromCp932, std::string_view(pair, 2));
+        t->UnicodeFromCp932Table[b << 8 | trail] =
+            AskCodePoint(fromCp932, std::string_view(pair, 2));
       }
     } else {
       const char single = static_cast<char>(b);
-      UnicodeFromCp932Table[b] = AskCodePoint(fromCp932, std::string_view(&single, 1));
+      t->UnicodeFromCp932Table[b] = AskCodePoint(fromCp932, std::string_view(&single, 1));
     }
   }
 
@@ -75,9 +126,10 @@ TCodePageTables::TCodePageTables() {
       const char g1[2] = {static_cast<char>(row | 0x80), static_cast<char>(cell | 0x80)};
       const char g3[3] = {static_cast<char>(0x8F), g1[0], g1[1]};
       const size_t i = JisIndex(static_cast<uint8_t>(row), static_cast<uint8_t>(cell));
-      Jis0208Table[i] = AskCodePoint(fromEuc, std::string_view(g1, 2));
-      Jis0212Table[i] = AskCodePoint(fromEuc, std::string_view(g3, 3));
+      t->Jis0208Table[i] = AskCodePoint(fromEuc, std::string_view(g1, 2));
+      t->Jis0212Table[i] = AskCodePoint(fromEuc, std::string_view(g3, 3));
     }
+  return t;
 }
 
 }  // namespace Platform

@@ -1,25 +1,60 @@
 // TCodePageTables: the code tables that decoding Japanese text in other encodings than
-// Shift JIS needs, asked of the C library's iconv once, on first use, for the whole of
-// each code page: CP932 and Unicode both ways, and EUC-JP (as eucJP-ms, the form of
-// EUC-JP with the Windows extensions that glibc knows) to Unicode. Lookups then cost
-// nothing per character beyond an index.
+// Shift JIS needs: CP932 and Unicode both ways, and EUC-JP (as eucJP-ms, the form of
+// EUC-JP with the Windows extensions that glibc knows) to Unicode. They are what the C
+// library's iconv gives for the whole of each code page, asked once, by a generator, and
+// kept compact in code_page_data.inc (the update-code-page-data target writes it again);
+// a process expands them on first use, in microseconds. Lookups then cost nothing per
+// character beyond an index.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <span>
 
 namespace varsik {
 
 namespace Platform {
+
+// The tables in the compact form that the generator writes (code_page_data.inc).
+struct TCodePageData {
+  // Entries [Begin, Begin + Count) of a table, whose values follow one another in a
+  // values array; the entries between runs have none.
+  struct TRun {
+    uint16_t Begin;
+    uint16_t Count;
+  };
+  struct TEntry {
+    uint16_t Index;
+    uint16_t Value;
+  };
+  // CP932 to Unicode.
+  std::span<const TRun> Cp932Runs;
+  std::span<const uint16_t> Cp932Values;
+  // Unicode to CP932 where it is not the inverse of CP932 to Unicode (the lowest code of
+  // each code point): the one-way fallbacks, the IBM extensions written in place of the
+  // NEC-selected ones.
+  std::span<const TEntry> FromUnicodeExceptions;
+  // JIS X 0208 where it is not the CP932 pair that arithmetic takes it to.
+  std::span<const TEntry> Jis0208Exceptions;
+  // JIS X 0212 (with the IBM extensions) to Unicode.
+  std::span<const TRun> Jis0212Runs;
+  std::span<const uint16_t> Jis0212Values;
+};
 
 class TCodePageTables {
  public:
   // Where a table has no entry.
   static constexpr uint16_t kNone = 0xFFFF;
 
-  // The tables, built by the first call (on any thread).
+  // The tables, expanded by the first call (on any thread).
   static const TCodePageTables& Get();
+  // The tables as this machine's iconv gives them, entry by entry (some 100,000 calls,
+  // milliseconds): for the generator of the data and the test that checks it.
+  static std::unique_ptr<TCodePageTables> AskIconv();
+  // The tables that `data` describes.
+  static std::unique_ptr<TCodePageTables> Expand(const TCodePageData& data);
 
   // The CP932 code (a byte, or lead byte x 256 + trail byte) that iconv converts the code
   // point to, one-way fallbacks included (U+301C WAVE DASH to 8160, U+00A5 to 5C); kNone
@@ -44,8 +79,10 @@ class TCodePageTables {
     return Jis0212Table[JisIndex(row, cell)];
   }
 
+  bool operator==(const TCodePageTables&) const = default;
+
  private:
-  TCodePageTables();
+  TCodePageTables() = default;
   static constexpr size_t kJisSize = 94 * 94;
   static size_t JisIndex(uint8_t row, uint8_t cell) {
     return static_cast<size_t>(row - 0x21) * 94 + static_cast<size_t>(cell - 0x21);

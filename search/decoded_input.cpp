@@ -88,11 +88,14 @@ TEncoding FixedEncoding(TEncodingChoice choice, std::span<const uint8_t> start) 
 
 }  // namespace
 
+const TEngineCodes& TDecodedInput::EngineCodes() const {
+  // A search's own table when its word has one; else one for the whole process, built
+  // when a file is first decoded (a search of Shift JIS and ASCII files needs none).
+  return Choice.Codes != nullptr ? *Choice.Codes : PlainCodes();
+}
+
 TDecodedInput::TDecodedInput(const std::string& fileName, const TReadEncoding& encoding)
-    : F(fileName),
-      Choice(encoding),
-      Codes(encoding.Codes != nullptr ? *encoding.Codes : PlainCodes()),
-      CheckpointSpacing(kFirstSpacing) {
+    : F(fileName), Choice(encoding), CheckpointSpacing(kFirstSpacing) {
   if (Choice.Choice == TEncodingChoice::Cp932) {
     // Read as it is, straight from the file.
     Started = true;
@@ -188,7 +191,7 @@ void TDecodedInput::Decide() {
 void TDecodedInput::StartDecoding(TEncoding encoding, uint64_t from) {
   Enc = encoding;
   Phase = TPhase::Decoding;
-  Decoder = MakeDecoder(encoding, Codes);
+  Decoder = MakeDecoder(encoding, EngineCodes());
   const TDecodePoint start{from, 0, 0};
   Decoder->Restart(start);
   OutOffset = from;
@@ -384,7 +387,7 @@ std::span<const uint8_t> TDecodedInput::RawAt(uint64_t offset, size_t size) {
 }
 
 std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
-  if (!LineDecoder) LineDecoder = MakeDecoder(Enc, Codes);
+  if (!LineDecoder) LineDecoder = MakeDecoder(Enc, EngineCodes());
   // From the last checkpoint before the line, or from where the last line stopped.
   const auto after =
       std::upper_bound(Checkpoints.begin(), Checkpoints.end(), offset,

@@ -93,7 +93,7 @@ class TDecodedInput {
   // is read at its own offsets, apart from the reads above.
   std::string OriginalLine(uint64_t offset, size_t textLength);
   // The search's code table, which the decoders read (for OriginalSpans).
-  const TEngineCodes& EngineCodes() const { return Codes; }
+  const TEngineCodes& EngineCodes() const;
 
  private:
   enum class TPhase { Leading, AsIs, Decoding };
@@ -132,7 +132,6 @@ class TDecodedInput {
 
   TInputFile F;
   TReadEncoding Choice;
-  const TEngineCodes& Codes;
   std::function<void()> Poll;
   bool Started = false;
   TPhase Phase = TPhase::Leading;

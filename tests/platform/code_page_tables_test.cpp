@@ -35,6 +35,14 @@ std::string Cp932Bytes(uint16_t code) {
   return s;
 }
 
+// The tables are kept in the sources, written by generate-code-page-data: they are still
+// what iconv gives on this machine, every entry of every table.
+TEST(CodePageTables, CommittedDataIsWhatIconvGives) {
+  EXPECT_TRUE(*TCodePageTables::AskIconv() == TCodePageTables::Get())
+      << "platform/code_page_data.inc differs from iconv: "
+         "cmake --build build --target update-code-page-data";
+}
+
 TEST(CodePageTables, Cp932AsIconvHasIt) {
   const TCodePageTables& t = TCodePageTables::Get();
   // One-way fallbacks.
