@@ -115,7 +115,7 @@ void TDecodedInput::Start() {
     return;
   }
   AlikeEnd = AlikePrefix(Hold.data(), Hold.size(), 0);
-  Detect(Hold.data(), AlikeEnd, 0);
+  Detect(Hold.data(), AlikeEnd, 0, /*alike=*/true);
   if (AlikeEnd == Hold.size() && F.AtEnd()) {
     Enc = Detector.Finish();
     Phase = TPhase::AsIs;
@@ -143,11 +143,15 @@ size_t TDecodedInput::AlikePrefix(const uint8_t* p, size_t size, uint64_t offset
   return static_cast<size_t>(high - p);
 }
 
-void TDecodedInput::Detect(const uint8_t* p, size_t size, uint64_t offset) {
+void TDecodedInput::Detect(const uint8_t* p, size_t size, uint64_t offset, bool alike) {
   // Text read again after a Seek has been fed before.
   if (offset + size <= DetectedTo) return;
   const auto skip = static_cast<size_t>(DetectedTo > offset ? DetectedTo - offset : 0);
-  Detector.Feed(std::span(p + skip, size - skip));
+  const std::span bytes(p + skip, size - skip);
+  if (alike)
+    Detector.FeedAlike(bytes);
+  else
+    Detector.Feed(bytes);
   DetectedTo = offset + size;
 }
 
@@ -267,10 +271,11 @@ size_t TDecodedInput::ReadSomeLeading(uint8_t* dest, size_t size) {
     return ReadSome(dest, size);
   }
   const uint64_t offset = RawOffset;
-  const size_t n = F.ReadSome(dest, size);
+  // The head is read whole, so that a NUL in it is seen before a byte of it is handed out.
+  const size_t n = offset < kUtf16Head ? F.ReadBlock(dest, size) : F.ReadSome(dest, size);
   RawOffset += n;
   const size_t alike = AlikePrefix(dest, n, offset);
-  Detect(dest, alike, offset);
+  Detect(dest, alike, offset, /*alike=*/true);
   if (alike == n) {
     AlikeEnd = RawOffset;
     if (F.AtEnd()) {
@@ -279,7 +284,18 @@ size_t TDecodedInput::ReadSomeLeading(uint8_t* dest, size_t size) {
     }
     return n;
   }
-  // The bytes from the first that does not read alike wait for the encoding.
+  // When the detector is sure of the encoding within the bytes read (most Shift JIS
+  // files, and every one that ends there), Shift JIS goes out as it is, with no copy.
+  Detect(dest + alike, n - alike, offset + alike);
+  if (Detector.Decided() || F.AtEnd()) {
+    const TEncoding encoding = Detector.Finish();
+    if (ReadsAsShiftJis(encoding)) {
+      Enc = encoding;
+      Phase = TPhase::AsIs;
+      return n;
+    }
+  }
+  // Else the bytes from the first that does not read alike wait for the encoding.
   Hold.assign(dest + alike, dest + n);
   HoldBegin = 0;
   From = offset + alike;
@@ -310,7 +326,14 @@ size_t TDecodedInput::ReadSomeDecoded(uint8_t* dest, size_t size) {
 
 size_t TDecodedInput::ReadSome(uint8_t* dest, size_t size) {
   if (size == 0) return 0;
-  if (!Started) Start();
+  if (!Started) {
+    // A first read that takes in the whole head goes straight to the reader's buffer
+    // (ReadSomeLeading), with no copy through Hold: most files of a tree are that small.
+    if (Choice.Choice == TEncodingChoice::Auto && size >= kUtf16Head)
+      Started = true;
+    else
+      Start();
+  }
   switch (Phase) {
     case TPhase::Leading:
       return ReadSomeLeading(dest, size);

@@ -108,8 +108,9 @@ class TDecodedInput {
   // How many of the `size` leading bytes at p (at file offset `offset`) read alike in
   // every encoding.
   size_t AlikePrefix(const uint8_t* p, size_t size, uint64_t offset) const;
-  // Feeds the detector the bytes at p from file offset `offset`, those not fed before.
-  void Detect(const uint8_t* p, size_t size, uint64_t offset);
+  // Feeds the detector the bytes at p from file offset `offset`, those not fed before;
+  // `alike` when they read alike in every encoding (AlikePrefix).
+  void Detect(const uint8_t* p, size_t size, uint64_t offset, bool alike = false);
   // Reads ahead from the end of Hold until the detector is certain, then sets the phase
   // for the text from file offset From on.
   void Decide();

@@ -137,6 +137,17 @@ void FeedReading(TReading& r, std::span<const uint8_t> bytes, bool final) {
 
 }  // namespace
 
+bool TEncodingDetector::FeedAlike(std::span<const uint8_t> bytes) {
+  // Past the first byte above 7F even ASCII counts: it ends runs of half-width katakana.
+  if (HighByteSeen) return Feed(bytes);
+  if (Certain || Finished || bytes.empty()) return Certain;
+  const uint64_t before = Read;
+  Read += bytes.size();
+  ReadStart(bytes, before);
+  if (!Certain && Utf16Possible()) CountUtf16(bytes);
+  return Certain;
+}
+
 bool TEncodingDetector::Feed(std::span<const uint8_t> bytes) {
   if (Certain || Finished || bytes.empty()) return Certain;
   const uint64_t before = Read;
@@ -204,6 +215,15 @@ void TEncodingDetector::CountUtf16(std::span<const uint8_t> bytes) {
     ++Units;
   };
   size_t i = 0;
+  // Units without a 00 byte count for neither order: the rest of the head, when it has
+  // none (most files), is passed over at once.
+  if (OddByte < 0 && Units < kHeadUnits) {
+    const auto rest = static_cast<size_t>(2 * (kHeadUnits - Units));
+    if (bytes.size() >= rest && std::memchr(bytes.data(), 0, rest) == nullptr) {
+      Units = kHeadUnits;
+      i = rest;
+    }
+  }
   if (OddByte >= 0) {
     count(static_cast<uint8_t>(OddByte), bytes[0]);
     OddByte = -1;

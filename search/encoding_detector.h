@@ -42,6 +42,10 @@ class TEncodingDetector {
   // Feeds the next bytes of the file. Returns true once the result is certain: nothing
   // more need be fed then, and what is fed is not looked at.
   bool Feed(std::span<const uint8_t> bytes);
+  // The same for bytes that read alike in every encoding at the file's start: ASCII with
+  // no escape sequence to a Japanese set, whole or cut. Only the byte-order mark and the
+  // UTF-16 evidence of the head can be in them, so nothing else is looked for.
+  bool FeedAlike(std::span<const uint8_t> bytes);
 
   // The encoding of the file, once all of it has been fed (or Feed said it is certain).
   TEncoding Finish();
