@@ -1,5 +1,6 @@
 #include "search/encoding_detector.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/shift_jis.h"
@@ -215,19 +216,19 @@ void TEncodingDetector::CountUtf16(std::span<const uint8_t> bytes) {
     ++Units;
   };
   size_t i = 0;
-  // Units without a 00 byte count for neither order: the rest of the head, when it has
-  // none (most files), is passed over at once.
-  if (OddByte < 0 && Units < kHeadUnits) {
-    const auto rest = static_cast<size_t>(2 * (kHeadUnits - Units));
-    if (bytes.size() >= rest && std::memchr(bytes.data(), 0, rest) == nullptr) {
-      Units = kHeadUnits;
-      i = rest;
-    }
-  }
   if (OddByte >= 0) {
     count(static_cast<uint8_t>(OddByte), bytes[0]);
     OddByte = -1;
     i = 1;
+  }
+  // Units without a 00 byte count for neither order: the head's, when they have none
+  // (most files), are passed over at once.
+  if (Units < kHeadUnits) {
+    const size_t units = std::min(static_cast<size_t>(kHeadUnits - Units), (bytes.size() - i) / 2);
+    if (std::memchr(bytes.data() + i, 0, 2 * units) == nullptr) {
+      Units += units;
+      i += 2 * units;
+    }
   }
   for (; i + 1 < bytes.size(); i += 2) {
     // After the head, only a file whose head has the evidence is counted on.
