@@ -5,6 +5,7 @@
 
 #include "search/encoding.h"
 #include "search/encoding_detector.h"
+#include "search/errors.h"
 #include "search/input_file.h"
 
 namespace varsik {
@@ -20,6 +21,14 @@ bool TBinaryCheck::IsBinaryFile(const std::string& fileName) {
     got += n;
   }
   return IsBinaryHead(std::string_view(Head).substr(0, got));
+}
+
+bool TBinaryCheck::SkipsFile(const std::string& fileName) {
+  try {
+    return IsBinaryFile(fileName);
+  } catch (const EInOutError&) {
+    return false;
+  }
 }
 
 bool TBinaryCheck::IsBinaryHead(std::string_view head) {

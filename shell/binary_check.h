@@ -16,6 +16,9 @@ class TBinaryCheck {
   // Reads at most the file's first kHeadBytes. Raises EInOutError (or its kind
   // EFileNotFound) when the file cannot be opened or read.
   bool IsBinaryFile(const std::string& fileName);
+  // Whether the search passes over the file: binary, as far as its head can be read. A
+  // file whose head cannot be read is searched, and the search says that it cannot be.
+  bool SkipsFile(const std::string& fileName);
 
   // Whether `head`, the first bytes of a file, make it binary.
   static bool IsBinaryHead(std::string_view head);

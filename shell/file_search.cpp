@@ -1,7 +1,5 @@
 #include "shell/file_search.h"
 
-#include "search/errors.h"
-
 namespace varsik {
 
 TFileSearch::TFileSearch(const TSearchOptions& options, const TGrepPattern* pattern)
@@ -22,7 +20,7 @@ TFileSearch::TFileSearch(const TSearchOptions& options, const TGrepPattern* patt
 
 TFileSearch::TEnd TFileSearch::Search(const std::string& fileName, const TLineSearcher::TPoll& poll,
                                       const TLineSearcher::TReport& report) {
-  if (Options.Switches.SkipBinary && SkippedAsBinary(fileName)) return TEnd::Done;
+  if (Options.Switches.SkipBinary && BinaryCheck.SkipsFile(fileName)) return TEnd::Done;
   if (Pattern != nullptr)
     return Scanner.Scan(*Pattern, fileName, poll, report) == TGrepScanner::TEnd::Stopped
                ? TEnd::Stopped
@@ -30,15 +28,6 @@ TFileSearch::TEnd TFileSearch::Search(const std::string& fileName, const TLineSe
   return Searcher.Search(fileName, Finder, poll, report) == TLineSearcher::TEnd::Stopped
              ? TEnd::Stopped
              : TEnd::Done;
-}
-
-bool TFileSearch::SkippedAsBinary(const std::string& fileName) {
-  try {
-    return BinaryCheck.IsBinaryFile(fileName);
-  } catch (const EInOutError&) {
-    // Searched then, and the search says that it cannot be read.
-    return false;
-  }
 }
 
 }  // namespace varsik

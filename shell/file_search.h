@@ -33,8 +33,6 @@ class TFileSearch {
               const TLineSearcher::TReport& report);
 
  private:
-  bool SkippedAsBinary(const std::string& fileName);
-
   const TSearchOptions& Options;
   const TGrepPattern* Pattern;
   TPlainLineFinder Finder;

@@ -112,7 +112,7 @@ bool TSearchDriver::TakeUpFile(const std::string& fileName) {
   ListFile(fileName);
 
   if (Options.Switches.FileNameSearch) return !State.CancelRequested;
-  if (Options.Switches.SkipBinary && SkippedAsBinary(fileName)) {
+  if (Options.Switches.SkipBinary && BinaryCheck.SkipsFile(fileName)) {
     State.FileHeaderPending = false;
     return !State.CancelRequested;
   }
@@ -139,14 +139,6 @@ bool TSearchDriver::TakeUpFile(const std::string& fileName) {
   }
   State.FileHeaderPending = false;
   return finished;
-}
-
-bool TSearchDriver::SkippedAsBinary(const std::string& fileName) {
-  try {
-    return BinaryCheck.IsBinaryFile(fileName);
-  } catch (const EInOutError&) {
-    return false;
-  }
 }
 
 std::string TSearchDriver::StatusText() const {

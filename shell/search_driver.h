@@ -79,9 +79,6 @@ class TSearchDriver {
   // Whether the walk passes over the entry `name` of `folder`.
   bool Excluded(const TMaskList& masks, const std::string& folder, const std::string& name,
                 bool isFolder);
-  // With the switch: a binary file is taken up but not searched. A file whose head cannot
-  // be read is searched, and the search says that it cannot be read.
-  bool SkippedAsBinary(const std::string& fileName);
   // The walk with the files searched by `threads` workers; `pattern` is the compiled
   // pattern in regular-expression mode, null in plain mode.
   void WalkInParallel(const std::string& start, const TGrepPattern* pattern, int threads);
