@@ -51,8 +51,12 @@ inline void Copy(const uint8_t*& p, const uint8_t* end, uint8_t*& o) {
   }
 }
 
-// The first byte in [p, end) above 7F, or end.
+// The first byte in [p, end) above 7F, or end. Long runs (the heads of sources and
+// pages) go thirty-two bytes a step, with one test for the four words.
 inline const uint8_t* End(const uint8_t* p, const uint8_t* end) {
+  while (end - p >= 32 &&
+         ((Load64(p) | Load64(p + 8) | Load64(p + 16) | Load64(p + 24)) & kHighBits) == 0)
+    p += 32;
   while (end - p >= 16) {
     const size_t n = AsciiPrefix16(p);
     p += n;

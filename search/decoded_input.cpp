@@ -274,19 +274,11 @@ size_t TDecodedInput::ReadSomeLeading(uint8_t* dest, size_t size) {
   // The head is read whole, so that a NUL in it is seen before a byte of it is handed out.
   const size_t n = offset < kUtf16Head ? F.ReadBlock(dest, size) : F.ReadSome(dest, size);
   RawOffset += n;
-  const size_t alike = AlikePrefix(dest, n, offset);
-  Detect(dest, alike, offset, /*alike=*/true);
-  if (alike == n) {
-    AlikeEnd = RawOffset;
-    if (F.AtEnd()) {
-      Enc = Detector.Finish();
-      Phase = TPhase::AsIs;
-    }
-    return n;
-  }
   // When the detector is sure of the encoding within the bytes read (most Shift JIS
-  // files, and every one that ends there), Shift JIS goes out as it is, with no copy.
-  Detect(dest + alike, n - alike, offset + alike);
+  // files, and every one that ends there), Shift JIS goes out as it is, with no copy and
+  // no look for where the bytes that read alike end: fed whole or cut there, the detector
+  // comes to the same.
+  Detect(dest, n, offset);
   if (Detector.Decided() || F.AtEnd()) {
     const TEncoding encoding = Detector.Finish();
     if (ReadsAsShiftJis(encoding)) {
@@ -294,6 +286,15 @@ size_t TDecodedInput::ReadSomeLeading(uint8_t* dest, size_t size) {
       Phase = TPhase::AsIs;
       return n;
     }
+  }
+  const size_t alike = AlikePrefix(dest, n, offset);
+  if (alike == n) {
+    AlikeEnd = RawOffset;
+    if (F.AtEnd()) {
+      Enc = Detector.Finish();
+      Phase = TPhase::AsIs;
+    }
+    return n;
   }
   // Else the bytes from the first that does not read alike wait for the encoding.
   Hold.assign(dest + alike, dest + n);

@@ -64,6 +64,13 @@ struct TUtf8Reader {
         p = AsciiRun::End(p + 1, end);
         continue;
       }
+      // A byte that begins no sequence (most bytes of text in another encoding) is bad at
+      // once.
+      if (*p < 0xC2 || *p > 0xF4) {
+        if (++r.Errors > TEncodingDetector::kMaxErrors) return end;
+        ++p;
+        continue;
+      }
       // Japanese text: three-byte sequences one after the other, taken without the general
       // case's tests.
       const uint8_t* const run = p;
@@ -102,6 +109,12 @@ struct TEucJpReader {
       if (*p < 0x80) {
         if (kScored) r.Score.EndRun();
         p = AsciiRun::End(p + 1, end);
+        continue;
+      }
+      if (*p < 0xA1 && *p != 0x8E && *p != 0x8F) {
+        // A byte that begins no code, as most of Shift JIS text's lead bytes.
+        if (++r.Errors > TEncodingDetector::kMaxErrors) return end;
+        ++p;
         continue;
       }
       const TCharSequence c = ReadEucJpSequence(p, end, tables);

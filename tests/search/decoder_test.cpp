@@ -13,6 +13,7 @@
 
 #include "base/shift_jis.h"
 #include "platform/utf8.h"
+#include "search/ascii_run.h"
 #include "tests/search/encoded_text.h"
 
 using namespace varsik;
@@ -333,3 +334,17 @@ TEST(Decoder, TheWordsCharactersKeepTheirReservedCodes) {
 }
 
 }  // namespace
+
+// The ASCII runs that the detector and the decoders pass over: every length around the
+// scan's steps, with the first high byte anywhere (or none), ends exactly there.
+TEST(AsciiRunTest, EndStopsAtTheFirstHighByteWhateverTheRunsLength) {
+  for (size_t size = 0; size <= 100; ++size)
+    for (size_t high = 0; high <= size; ++high) {
+      std::vector<uint8_t> bytes(size, 'a');
+      if (high < size) bytes[high] = 0x80;
+      if (high + 1 < size) bytes[high + 1] = 0xFF;
+      EXPECT_EQ(AsciiRun::End(bytes.data(), bytes.data() + size) - bytes.data(),
+                static_cast<ptrdiff_t>(high))
+          << size << " " << high;
+    }
+}
