@@ -33,17 +33,18 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 # The synopsis, then the long description in English and in Japanese (a line of "."
 # separates paragraphs).
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "file search and grep for Japanese (Shift JIS) text")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "file search and grep for Japanese text in any of its encodings")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Varsik searches the files in and under a folder whose names match a list of
-masks for a word, reading them as Shift JIS (CP932), and lists every hit as a
+masks for a word, reading each in its own encoding (Shift JIS, UTF-8, EUC-JP,
+UTF-16 or ISO-2022-JP, decided from the whole file), and lists every hit as a
 tag-jump line, from which an editor opens the file at that line. Plain search
 can fold letter case and half-width katakana; regular expressions run on its
 own engine for double-byte text. varsik-grep runs the same search for scripts.
 .
 日本語テキストのためのファイル検索・Grep ツールです。フォルダーとその
-サブフォルダーの、名前がマスクに合うファイルを Shift JIS (CP932) として
-読んで語を探し、見つかった行をタグジャンプ形式で一覧にします。その行から
+サブフォルダーの、名前がマスクに合うファイルを、それぞれファイル全体から
+判別した文字コード (Shift JIS、UTF-8、EUC-JP、UTF-16、JIS) で読んで語を探し、見つかった行をタグジャンプ形式で一覧にします。その行から
 エディタでファイルを開けます。varsik-grep でスクリプトから同じ検索が
 できます。")
 include(CPack)
