@@ -13,8 +13,10 @@ namespace {
 // A worker hands its lines over in pieces of about this size, so that the first file's
 // lines come out while it is searched.
 constexpr size_t kPieceBytes = 64 * 1024;
-// The walk runs at most this many files ahead of the workers.
+// The walk runs at most this many files ahead of the workers; when it has that many
+// waiting, it waits until the workers have taken kRefillFiles of them.
 constexpr size_t kMaxWaitingFiles = 256;
+constexpr size_t kRefillFiles = 64;
 // How often a waiting thread looks at the stop command.
 constexpr auto kWaitStep = std::chrono::milliseconds(20);
 
@@ -56,6 +58,7 @@ void TParallelSearch::Work() {
       }
       job = Jobs[NextToRun++].get();
       job->Taken = true;
+      WakeWriter();
     }
     Run(search, *job);
   }
@@ -104,10 +107,10 @@ void TParallelSearch::Publish(TJob& job, std::vector<RE_LineInfo_t>& hits, size_
     job.Hits.insert(job.Hits.end(), std::make_move_iterator(hits.begin()),
                     std::make_move_iterator(hits.end()));
     job.Done = job.Done || last;
+    WakeWriter();
   }
   hits.clear();
   bytes = 0;
-  OutputReady.notify_one();
 }
 
 bool TParallelSearch::PutOutReady() {
@@ -158,6 +161,19 @@ bool TParallelSearch::OutputWaiting() const {
   return job.Done || !job.Hits.empty() || (!job.Taken && StopRequested());
 }
 
+bool TParallelSearch::WriterWanted() const {
+  if (StopRequested()) return true;
+  if (Closing) return OutputWaiting();
+  if (Jobs.empty()) return false;
+  const TJob& first = *Jobs.front();
+  return (!first.Done && !first.Hits.empty()) ||
+         Jobs.size() - NextToRun <= kMaxWaitingFiles - kRefillFiles || HeldBytes >= kHeldBudget / 2;
+}
+
+void TParallelSearch::WakeWriter() {
+  if (WriterWaiting && WriterWanted()) OutputReady.notify_one();
+}
+
 bool TParallelSearch::Add(const std::string& path) {
   if (StoppedOut || Cancel.load()) return false;
   {
@@ -173,9 +189,9 @@ bool TParallelSearch::Add(const std::string& path) {
     {
       std::unique_lock lock(Mutex);
       if (Jobs.size() - NextToRun < kMaxWaitingFiles || Cancel.load()) break;
-      OutputReady.wait_for(lock, kWaitStep, [this] {
-        return OutputWaiting() || Jobs.size() - NextToRun < kMaxWaitingFiles;
-      });
+      WriterWaiting = true;
+      OutputReady.wait_for(lock, kWaitStep, [this] { return WriterWanted(); });
+      WriterWaiting = false;
     }
     if (Output.Idle) Output.Idle();
   }
@@ -193,7 +209,9 @@ void TParallelSearch::Finish() {
     {
       std::unique_lock lock(Mutex);
       if (Jobs.empty()) return;
-      OutputReady.wait_for(lock, kWaitStep, [this] { return OutputWaiting(); });
+      WriterWaiting = true;
+      OutputReady.wait_for(lock, kWaitStep, [this] { return WriterWanted(); });
+      WriterWaiting = false;
     }
     if (Output.Idle) Output.Idle();
   }

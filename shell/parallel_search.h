@@ -84,6 +84,13 @@ class TParallelSearch {
   // Whether the first file has something to put out, which a worker may have handed
   // over since PutOutReady last looked. The mutex is held.
   bool OutputWaiting() const;
+  // Whether the walk's thread, waiting, has enough to do to be woken for it (the mutex is
+  // held): the lines of a first file still searched, a batch of files taken off the queue,
+  // held results nearing the budget, a stop; once the walk is over, any output. Waking it
+  // for every file cost a switch of threads per file, as much as searching a small one.
+  bool WriterWanted() const;
+  // Wakes the walk's thread when it waits and has enough to do. The mutex is held.
+  void WakeWriter();
   bool StopRequested() const { return Cancel.load() || Abort.load(); }
 
   const TSearchOptions& Options;
@@ -100,6 +107,7 @@ class TParallelSearch {
   size_t HeldBytes = 0;
   bool Closing = false;
   bool StoppedOut = false;
+  bool WriterWaiting = false;
   std::vector<std::thread> Workers;
 };
 
