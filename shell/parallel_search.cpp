@@ -33,8 +33,12 @@ size_t BytesOf(const RE_LineInfo_t& hit) {
 
 TParallelSearch::TParallelSearch(const TSearchOptions& options, const TGrepPattern* pattern,
                                  int workers, const std::atomic<bool>& cancel, TOutput output)
-    : Options(options), Pattern(pattern), Cancel(cancel), Output(std::move(output)) {
-  for (int i = 0; i < std::max(workers, 1); ++i) Workers.emplace_back([this] { Work(); });
+    : Options(options),
+      Pattern(pattern),
+      Cancel(cancel),
+      Output(std::move(output)),
+      WorkerCount(std::max(workers, 1)) {
+  for (int i = 0; i < WorkerCount; ++i) Workers.emplace_back([this] { Work(); });
 }
 
 TParallelSearch::~TParallelSearch() {
@@ -148,14 +152,14 @@ bool TParallelSearch::SearchJob(TFileSearch& search, TJob& job,
 }
 
 std::optional<TFilePart> TParallelSearch::Cut(TJob& job, uint64_t size) {
-  if (Workers.size() < 2 || size == UINT64_MAX || size < Options.SplitFileBytes) return {};
+  if (WorkerCount < 2 || size == UINT64_MAX || size < Options.SplitFileBytes) return {};
   // Only the search whose matches stay in their line is cut; only a file that reads as
   // its own bytes, which a part far into it can be read as alone.
   if (Pattern != nullptr && Pattern->Fast == nullptr) return {};
   if (!FileParts::ReadsAsItsBytes(job.Path, Options.ReadEncoding())) return {};
   const uint64_t wanted = std::max<uint64_t>(Options.SplitPartBytes, 1);
-  const uint64_t parts =
-      std::clamp<uint64_t>((size + wanted - 1) / wanted, Workers.size(), kMaxParts);
+  const uint64_t parts = std::clamp<uint64_t>((size + wanted - 1) / wanted,
+                                              static_cast<uint64_t>(WorkerCount), kMaxParts);
   auto cut = std::make_shared<TCut>();
   cut->Size = size;
   cut->PartBytes = (size + parts - 1) / parts;

@@ -125,6 +125,7 @@ class TParallelSearch {
   const TGrepPattern* Pattern;
   const std::atomic<bool>& Cancel;
   TOutput Output;
+  const int WorkerCount;
   std::atomic<bool> Abort{false};
 
   std::mutex Mutex;
