@@ -207,23 +207,27 @@ void TParallelSearch::Publish(TJob& job, std::vector<RE_LineInfo_t>& hits, size_
 bool TParallelSearch::PutOutReady() {
   std::vector<RE_LineInfo_t> hits;
   while (!StoppedOut) {
-    bool done;
+    bool done = false;
+    bool untaken;
     TJob* job;
     {
       const std::lock_guard lock(Mutex);
       if (Jobs.empty()) return true;
       job = Jobs.front().get();
-      // After a stop the workers take no more files: the output ends before the first
-      // file that none took (or the first part of a file that none took).
-      if (!job->Taken && StopRequested()) {
-        if (job->Part > 0 && !job->Cut->Finished) Output.End();
-        StoppedOut = true;
-        return false;
+      untaken = !job->Taken && StopRequested();
+      if (!untaken) {
+        hits.swap(job->Hits);
+        HeldBytes -= job->HitBytes;
+        job->HitBytes = 0;
+        done = job->Done;
       }
-      hits.swap(job->Hits);
-      HeldBytes -= job->HitBytes;
-      job->HitBytes = 0;
-      done = job->Done;
+    }
+    // After a stop the workers take no more files: the output ends before the first file
+    // that none took, or with the end of a cut file whose next part none took.
+    if (untaken) {
+      if (job->Part > 0 && !job->Cut->Finished) Output.End();
+      StoppedOut = true;
+      return false;
     }
     WorkReady.notify_all();
     if (!job->Begun) {
