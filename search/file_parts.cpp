@@ -1,7 +1,6 @@
 #include "search/file_parts.h"
 
-#include <sys/stat.h>
-
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -18,12 +17,6 @@ constexpr size_t kBlock = 64 * 1024;
 constexpr uint64_t kHeadBytes = 1 << 20;
 
 }  // namespace
-
-std::optional<uint64_t> RegularFileSize(const std::string& fileName) {
-  struct stat st {};
-  if (::stat(fileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  return static_cast<uint64_t>(st.st_size);
-}
 
 bool ReadsAsItsBytes(const std::string& fileName, const TReadEncoding& encoding) {
   if (encoding.Choice == TEncodingChoice::Cp932) return true;

@@ -12,10 +12,6 @@
 
 namespace varsik::FileParts {
 
-// The size of a regular file, or nullopt for anything else (or a file that cannot be
-// looked at).
-std::optional<uint64_t> RegularFileSize(const std::string& fileName);
-
 // Whether the file reads as its own bytes (Shift JIS or ASCII) under `encoding`, known
 // from its head: cp932 always; in automatic mode when the detector is certain of Shift
 // JIS within the head, as the reader would be. A part far into the file can then be read

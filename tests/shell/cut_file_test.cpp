@@ -192,6 +192,4 @@ TEST(FileParts, LineStartsAndTheEncodingsThatCanBeCut) {
   EXPECT_FALSE(FileParts::ReadsAsItsBytes(utf8, automatic));
   EXPECT_TRUE(FileParts::ReadsAsItsBytes(utf8, {TEncodingChoice::Cp932}));
   EXPECT_FALSE(FileParts::ReadsAsItsBytes(sjis, {TEncodingChoice::Utf8}));
-  EXPECT_EQ(FileParts::RegularFileSize(ascii), 100u);
-  EXPECT_EQ(FileParts::RegularFileSize(dir.Path()), std::nullopt);
 }
