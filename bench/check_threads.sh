@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks that varsik-grep prints the same bytes with its default threads as with -j 1,
-# for every benchmark case over the corpus, the big file also with its Ctrl+Z lines.
+# for every benchmark case over the corpus, the big file also with its Ctrl+Z lines and
+# its UTF-8 copy.
 # Skips (exit 0) when there is no corpus.
 #
 # Usage: bench/check_threads.sh [VARSIK_GREP] [CORPUS_DIR]
@@ -20,7 +21,10 @@ OUT=$(mktemp -d)
 trap 'rm -rf "$OUT"' EXIT
 
 failed=0
-for c in "${CASE_LIST[@]}" "ctrl-z|big.sjis|-s|文字列" "re-ctrl-z|big.sjis|-E|文字列"; do
+# The big file is cut into parts for the workers: also with its Ctrl+Z lines, and read as
+# cp932 whatever it holds; its UTF-8 copy is searched whole.
+for c in "${CASE_LIST[@]}" "ctrl-z|big.sjis|-s|文字列" "re-ctrl-z|big.sjis|-E|文字列" \
+  "utf8|big.no1a.utf8|-s|文字列" "cp932-utf8|big.no1a.utf8|--encoding=cp932|option"; do
   read_case "$c"
   case "$target" in
     big) set -- --no-subfolders "$word" big.no1a.sjis "$CORPUS" ;;

@@ -7,7 +7,7 @@
 # Shift JIS tools, which misread its other files: their counts differ); varsik's time on
 # each against its own on the Shift JIS text follows the table. Then, for the cases of
 # THREAD_CASES, varsik-grep with its default threads beside -j 1 and beside ripgrep with
-# its default threads.
+# its default threads (the big file: beside ripgrep on one thread over the UTF-8 copy).
 #
 # Usage: bench/compare.sh [VARSIK_GREP] [CORPUS_DIR]
 #   VARSIK_GREP  default build/cli/varsik-grep
@@ -17,7 +17,7 @@
 # same runs, with the ratio),
 # MIXED (the corpus tree in mixed encodings; default CORPUS_DIR/mixed, written by
 # ENCODING_TESTS, the encoding tests' binary, when missing; without either its rows are
-# left out), THREAD_CASES (default "tree re-tree"; empty: no threads table).
+# left out), THREAD_CASES (default every case; empty: no threads table).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 VG=$(realpath "${1:-build/cli/varsik-grep}")
@@ -147,7 +147,7 @@ print("varsik %-28s %8.3fs / %8.3fs = %5.2f" % (sys.argv[3].replace(":", " vs ")
 PY
 done
 
-THREAD_CASES=${THREAD_CASES-tree re-tree}
+THREAD_CASES=${THREAD_CASES-tree re-tree frequent rare ascii-i word class alternation re-frequent re-rare}
 [ -n "$THREAD_CASES" ] || exit 0
 printf '\nthreads: %s CPUs\n' "$(nproc)"
 printf '%-12s %10s %10s %10s %8s %8s\n' case varsik-jN varsik-j1 rg-jN jN/j1 jN/rg
@@ -157,8 +157,12 @@ for c in "${CASE_LIST[@]}"; do
   # The output of the default threads is that of one, byte for byte.
   same=""
   cmp -s <(eval "$VG $vargs") <(eval "$VG -j1 $vargs") || same="  OUTPUT DIFFERS"
+  # The big file is cut into parts for the threads; it is held against ripgrep on one
+  # thread over its UTF-8 copy, without decoding.
+  rthreads="rg $rargs"
+  [ "$target" = big ] && [ -f "$BIGU" ] && rthreads="rg -j1 --no-config $ropt '$word' '$BIGU'"
   hyperfine -i --output=pipe --style none --warmup 1 --runs "$RUNS" --export-json "$OUT/$name-j.json" \
-    -n many "$VG $vargs" -n one "$VG -j1 $vargs" -n rg "rg $rargs" >/dev/null 2>&1
+    -n many "$VG $vargs" -n one "$VG -j1 $vargs" -n rg "$rthreads" >/dev/null 2>&1
   python3 - "$OUT/$name-j.json" "$name" "$same" <<'PY'
 import json, sys
 d = json.load(open(sys.argv[1]))

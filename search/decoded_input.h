@@ -78,6 +78,11 @@ class TDecodedInput {
   bool AtEnd() const;
   // Goes back (or on) to engine byte `offset`, so that text let go of can be read again.
   void Seek(uint64_t offset);
+  // Reads only the file's bytes [begin, end), before anything is read: for a file read as
+  // cp932, whose engine bytes are its own (a part of a file cut for several searchers).
+  void ReadRange(uint64_t begin, uint64_t end) { F.ReadRange(begin, end); }
+  // The file's size as it was opened; UINT64_MAX when it is not known.
+  uint64_t FileSize() const { return F.SizeOpened(); }
 
   // The file's encoding, as far as it is known: Ascii while only bytes that read alike in
   // every encoding have been read.

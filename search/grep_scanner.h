@@ -53,6 +53,8 @@ class TGrepScanner {
   }
   // Whether each reported line carries its matches (TRegexMarker's).
   void SetMarkMatches(bool on) { MarkMatches = on; }
+  // The line searcher that the fast path runs in, to search a part of a file with it.
+  TLineSearcher& LineSearcher() { return Searcher; }
 
   // Reports each matching line of the file once, in file order. An empty file reports
   // nothing. Raises EFileNotFound or EInOutError; the file is closed first.

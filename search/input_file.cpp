@@ -95,6 +95,11 @@ void TInputFile::Seek(uint64_t offset) {
   Left = Size == UINT64_MAX ? UINT64_MAX : Size - std::min(Size, offset);
 }
 
+void TInputFile::ReadRange(uint64_t begin, uint64_t end) {
+  Size = std::min(Size, end);
+  Seek(begin);
+}
+
 size_t TInputFile::ReadAt(uint64_t offset, uint8_t* dest, size_t size) {
   if (Size != UINT64_MAX)
     size = static_cast<size_t>(std::min<uint64_t>(size, Size - std::min(Size, offset)));

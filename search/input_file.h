@@ -45,6 +45,13 @@ class TInputFile {
   // when opened). Raises EInOutError on a read error.
   size_t ReadAt(uint64_t offset, uint8_t* dest, size_t size);
 
+  // Reads only bytes [begin, end) from now on: the file ends at `end` for every read
+  // above, and the next read begins at `begin`. One part of a file cut for several
+  // searchers. Raises EInOutError as Seek does.
+  void ReadRange(uint64_t begin, uint64_t end);
+  // The size of the file as it was opened; UINT64_MAX when it is not known.
+  uint64_t SizeOpened() const { return Size; }
+
  private:
   // Reads until `size` bytes or the end of the file; retries interrupted reads.
   size_t ReadFully(uint8_t* dest, size_t size);

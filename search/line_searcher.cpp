@@ -42,6 +42,8 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
   Reporter = &report;
   LineNo = 1;
   InLongLine = false;
+  Ended = false;
+  InPart = false;
   Held.clear();
   HeldTexts.clear();
   HeldOriginals.clear();
@@ -62,12 +64,22 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
 
   bool stopped = false;
   try {
-    TLineWindow window(fileName, Buffer, BlockSize, WindowLineBytes, Encoding);
+    std::optional<TFilePart> part = Part;
+    std::optional<TLineWindow> opened;
+    opened.emplace(fileName, Buffer, BlockSize, WindowLineBytes, part ? AsItsBytes() : Encoding);
+    if (!part && Cutter) {
+      part = Cutter(opened->Input().FileSize());
+      // A part is read as the file's own bytes, which its encoding was found to be.
+      if (part) opened.emplace(fileName, Buffer, BlockSize, WindowLineBytes, AsItsBytes());
+    }
+    InPart = part.has_value();
+    if (part) opened->Input().ReadRange(part->Begin, part->End);
+    TLineWindow& window = *opened;
     Window = &window;
     window.SetCrEndsLines(Rules.CrEndsLines);
     window.SetTextEndsAtNul(Rules.TextEndsAtNul);
     window.SetAfterRead([this] { PollOrStop(); });
-    Scan(window, finder);
+    Ended = Scan(window, finder);
   } catch (const TStop&) {
     stopped = true;
   }
@@ -95,11 +107,15 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
   return stopped ? TEnd::Stopped : TEnd::Done;
 }
 
+TReadEncoding TLineSearcher::AsItsBytes() const {
+  return {TEncodingChoice::Cp932, Encoding.Codes};
+}
+
 void TLineSearcher::PollOrStop() {
   if ((*Poll)()) throw TStop{};
 }
 
-void TLineSearcher::Scan(TLineWindow& window, TLineFinder& finder) {
+bool TLineSearcher::Scan(TLineWindow& window, TLineFinder& finder) {
   for (TLineWindow::TChunk chunk = window.Next(); !chunk.Bytes.empty(); chunk = window.Next()) {
     const uint8_t* p = chunk.Bytes.data();
     const uint8_t* const end = p + chunk.Bytes.size();
@@ -110,14 +126,15 @@ void TLineSearcher::Scan(TLineWindow& window, TLineFinder& finder) {
       if (chunk.ContinuesLine) continue;
       InLongLine = false;
       if (finder.EndLine()) Report(LineNo);
-      if (lineEnd == end || *lineEnd == 0) return;  // the file's last line, or the text's
+      if (lineEnd == end) return false;  // the file's last line
+      if (*lineEnd == 0) return true;    // the text's
       ++LineNo;
       p = lineEnd + (*lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? 2 : 1);
       if (p == end) continue;
     }
     if (chunk.ContinuesLine) {
       // A line too long to hold begins: it is searched piece by piece.
-      if (Rules.TextEndsBeforeCtrlZLine && *p == 0x1A) return;
+      if (Rules.TextEndsBeforeCtrlZLine && *p == 0x1A) return true;
       InLongLine = true;
       Text.clear();
       LineOffset = window.OffsetOf(p);
@@ -125,13 +142,15 @@ void TLineSearcher::Scan(TLineWindow& window, TLineFinder& finder) {
       FeedLongLine(p, end, finder);
       continue;
     }
-    if (ScanLines(p, end, finder, !window.AtEnd())) return;
+    // A part's line ends are all counted, for the lines of the parts after it.
+    if (ScanLines(p, end, finder, InPart || !window.AtEnd())) return true;
   }
   // The file ends with a piece of a long line.
   if (InLongLine) {
     InLongLine = false;
     if (finder.EndLine()) Report(LineNo);
   }
+  return false;
 }
 
 bool TLineSearcher::ScanLines(const uint8_t* begin, const uint8_t* end, TLineFinder& finder,

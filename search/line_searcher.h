@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,13 @@
 #include "search/line_window.h"
 
 namespace varsik {
+
+// One part of a file cut at line ends for several searchers: bytes [Begin, End), Begin at
+// the file's start or behind an LF, End behind an LF or at the file's end.
+struct TFilePart {
+  uint64_t Begin = 0;
+  uint64_t End = 0;
+};
 
 class TLineSearcher {
  public:
@@ -46,6 +54,24 @@ class TLineSearcher {
   // Each reported line carries the matches that `marker` finds on it (none when null);
   // the marker outlives the searches.
   void SetMarker(TLineMarker* marker) { Marker = marker; }
+  // Runs once a file is opened, with its size (UINT64_MAX when not known), on the thread
+  // that searches: the part of the file to search instead of all of it, or none. What it
+  // raises leaves Search as a read error would.
+  using TCutter = std::function<std::optional<TFilePart>(uint64_t fileSize)>;
+
+  // Searches only `part` of the next files (none: whole files), or the part `cutter`
+  // chooses of each (none: whole files). A part is read as cp932, its lines numbered from
+  // 1 at its start: only for a file whose engine bytes are its own.
+  void SetPart(std::optional<TFilePart> part) { Part = part; }
+  void SetCutter(TCutter cutter) { Cutter = std::move(cutter); }
+
+  // After a search: whether it searched a part; then how many line ends the part holds
+  // (the lines before the next part), and whether the text ended inside it by the
+  // finder's rules (at a NUL, or before a line that begins with 1A), so that nothing after
+  // it belongs to the text.
+  bool SearchedPart() const { return InPart; }
+  int64_t PartLineEnds() const { return LineNo - 1; }
+  bool TextEnded() const { return Ended; }
 
   // Searches one file. Returns Stopped when a poll asked to stop: with held hits, those
   // found before the stop are reported then, without more polls. Raises EFileNotFound or
@@ -54,8 +80,8 @@ class TLineSearcher {
               const TReport& report);
 
  private:
-  // Reads the file to its end, or to where its text ends.
-  void Scan(TLineWindow& window, TLineFinder& finder);
+  // Reads the file to its end, or to where its text ends; true in the second case.
+  bool Scan(TLineWindow& window, TLineFinder& finder);
   // The whole lines [begin, end); returns true when the text ends inside them.
   bool ScanLines(const uint8_t* begin, const uint8_t* end, TLineFinder& finder, bool more);
   // A piece of a long line, fed to the finder between polls.
@@ -72,6 +98,8 @@ class TLineSearcher {
   void AppendText(const uint8_t* begin, const uint8_t* end);
   // Reports (or holds) the line in Text as line `lineNo`, cut to MaxLineBytes.
   void Report(int64_t lineNo);
+  // How a part of a file is read: as the file's own bytes.
+  TReadEncoding AsItsBytes() const;
   // Polls; leaves the scan when the poll asks to stop.
   void PollOrStop();
 
@@ -81,6 +109,8 @@ class TLineSearcher {
   bool HoldHits = false;
   TReadEncoding Encoding;
   TLineMarker* Marker = nullptr;
+  std::optional<TFilePart> Part;
+  TCutter Cutter;
 
   // The search in progress.
   TLineRules Rules;
@@ -90,6 +120,8 @@ class TLineSearcher {
   TLineWindow* Window = nullptr;
   uint64_t LineOffset = 0;  // the engine offset of the line in Text
   bool InLongLine = false;
+  bool Ended = false;
+  bool InPart = false;
 
   // Reused from file to file; given back when a long line made them large.
   std::vector<uint8_t> Buffer;

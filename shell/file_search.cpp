@@ -1,5 +1,7 @@
 #include "shell/file_search.h"
 
+#include "base/scope_exit.h"
+
 namespace varsik {
 
 TFileSearch::TFileSearch(const TSearchOptions& options, const TGrepPattern* pattern)
@@ -21,6 +23,26 @@ TFileSearch::TFileSearch(const TSearchOptions& options, const TGrepPattern* patt
 TFileSearch::TEnd TFileSearch::Search(const std::string& fileName, const TLineSearcher::TPoll& poll,
                                       const TLineSearcher::TReport& report) {
   if (Options.Switches.SkipBinary && BinaryCheck.SkipsFile(fileName)) return TEnd::Done;
+  return SearchText(fileName, poll, report);
+}
+
+void TFileSearch::SetCutter(TLineSearcher::TCutter cutter) {
+  Scanner.LineSearcher().SetCutter(cutter);
+  Searcher.SetCutter(std::move(cutter));
+}
+
+TFileSearch::TEnd TFileSearch::SearchPart(const std::string& fileName, const TFilePart& part,
+                                          const TLineSearcher::TPoll& poll,
+                                          const TLineSearcher::TReport& report) {
+  TLineSearcher& searcher = LineSearcher();
+  searcher.SetPart(part);
+  const TScopeExit whole([&searcher] { searcher.SetPart(std::nullopt); });
+  return SearchText(fileName, poll, report);
+}
+
+TFileSearch::TEnd TFileSearch::SearchText(const std::string& fileName,
+                                          const TLineSearcher::TPoll& poll,
+                                          const TLineSearcher::TReport& report) {
   if (Pattern != nullptr)
     return Scanner.Scan(*Pattern, fileName, poll, report) == TGrepScanner::TEnd::Stopped
                ? TEnd::Stopped

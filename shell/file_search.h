@@ -5,6 +5,7 @@
 // to a report, and it stops when its poll says so.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "search/grep_scanner.h"
@@ -32,7 +33,26 @@ class TFileSearch {
   TEnd Search(const std::string& fileName, const TLineSearcher::TPoll& poll,
               const TLineSearcher::TReport& report);
 
+  // A file cut into parts that several workers search: `cutter` chooses, once a file is
+  // opened, the part of it that Search searches (the file's first, or none: all of it);
+  // SearchPart searches the part given. Only a search whose matches stay in their line
+  // (plain mode, the regular-expression fast path) can be cut; another ignores both.
+  void SetCutter(TLineSearcher::TCutter cutter);
+  TEnd SearchPart(const std::string& fileName, const TFilePart& part,
+                  const TLineSearcher::TPoll& poll, const TLineSearcher::TReport& report);
+  // After a search: whether it was of a part, and then the part's line ends and whether
+  // the file's text ended in it (TLineSearcher's).
+  bool SearchedPart() { return LineSearcher().SearchedPart(); }
+  int64_t PartLineEnds() { return LineSearcher().PartLineEnds(); }
+  bool TextEnded() { return LineSearcher().TextEnded(); }
+
  private:
+  // The search of the file, or of the part the searchers have been set to.
+  TEnd SearchText(const std::string& fileName, const TLineSearcher::TPoll& poll,
+                  const TLineSearcher::TReport& report);
+  // The searcher that reads the lines in this mode.
+  TLineSearcher& LineSearcher() { return Pattern != nullptr ? Scanner.LineSearcher() : Searcher; }
+
   const TSearchOptions& Options;
   const TGrepPattern* Pattern;
   TPlainLineFinder Finder;

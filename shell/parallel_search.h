@@ -4,7 +4,9 @@
 // TFileSearch of their own; the walk's thread puts out a file's results as soon as every
 // earlier file is out (the first file not yet out: its lines as they come). Results that
 // wait for an earlier file are held up to a budget of memory, beyond which the workers
-// wait, except the one on the first file, which never waits.
+// wait, except the one on the first file, which never waits. A big file whose search
+// stays in its lines is cut at line ends into parts that several workers search; each
+// part goes out in turn, its lines numbered on from the line ends of the parts before.
 #pragma once
 
 #include <atomic>
@@ -15,12 +17,14 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "search/grep_scanner.h"
 #include "search/line_info.h"
+#include "search/line_searcher.h"
 #include "shell/search_state.h"
 
 namespace varsik {
@@ -62,8 +66,29 @@ class TParallelSearch {
  private:
   // One file: its path, and (guarded by Mutex) its results not yet put out, each line's
   // record whole, so that whatever the searcher tells of a line reaches the output.
+  // A file cut into parts: the nominal part length (part k holds the lines that begin in
+  // [k * PartBytes, (k + 1) * PartBytes)), and what the parts tell each other.
+  struct TCut {
+    uint64_t Size = 0;
+    uint64_t PartBytes = 0;
+    int Parts = 0;
+    // The first part known to end the file's text: the parts after it stop and go unseen.
+    std::atomic<int> EndedAt{INT32_MAX};
+    // The walk's thread's own: the line ends of the parts out, and whether the file is.
+    int64_t LineBase = 0;
+    bool Finished = false;
+  };
+
   struct TJob {
     std::string Path;
+    // Of a cut file's part (Cut set by the search of part 0, under Mutex): which one, its
+    // line ends, whether the text ended in it, and (part 0) the parts after it, which
+    // take its place in Jobs when it is out.
+    std::shared_ptr<TCut> Cut;
+    int Part = 0;
+    int64_t LineEnds = 0;
+    bool TextEnded = false;
+    std::vector<std::unique_ptr<TJob>> LaterParts;
     std::vector<RE_LineInfo_t> Hits;
     size_t HitBytes = 0;
     bool Done = false;
@@ -75,7 +100,17 @@ class TParallelSearch {
   };
 
   void Work();
+  bool HasWork() const { return !WaitingParts.empty() || NextToRun < Jobs.size(); }
   void Run(TFileSearch& search, TJob& job);
+  // The search of the job's file or part; what it found besides its lines goes in `job`.
+  // True when it stopped.
+  bool SearchJob(TFileSearch& search, TJob& job,
+                 const std::function<void(const RE_LineInfo_t&)>& report);
+  // Cuts the job's file, of `size` bytes, when that pays and changes nothing: hands the
+  // later parts to the workers and returns the first, or none.
+  std::optional<TFilePart> Cut(TJob& job, uint64_t size);
+  // Takes the front job off Jobs once it is out, a cut file's later parts in its place.
+  void PopFront();
   // Hands a worker's results over; waits first while they would overfill the budget and
   // the job is not the first.
   void Publish(TJob& job, std::vector<RE_LineInfo_t>& hits, size_t& bytes, bool last);
@@ -97,6 +132,7 @@ class TParallelSearch {
   const TGrepPattern* Pattern;
   const std::atomic<bool>& Cancel;
   TOutput Output;
+  const int WorkerCount;
   std::atomic<bool> Abort{false};
 
   std::mutex Mutex;
@@ -104,6 +140,8 @@ class TParallelSearch {
   std::condition_variable OutputReady;     // the walk's thread waits here
   std::deque<std::unique_ptr<TJob>> Jobs;  // from the first file not yet out
   size_t NextToRun = 0;                    // index in Jobs of the next file to hand out
+  std::deque<TJob*> WaitingParts;          // parts of cut files no worker has taken yet
+  int Busy = 0;                            // workers on a job, which may cut its file
   size_t HeldBytes = 0;
   bool Closing = false;
   bool StoppedOut = false;

@@ -32,6 +32,11 @@ struct TSearchOptions {
   // How many workers search files at once; 1 searches them one after another on the
   // thread that runs the search.
   int Threads = 1;
+  // With more than one worker, a file of at least SplitFileBytes is cut at line ends into
+  // parts of about SplitPartBytes that the workers search at once, where the cut changes
+  // nothing in the results; tests make both tiny.
+  uint64_t SplitFileBytes = uint64_t{8} << 20;
+  uint64_t SplitPartBytes = uint64_t{16} << 20;
   // The line entries carry the matches on their lines, for an output that shows them.
   bool MarkMatches = false;
 

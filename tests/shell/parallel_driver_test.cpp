@@ -133,6 +133,23 @@ TEST_F(ParallelDriverTest, RegularExpressionModeGivesWhatOneThreadGives) {
   }
 }
 
+// Every file cut into parts of a few lines: the error lines of the files that cannot be
+// read, the Ctrl+Z lines and the lines longer than the cut come out as from one thread.
+TEST_F(ParallelDriverTest, FilesCutIntoPartsGiveWhatOneThreadGives) {
+  MakeTree(Dir, 13, 60);
+  TSearchOptions o;
+  o.SplitFileBytes = 1;
+  o.SplitPartBytes = 40;
+  o.Switches.Encoding = TEncodingChoice::Cp932;
+  for (const std::string& word : {std::string("needle"), Sjis("検索")}) {
+    o.Word = word;
+    ExpectSameForEveryThreadCount(o);
+  }
+  o.Switches.RegularExpSearch = true;
+  o.Word = "ne+dle$";
+  ExpectSameForEveryThreadCount(o);
+}
+
 TEST_F(ParallelDriverTest, FileNameModeAndEmptyTreesGiveWhatOneThreadGives) {
   TSearchOptions o;
   o.Word = "needle";

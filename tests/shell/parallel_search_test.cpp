@@ -13,62 +13,12 @@
 #include "search/errors.h"
 #include "search/grep.h"
 #include "shell/file_search.h"
+#include "tests/support/parallel_events.h"
 #include "tests/support/temp_dir.h"
 
 using namespace varsik;
 
 namespace {
-
-using V = std::vector<std::string>;
-
-// The events as one line each: B path, H number text, U, E.
-struct TRecorder {
-  V Events;
-  TParallelSearch::TOutput Output() {
-    return {[this](const std::string& path) { Events.push_back("B " + path); },
-            [this](const RE_LineInfo_t& hit) {
-              Events.push_back("H " + std::to_string(hit.LineNo) + " " + hit.Line +
-                               (hit.Cut ? "…" : ""));
-              for (const TMatchSpan& m : hit.Matches) {
-                Events.back() += " @";
-                Events.back() += std::to_string(m.Begin);
-                Events.back() += '-';
-                Events.back() += std::to_string(m.End);
-              }
-            },
-            [this] { Events.push_back("U"); },
-            [this] { Events.push_back("E"); },
-            {}};
-  }
-};
-
-// The files searched one after another, as the one-thread walk does.
-V OneByOne(const TSearchOptions& options, const TGrepPattern* pattern, const V& paths) {
-  TRecorder r;
-  TParallelSearch::TOutput out = r.Output();
-  TFileSearch search(options, pattern);
-  for (const std::string& path : paths) {
-    out.Begin(path);
-    try {
-      search.Search(
-          path, [] { return false; }, out.Hit);
-    } catch (const EInOutError&) {
-      out.Unreadable();
-    }
-    out.End();
-  }
-  return r.Events;
-}
-
-V InParallel(const TSearchOptions& options, const TGrepPattern* pattern, const V& paths,
-             int workers) {
-  TRecorder r;
-  std::atomic<bool> cancel{false};
-  TParallelSearch search(options, pattern, workers, cancel, r.Output());
-  for (const std::string& path : paths) EXPECT_TRUE(search.Add(path));
-  search.Finish();
-  return r.Events;
-}
 
 class ParallelSearchTest : public ::testing::Test {
  protected:
@@ -152,14 +102,7 @@ TEST_F(ParallelSearchTest, AStopEndsTheOutputAtAFile) {
       ++added;
     }
     search.Finish();
-    // The complete output up to a file, then that file's first lines and its end.
-    size_t i = 0;
-    while (i < r.Events.size() && r.Events[i] == all[i]) ++i;
-    if (i < r.Events.size()) {
-      EXPECT_EQ(r.Events[i], "E") << stopAt;
-      EXPECT_EQ(i + 1, r.Events.size()) << stopAt;
-      EXPECT_EQ(all[i][0], 'H') << stopAt;
-    }
+    ExpectStoppedOutput(r.Events, all, stopAt);
     EXPECT_LE(added, stopAt);
   }
 }
