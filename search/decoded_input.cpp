@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "search/ascii_run.h"
+#include "search/byte_scan.h"
 #include "search/jis_escape.h"
 #include "search/original_text.h"
 
@@ -28,6 +29,9 @@ constexpr uint64_t kUtf16Head = 128;
 // The most checkpoints kept: past them every second one goes and the spacing doubles.
 constexpr size_t kMaxCheckpoints = 4096;
 constexpr uint64_t kFirstSpacing = 256 * 1024;
+// The most places where decoding resumes after lines made short: past them a file whose
+// needle is that common is decoded whole from there on.
+constexpr size_t kMaxResumes = 1 << 16;
 constexpr uint8_t kEsc = 0x1B;
 
 // The table of a search that has none of its own: no word character has a code.
@@ -87,6 +91,12 @@ TEncoding FixedEncoding(TEncodingChoice choice, std::span<const uint8_t> start) 
 }
 
 }  // namespace
+
+std::vector<TDecodedInput::TCheckpoint>::const_iterator TDecodedInput::FirstPast(
+    const std::vector<TCheckpoint>& points, uint64_t offset) {
+  return std::upper_bound(points.begin(), points.end(), offset,
+                          [](uint64_t value, const TCheckpoint& c) { return value < c.Engine; });
+}
 
 const TEngineCodes& TDecodedInput::EngineCodes() const {
   // A search's own table when its word has one; else one for the whole process, built
@@ -204,9 +214,16 @@ void TDecodedInput::StartDecoding(TEncoding encoding, uint64_t from) {
   Checkpoints.clear();
   if (from > 0) Checkpoints.push_back({0, TDecodePoint{}});
   Checkpoints.push_back({from, start});
+  Resumes.clear();
+  Filtering = false;
+  if (!Required.empty() && (encoding == TEncoding::Utf8 || encoding == TEncoding::Utf8Bom)) {
+    Filter.Prepare(Required, EngineCodes());
+    Filtering = Filter.Active();
+  }
 }
 
 void TDecodedInput::AddCheckpoint() {
+  if (!Resumes.empty()) return;
   if (!Checkpoints.empty() && OutOffset < Checkpoints.back().Engine + CheckpointSpacing) return;
   Checkpoints.push_back({OutOffset, Decoder->Checkpoint()});
   if (Checkpoints.size() <= kMaxCheckpoints) return;
@@ -231,12 +248,48 @@ size_t TDecodedInput::DecodeBlock(uint8_t* out, size_t inSize) {
     RawOffset += n;
     in = std::span(In.data(), n);
   }
-  uint8_t* end = Decoder->Decode(in, out);
+  uint8_t* end = Filtering ? DecodeFiltered(in, out, OutOffset) : Decoder->Decode(in, out);
   if (HoldBegin >= Hold.size() && F.AtEnd()) {
     end = Decoder->Finish(end);
     Finished = true;
   }
   return static_cast<size_t>(end - out);
+}
+
+uint8_t* TDecodedInput::DecodeFiltered(std::span<const uint8_t> in, uint8_t* out, uint64_t engine) {
+  // Only lines whole in the piece are made short: those after its first LF that end far
+  // enough before its end for the scans to read on. The rest is decoded.
+  const uint8_t* const begin = in.data();
+  const uint8_t* const end = begin + in.size();
+  const size_t margin = ByteScan::kPadding + Filter.NeedleBytes().size() + 1;
+  const void* firstLf = in.size() > margin ? std::memchr(begin, '\n', in.size() - margin) : nullptr;
+  if (firstLf == nullptr) return Decoder->Decode(in, out);
+  const uint8_t* const from = static_cast<const uint8_t*>(firstLf) + 1;
+  const auto* const to = static_cast<const uint8_t*>(::memrchr(
+                             from - 1, '\n', static_cast<size_t>(end - margin - from + 1))) +
+                         1;
+  uint8_t* const outStart = out;
+  out = Decoder->Decode(std::span(begin, from), out);
+  for (const uint8_t* p = from; p < to;) {
+    const uint8_t* const found = Filter.Find(p, to);
+    const uint8_t* const lineStart = found == to ? to : ByteScan::LineStart(found, p);
+    if (lineStart > p) {
+      const uint64_t fileOffset =
+          Decoder->Checkpoint().Offset + static_cast<uint64_t>(lineStart - p);
+      out = TUtf8LineFilter::Reduce(p, lineStart, out);
+      Decoder->Restart({fileOffset, 0, Decoder->Undecodable()});
+      Resumes.push_back({engine + static_cast<uint64_t>(out - outStart), Decoder->Checkpoint()});
+      if (Resumes.size() >= kMaxResumes) {
+        Filtering = false;
+        return Decoder->Decode(std::span(lineStart, end), out);
+      }
+    }
+    if (found == to) break;
+    const uint8_t* const lineEnd = ByteScan::LineEnd(found, to) + 1;
+    out = Decoder->Decode(std::span(lineStart, lineEnd), out);
+    p = lineEnd;
+  }
+  return Decoder->Decode(std::span(to, end), out);
 }
 
 bool TDecodedInput::DecodeMore() {
@@ -379,10 +432,7 @@ void TDecodedInput::Seek(uint64_t offset) {
     HoldBegin = 0;
     return;
   }
-  const auto after =
-      std::upper_bound(Checkpoints.begin(), Checkpoints.end(), offset,
-                       [](uint64_t value, const TCheckpoint& c) { return value < c.Engine; });
-  const TCheckpoint& from = *(after - 1);
+  const TCheckpoint& from = *(FirstPast(Checkpoints, offset) - 1);
   Decoder->Restart(from.Point);
   F.Seek(from.Point.Offset);
   RawOffset = from.Point.Offset;
@@ -412,10 +462,10 @@ std::span<const uint8_t> TDecodedInput::RawAt(uint64_t offset, size_t size) {
 std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
   if (!LineDecoder) LineDecoder = MakeDecoder(Enc, EngineCodes());
   // From the last checkpoint before the line, or from where the last line stopped.
-  const auto after =
-      std::upper_bound(Checkpoints.begin(), Checkpoints.end(), offset,
-                       [](uint64_t value, const TCheckpoint& c) { return value < c.Engine; });
-  TCheckpoint at = *(after - 1);
+  TCheckpoint at = *(FirstPast(Checkpoints, offset) - 1);
+  // Behind lines made short, from where decoding resumed last before the line.
+  const auto resumed = FirstPast(Resumes, offset);
+  if (resumed != Resumes.begin() && (resumed - 1)->Engine > at.Engine) at = *(resumed - 1);
   if (LineCursorSet && LineCursor.Engine <= offset && LineCursor.Engine > at.Engine)
     at = LineCursor;
   LineDecoder->Restart(at.Point);

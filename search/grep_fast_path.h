@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "regex/re_dfa.h"
@@ -58,6 +59,8 @@ class TGrepFastPath : public TCompiledExtra {
   // What the scan uses, for tests and benchmarks.
   enum class TFilter { EveryLine, FixedBytes, FirstCodes };
   TFilter Filter() const { return FilterKind; }
+  // Bytes that every match holds (a run of codes shown as themselves), or empty.
+  std::string_view RequiredText() const { return Fixed; }
 
  private:
   // The tables: code classes and transitions.
@@ -124,7 +127,7 @@ class TGrepFastPath : public TCompiledExtra {
   int32_t AfterLineEnd = kNoState;
 
   TFilter FilterKind = TFilter::EveryLine;
-  std::string Fixed;          // FixedBytes: the bytes every match holds
+  std::string Fixed;          // the bytes every match holds, or empty
   bool FixedIsWhole = false;  // they are the whole fixed-string pattern
   ByteScan::TBytePair FixedPair;
   std::vector<ByteScan::TCodeBytes> FirstCodes;
@@ -137,6 +140,7 @@ class TGrepFastPathFinder : public TLineFinder {
   explicit TGrepFastPathFinder(const TGrepFastPath& fast) : Fast(fast) {}
 
   TLineRules Rules() const override { return {.CrEndsLines = true}; }
+  std::string_view RequiredBytes() const override { return Fast.RequiredText(); }
   bool FindLines(const uint8_t* begin, const uint8_t* end, bool loneCr,
                  std::vector<const uint8_t*>& hits) override {
     return Fast.FindLines(begin, end, loneCr, hits, All);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace varsik {
@@ -22,6 +23,10 @@ class TLineFinder {
   virtual ~TLineFinder() = default;
 
   virtual TLineRules Rules() const = 0;
+
+  // Engine bytes, whole characters, that every line the finder takes holds as they are;
+  // empty when it has none. A reader may pass over the lines without them unsearched.
+  virtual std::string_view RequiredBytes() const { return {}; }
 
   // The lines of [begin, end) that hold a match: the first byte of each is appended to
   // `hits`, in order. The text is whole lines as Rules() cuts them (only the last may

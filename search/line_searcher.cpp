@@ -64,6 +64,7 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
   try {
     TLineWindow window(fileName, Buffer, BlockSize, WindowLineBytes, Encoding);
     Window = &window;
+    window.Input().SetRequired(finder.RequiredBytes());
     window.SetCrEndsLines(Rules.CrEndsLines);
     window.SetTextEndsAtNul(Rules.TextEndsAtNul);
     window.SetAfterRead([this] { PollOrStop(); });

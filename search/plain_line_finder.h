@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +26,7 @@ class TPlainLineFinder : public TLineFinder {
   TLineRules Rules() const override {
     return {.CrEndsLines = false, .TextEndsAtNul = true, .TextEndsBeforeCtrlZLine = true};
   }
+  std::string_view RequiredBytes() const override { return Required; }
   bool FindLines(const uint8_t* begin, const uint8_t* end, bool loneCr,
                  std::vector<const uint8_t*>& hits) override;
   void BeginLine() override { Stream.Begin(); }
@@ -38,6 +40,8 @@ class TPlainLineFinder : public TLineFinder {
   void ScanPlainLines(const uint8_t* begin, const uint8_t* end, std::vector<const uint8_t*>& hits);
 
   bool FuzzySearch = false;
+  // The longest run of the word's characters that no other character folds to.
+  std::string Required;
   TPlainMatcher Matcher;
   TPlainStreamMatcher Stream;
 };

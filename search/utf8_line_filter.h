@@ -1,0 +1,48 @@
+// TUtf8LineFilter: a UTF-8 file scanned in its own bytes for what every matching line
+// must hold, so that only the lines that hold it are decoded and searched. UTF-8 keeps
+// the engine's line structure (LF, CR, NUL and Ctrl+Z are the same bytes, and no other
+// character holds them), so a line without the needle can be handed to the searcher as
+// just the bytes that its line rules read: its line end and its CRs, NULs and Ctrl+Z.
+//
+// The needle is the UTF-8 form of engine characters that every match holds, taken only
+// where each of them comes from one code point alone; then a line whose engine bytes
+// hold those characters holds the needle in its own bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "search/byte_scan.h"
+#include "search/engine_codes.h"
+
+namespace varsik {
+
+class TUtf8LineFilter {
+ public:
+  // Sets the needle from engine bytes (whole characters) that every matching line holds,
+  // through the search's code table: the longest run of them that the needle can stand
+  // for. Empty when none can: every line is then a candidate.
+  void Prepare(std::string_view required, const TEngineCodes& codes);
+  bool Active() const { return !Needle.empty(); }
+  const std::string& NeedleBytes() const { return Needle; }
+
+  // The first occurrence of the needle that starts in [begin, end), or end. Reads up to
+  // end + the needle's length + ByteScan::kPadding.
+  const uint8_t* Find(const uint8_t* begin, const uint8_t* end) const;
+
+  // Writes at `out` what the whole lines [begin, end) (the last ending with LF, an LF in
+  // front of begin, ByteScan::kPadding readable bytes behind end), none of which holds a
+  // match, become for the searcher; returns the end of what it wrote, at most end -
+  // begin bytes. Each line keeps its LF, its lone CRs with a 01 byte for the text behind
+  // each, its NULs, and a Ctrl+Z at its start or behind a CR: so the lines are numbered,
+  // and the text ended, as in the decoded text, and none of them can match.
+  static uint8_t* Reduce(const uint8_t* begin, const uint8_t* end, uint8_t* out);
+
+ private:
+  std::string Needle;
+  ByteScan::TBytePair Pair;
+};
+
+}  // namespace varsik
