@@ -6,6 +6,7 @@
 
 #include "search/ascii_run.h"
 #include "search/byte_scan.h"
+#include "search/char_sequence.h"
 #include "search/jis_escape.h"
 #include "search/original_text.h"
 
@@ -23,6 +24,8 @@ constexpr size_t kDecodeBlock = 64 * 1024;
 constexpr size_t kMinDirect = 4096;
 // What is read at once to find hit lines' own bytes.
 constexpr size_t kRawBlock = 256 * 1024;
+// What a line's UTF-8 characters are read in at once.
+constexpr size_t kUtf8Span = 64;
 // UTF-16 without a byte-order mark shows in its first units: ASCII characters with a NUL
 // byte beside each.
 constexpr uint64_t kUtf16Head = 128;
@@ -459,6 +462,46 @@ std::span<const uint8_t> TDecodedInput::RawAt(uint64_t offset, size_t size) {
   return std::span(Raw.data() + at, std::min(size, Raw.size() - at));
 }
 
+bool TDecodedInput::TakeUtf8Characters(std::string& text, uint64_t& pos, uint64_t& engine,
+                                       size_t& collected, size_t textLength) {
+  const TEngineCodes& codes = EngineCodes();
+  while (collected < textLength) {
+    const std::span<const uint8_t> raw = RawAt(pos, kUtf8Span);
+    const uint8_t* p = raw.data();
+    const uint8_t* const end = p + raw.size();
+    // Only sequences whole in the span, unless the file ends in it.
+    const uint8_t* const stop = raw.size() == kUtf8Span ? end - 3 : end;
+    for (; p < stop && collected < textLength; ++engine) {
+      const uint8_t b = *p;
+      if (b == '\n') {
+        pos += static_cast<uint64_t>(p + 1 - raw.data());
+        ++engine;
+        return true;
+      }
+      if (b >= 0x80) {
+        const TCharSequence c = ReadUtf8Sequence(p, end);
+        if (c.Status != TCharSequence::TStatus::Char) break;
+        text.append(reinterpret_cast<const char*>(p), c.Length);
+        p += c.Length;
+        const bool two =
+            c.CodePoint > 0xFFFF || codes.Packed(static_cast<char16_t>(c.CodePoint)) > 0xFF;
+        collected += two ? 2 : 1;
+        engine += two ? 1 : 0;
+        continue;
+      }
+      // A CR is dropped and a NUL made a blank, as the reader does.
+      if (b != '\r') {
+        text += b == 0 ? ' ' : static_cast<char>(b);
+        ++collected;
+      }
+      ++p;
+    }
+    pos += static_cast<uint64_t>(p - raw.data());
+    if (p < stop || raw.empty()) return false;
+  }
+  return false;
+}
+
 std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
   if (!LineDecoder) LineDecoder = MakeDecoder(Enc, EngineCodes());
   // From the last checkpoint before the line, or from where the last line stopped.
@@ -499,7 +542,15 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
   uint64_t unitStart = start.Offset;
   pos = start.Offset;
   size_t collected = 0;
-  while (collected < textLength) {
+  bool ended = false;
+  // UTF-8 characters that decode alone need no decoder (the file's first line may begin
+  // with a byte-order mark, which the decoder drops).
+  if ((Enc == TEncoding::Utf8 || Enc == TEncoding::Utf8Bom) && start.Offset > 0) {
+    ended = TakeUtf8Characters(text, pos, engine, collected, textLength);
+    LineDecoder->Restart({pos, 0, start.Undecodable});
+    unitStart = pos;
+  }
+  while (!ended && collected < textLength) {
     const std::span<const uint8_t> raw = RawAt(pos, 1);
     const bool last = raw.empty();
     uint8_t* const end = last ? LineDecoder->Finish(out) : LineDecoder->Decode(raw, out);

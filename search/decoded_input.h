@@ -143,6 +143,12 @@ class TDecodedInput {
   // Decoder->Decode with the lines that cannot match made short (SetRequired); the
   // engine offset of `out` is `engine`.
   uint8_t* DecodeFiltered(std::span<const uint8_t> in, uint8_t* out, uint64_t engine);
+  // OriginalLine's way through a UTF-8 line from file offset `pos`: appends its leading
+  // characters that decode alone, moving pos and the engine offset on, until the line
+  // ends (true) or `collected` engine bytes reach textLength or a byte that does not
+  // decode alone comes (false: the decoder reads on from pos).
+  bool TakeUtf8Characters(std::string& text, uint64_t& pos, uint64_t& engine, size_t& collected,
+                          size_t textLength);
   // The bytes of the file from `offset`, at least `size` unless it ends first.
   std::span<const uint8_t> RawAt(uint64_t offset, size_t size);
 
