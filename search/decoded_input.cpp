@@ -220,7 +220,7 @@ void TDecodedInput::StartDecoding(TEncoding encoding, uint64_t from) {
   Resumes.clear();
   Filtering = false;
   if (!Required.empty() && (encoding == TEncoding::Utf8 || encoding == TEncoding::Utf8Bom)) {
-    Filter.Prepare(Required, EngineCodes());
+    Filter.Prepare({Required, RequiredFoldsCase}, EngineCodes());
     Filtering = Filter.Active();
   }
 }

@@ -29,6 +29,7 @@
 #include "search/decoder.h"
 #include "search/encoding_detector.h"
 #include "search/input_file.h"
+#include "search/line_finder.h"
 #include "search/read_encoding.h"
 #include "search/utf8_line_filter.h"
 
@@ -81,7 +82,10 @@ class TDecodedInput {
   // handed out as its line end and the control bytes its line rules read (see
   // TUtf8LineFilter), so that it costs no decoding; its engine bytes differ, so a reader
   // that sets this never seeks. Set before the first read.
-  void SetRequired(std::string_view engineBytes) { Required = engineBytes; }
+  void SetRequired(const TRequiredText& required) {
+    Required = required.Bytes;
+    RequiredFoldsCase = required.AsciiCaseFolds;
+  }
 
   // Whether no engine byte is left.
   bool AtEnd() const;
@@ -186,6 +190,7 @@ class TDecodedInput {
   // behind each run of lines made short (the checkpoints taken after the first such run
   // would not lead back to the same engine offsets).
   std::string Required;
+  bool RequiredFoldsCase = false;
   TUtf8LineFilter Filter;
   bool Filtering = false;
   std::vector<TCheckpoint> Resumes;

@@ -140,7 +140,7 @@ class TGrepFastPathFinder : public TLineFinder {
   explicit TGrepFastPathFinder(const TGrepFastPath& fast) : Fast(fast) {}
 
   TLineRules Rules() const override { return {.CrEndsLines = true}; }
-  std::string_view RequiredBytes() const override { return Fast.RequiredText(); }
+  TRequiredText Required() const override { return {Fast.RequiredText()}; }
   bool FindLines(const uint8_t* begin, const uint8_t* end, bool loneCr,
                  std::vector<const uint8_t*>& hits) override {
     return Fast.FindLines(begin, end, loneCr, hits, All);

@@ -12,6 +12,14 @@ namespace varsik {
 // How a mode reads lines. Plain mode: only LF (or CR LF) ends a line and a lone CR is
 // dropped from it; the text ends at its first NUL and before a line that begins with 1A.
 // Regular-expression mode: a lone CR ends a line too, and a NUL reads as a blank.
+// Text that every line a finder takes holds: engine bytes, whole characters that the text
+// shows as themselves; with AsciiCaseFolds an ASCII letter among them stands for either
+// case.
+struct TRequiredText {
+  std::string_view Bytes;
+  bool AsciiCaseFolds = false;
+};
+
 struct TLineRules {
   bool CrEndsLines = false;
   bool TextEndsAtNul = false;
@@ -24,9 +32,9 @@ class TLineFinder {
 
   virtual TLineRules Rules() const = 0;
 
-  // Engine bytes, whole characters, that every line the finder takes holds as they are;
-  // empty when it has none. A reader may pass over the lines without them unsearched.
-  virtual std::string_view RequiredBytes() const { return {}; }
+  // What every line the finder takes holds (empty when it knows nothing): a reader may pass
+  // over the lines without it unsearched.
+  virtual TRequiredText Required() const { return {}; }
 
   // The lines of [begin, end) that hold a match: the first byte of each is appended to
   // `hits`, in order. The text is whole lines as Rules() cuts them (only the last may

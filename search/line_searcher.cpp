@@ -64,7 +64,7 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
   try {
     TLineWindow window(fileName, Buffer, BlockSize, WindowLineBytes, Encoding);
     Window = &window;
-    window.Input().SetRequired(finder.RequiredBytes());
+    window.Input().SetRequired(finder.Required());
     window.SetCrEndsLines(Rules.CrEndsLines);
     window.SetTextEndsAtNul(Rules.TextEndsAtNul);
     window.SetAfterRead([this] { PollOrStop(); });

@@ -13,12 +13,12 @@ using ByteScan::LineStart;
 
 namespace {
 
-// Whether the switches may let another character match `code`: letters whose case folds
-// (Latin, full-width Latin, Greek, Cyrillic), and with the fuzzy switch the full-width
-// katakana and symbols that half-width katakana fold to, and half-width katakana.
+// Whether the switches may let another character match `code`, beyond the other case
+// of an ASCII letter: full-width letters whose case folds (Latin, Greek, Cyrillic), and
+// with the fuzzy switch the full-width katakana and symbols that half-width katakana fold
+// to, and half-width katakana.
 bool MayFold(uint16_t code, bool upperLowerMatch, bool fuzzySearch) {
   if (!upperLowerMatch) {
-    if ((code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z')) return true;
     if ((code >= 0x8260 && code <= 0x829A) || (code >= 0x839F && code <= 0x83D6) ||
         (code >= 0x8440 && code <= 0x8491))
       return true;
@@ -34,10 +34,11 @@ bool MayFold(uint16_t code, bool upperLowerMatch, bool fuzzySearch) {
 
 void TPlainLineFinder::Prepare(std::string_view word, bool upperLowerMatch, bool fuzzySearch,
                                bool searchAsWord) {
+  UpperLowerMatch = upperLowerMatch;
   FuzzySearch = fuzzySearch;
   Matcher.Prepare(word, upperLowerMatch, fuzzySearch, searchAsWord);
   Stream.Prepare(Matcher.FoldedWord(), upperLowerMatch, fuzzySearch, searchAsWord);
-  Required.clear();
+  RequiredBytes.clear();
   if (Matcher.NeverMatches()) return;
   std::string run;
   for (size_t i = 0; i <= word.size();) {
@@ -50,7 +51,7 @@ void TPlainLineFinder::Prepare(std::string_view word, bool upperLowerMatch, bool
     if (i < word.size() && !MayFold(code, upperLowerMatch, fuzzySearch)) {
       run.append(word, i, length);
     } else {
-      if (run.size() > Required.size()) Required = run;
+      if (run.size() > RequiredBytes.size()) RequiredBytes = run;
       run.clear();
     }
     i += length;

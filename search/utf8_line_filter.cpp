@@ -58,17 +58,18 @@ int Utf8Rarity(uint8_t b) {
 
 }  // namespace
 
-void TUtf8LineFilter::Prepare(std::string_view required, const TEngineCodes& codes) {
+void TUtf8LineFilter::Prepare(const TRequiredText& required, const TEngineCodes& codes) {
+  const std::string_view bytes = required.Bytes;
   Needle.clear();
   std::string run;
-  for (size_t i = 0; i <= required.size();) {
+  for (size_t i = 0; i <= bytes.size();) {
     char32_t cp = kNone;
     size_t length = 1;
-    if (i < required.size()) {
-      const auto b = static_cast<uint8_t>(required[i]);
+    if (i < bytes.size()) {
+      const auto b = static_cast<uint8_t>(bytes[i]);
       uint16_t code = b;
-      if (ShiftJis::IsLeadByte(b) && i + 1 < required.size()) {
-        code = static_cast<uint16_t>(b << 8 | static_cast<uint8_t>(required[i + 1]));
+      if (ShiftJis::IsLeadByte(b) && i + 1 < bytes.size()) {
+        code = static_cast<uint16_t>(b << 8 | static_cast<uint8_t>(bytes[i + 1]));
         length = 2;
       }
       cp = SolePreimage(code, codes);
@@ -81,6 +82,13 @@ void TUtf8LineFilter::Prepare(std::string_view required, const TEngineCodes& cod
     }
     i += length;
   }
+  Mask.assign(Needle.size(), static_cast<char>(0xFF));
+  if (required.AsciiCaseFolds)
+    for (size_t i = 0; i < Needle.size(); ++i)
+      if (const char lower = static_cast<char>(Needle[i] | 0x20); lower >= 'a' && lower <= 'z') {
+        Mask[i] = static_cast<char>(0xDF);
+        Needle[i] = static_cast<char>(Needle[i] & 0xDF);
+      }
   if (Needle.empty()) return;
   size_t first = 0;
   for (size_t i = 1; i < Needle.size(); ++i)
@@ -89,16 +97,21 @@ void TUtf8LineFilter::Prepare(std::string_view required, const TEngineCodes& cod
   for (size_t i = 0; i < Needle.size(); ++i)
     if (i != first && (second == first || Utf8Rarity(Needle[i]) >= Utf8Rarity(Needle[second])))
       second = i;
-  Pair = {first,  0xFF, static_cast<uint8_t>(Needle[first]),
-          second, 0xFF, static_cast<uint8_t>(Needle[second])};
+  Pair = {first,  static_cast<uint8_t>(Mask[first]),  static_cast<uint8_t>(Needle[first]),
+          second, static_cast<uint8_t>(Mask[second]), static_cast<uint8_t>(Needle[second])};
 }
 
 const uint8_t* TUtf8LineFilter::Find(const uint8_t* begin, const uint8_t* end) const {
   const size_t n = Needle.size();
+  const auto matches = [this, n](const uint8_t* p) {
+    for (size_t i = 0; i < n; ++i)
+      if ((p[i] & static_cast<uint8_t>(Mask[i])) != static_cast<uint8_t>(Needle[i])) return false;
+    return true;
+  };
   for (const uint8_t* p = begin; p < end;) {
     p = ByteScan::FindPair(Pair, p, static_cast<size_t>(end - p));
     if (p == nullptr) return end;
-    if (std::memcmp(p, Needle.data(), n) == 0) return p;
+    if (matches(p)) return p;
     ++p;
   }
   return end;

@@ -16,15 +16,16 @@
 
 #include "search/byte_scan.h"
 #include "search/engine_codes.h"
+#include "search/line_finder.h"
 
 namespace varsik {
 
 class TUtf8LineFilter {
  public:
-  // Sets the needle from engine bytes (whole characters) that every matching line holds,
-  // through the search's code table: the longest run of them that the needle can stand
-  // for. Empty when none can: every line is then a candidate.
-  void Prepare(std::string_view required, const TEngineCodes& codes);
+  // Sets the needle from what every matching line holds, through the search's code table: the
+  // longest run of them that the needle can stand for. Empty when none can: every line is then a
+  // candidate.
+  void Prepare(const TRequiredText& required, const TEngineCodes& codes);
   bool Active() const { return !Needle.empty(); }
   const std::string& NeedleBytes() const { return Needle; }
 
@@ -41,7 +42,10 @@ class TUtf8LineFilter {
   static uint8_t* Reduce(const uint8_t* begin, const uint8_t* end, uint8_t* out);
 
  private:
+  // The needle's bytes, each as Mask says to compare it: letters without their case bit
+  // where the case folds.
   std::string Needle;
+  std::string Mask;
   ByteScan::TBytePair Pair;
 };
 

@@ -32,18 +32,18 @@ std::string Sjis(std::string_view utf8) {
 TEST(Utf8LineFilter, TheNeedleHoldsOnlyCharactersOfOneCodePoint) {
   TEngineCodes codes;
   TUtf8LineFilter filter;
-  filter.Prepare(Sjis("日本語"), codes);
+  filter.Prepare({Sjis("日本語")}, codes);
   EXPECT_EQ(filter.NeedleBytes(), "日本語");
   // A blank stands for a NUL too, and control bytes belong to the lines.
-  filter.Prepare(Sjis("日本 語\t"), codes);
+  filter.Prepare({Sjis("日本 語\t")}, codes);
   EXPECT_EQ(filter.NeedleBytes(), "日本");
   // A word's own reserved code is its character's; kOther is every other one's.
   const std::string word = codes.AddWord("a😀b");
-  filter.Prepare(word, codes);
+  filter.Prepare({word}, codes);
   EXPECT_EQ(filter.NeedleBytes(), "a😀b");
   std::string other;
   ShiftJis::AppendCode(other, TEngineCodes::kOther);
-  filter.Prepare(other, codes);
+  filter.Prepare({other}, codes);
   EXPECT_FALSE(filter.Active());
   // A CP932 code that more than one code point becomes (NEC and IBM duplicates, one-way
   // fallbacks) is left out.
@@ -58,8 +58,25 @@ TEST(Utf8LineFilter, TheNeedleHoldsOnlyCharactersOfOneCodePoint) {
   std::string twice = Sjis("日");
   ShiftJis::AppendCode(twice, TEngineCodes::Unpack(static_cast<uint16_t>(shared)));
   twice += Sjis("本語");
-  filter.Prepare(twice, codes);
+  filter.Prepare({twice}, codes);
   EXPECT_EQ(filter.NeedleBytes(), "本語");
+}
+
+TEST(Utf8LineFilter, AsciiLettersOfEitherCaseWhereTheCaseFolds) {
+  TEngineCodes codes;
+  TUtf8LineFilter filter;
+  std::string text = "opt-ion OPTIOn 日本Option" + std::string(ByteScan::kPadding + 8, ' ');
+  const auto* begin = reinterpret_cast<const uint8_t*>(text.data());
+  const auto at = [&](const uint8_t* p) { return static_cast<size_t>(p - begin); };
+  const size_t size = text.size() - ByteScan::kPadding - 8;
+  filter.Prepare({"Option-"}, codes);
+  EXPECT_EQ(at(filter.Find(begin, begin + size)), size);
+  filter.Prepare({"Option"}, codes);
+  EXPECT_EQ(at(filter.Find(begin, begin + size)), text.find("Option"));
+  filter.Prepare({"Option", true}, codes);
+  EXPECT_EQ(at(filter.Find(begin, begin + size)), text.find("OPTIOn"));
+  filter.Prepare({"option" + Sjis("日"), true}, codes);
+  EXPECT_EQ(at(filter.Find(begin, begin + size)), size);
 }
 
 TEST(Utf8LineFilter, ALineMadeShortKeepsWhatTheLineRulesRead) {
