@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "base/shift_jis.h"
+#include "search/decoded_input.h"
 #include "search/grep.h"
 #include "search/grep_fast_path.h"
 #include "search/line_searcher.h"
@@ -135,8 +136,9 @@ THits Hits(const std::string& path, TLineFinder& finder, const TReadEncoding& en
 
 // A UTF-8 text of about `size` bytes: lines of Japanese, ASCII and characters that CP932
 // lacks, some holding the words searched for, with NULs, lone CRs, Ctrl+Z at line
-// starts, long lines, and (`stray`) a byte that does not decode near the end.
-std::string Generate(std::mt19937& random, size_t size, bool stray) {
+// starts, long lines, and `stray` bytes that do not decode near the end (past the
+// detector's tolerance, the file is Shift JIS).
+std::string Generate(std::mt19937& random, size_t size, size_t stray) {
   static const char* const kPieces[] = {
       "日本語", "文字列", "ｶﾀｶﾅ",     "カタカナ", "Option", "option", "é",  "😀",  "a", " ",
       "2024年", "の",     "テキスト", "表示",     "ＡＢ",   "ａｂ",   "\r", "\t", "-", "x😀b"};
@@ -153,7 +155,7 @@ std::string Generate(std::mt19937& random, size_t size, bool stray) {
     }
     text += kind == 5 ? "\r\n" : "\n";
   }
-  if (stray) text[text.size() - 100] = static_cast<char>(0xFF);
+  for (size_t i = 0; i < stray; ++i) text[text.size() - 100 - 2 * i] = static_cast<char>(0xFF);
   return text;
 }
 
@@ -178,8 +180,15 @@ class Utf8LineFilterSearch : public ::testing::Test {
 
   void SetUp() override {
     std::mt19937 random(15);
-    for (const bool stray : {false, true})
-      Paths.push_back(Dir.Write(stray ? "stray" : "clean", Generate(random, 300 * 1024, stray)));
+    for (const size_t stray : {0, 1, 40}) {
+      Paths.push_back(
+          Dir.Write("stray" + std::to_string(stray), Generate(random, 300 * 1024, stray)));
+      TDecodedInput input(Paths.back(), {TEncodingChoice::Auto, nullptr});
+      std::vector<uint8_t> buffer(1 << 16);
+      while (input.ReadSome(buffer.data(), buffer.size()) > 0) {
+      }
+      EXPECT_EQ(input.Encoding() == TEncoding::Utf8, stray < 40);
+    }
   }
 
   TTempDir Dir;
