@@ -219,8 +219,9 @@ void TDecodedInput::StartDecoding(TEncoding encoding, uint64_t from) {
   Checkpoints.push_back({from, start});
   Resumes.clear();
   Filtering = false;
-  if (!Required.empty() && (encoding == TEncoding::Utf8 || encoding == TEncoding::Utf8Bom)) {
-    Filter.Prepare({Required, RequiredFoldsCase}, EngineCodes());
+  if ((!Required.empty() || !RequiredAnyOf.empty()) &&
+      (encoding == TEncoding::Utf8 || encoding == TEncoding::Utf8Bom)) {
+    Filter.Prepare({Required, RequiredFoldsCase, RequiredAnyOf}, EngineCodes());
     Filtering = Filter.Active();
   }
 }
@@ -264,7 +265,7 @@ uint8_t* TDecodedInput::DecodeFiltered(std::span<const uint8_t> in, uint8_t* out
   // enough before its end for the scans to read on. The rest is decoded.
   const uint8_t* const begin = in.data();
   const uint8_t* const end = begin + in.size();
-  const size_t margin = ByteScan::kPadding + Filter.NeedleBytes().size() + 1;
+  const size_t margin = ByteScan::kPadding + Filter.Reach() + 1;
   const void* firstLf = in.size() > margin ? std::memchr(begin, '\n', in.size() - margin) : nullptr;
   if (firstLf == nullptr) return Decoder->Decode(in, out);
   const uint8_t* const from = static_cast<const uint8_t*>(firstLf) + 1;

@@ -85,6 +85,7 @@ class TDecodedInput {
   void SetRequired(const TRequiredText& required) {
     Required = required.Bytes;
     RequiredFoldsCase = required.AsciiCaseFolds;
+    RequiredAnyOf.assign(required.AnyOf.begin(), required.AnyOf.end());
   }
 
   // Whether no engine byte is left.
@@ -191,6 +192,7 @@ class TDecodedInput {
   // would not lead back to the same engine offsets).
   std::string Required;
   bool RequiredFoldsCase = false;
+  std::vector<uint16_t> RequiredAnyOf;
   TUtf8LineFilter Filter;
   bool Filtering = false;
   std::vector<TCheckpoint> Resumes;

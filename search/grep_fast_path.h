@@ -61,6 +61,8 @@ class TGrepFastPath : public TCompiledExtra {
   TFilter Filter() const { return FilterKind; }
   // Bytes that every match holds (a run of codes shown as themselves), or empty.
   std::string_view RequiredText() const { return Fixed; }
+  // The codes that a match can begin with when they are a few single ones, or none.
+  const std::vector<uint16_t>& FirstCodeList() const { return FirstSingleCodes; }
 
  private:
   // The tables: code classes and transitions.
@@ -131,6 +133,7 @@ class TGrepFastPath : public TCompiledExtra {
   bool FixedIsWhole = false;  // they are the whole fixed-string pattern
   ByteScan::TBytePair FixedPair;
   std::vector<ByteScan::TCodeBytes> FirstCodes;
+  std::vector<uint16_t> FirstSingleCodes;
 };
 
 // The fast path as the line searcher's finder, for one search at a time: lines end at LF,
@@ -140,7 +143,9 @@ class TGrepFastPathFinder : public TLineFinder {
   explicit TGrepFastPathFinder(const TGrepFastPath& fast) : Fast(fast) {}
 
   TLineRules Rules() const override { return {.CrEndsLines = true}; }
-  TRequiredText Required() const override { return {Fast.RequiredText()}; }
+  TRequiredText Required() const override {
+    return {Fast.RequiredText(), false, Fast.FirstCodeList()};
+  }
   bool FindLines(const uint8_t* begin, const uint8_t* end, bool loneCr,
                  std::vector<const uint8_t*>& hits) override {
     return Fast.FindLines(begin, end, loneCr, hits, All);

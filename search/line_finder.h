@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -14,10 +15,12 @@ namespace varsik {
 // Regular-expression mode: a lone CR ends a line too, and a NUL reads as a blank.
 // Text that every line a finder takes holds: engine bytes, whole characters that the text
 // shows as themselves; with AsciiCaseFolds an ASCII letter among them stands for either
-// case.
+// case. Where it knows no such bytes, one of the characters AnyOf (codes: a byte, or lead
+// x 256 + trail), if it names any.
 struct TRequiredText {
   std::string_view Bytes;
   bool AsciiCaseFolds = false;
+  std::span<const uint16_t> AnyOf;
 };
 
 struct TLineRules {

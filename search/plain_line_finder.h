@@ -26,7 +26,7 @@ class TPlainLineFinder : public TLineFinder {
   TLineRules Rules() const override {
     return {.CrEndsLines = false, .TextEndsAtNul = true, .TextEndsBeforeCtrlZLine = true};
   }
-  TRequiredText Required() const override { return {RequiredBytes, !UpperLowerMatch}; }
+  TRequiredText Required() const override { return {RequiredBytes, !UpperLowerMatch, {}}; }
   bool FindLines(const uint8_t* begin, const uint8_t* end, bool loneCr,
                  std::vector<const uint8_t*>& hits) override;
   void BeginLine() override { Stream.Begin(); }

@@ -89,7 +89,12 @@ void TUtf8LineFilter::Prepare(const TRequiredText& required, const TEngineCodes&
         Mask[i] = static_cast<char>(0xDF);
         Needle[i] = static_cast<char>(Needle[i] & 0xDF);
       }
-  if (Needle.empty()) return;
+  Alternatives.clear();
+  Starts.clear();
+  if (Needle.empty()) {
+    PrepareAlternatives(required.AnyOf, codes);
+    return;
+  }
   size_t first = 0;
   for (size_t i = 1; i < Needle.size(); ++i)
     if (Utf8Rarity(Needle[i]) >= Utf8Rarity(Needle[first])) first = i;
@@ -101,7 +106,37 @@ void TUtf8LineFilter::Prepare(const TRequiredText& required, const TEngineCodes&
           second, static_cast<uint8_t>(Mask[second]), static_cast<uint8_t>(Needle[second])};
 }
 
+void TUtf8LineFilter::PrepareAlternatives(std::span<const uint16_t> anyOf,
+                                          const TEngineCodes& codes) {
+  for (const uint16_t code : anyOf) {
+    const char32_t cp = SolePreimage(code, codes);
+    if (cp == kNone) {
+      Alternatives.clear();
+      Starts.clear();
+      return;
+    }
+    std::string utf8;
+    Platform::AppendUtf8(utf8, cp);
+    const auto lead = static_cast<uint8_t>(utf8[0]);
+    if (utf8.size() == 1)
+      Starts.push_back({lead, lead, 0, 0xFF, true});
+    else
+      Starts.push_back(
+          {lead, lead, static_cast<uint8_t>(utf8[1]), static_cast<uint8_t>(utf8[1]), false});
+    Alternatives.push_back(std::move(utf8));
+  }
+}
+
 const uint8_t* TUtf8LineFilter::Find(const uint8_t* begin, const uint8_t* end) const {
+  if (Needle.empty()) {
+    for (const uint8_t* p = begin; p < end; ++p) {
+      p = ByteScan::FindCodeBytes(Starts.data(), Starts.size(), p, static_cast<size_t>(end - p));
+      if (p == nullptr) return end;
+      for (const std::string& a : Alternatives)
+        if (std::memcmp(p, a.data(), a.size()) == 0) return p;
+    }
+    return end;
+  }
   const size_t n = Needle.size();
   const auto matches = [this, n](const uint8_t* p) {
     for (size_t i = 0; i < n; ++i)

@@ -9,10 +9,13 @@
 // hold those characters holds the needle in its own bytes.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "search/byte_scan.h"
 #include "search/engine_codes.h"
@@ -26,11 +29,13 @@ class TUtf8LineFilter {
   // longest run of them that the needle can stand for. Empty when none can: every line is then a
   // candidate.
   void Prepare(const TRequiredText& required, const TEngineCodes& codes);
-  bool Active() const { return !Needle.empty(); }
+  bool Active() const { return !Needle.empty() || !Alternatives.empty(); }
   const std::string& NeedleBytes() const { return Needle; }
+  // The most bytes that an occurrence reads from its start.
+  size_t Reach() const { return std::max(Needle.size(), size_t{4}); }
 
-  // The first occurrence of the needle that starts in [begin, end), or end. Reads up to
-  // end + the needle's length + ByteScan::kPadding.
+  // The first occurrence of the needle (or of one of the characters) that starts in
+  // [begin, end), or end. Reads up to end + Reach() + ByteScan::kPadding.
   const uint8_t* Find(const uint8_t* begin, const uint8_t* end) const;
 
   // Writes at `out` what the whole lines [begin, end) (the last ending with LF, an LF in
@@ -44,9 +49,14 @@ class TUtf8LineFilter {
  private:
   // The needle's bytes, each as Mask says to compare it: letters without their case bit
   // where the case folds.
+  void PrepareAlternatives(std::span<const uint16_t> anyOf, const TEngineCodes& codes);
+
   std::string Needle;
   std::string Mask;
   ByteScan::TBytePair Pair;
+  // Else one of these characters, each found by its first two bytes.
+  std::vector<std::string> Alternatives;
+  std::vector<ByteScan::TCodeBytes> Starts;
 };
 
 }  // namespace varsik

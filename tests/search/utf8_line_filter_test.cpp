@@ -33,18 +33,18 @@ std::string Sjis(std::string_view utf8) {
 TEST(Utf8LineFilter, TheNeedleHoldsOnlyCharactersOfOneCodePoint) {
   TEngineCodes codes;
   TUtf8LineFilter filter;
-  filter.Prepare({Sjis("日本語")}, codes);
+  filter.Prepare({Sjis("日本語"), false, {}}, codes);
   EXPECT_EQ(filter.NeedleBytes(), "日本語");
   // A blank stands for a NUL too, and control bytes belong to the lines.
-  filter.Prepare({Sjis("日本 語\t")}, codes);
+  filter.Prepare({Sjis("日本 語\t"), false, {}}, codes);
   EXPECT_EQ(filter.NeedleBytes(), "日本");
   // A word's own reserved code is its character's; kOther is every other one's.
   const std::string word = codes.AddWord("a😀b");
-  filter.Prepare({word}, codes);
+  filter.Prepare({word, false, {}}, codes);
   EXPECT_EQ(filter.NeedleBytes(), "a😀b");
   std::string other;
   ShiftJis::AppendCode(other, TEngineCodes::kOther);
-  filter.Prepare({other}, codes);
+  filter.Prepare({other, false, {}}, codes);
   EXPECT_FALSE(filter.Active());
   // A CP932 code that more than one code point becomes (NEC and IBM duplicates, one-way
   // fallbacks) is left out.
@@ -59,7 +59,7 @@ TEST(Utf8LineFilter, TheNeedleHoldsOnlyCharactersOfOneCodePoint) {
   std::string twice = Sjis("日");
   ShiftJis::AppendCode(twice, TEngineCodes::Unpack(static_cast<uint16_t>(shared)));
   twice += Sjis("本語");
-  filter.Prepare({twice}, codes);
+  filter.Prepare({twice, false, {}}, codes);
   EXPECT_EQ(filter.NeedleBytes(), "本語");
 }
 
@@ -70,14 +70,36 @@ TEST(Utf8LineFilter, AsciiLettersOfEitherCaseWhereTheCaseFolds) {
   const auto* begin = reinterpret_cast<const uint8_t*>(text.data());
   const auto at = [&](const uint8_t* p) { return static_cast<size_t>(p - begin); };
   const size_t size = text.size() - ByteScan::kPadding - 8;
-  filter.Prepare({"Option-"}, codes);
+  filter.Prepare({"Option-", false, {}}, codes);
   EXPECT_EQ(at(filter.Find(begin, begin + size)), size);
-  filter.Prepare({"Option"}, codes);
+  filter.Prepare({"Option", false, {}}, codes);
   EXPECT_EQ(at(filter.Find(begin, begin + size)), text.find("Option"));
-  filter.Prepare({"Option", true}, codes);
+  filter.Prepare({"Option", true, {}}, codes);
   EXPECT_EQ(at(filter.Find(begin, begin + size)), text.find("OPTIOn"));
-  filter.Prepare({"option" + Sjis("日"), true}, codes);
+  filter.Prepare({"option" + Sjis("日"), true, {}}, codes);
   EXPECT_EQ(at(filter.Find(begin, begin + size)), size);
+}
+
+TEST(Utf8LineFilter, OneOfSeveralCharacters) {
+  TEngineCodes codes;
+  TUtf8LineFilter filter;
+  std::string text = "abc 本日 x" + std::string(ByteScan::kPadding + 8, ' ');
+  const auto* begin = reinterpret_cast<const uint8_t*>(text.data());
+  const size_t size = text.size() - ByteScan::kPadding - 8;
+  const auto code = [](std::string_view utf8) {
+    const std::string sjis = Sjis(utf8);
+    return static_cast<uint16_t>(sjis.size() == 1 ? static_cast<uint8_t>(sjis[0])
+                                                  : static_cast<uint8_t>(sjis[0]) << 8 |
+                                                        static_cast<uint8_t>(sjis[1]));
+  };
+  const std::vector<uint16_t> some = {code("日"), code("x"), code("語")};
+  filter.Prepare({"", false, some}, codes);
+  ASSERT_TRUE(filter.Active());
+  EXPECT_EQ(filter.Find(begin, begin + size) - begin, static_cast<ptrdiff_t>(text.find("日")));
+  // A blank, which a NUL reads as too, leaves none.
+  const std::vector<uint16_t> blank = {code("日"), code(" ")};
+  filter.Prepare({"", false, blank}, codes);
+  EXPECT_FALSE(filter.Active());
 }
 
 TEST(Utf8LineFilter, ALineMadeShortKeepsWhatTheLineRulesRead) {
@@ -214,8 +236,8 @@ TEST_F(Utf8LineFilterSearch, PlainModeWithEverySwitch) {
 TEST_F(Utf8LineFilterSearch, RegularExpressions) {
   TEngineCodes codes;
   TGrep grep;
-  for (const std::string pattern :
-       {"文字列", "[0-9]+年", "日本.", "^日本語", "x😀b", "a.b", "カ+タ", "(表示|テキスト)の"}) {
+  for (const std::string pattern : {"文字列", "[0-9]+年", "日本.", "^日本語", "x😀b", "a.b", "カ+タ",
+                                    "(表示|テキスト)の", "表示|ｶﾀ|😀", "é|2", "の|ｶ|\t"}) {
     SCOPED_TRACE(pattern);
     grep.SetRegExp(codes.AddWord(pattern));
     const TGrepFastPath fast(grep.CurrentDFA());
