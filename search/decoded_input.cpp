@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "search/ascii_run.h"
+#include "search/byte_scan.h"
+#include "search/char_sequence.h"
 #include "search/jis_escape.h"
 #include "search/original_text.h"
 
@@ -22,12 +24,17 @@ constexpr size_t kDecodeBlock = 64 * 1024;
 constexpr size_t kMinDirect = 4096;
 // What is read at once to find hit lines' own bytes.
 constexpr size_t kRawBlock = 256 * 1024;
+// What a line's UTF-8 characters are read in at once.
+constexpr size_t kUtf8Span = 64;
 // UTF-16 without a byte-order mark shows in its first units: ASCII characters with a NUL
 // byte beside each.
 constexpr uint64_t kUtf16Head = 128;
 // The most checkpoints kept: past them every second one goes and the spacing doubles.
 constexpr size_t kMaxCheckpoints = 4096;
 constexpr uint64_t kFirstSpacing = 256 * 1024;
+// The most places where decoding resumes after lines made short: past them a file whose
+// needle is that common is decoded whole from there on.
+constexpr size_t kMaxResumes = 1 << 16;
 constexpr uint8_t kEsc = 0x1B;
 
 // The table of a search that has none of its own: no word character has a code.
@@ -87,6 +94,12 @@ TEncoding FixedEncoding(TEncodingChoice choice, std::span<const uint8_t> start) 
 }
 
 }  // namespace
+
+std::vector<TDecodedInput::TCheckpoint>::const_iterator TDecodedInput::FirstPast(
+    const std::vector<TCheckpoint>& points, uint64_t offset) {
+  return std::upper_bound(points.begin(), points.end(), offset,
+                          [](uint64_t value, const TCheckpoint& c) { return value < c.Engine; });
+}
 
 const TEngineCodes& TDecodedInput::EngineCodes() const {
   // A search's own table when its word has one; else one for the whole process, built
@@ -204,9 +217,17 @@ void TDecodedInput::StartDecoding(TEncoding encoding, uint64_t from) {
   Checkpoints.clear();
   if (from > 0) Checkpoints.push_back({0, TDecodePoint{}});
   Checkpoints.push_back({from, start});
+  Resumes.clear();
+  Filtering = false;
+  if ((!Required.empty() || !RequiredAnyOf.empty()) &&
+      (encoding == TEncoding::Utf8 || encoding == TEncoding::Utf8Bom)) {
+    Filter.Prepare({Required, RequiredFoldsCase, RequiredAnyOf}, EngineCodes());
+    Filtering = Filter.Active();
+  }
 }
 
 void TDecodedInput::AddCheckpoint() {
+  if (!Resumes.empty()) return;
   if (!Checkpoints.empty() && OutOffset < Checkpoints.back().Engine + CheckpointSpacing) return;
   Checkpoints.push_back({OutOffset, Decoder->Checkpoint()});
   if (Checkpoints.size() <= kMaxCheckpoints) return;
@@ -231,12 +252,48 @@ size_t TDecodedInput::DecodeBlock(uint8_t* out, size_t inSize) {
     RawOffset += n;
     in = std::span(In.data(), n);
   }
-  uint8_t* end = Decoder->Decode(in, out);
+  uint8_t* end = Filtering ? DecodeFiltered(in, out, OutOffset) : Decoder->Decode(in, out);
   if (HoldBegin >= Hold.size() && F.AtEnd()) {
     end = Decoder->Finish(end);
     Finished = true;
   }
   return static_cast<size_t>(end - out);
+}
+
+uint8_t* TDecodedInput::DecodeFiltered(std::span<const uint8_t> in, uint8_t* out, uint64_t engine) {
+  // Only lines whole in the piece are made short: those after its first LF that end far
+  // enough before its end for the scans to read on. The rest is decoded.
+  const uint8_t* const begin = in.data();
+  const uint8_t* const end = begin + in.size();
+  const size_t margin = ByteScan::kPadding + Filter.Reach() + 1;
+  const void* firstLf = in.size() > margin ? std::memchr(begin, '\n', in.size() - margin) : nullptr;
+  if (firstLf == nullptr) return Decoder->Decode(in, out);
+  const uint8_t* const from = static_cast<const uint8_t*>(firstLf) + 1;
+  const auto* const to = static_cast<const uint8_t*>(::memrchr(
+                             from - 1, '\n', static_cast<size_t>(end - margin - from + 1))) +
+                         1;
+  uint8_t* const outStart = out;
+  out = Decoder->Decode(std::span(begin, from), out);
+  for (const uint8_t* p = from; p < to;) {
+    const uint8_t* const found = Filter.Find(p, to);
+    const uint8_t* const lineStart = found == to ? to : ByteScan::LineStart(found, p);
+    if (lineStart > p) {
+      const uint64_t fileOffset =
+          Decoder->Checkpoint().Offset + static_cast<uint64_t>(lineStart - p);
+      out = TUtf8LineFilter::Reduce(p, lineStart, out);
+      Decoder->Restart({fileOffset, 0, Decoder->Undecodable()});
+      Resumes.push_back({engine + static_cast<uint64_t>(out - outStart), Decoder->Checkpoint()});
+      if (Resumes.size() >= kMaxResumes) {
+        Filtering = false;
+        return Decoder->Decode(std::span(lineStart, end), out);
+      }
+    }
+    if (found == to) break;
+    const uint8_t* const lineEnd = ByteScan::LineEnd(found, to) + 1;
+    out = Decoder->Decode(std::span(lineStart, lineEnd), out);
+    p = lineEnd;
+  }
+  return Decoder->Decode(std::span(to, end), out);
 }
 
 bool TDecodedInput::DecodeMore() {
@@ -380,10 +437,7 @@ void TDecodedInput::Seek(uint64_t offset) {
     HoldBegin = 0;
     return;
   }
-  const auto after =
-      std::upper_bound(Checkpoints.begin(), Checkpoints.end(), offset,
-                       [](uint64_t value, const TCheckpoint& c) { return value < c.Engine; });
-  const TCheckpoint& from = *(after - 1);
+  const TCheckpoint& from = *(FirstPast(Checkpoints, offset) - 1);
   Decoder->Restart(from.Point);
   F.Seek(from.Point.Offset);
   RawOffset = from.Point.Offset;
@@ -410,13 +464,53 @@ std::span<const uint8_t> TDecodedInput::RawAt(uint64_t offset, size_t size) {
   return std::span(Raw.data() + at, std::min(size, Raw.size() - at));
 }
 
+bool TDecodedInput::TakeUtf8Characters(std::string& text, uint64_t& pos, uint64_t& engine,
+                                       size_t& collected, size_t textLength) {
+  const TEngineCodes& codes = EngineCodes();
+  while (collected < textLength) {
+    const std::span<const uint8_t> raw = RawAt(pos, kUtf8Span);
+    const uint8_t* p = raw.data();
+    const uint8_t* const end = p + raw.size();
+    // Only sequences whole in the span, unless the file ends in it.
+    const uint8_t* const stop = raw.size() == kUtf8Span ? end - 3 : end;
+    for (; p < stop && collected < textLength; ++engine) {
+      const uint8_t b = *p;
+      if (b == '\n') {
+        pos += static_cast<uint64_t>(p + 1 - raw.data());
+        ++engine;
+        return true;
+      }
+      if (b >= 0x80) {
+        const TCharSequence c = ReadUtf8Sequence(p, end);
+        if (c.Status != TCharSequence::TStatus::Char) break;
+        text.append(reinterpret_cast<const char*>(p), c.Length);
+        p += c.Length;
+        const bool two =
+            c.CodePoint > 0xFFFF || codes.Packed(static_cast<char16_t>(c.CodePoint)) > 0xFF;
+        collected += two ? 2 : 1;
+        engine += two ? 1 : 0;
+        continue;
+      }
+      // A CR is dropped and a NUL made a blank, as the reader does.
+      if (b != '\r') {
+        text += b == 0 ? ' ' : static_cast<char>(b);
+        ++collected;
+      }
+      ++p;
+    }
+    pos += static_cast<uint64_t>(p - raw.data());
+    if (p < stop || raw.empty()) return false;
+  }
+  return false;
+}
+
 std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
   if (!LineDecoder) LineDecoder = MakeDecoder(Enc, EngineCodes());
   // From the last checkpoint before the line, or from where the last line stopped.
-  const auto after =
-      std::upper_bound(Checkpoints.begin(), Checkpoints.end(), offset,
-                       [](uint64_t value, const TCheckpoint& c) { return value < c.Engine; });
-  TCheckpoint at = *(after - 1);
+  TCheckpoint at = *(FirstPast(Checkpoints, offset) - 1);
+  // Behind lines made short, from where decoding resumed last before the line.
+  const auto resumed = FirstPast(Resumes, offset);
+  if (resumed != Resumes.begin() && (resumed - 1)->Engine > at.Engine) at = *(resumed - 1);
   if (LineCursorSet && LineCursor.Engine <= offset && LineCursor.Engine > at.Engine)
     at = LineCursor;
   LineDecoder->Restart(at.Point);
@@ -450,7 +544,15 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
   uint64_t unitStart = start.Offset;
   pos = start.Offset;
   size_t collected = 0;
-  while (collected < textLength) {
+  bool ended = false;
+  // UTF-8 characters that decode alone need no decoder (the file's first line may begin
+  // with a byte-order mark, which the decoder drops).
+  if ((Enc == TEncoding::Utf8 || Enc == TEncoding::Utf8Bom) && start.Offset > 0) {
+    ended = TakeUtf8Characters(text, pos, engine, collected, textLength);
+    LineDecoder->Restart({pos, 0, start.Undecodable});
+    unitStart = pos;
+  }
+  while (!ended && collected < textLength) {
     const std::span<const uint8_t> raw = RawAt(pos, 1);
     const bool last = raw.empty();
     uint8_t* const end = last ? LineDecoder->Finish(out) : LineDecoder->Decode(raw, out);

@@ -22,13 +22,16 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "search/decoder.h"
 #include "search/encoding_detector.h"
 #include "search/input_file.h"
+#include "search/line_finder.h"
 #include "search/read_encoding.h"
+#include "search/utf8_line_filter.h"
 
 namespace varsik {
 
@@ -74,6 +77,17 @@ class TDecodedInput {
   // the poll raises.
   size_t ReadBlock(uint8_t* dest, size_t size);
   size_t ReadSome(uint8_t* dest, size_t size);
+  // Engine bytes (whole characters) that every line the reader's search can match holds.
+  // A UTF-8 file is then scanned in its own bytes first, and a line without them is
+  // handed out as its line end and the control bytes its line rules read (see
+  // TUtf8LineFilter), so that it costs no decoding; its engine bytes differ, so a reader
+  // that sets this never seeks. Set before the first read.
+  void SetRequired(const TRequiredText& required) {
+    Required = required.Bytes;
+    RequiredFoldsCase = required.AsciiCaseFolds;
+    RequiredAnyOf.assign(required.AnyOf.begin(), required.AnyOf.end());
+  }
+
   // Whether no engine byte is left.
   bool AtEnd() const;
   // Goes back (or on) to engine byte `offset`, so that text let go of can be read again.
@@ -108,6 +122,9 @@ class TDecodedInput {
     TDecodePoint Point;
   };
 
+  // The first of `points` past engine offset `offset`.
+  static std::vector<TCheckpoint>::const_iterator FirstPast(const std::vector<TCheckpoint>& points,
+                                                            uint64_t offset);
   // Reads the first block into Hold and, for a fixed choice, decides how to read.
   void Start();
   // How many of the `size` leading bytes at p (at file offset `offset`) read alike in
@@ -133,6 +150,15 @@ class TDecodedInput {
   size_t ReadSomeLeading(uint8_t* dest, size_t size);
   size_t ReadSomeDecoded(uint8_t* dest, size_t size);
   void AddCheckpoint();
+  // Decoder->Decode with the lines that cannot match made short (SetRequired); the
+  // engine offset of `out` is `engine`.
+  uint8_t* DecodeFiltered(std::span<const uint8_t> in, uint8_t* out, uint64_t engine);
+  // OriginalLine's way through a UTF-8 line from file offset `pos`: appends its leading
+  // characters that decode alone, moving pos and the engine offset on, until the line
+  // ends (true) or `collected` engine bytes reach textLength or a byte that does not
+  // decode alone comes (false: the decoder reads on from pos).
+  bool TakeUtf8Characters(std::string& text, uint64_t& pos, uint64_t& engine, size_t& collected,
+                          size_t textLength);
   // The bytes of the file from `offset`, at least `size` unless it ends first.
   std::span<const uint8_t> RawAt(uint64_t offset, size_t size);
 
@@ -165,6 +191,16 @@ class TDecodedInput {
   bool Finished = false;
   std::vector<TCheckpoint> Checkpoints;
   uint64_t CheckpointSpacing;
+
+  // The lines that need no decoding: the needle, and where the decoded text starts again
+  // behind each run of lines made short (the checkpoints taken after the first such run
+  // would not lead back to the same engine offsets).
+  std::string Required;
+  bool RequiredFoldsCase = false;
+  std::vector<uint16_t> RequiredAnyOf;
+  TUtf8LineFilter Filter;
+  bool Filtering = false;
+  std::vector<TCheckpoint> Resumes;
 
   // OriginalLine's own decoder, the point where it stopped last, and the file's bytes it
   // read last.

@@ -8,6 +8,7 @@
 #include "search/ascii_run.h"
 #include "search/char_sequence.h"
 #include "search/jis_escape.h"
+#include "search/utf8_valid.h"
 
 namespace varsik {
 
@@ -59,6 +60,8 @@ struct TUtf8Reader {
   template <bool kScored, typename TReading>
   static const uint8_t* Read(TReading& r, const uint8_t* p, const uint8_t* end, bool final) {
     while (p < end) {
+      // Only checked: the well-formed runs are passed over at once.
+      if (!kScored && (p = Utf8Valid::WellFormedEnd(p, end)) == end) break;
       if (*p < 0x80) {
         if (kScored) r.Score.EndRun();
         p = AsciiRun::End(p + 1, end);

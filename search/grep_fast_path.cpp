@@ -309,6 +309,20 @@ void TGrepFastPath::ChooseFilter(const TRE_DFA& dfa) {
     FixedIsWhole = dfa.IsLiteral() && fixed.size() == dfa.Literal().size();
   }
 
+  // The few single codes that every match begins with, for readers that look for them in
+  // other bytes.
+  FirstSingleCodes.clear();
+  if (AfterLineEnd == kNoState && !Accepting[0])
+    for (size_t k = 0; k < Symbols.size(); ++k) {
+      if (Next[static_cast<size_t>(SymbolClass[k])] == kNoState) continue;
+      if (Symbols[k].StartChar != Symbols[k].EndChar ||
+          FirstSingleCodes.size() == ByteScan::kMaxCodeBytes) {
+        FirstSingleCodes.clear();
+        break;
+      }
+      FirstSingleCodes.push_back(static_cast<uint16_t>(Symbols[k].StartChar));
+    }
+
   std::vector<ByteScan::TCodeBytes> codes;
   if (FirstCodeBytes(dfa, codes)) {
     double share = 0;

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "regex/re_dfa.h"
@@ -58,6 +59,10 @@ class TGrepFastPath : public TCompiledExtra {
   // What the scan uses, for tests and benchmarks.
   enum class TFilter { EveryLine, FixedBytes, FirstCodes };
   TFilter Filter() const { return FilterKind; }
+  // Bytes that every match holds (a run of codes shown as themselves), or empty.
+  std::string_view RequiredText() const { return Fixed; }
+  // The codes that a match can begin with when they are a few single ones, or none.
+  const std::vector<uint16_t>& FirstCodeList() const { return FirstSingleCodes; }
 
  private:
   // The tables: code classes and transitions.
@@ -124,10 +129,11 @@ class TGrepFastPath : public TCompiledExtra {
   int32_t AfterLineEnd = kNoState;
 
   TFilter FilterKind = TFilter::EveryLine;
-  std::string Fixed;          // FixedBytes: the bytes every match holds
+  std::string Fixed;          // the bytes every match holds, or empty
   bool FixedIsWhole = false;  // they are the whole fixed-string pattern
   ByteScan::TBytePair FixedPair;
   std::vector<ByteScan::TCodeBytes> FirstCodes;
+  std::vector<uint16_t> FirstSingleCodes;
 };
 
 // The fast path as the line searcher's finder, for one search at a time: lines end at LF,
@@ -137,6 +143,9 @@ class TGrepFastPathFinder : public TLineFinder {
   explicit TGrepFastPathFinder(const TGrepFastPath& fast) : Fast(fast) {}
 
   TLineRules Rules() const override { return {.CrEndsLines = true}; }
+  TRequiredText Required() const override {
+    return {Fast.RequiredText(), false, Fast.FirstCodeList()};
+  }
   bool FindLines(const uint8_t* begin, const uint8_t* end, bool loneCr,
                  std::vector<const uint8_t*>& hits) override {
     return Fast.FindLines(begin, end, loneCr, hits, All);

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <string_view>
 #include <vector>
 
 namespace varsik {
@@ -11,6 +13,16 @@ namespace varsik {
 // How a mode reads lines. Plain mode: only LF (or CR LF) ends a line and a lone CR is
 // dropped from it; the text ends at its first NUL and before a line that begins with 1A.
 // Regular-expression mode: a lone CR ends a line too, and a NUL reads as a blank.
+// Text that every line a finder takes holds: engine bytes, whole characters that the text
+// shows as themselves; with AsciiCaseFolds an ASCII letter among them stands for either
+// case. Where it knows no such bytes, one of the characters AnyOf (codes: a byte, or lead
+// x 256 + trail), if it names any.
+struct TRequiredText {
+  std::string_view Bytes;
+  bool AsciiCaseFolds = false;
+  std::span<const uint16_t> AnyOf;
+};
+
 struct TLineRules {
   bool CrEndsLines = false;
   bool TextEndsAtNul = false;
@@ -22,6 +34,10 @@ class TLineFinder {
   virtual ~TLineFinder() = default;
 
   virtual TLineRules Rules() const = 0;
+
+  // What every line the finder takes holds (empty when it knows nothing): a reader may pass
+  // over the lines without it unsearched.
+  virtual TRequiredText Required() const { return {}; }
 
   // The lines of [begin, end) that hold a match: the first byte of each is appended to
   // `hits`, in order. The text is whole lines as Rules() cuts them (only the last may

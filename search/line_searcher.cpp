@@ -76,6 +76,7 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
     if (part) opened->Input().ReadRange(part->Begin, part->End);
     TLineWindow& window = *opened;
     Window = &window;
+    window.Input().SetRequired(finder.Required());
     window.SetCrEndsLines(Rules.CrEndsLines);
     window.SetTextEndsAtNul(Rules.TextEndsAtNul);
     window.SetAfterRead([this] { PollOrStop(); });

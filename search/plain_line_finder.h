@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +26,7 @@ class TPlainLineFinder : public TLineFinder {
   TLineRules Rules() const override {
     return {.CrEndsLines = false, .TextEndsAtNul = true, .TextEndsBeforeCtrlZLine = true};
   }
+  TRequiredText Required() const override { return {RequiredBytes, !UpperLowerMatch, {}}; }
   bool FindLines(const uint8_t* begin, const uint8_t* end, bool loneCr,
                  std::vector<const uint8_t*>& hits) override;
   void BeginLine() override { Stream.Begin(); }
@@ -37,7 +39,11 @@ class TPlainLineFinder : public TLineFinder {
   // half-width katakana.
   void ScanPlainLines(const uint8_t* begin, const uint8_t* end, std::vector<const uint8_t*>& hits);
 
+  bool UpperLowerMatch = false;
   bool FuzzySearch = false;
+  // The longest run of the word's characters that no other character folds to, but the
+  // other case of an ASCII letter.
+  std::string RequiredBytes;
   TPlainMatcher Matcher;
   TPlainStreamMatcher Stream;
 };

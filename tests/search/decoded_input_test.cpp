@@ -228,6 +228,39 @@ TEST(DecodedInput, OriginalLineOfALineWhoseFirstByteEndsAPieceRead) {
   EXPECT_EQ(OriginalToUtf8(input.OriginalLine(255, 8), TEncoding::EucJp), "本abcdef");
 }
 
+TEST(DecodedInput, AUtf8LinesOwnBytesAreTheDecodersAtEveryCut) {
+  // A file's first line is read through the decoder byte by byte; a later one takes its
+  // characters that decode alone straight from the file: both give the same bytes for
+  // lines with CRs, NULs, characters CP932 lacks, broken sequences and a sequence cut by
+  // the file's end, long enough to cross what is read at once.
+  TTempDir dir;
+  const std::string lines[] = {
+      "日本語\r の a\0b é😀",
+      "ab\xE6\x96xy 日本",
+      "日\xE6\x96\r\x80\xC0語\xE6\x96",
+      "x\xF0\x9F\x98 \xED\xA0\x80\xE0\x80z\xE6\x96\xE6\x97\xA5",
+      std::string(70, 'a') + "日本語" + std::string(61, 'b') + "😀\r\r" + std::string(2, '\0') + "c",
+      "end\xE6\x96"};
+  for (const std::string& line : lines)
+    for (const bool lastLine : {false, true}) {
+      const std::string ending = lastLine ? "" : "\nnext\n";
+      TDecodedInput first(dir.Write("first", line + ending), {TEncodingChoice::Utf8, nullptr});
+      const std::string engine = ReadAll(first, 4096);
+      TDecodedInput later(dir.Write("later", "x\n" + line + ending),
+                          {TEncodingChoice::Utf8, nullptr});
+      ASSERT_EQ(ReadAll(later, 4096), "x\n" + engine);
+      const size_t length =
+          engine.find('\n') == std::string::npos ? engine.size() : engine.find('\n');
+      for (size_t cut = 0; cut <= length + 1; ++cut) {
+        SCOPED_TRACE(line + " " + std::to_string(cut));
+        EXPECT_EQ(later.OriginalLine(2, cut), first.OriginalLine(0, cut));
+      }
+      if (!lastLine) {
+        EXPECT_EQ(later.OriginalLine(2 + length + 1, 4), "next");
+      }
+    }
+}
+
 // The grep over a decoded file: both scans, the reports' line numbers, engine text and the
 // file's own text.
 struct TGrepRun {

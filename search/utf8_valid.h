@@ -1,0 +1,22 @@
+// Utf8Valid: the long runs of well-formed UTF-8 that Japanese text is, checked 32 bytes at
+// a time where the processor has AVX2: each byte looked up with the one before it by
+// their nibbles (a continuation where none may stand or none where one must, overlong
+// forms, surrogates, code points past U+10FFFF), and the bytes that must continue a
+// three- or four-byte sequence. A reader that only checks UTF-8 passes over them at
+// memory speed and reads the rest one sequence at a time.
+#pragma once
+
+#include <cstdint>
+
+namespace varsik {
+
+namespace Utf8Valid {
+
+// A character start q from p (a character start) on such that [p, q) is well-formed
+// UTF-8 of whole characters: it stops within 35 bytes before the first fault, or the end,
+// and at p where the processor lacks AVX2.
+const uint8_t* WellFormedEnd(const uint8_t* p, const uint8_t* end);
+
+}  // namespace Utf8Valid
+
+}  // namespace varsik
