@@ -14,9 +14,13 @@ bool TPlainSearch::IsWholeWordAt(std::string_view word, int pos, std::string_vie
 }
 
 bool TPlainSearch::SearchFileText(const std::string& fileName, const std::string& word) {
-  Finder.Prepare(word, Switches.UpperLowerMatch, Switches.FuzzySearch, Switches.SearchAsWord);
-  if (Marking)
-    Marker.Prepare(word, Switches.UpperLowerMatch, Switches.FuzzySearch, Switches.SearchAsWord);
+  if (!Prepared || Prepared->Word != word || !(Prepared->Switches == Switches) ||
+      Prepared->Marking != Marking) {
+    Finder.Prepare(word, Switches.UpperLowerMatch, Switches.FuzzySearch, Switches.SearchAsWord);
+    if (Marking)
+      Marker.Prepare(word, Switches.UpperLowerMatch, Switches.FuzzySearch, Switches.SearchAsWord);
+    Prepared = TPrepared{word, Switches, Marking};
+  }
   const TLineSearcher::TEnd end = Searcher.Search(
       fileName, Finder,
       [this] {

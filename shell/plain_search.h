@@ -3,6 +3,7 @@
 // The line searcher reads the file; TPlainLineFinder finds the lines; this writes them.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -58,6 +59,14 @@ class TPlainSearch {
   TSearchSwitches Switches;
   TPlainLineFinder Finder;
   bool Marking = false;
+  // What the finder and the marker were last prepared for: the same for every file of a
+  // search, so they are prepared once.
+  struct TPrepared {
+    std::string Word;
+    TSearchSwitches Switches;
+    bool Marking = false;
+  };
+  std::optional<TPrepared> Prepared;
   TPlainMarker Marker;
   TLineSearcher Searcher;
 };
