@@ -43,8 +43,9 @@ can fold letter case and half-width katakana; regular expressions run on its
 own engine for double-byte text. varsik-grep runs the same search for scripts.
 .
 日本語テキストのためのファイル検索・Grep ツールです。フォルダーとその
-サブフォルダーの、名前がマスクに合うファイルを、それぞれファイル全体から
-判別した文字コード (Shift JIS、UTF-8、EUC-JP、UTF-16、JIS) で読んで語を探し、見つかった行をタグジャンプ形式で一覧にします。その行から
+サブフォルダーの、名前がマスクに合うファイルを、それぞれファイル
+全体から判別した文字コード (Shift JIS、UTF-8、EUC-JP、UTF-16、JIS)
+で読んで語を探し、見つかった行をタグジャンプ形式で一覧にします。その行から
 エディタでファイルを開けます。varsik-grep でスクリプトから同じ検索が
 できます。")
 include(CPack)
