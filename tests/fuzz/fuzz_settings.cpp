@@ -137,7 +137,8 @@ bool MayBeOwned(std::string_view line) {
   }
   for (const char* single :
        {"upperlowermatch", "fuzzysearch", "regularexpsearch", "searchasword", "subfoldersearch",
-        "filenamesearch", "errmsgbox", "left", "top", "width", "height", "path", "jumpformat"})
+        "filenamesearch", "skipbinary", "gitignore", "encoding", "errmsgbox", "left", "top",
+        "width", "height", "path", "jumpformat"})
     if (key == single) return true;
   return false;
 }
