@@ -47,19 +47,21 @@ void TQueuedSink::AppendFileHeader(const std::string& path) {
 }
 
 void TQueuedSink::AppendLineEntry(const TLineEntry& entry) {
-  std::string line = ResultText::LineEntry(entry.LineNo, {});
-  std::vector<TMatchSpan> marks;
-  MarkedText::AppendConverted(line, entry.Text, entry.Matches,
-                              MarkedText::FromFile(entry.TextEncoding, /*toUtf8=*/true), marks);
-  if (entry.Cut) line += ResultText::kCutMarkUtf8;
+  // The line is made outside the lock, in buffers kept from line to line.
+  Line.clear();
+  Line += ResultText::LineEntry(entry.LineNo, {});
+  LineMarks.clear();
+  MarkedText::AppendConverted(Line, entry.Text, entry.Matches,
+                              MarkedText::FromFile(entry.TextEncoding, /*toUtf8=*/true), LineMarks);
+  if (entry.Cut) Line += ResultText::kCutMarkUtf8;
   const std::lock_guard lock(Mutex);
   // From the line's bytes to the batch's.
-  for (TMatchSpan& m : marks) {
+  for (TMatchSpan& m : LineMarks) {
     m.Begin += Queued.Results.size();
     m.End += Queued.Results.size();
     Queued.Marks.push_back(m);
   }
-  AddResult(line);
+  AddResult(Line);
 }
 
 void TQueuedSink::AppendErrorLine(const std::string& path) {

@@ -93,6 +93,9 @@ class TQueuedSink : public TSearchSink {
   THeaderPaths Headers;
   bool Lockstep = false;
   bool Released = false;
+  // The search thread's own: the entry line being made.
+  std::string Line;
+  std::vector<TMatchSpan> LineMarks;
 };
 
 }  // namespace varsik

@@ -76,6 +76,13 @@ std::optional<int> TViewSink::HeaderLineAtOrAbove(int line) const {
 
 void TViewSink::RunSearch(const std::function<void()>& search, const std::function<void()>& stop) {
   std::exception_ptr error;
+  QEventLoop loop;
+  const auto serve = [&] {
+    if (!Serve()) loop.quit();
+  };
+  // The end of the search is served at once, not at the next turn of the timer: a
+  // search that ends within a few milliseconds would otherwise wait as long again.
+  QObject woken;
   std::thread thread([&] {
     try {
       search();
@@ -83,6 +90,7 @@ void TViewSink::RunSearch(const std::function<void()>& search, const std::functi
       error = std::current_exception();
     }
     Queued.Finish();
+    if (!Lockstep) QMetaObject::invokeMethod(&woken, serve, Qt::QueuedConnection);
   });
   {
     // Should serving fail, the search is stopped and let go of before it is waited for.
@@ -98,12 +106,9 @@ void TViewSink::RunSearch(const std::function<void()>& search, const std::functi
       do Queued.WaitForTurn();
       while (Serve());
     } else {
-      QEventLoop loop;
-      QTimer serve;
-      QObject::connect(&serve, &QTimer::timeout, [&] {
-        if (!Serve()) loop.quit();
-      });
-      serve.start(kServeIntervalMs);
+      QTimer timer;
+      QObject::connect(&timer, &QTimer::timeout, serve);
+      timer.start(kServeIntervalMs);
       loop.exec();
     }
     served = true;
