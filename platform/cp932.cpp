@@ -1,5 +1,6 @@
 // CP932 through iconv: text to be searched for is converted by it (one converter per
-// thread, opened on first use), result lines are decoded by a table built with it once.
+// thread, opened on first use); result lines are decoded by a table made once from the
+// code page's tables, which hold what iconv gives.
 #include "platform/cp932.h"
 
 #include <algorithm>
@@ -18,27 +19,25 @@ namespace varsik {
 namespace Platform {
 namespace {
 
-// Every CP932 character in UTF-8, asked of iconv once for the whole code page: a result
-// line is then decoded by lookups, where a call into iconv for each line cost about a
-// sixth of a search with many hits. Decodes as iconv does, going on behind each byte that
-// it refuses (a lead byte with a bad trail is refused alone, so that the trail byte gets
-// its own chance as a character).
+// Every CP932 character in UTF-8, from the code page's table (what iconv gives for it,
+// kept in the program): a result line is then decoded by lookups, where a call into iconv
+// for each line cost about a sixth of a search with many hits, and asking iconv for the
+// whole code page cost more than a search of a thousand files. Decodes as iconv does,
+// going on behind each byte that it refuses (a lead byte with a bad trail is refused
+// alone, so that the trail byte gets its own chance as a character).
 class TCp932Table {
  public:
   TCp932Table() {
-    TIconv conv("UTF-8", "CP932");
-    for (int b = 0; b < 256; ++b) {
-      const char bytes[1] = {static_cast<char>(b)};
-      Single[b] = Ask(conv, std::string_view(bytes, 1));
-    }
+    const TCodePageTables& tables = TCodePageTables::Get();
+    for (int b = 0; b < 256; ++b)
+      Single[b] = Encode(tables.UnicodeFromCp932(static_cast<uint16_t>(b)));
     LeadIndex.fill(kNotLead);
     for (int lead = 0x80; lead < 256; ++lead) {
       if (Single[lead].Length != 0) continue;
       std::array<TChar, 256> pairs;
       bool any = false;
       for (int trail = 0; trail < 256; ++trail) {
-        const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        pairs[trail] = Ask(conv, std::string_view(bytes, 2));
+        pairs[trail] = Encode(tables.UnicodeFromCp932(static_cast<uint16_t>(lead << 8 | trail)));
         any = any || pairs[trail].Length != 0;
       }
       if (!any) continue;
@@ -116,13 +115,11 @@ class TCp932Table {
   static constexpr uint8_t kNotLead = 0xFF;
   static constexpr uint64_t kHighBits = 0x8080808080808080u;
 
-  // The bytes as one character, when iconv reads them as exactly one.
-  static TChar Ask(TIconv& conv, std::string_view bytes) {
+  // A code point of the code page (none: kNone) in UTF-8.
+  static TChar Encode(uint16_t cp) {
+    if (cp == TCodePageTables::kNone) return {};
     std::string utf8;
-    if (!conv.Convert(bytes, utf8) || !bytes.empty() || utf8.empty() || utf8.size() > 3) return {};
-    const auto first = static_cast<uint8_t>(utf8[0]);
-    const size_t charLength = first < 0x80 ? 1 : first < 0xE0 ? 2 : 3;
-    if (utf8.size() != charLength) return {};
+    AppendUtf8(utf8, cp);
     TChar c;
     std::copy(utf8.begin(), utf8.end(), c.Bytes);
     c.Length = static_cast<uint8_t>(utf8.size());
