@@ -46,53 +46,44 @@ class TCp932Table {
     }
   }
 
-  // Without offsets to move, as every result line is converted: written through a
-  // pointer into room for the longest outcome (three UTF-8 bytes for each byte).
-  void Append(std::string_view in, std::string& out) const {
+  // Written through a pointer into room for the longest outcome (three UTF-8 bytes for
+  // each byte), as every result line is converted.
+  void Append(std::string_view in, std::string& out) const { Append(in, {}, out); }
+  void Append(std::string_view in, std::span<size_t> offsets, std::string& out) const {
     const size_t start = out.size();
     out.resize(start + 3 * in.size());
-    char* p = out.data() + start;
-    for (size_t i = 0; i < in.size();) {
-      const auto b = static_cast<uint8_t>(in[i]);
-      if (b < 0x80) {
-        // ASCII reads the same in both: eight bytes at a time where they all are.
-        uint64_t word;
-        if (i + 8 <= in.size() && (std::memcpy(&word, in.data() + i, 8), word & kHighBits) == 0) {
-          std::memcpy(p, &word, 8);
-          p += 8;
-          i += 8;
-        } else {
-          *p++ = static_cast<char>(b);
-          ++i;
-        }
-        continue;
-      }
-      const TCp932Char c = CharAt(in.substr(i));
-      const std::string_view utf8 = c.Length != 0 ? c.Utf8 : std::string_view("\xEF\xBF\xBD");
-      std::memcpy(p, utf8.data(), utf8.size());
-      p += utf8.size();
-      i += c.Length != 0 ? c.Length : 1;
-    }
-    out.resize(static_cast<size_t>(p - out.data()));
-  }
-  void Append(std::string_view in, std::span<size_t> offsets, std::string& out) const {
+    char* const base = out.data();
+    char* p = base + start;
     size_t next = 0;  // the first offset not yet moved
     for (size_t i = 0; i < in.size();) {
-      while (next < offsets.size() && offsets[next] <= i) offsets[next++] = out.size();
-      const auto b = static_cast<uint8_t>(in[i]);
-      if (b < 0x80) {
-        out += static_cast<char>(b);
-        ++i;
-        continue;
+      while (next < offsets.size() && offsets[next] <= i)
+        offsets[next++] = static_cast<size_t>(p - base);
+      // Up to the next offset (or on behind it, to the end of a character that holds it).
+      const size_t stop = next < offsets.size() ? std::min(offsets[next], in.size()) : in.size();
+      while (i < stop) {
+        const auto b = static_cast<uint8_t>(in[i]);
+        if (b < 0x80) {
+          // ASCII reads the same in both: eight bytes at a time where they all are.
+          uint64_t word;
+          if (i + 8 <= stop && (std::memcpy(&word, in.data() + i, 8), word & kHighBits) == 0) {
+            std::memcpy(p, &word, 8);
+            p += 8;
+            i += 8;
+          } else {
+            *p++ = static_cast<char>(b);
+            ++i;
+          }
+          continue;
+        }
+        const TCp932Char c = CharAt(in.substr(i));
+        const std::string_view utf8 = c.Length != 0 ? c.Utf8 : std::string_view("\xEF\xBF\xBD");
+        std::memcpy(p, utf8.data(), utf8.size());
+        p += utf8.size();
+        i += c.Length != 0 ? c.Length : 1;
       }
-      const TCp932Char c = CharAt(in.substr(i));
-      if (c.Length != 0)
-        out += c.Utf8;
-      else
-        out += "\xEF\xBF\xBD";
-      i += c.Length != 0 ? c.Length : 1;
     }
-    while (next < offsets.size()) offsets[next++] = out.size();
+    while (next < offsets.size()) offsets[next++] = static_cast<size_t>(p - base);
+    out.resize(static_cast<size_t>(p - base));
   }
 
   TCp932Char CharAt(std::string_view in) const {

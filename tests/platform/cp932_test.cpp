@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <random>
 #include <string>
@@ -117,21 +118,39 @@ TEST(Cp932, OneCharacterAtATime) {
   EXPECT_EQ(at(""), std::make_pair(std::string(), size_t{0}));
 }
 
-// A result line is converted without offsets to move, eight ASCII bytes at a time; the
-// conversion that moves offsets goes byte by byte. Both give the same text, wherever the
-// ASCII runs begin and end.
-TEST(Cp932ToUtf8, BothWaysOfConvertingAgree) {
+// A result line is converted eight ASCII bytes at a time, as far as the next offset to
+// move. Character by character, each offset goes to where the first character that starts
+// at or behind it begins in the text converted; the text is the same with or without
+// offsets, wherever the ASCII runs and the offsets fall.
+TEST(Cp932ToUtf8, OffsetsMoveWithTheirCharacters) {
   std::mt19937 rng(7);
   const std::string pieces[] = {"a", "abcdefgh", "\x93\xfa", "\xb1", "\x81", "\x80", "\r", "\xff"};
-  for (int round = 0; round < 2000; ++round) {
+  for (int round = 0; round < 4000; ++round) {
     std::string text;
     for (size_t n = rng() % 12; n > 0; --n) text += pieces[rng() % std::size(pieces)];
-    std::string moved;
-    std::vector<size_t> offsets{0};
-    Platform::AppendCp932AsUtf8(text, offsets, moved);
-    ASSERT_EQ(Cp932ToUtf8(text), moved) << round;
-    std::string appended = "x";
-    Platform::AppendCp932AsUtf8(text, {}, appended);
-    ASSERT_EQ(appended, "x" + moved) << round;
+    // Where each character starts, in the text and converted.
+    std::vector<std::pair<size_t, size_t>> starts;
+    std::string expected;
+    for (size_t i = 0; i < text.size();) {
+      starts.emplace_back(i, expected.size());
+      const Platform::TCp932Char c = Platform::Cp932CharAt(std::string_view(text).substr(i));
+      expected += c.Length != 0 ? std::string(c.Utf8) : "\xEF\xBF\xBD";
+      i += c.Length != 0 ? c.Length : 1;
+    }
+    starts.emplace_back(text.size(), expected.size());
+    std::vector<size_t> offsets;
+    for (size_t n = rng() % 4; n > 0; --n) offsets.push_back(rng() % (text.size() + 2));
+    std::sort(offsets.begin(), offsets.end());
+    std::vector<size_t> moved = offsets;
+    std::string converted = "x";
+    Platform::AppendCp932AsUtf8(text, moved, converted);
+    ASSERT_EQ(converted, "x" + expected) << round;
+    for (size_t k = 0; k < offsets.size(); ++k) {
+      const auto start = std::find_if(starts.begin(), starts.end(),
+                                      [&](const auto& s) { return s.first >= offsets[k]; });
+      const size_t want = 1 + (start != starts.end() ? start->second : expected.size());
+      ASSERT_EQ(moved[k], want) << round << " offset " << offsets[k];
+    }
+    ASSERT_EQ(Cp932ToUtf8(text), expected) << round;
   }
 }
