@@ -109,6 +109,7 @@ std::optional<TLineSearcher::TEnd> TLineSearcher::SearchFile(const std::string& 
 }
 
 bool TLineSearcher::ReportHeld(bool polls) {
+  if (Held.empty()) return true;
   size_t offset = 0;
   size_t originalOffset = 0;
   size_t matchOffset = 0;
