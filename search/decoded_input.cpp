@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "search/ascii_run.h"
 #include "search/byte_scan.h"
 #include "search/char_sequence.h"
+#include "search/errors.h"
 #include "search/jis_escape.h"
 #include "search/original_text.h"
+#include "search/utf8_valid.h"
 
 namespace varsik {
 
@@ -175,6 +178,7 @@ void TDecodedInput::Decide() {
   Detect(Hold.data(), Hold.size(), From);
   bool dropped = false;
   while (!Detector.Decided() && !F.AtEnd()) {
+    if (!dropped && Guess()) return;
     if (!dropped && Hold.size() + kReadAhead > kHoldLimit) {
       // Too much to hold: the text from From is read again once the encoding is known.
       dropped = true;
@@ -203,6 +207,41 @@ void TDecodedInput::Decide() {
     Phase = TPhase::AsIs;
   else
     StartDecoding(Enc, From);
+}
+
+bool TDecodedInput::Guess() {
+  if (!Speculate) return false;
+  const std::optional<TEncoding> sole = Detector.SoleCandidate();
+  if (!sole) return false;
+  // The held bytes are decoded first, then the file from where detection stopped.
+  StartDecoding(*sole, From);
+  Guessing = true;
+  return true;
+}
+
+void TDecodedInput::EndGuess(uint64_t undecodable) {
+  Guessing = false;
+  if (undecodable > TEncodingDetector::kMaxErrors) throw EMisreadEncoding();
+}
+
+void TDecodedInput::Confirm() {
+  if (!Guessing) return;
+  // From the first byte the decoder has not taken, with its count so far; the file is
+  // read at its own offsets, apart from the reads that go on afterwards.
+  const std::unique_ptr<TDecoder> counter = MakeDecoder(Enc, EngineCodes());
+  const TDecodePoint at = Decoder->Checkpoint();
+  counter->Restart(at);
+  TByteBuffer in(kReadAhead);
+  TByteBuffer out(TDecoder::MaxOutput(kReadAhead));
+  for (uint64_t offset = at.Offset;;) {
+    const size_t n = F.ReadAt(offset, in.data(), in.size());
+    if (n == 0) break;
+    counter->Decode(std::span(in.data(), n), out.data());
+    offset += n;
+    if (Poll) Poll();
+  }
+  counter->Finish(out.data());
+  EndGuess(counter->Undecodable());
 }
 
 void TDecodedInput::StartDecoding(TEncoding encoding, uint64_t from) {
@@ -256,6 +295,7 @@ size_t TDecodedInput::DecodeBlock(uint8_t* out, size_t inSize) {
   if (HoldBegin >= Hold.size() && F.AtEnd()) {
     end = Decoder->Finish(end);
     Finished = true;
+    if (Guessing) EndGuess(Decoder->Undecodable());
   }
   return static_cast<size_t>(end - out);
 }
@@ -281,7 +321,10 @@ uint8_t* TDecodedInput::DecodeFiltered(std::span<const uint8_t> in, uint8_t* out
       const uint64_t fileOffset =
           Decoder->Checkpoint().Offset + static_cast<uint64_t>(lineStart - p);
       out = TUtf8LineFilter::Reduce(p, lineStart, out);
-      Decoder->Restart({fileOffset, 0, Decoder->Undecodable()});
+      // A guess is checked by the bytes of these lines too.
+      const uint64_t undecodable =
+          Decoder->Undecodable() + (Guessing ? Utf8Valid::UndecodableBytes(p, lineStart) : 0);
+      Decoder->Restart({fileOffset, 0, undecodable});
       Resumes.push_back({engine + static_cast<uint64_t>(out - outStart), Decoder->Checkpoint()});
       if (Resumes.size() >= kMaxResumes) {
         Filtering = false;

@@ -11,6 +11,11 @@
 //    first few KB) or the file ends; the held bytes are then handed out (or decoded), or,
 //    when they were too many to hold, the file is read again from that byte.
 //
+// A reader that can drop what it read of a file may let detection stop earlier
+// (SetSpeculate): once only one encoding other than Shift JIS is left, which only too
+// many bytes that do not decode in it can still turn into Shift JIS, the file is decoded
+// in it at once, read only once, and those bytes are counted as it is decoded.
+//
 // So ASCII and Shift JIS files are read once and never decoded. Where a decoded file's
 // text is let go, it can be read again from any offset (Seek) through checkpoints of the
 // decoder, whose number is bounded; the same checkpoints find a hit line's own bytes.
@@ -88,6 +93,19 @@ class TDecodedInput {
     RequiredAnyOf.assign(required.AnyOf.begin(), required.AnyOf.end());
   }
 
+  // Whether detection may stop as soon as one encoding other than Shift JIS alone is
+  // left (TEncodingDetector::SoleCandidate) and decode the file in it from there, a guess
+  // checked as the file is decoded. Where it was wrong, the read that reaches the file's
+  // end (or Confirm) raises EMisreadEncoding: the file is Shift JIS, and the reader must
+  // drop what it read of it and read it again with this off. Set before the first read.
+  void SetSpeculate(bool on) { Speculate = on; }
+  // Whether the encoding is such a guess, not yet checked.
+  bool Speculating() const { return Guessing; }
+  // Checks the guess now: the rest of the file is read only to count its bytes that do
+  // not decode, and the text goes on from where it stands. Raises EMisreadEncoding where
+  // the guess was wrong, EInOutError, and what the poll raises.
+  void Confirm();
+
   // Whether no engine byte is left.
   bool AtEnd() const;
   // Goes back (or on) to engine byte `offset`, so that text let go of can be read again.
@@ -136,6 +154,11 @@ class TDecodedInput {
   // Reads ahead from the end of Hold until the detector is certain, then sets the phase
   // for the text from file offset From on.
   void Decide();
+  // Whether the detector leaves one encoding other than Shift JIS alone, when the reader
+  // allows a guess: the file is then decoded in it from From, and true.
+  bool Guess();
+  // The guess has been checked: `undecodable` bytes of the file did not decode.
+  void EndGuess(uint64_t undecodable);
   // Decodes from file offset `from` (whose engine offset is the same: only ASCII lies
   // before it) in `encoding`.
   void StartDecoding(TEncoding encoding, uint64_t from);
@@ -179,6 +202,9 @@ class TDecodedInput {
   uint64_t DetectedTo = 0;  // the file offset up to which the detector has been fed
   uint64_t AlikeEnd = 0;    // the file offset up to which the bytes are known to read alike
   uint64_t From = 0;        // where the bytes that read alike end
+
+  bool Speculate = false;
+  bool Guessing = false;
 
   std::unique_ptr<TDecoder> Decoder;
   TByteBuffer In;

@@ -22,6 +22,14 @@ class EFileNotFound : public EInOutError {
   using EInOutError::EInOutError;
 };
 
+// A file decoded in the one encoding that its head left (TDecodedInput::SetSpeculate) has
+// more bytes that do not decode in it than detection allows: it is Shift JIS after all,
+// and what was read of it is to be dropped.
+class EMisreadEncoding : public EVarsikError {
+ public:
+  EMisreadEncoding() : EVarsikError("MisreadEncoding") {}
+};
+
 class EGrepCancel : public EVarsikError {
  public:
   EGrepCancel() : EVarsikError("CancelRequest") {}

@@ -5,6 +5,7 @@
 
 #include "base/scope_exit.h"
 #include "search/byte_scan.h"
+#include "search/errors.h"
 #include "search/line_cut.h"
 #include "search/original_spans.h"
 
@@ -40,16 +41,6 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
   Rules = finder.Rules();
   Poll = &poll;
   Reporter = &report;
-  LineNo = 1;
-  InLongLine = false;
-  Ended = false;
-  InPart = false;
-  Held.clear();
-  HeldTexts.clear();
-  HeldOriginals.clear();
-  Info.Encoding = TEncoding::ShiftJis;
-  Info.Original.clear();
-  HeldMatches.clear();
   const TScopeExit release([this] {
     Window = nullptr;
     Release(Buffer);
@@ -61,11 +52,26 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
     Release(Info.Original);
     Release(HeldMatches);
   });
+  if (const std::optional<TEnd> end = SearchFile(fileName, finder, Speculate)) return *end;
+  // The guess was wrong: the file is Shift JIS, searched again as detection finds it.
+  return *SearchFile(fileName, finder, false);
+}
+
+std::optional<TLineSearcher::TEnd> TLineSearcher::SearchFile(const std::string& fileName,
+                                                             TLineFinder& finder, bool speculate) {
+  LineNo = 1;
+  InLongLine = false;
+  Ended = false;
+  InPart = false;
+  ForgetHeld();
+  Info.Encoding = TEncoding::ShiftJis;
+  Info.Original.clear();
 
   bool stopped = false;
+  bool misread = false;
+  std::optional<TLineWindow> opened;
   try {
     std::optional<TFilePart> part = Part;
-    std::optional<TLineWindow> opened;
     opened.emplace(fileName, Buffer, BlockSize, WindowLineBytes, part ? AsItsBytes() : Encoding);
     if (!part && Cutter) {
       part = Cutter(opened->Input().FileSize());
@@ -77,22 +83,42 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
     TLineWindow& window = *opened;
     Window = &window;
     window.Input().SetRequired(finder.Required());
+    window.Input().SetSpeculate(speculate && !part);
     window.SetCrEndsLines(Rules.CrEndsLines);
     window.SetTextEndsAtNul(Rules.TextEndsAtNul);
     window.SetAfterRead([this] { PollOrStop(); });
     Ended = Scan(window, finder);
+    // A text that ended before its file leaves the rest of a guess to be checked.
+    window.Input().Confirm();
   } catch (const TStop&) {
     stopped = true;
+  } catch (const EMisreadEncoding&) {
+    misread = true;
   }
   if (InLongLine) finder.EndLine();
+  // A file stopped while its encoding was a guess reports nothing, as one stopped while
+  // it is detected.
+  if (stopped && opened && opened->Input().Speculating()) ForgetHeld();
+  Window = nullptr;
+  opened.reset();
   // A buffer grown for a long line is given back before the held hits are reported.
   Release(Buffer);
+  if (misread) return std::nullopt;
+  if (!ReportHeld(!stopped)) return TEnd::Stopped;
+  return stopped ? TEnd::Stopped : TEnd::Done;
+}
 
+bool TLineSearcher::ReportHeld(bool polls) {
+  if (Held.empty()) return true;
   size_t offset = 0;
   size_t originalOffset = 0;
   size_t matchOffset = 0;
+  bool done = true;
   for (const THeldHit& hit : Held) {
-    if (!stopped && poll()) return TEnd::Stopped;
+    if (polls && (*Poll)()) {
+      done = false;
+      break;
+    }
     Info.LineNo = hit.LineNo;
     Info.Line.assign(HeldTexts, offset, hit.Length);
     Info.Original.assign(HeldOriginals, originalOffset, hit.OriginalLength);
@@ -103,9 +129,17 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
     offset += hit.Length;
     originalOffset += hit.OriginalLength;
     matchOffset += hit.MatchCount;
-    report(Info);
+    (*Reporter)(Info);
   }
-  return stopped ? TEnd::Stopped : TEnd::Done;
+  ForgetHeld();
+  return done;
+}
+
+void TLineSearcher::ForgetHeld() {
+  Held.clear();
+  HeldTexts.clear();
+  HeldOriginals.clear();
+  HeldMatches.clear();
 }
 
 TReadEncoding TLineSearcher::AsItsBytes() const {
@@ -223,12 +257,14 @@ void TLineSearcher::AppendText(const uint8_t* begin, const uint8_t* end) {
 }
 
 void TLineSearcher::Report(int64_t lineNo) {
+  TDecodedInput& input = Window->Input();
+  // Hits held on a guess that has been confirmed since go first.
+  if (!HoldHits && !Held.empty() && !input.Speculating() && !ReportHeld(true)) throw TStop{};
   Matches.clear();
   if (Marker != nullptr) Marker->Mark(Text, Text.size() < TextRoom(), Matches);
   const bool cut = CutAtCharacter(Text, MaxLineBytes);
   if (cut) ClipSpans(Matches, Text.size());
   // The file's encoding is known once a line past its leading ASCII has been read.
-  TDecodedInput& input = Window->Input();
   Info.Encoding = input.Encoding();
   Info.Original.clear();
   if (input.Decodes()) {
@@ -236,11 +272,17 @@ void TLineSearcher::Report(int64_t lineNo) {
     if (!Matches.empty())
       Matches = OriginalSpans(Info.Original, Info.Encoding, Matches, input.EngineCodes());
   }
-  if (HoldHits) {
+  if (HoldHits || input.Speculating()) {
     Held.push_back({lineNo, Text.size(), Info.Original.size(), Info.Encoding, cut, Matches.size()});
     HeldTexts += Text;
     HeldOriginals += Info.Original;
     HeldMatches.insert(HeldMatches.end(), Matches.begin(), Matches.end());
+    // Held only for the guess, they are bounded: past the bound the rest of the file
+    // is read now to confirm it, and they go out.
+    if (!HoldHits && HeldTexts.size() + HeldOriginals.size() > MaxHeldOnGuess) {
+      input.Confirm();
+      if (!ReportHeld(true)) throw TStop{};
+    }
     return;
   }
   PollOrStop();

@@ -39,6 +39,8 @@ class TLineSearcher {
 
   enum class TEnd { Done, Stopped };
 
+  static constexpr size_t kMaxHeldOnGuess = 16 << 20;
+
   // The most read at once, and the longest line held whole (longer ones are searched in
   // pieces); tests make both tiny to reach every boundary case.
   void SetBlockSize(size_t blockSize) { BlockSize = blockSize; }
@@ -51,6 +53,17 @@ class TLineSearcher {
   // How files are read: detected, or in one encoding; the lines reported carry their
   // file's own bytes too when it is decoded.
   void SetReadEncoding(const TReadEncoding& encoding) { Encoding = encoding; }
+  // Whether a detected file may be decoded in the one encoding that its head leaves
+  // besides Shift JIS before the rest is read (TDecodedInput::SetSpeculate; on unless
+  // turned off). Its hits are held until that is confirmed, so that nothing of a wrong
+  // reading is reported: where the file is Shift JIS after all, they go and it is searched
+  // again. A searcher that does not hold its hits otherwise holds at most
+  // `maxHeldBytes` of their texts so: past them the rest of the file is read once to
+  // confirm the encoding (tests make it tiny).
+  void SetSpeculate(bool on, size_t maxHeldBytes = kMaxHeldOnGuess) {
+    Speculate = on;
+    MaxHeldOnGuess = maxHeldBytes;
+  }
   // Each reported line carries the matches that `marker` finds on it (none when null);
   // the marker outlives the searches.
   void SetMarker(TLineMarker* marker) { Marker = marker; }
@@ -74,12 +87,20 @@ class TLineSearcher {
   bool TextEnded() const { return Ended; }
 
   // Searches one file. Returns Stopped when a poll asked to stop: with held hits, those
-  // found before the stop are reported then, without more polls. Raises EFileNotFound or
-  // EInOutError (after which no held hit is reported), and whatever `report` raises.
+  // found before the stop are reported then, without more polls, unless the file's
+  // encoding was still a guess (SetSpeculate): none of its hits is reported then. Raises
+  // EFileNotFound or EInOutError (after which no held hit is reported), and whatever `report`
+  // raises.
   TEnd Search(const std::string& fileName, TLineFinder& finder, const TPoll& poll,
               const TReport& report);
 
  private:
+  // Search with or without a guess of the encoding; nullopt when the guess was wrong.
+  std::optional<TEnd> SearchFile(const std::string& fileName, TLineFinder& finder, bool speculate);
+  // Reports the held hits, each after a poll when `polls`, and forgets them; false when a
+  // poll asked to stop (the rest are not reported).
+  bool ReportHeld(bool polls);
+  void ForgetHeld();
   // Reads the file to its end, or to where its text ends; true in the second case.
   bool Scan(TLineWindow& window, TLineFinder& finder);
   // The whole lines [begin, end); returns true when the text ends inside them.
@@ -107,6 +128,8 @@ class TLineSearcher {
   size_t WindowLineBytes = TLineWindow::kMaxLineBytes;
   size_t MaxLineBytes = 1 << 20;
   bool HoldHits = false;
+  bool Speculate = true;
+  size_t MaxHeldOnGuess = kMaxHeldOnGuess;
   TReadEncoding Encoding;
   TLineMarker* Marker = nullptr;
   std::optional<TFilePart> Part;

@@ -1,6 +1,8 @@
 #include "search/utf8_valid.h"
 
+#include "search/ascii_run.h"
 #include "search/byte_scan.h"
+#include "search/char_sequence.h"
 
 #if VARSIK_SCAN_X86
 #include <immintrin.h>
@@ -168,6 +170,29 @@ const uint8_t* WellFormedEnd(const uint8_t* p, const uint8_t* end) {
 #endif
   (void)end;
   return p;
+}
+
+uint64_t UndecodableBytes(const uint8_t* p, const uint8_t* end) {
+  uint64_t count = 0;
+  while ((p = WellFormedEnd(p, end)) < end) {
+    if (*p < 0x80) {
+      p = AsciiRun::End(p + 1, end);
+      continue;
+    }
+    // Japanese text, where the processor passes over no run at once.
+    if (end - p >= 4 && Utf8ThreeByteCodePoint(p) != 0) {
+      p += 3;
+      continue;
+    }
+    const TCharSequence c = ReadUtf8Sequence(p, end);
+    if (c.Status == TCharSequence::TStatus::Char) {
+      p += c.Length;
+    } else {
+      ++count;
+      ++p;
+    }
+  }
+  return count;
 }
 
 }  // namespace Utf8Valid

@@ -17,6 +17,13 @@ namespace Utf8Valid {
 // and at p where the processor lacks AVX2.
 const uint8_t* WellFormedEnd(const uint8_t* p, const uint8_t* end);
 
+// How many bytes of [p, end) do not decode, counted as the UTF-8 decoder and the encoding
+// detector count them (each byte of a broken sequence on its own, a sequence cut by end
+// too): [p, end) starts at a character and is all that is left of it, such as whole
+// lines, which no sequence spans (an LF is ASCII). The well-formed runs are passed over
+// as WellFormedEnd finds them.
+uint64_t UndecodableBytes(const uint8_t* p, const uint8_t* end);
+
 }  // namespace Utf8Valid
 
 }  // namespace varsik

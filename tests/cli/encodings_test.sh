@@ -141,6 +141,38 @@ for args in "line" "-E line" "-E n.l" "-E ^l" "-E e\$" "-s LINE" "--fuzzy line" 
   done
 done
 
+# A UTF-8 file with bytes that do not decode late in it, large enough to be cut for
+# several threads where it reads as its own bytes: one such byte leaves it UTF-8, forty
+# make it Shift JIS, and nothing of its reading as UTF-8 is shown then (its Japanese words
+# are not found). Hits before and after them, in both modes, on one thread and two.
+mkdir -p "$T/late"
+lines() {  # lines FIRST LAST: Japanese lines, every 50th holding needle and 文字列
+  awk -v a="$1" -v b="$2" 'BEGIN { for (i = a; i <= b; i++)
+    print (i % 50 == 0 ? "needle 文字列 line " i : "日本語のテキスト line " i) }'
+}
+strays() {  # strays COUNT: lines with a byte each that does not decode
+  for ((i = 0; i < $1; i++)); do printf 'stray \xFF byte needle\n'; done
+}
+{ lines 1 230000; strays 1; lines 230001 231000; } > "$T/late/one.txt"
+{ lines 1 230000; strays 40; lines 230001 231000; } > "$T/late/forty.txt"
+for args in "needle" "文字列" "-E need.e" "-E 文字.|line.23099" "-s NEEDLE"; do
+  for j in -j1 -j2; do
+    # shellcheck disable=SC2086
+    a=$("$VG" $j $args one.txt "$T/late" | md5sum)
+    # shellcheck disable=SC2086
+    b=$("$VG" $j --encoding=utf-8 $args one.txt "$T/late" | md5sum)
+    check "one late stray byte: $args $j" "$b" "$a"
+    # shellcheck disable=SC2086
+    a=$("$VG" $j $args forty.txt "$T/late" | md5sum)
+    # shellcheck disable=SC2086
+    b=$("$VG" $j --encoding=cp932 $args forty.txt "$T/late" | md5sum)
+    check "forty late stray bytes: $args $j" "$b" "$a"
+  done
+done
+check "forty late stray bytes: no Japanese word" "" "$("$VG" 文字列 forty.txt "$T/late")"
+check "one late stray byte: the word after it" " :230051: needle 文字列 line 230050" \
+  "$("$VG" 文字列 one.txt "$T/late" | grep -F ':230051:')"
+
 # The corpus's tree with each file in an encoding drawn with a fixed seed (written by the
 # encoding tests): the hits of the all-Shift-JIS tree, in the same files, lines and texts.
 corpus=/work/corpus/tree

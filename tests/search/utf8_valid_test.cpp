@@ -2,7 +2,8 @@
 // short of the first fault by less than one block and a character: generated texts of
 // Japanese, ASCII, two- and four-byte characters, with every kind of fault (stray
 // continuations, cut sequences, overlong forms, surrogates, code points past U+10FFFF,
-// C0, C1, F5-FF) at every place.
+// C0, C1, F5-FF) at every place. And it counts the bytes that do not decode as the decoder
+// does, over the same texts with many faults.
 #include "search/utf8_valid.h"
 
 #include <random>
@@ -12,6 +13,7 @@
 
 #include "search/byte_scan.h"
 #include "search/char_sequence.h"
+#include "search/decoder.h"
 
 using namespace varsik;
 
@@ -34,42 +36,52 @@ size_t FirstFault(const std::string& text) {
   return static_cast<size_t>(p - begin);
 }
 
+const char* const kCharacters[] = {"a",
+                                   " ",
+                                   "\n",
+                                   "日",
+                                   "本",
+                                   "語",
+                                   "の",
+                                   "é",
+                                   "ß",
+                                   "😀",
+                                   "𠮷",
+                                   "\xEF\xBF\xBF",
+                                   "\xF4\x8F\xBF\xBF"};
+const char* const kFaults[] = {"\x80",
+                               "\xBF",
+                               "\xC0\x80",
+                               "\xC1\xBF",
+                               "\xE0\x80\x80",
+                               "\xE0\x9F\xBF",
+                               "\xED\xA0\x80",
+                               "\xED\xBF\xBF",
+                               "\xF0\x80\x80\x80",
+                               "\xF0\x8F\xBF\xBF",
+                               "\xF4\x90\x80\x80",
+                               "\xF5\x80\x80\x80",
+                               "\xFF",
+                               "\xE6\x96",
+                               "\xE6",
+                               "\xF0\x9F\x98",
+                               "\xC3",
+                               "\xE6\x96\xE6",
+                               "\xE6\x96"
+                               "a",
+                               "\xF0\x9F\x98\x80\x80",
+                               "\xC3\xA9\x80"};
+
+// A text of `characters` characters with `faults` faults at random places.
+std::string Generate(std::mt19937& random, size_t characters, size_t faults) {
+  std::string text;
+  for (size_t i = 0; i < characters; ++i) text += kCharacters[random() % std::size(kCharacters)];
+  for (size_t i = 0; i < faults; ++i)
+    text.insert(random() % (text.size() + 1), kFaults[random() % std::size(kFaults)]);
+  return text;
+}
+
 TEST(Utf8Valid, PassesOverWellFormedTextUpToNearItsFirstFault) {
-  static const char* const kCharacters[] = {"a",
-                                            " ",
-                                            "\n",
-                                            "日",
-                                            "本",
-                                            "語",
-                                            "の",
-                                            "é",
-                                            "ß",
-                                            "😀",
-                                            "𠮷",
-                                            "\xEF\xBF\xBF",
-                                            "\xF4\x8F\xBF\xBF"};
-  static const char* const kFaults[] = {"\x80",
-                                        "\xBF",
-                                        "\xC0\x80",
-                                        "\xC1\xBF",
-                                        "\xE0\x80\x80",
-                                        "\xE0\x9F\xBF",
-                                        "\xED\xA0\x80",
-                                        "\xED\xBF\xBF",
-                                        "\xF0\x80\x80\x80",
-                                        "\xF0\x8F\xBF\xBF",
-                                        "\xF4\x90\x80\x80",
-                                        "\xF5\x80\x80\x80",
-                                        "\xFF",
-                                        "\xE6\x96",
-                                        "\xE6",
-                                        "\xF0\x9F\x98",
-                                        "\xC3",
-                                        "\xE6\x96\xE6",
-                                        "\xE6\x96"
-                                        "a",
-                                        "\xF0\x9F\x98\x80\x80",
-                                        "\xC3\xA9\x80"};
 #if VARSIK_SCAN_X86
   const bool avx2 = ByteScan::BestIsa() == ByteScan::TIsa::Avx2;
 #else
@@ -77,11 +89,7 @@ TEST(Utf8Valid, PassesOverWellFormedTextUpToNearItsFirstFault) {
 #endif
   std::mt19937 random(8);
   for (int round = 0; round < 20000; ++round) {
-    std::string text;
-    const size_t characters = random() % 120;
-    for (size_t i = 0; i < characters; ++i) text += kCharacters[random() % std::size(kCharacters)];
-    if (round % 4 != 0)
-      text.insert(random() % (text.size() + 1), kFaults[random() % std::size(kFaults)]);
+    const std::string text = Generate(random, random() % 120, round % 4 != 0 ? 1 : 0);
     const size_t fault = FirstFault(text);
     const auto* const begin = reinterpret_cast<const uint8_t*>(text.data());
     const size_t passed =
@@ -92,6 +100,20 @@ TEST(Utf8Valid, PassesOverWellFormedTextUpToNearItsFirstFault) {
     if (avx2) {
       EXPECT_GE(passed + 35, fault);
     }
+  }
+}
+
+TEST(Utf8Valid, CountsTheBytesThatDoNotDecodeAsTheDecoderDoes) {
+  const TEngineCodes codes;
+  std::mt19937 random(9);
+  for (int round = 0; round < 5000; ++round) {
+    const std::string text = Generate(random, random() % 400, random() % 24);
+    const auto* const begin = reinterpret_cast<const uint8_t*>(text.data());
+    const std::unique_ptr<TDecoder> decoder = MakeDecoder(TEncoding::Utf8, codes);
+    std::vector<uint8_t> out(TDecoder::MaxOutput(text.size()));
+    decoder->Finish(decoder->Decode(std::span(begin, text.size()), out.data()));
+    SCOPED_TRACE(testing::PrintToString(text));
+    EXPECT_EQ(Utf8Valid::UndecodableBytes(begin, begin + text.size()), decoder->Undecodable());
   }
 }
 
