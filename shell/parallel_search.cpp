@@ -16,10 +16,9 @@ namespace {
 // A worker hands its lines over in pieces of about this size, so that the first file's
 // lines come out while it is searched.
 constexpr size_t kPieceBytes = 64 * 1024;
-// The walk runs at most this many files ahead of the workers; when it has that many
-// waiting, it waits until the workers have taken kRefillFiles of them.
+// The walk runs at most this many files ahead of the searches; when it has that many
+// waiting, its thread searches the first of them itself before it walks on.
 constexpr size_t kMaxWaitingFiles = 256;
-constexpr size_t kRefillFiles = 64;
 // The most parts a file is cut into: a bigger file has bigger parts.
 constexpr uint64_t kMaxParts = 1024;
 // How often a waiting thread looks at the stop command.
@@ -34,13 +33,13 @@ size_t BytesOf(const RE_LineInfo_t& hit) {
 }  // namespace
 
 TParallelSearch::TParallelSearch(const TSearchOptions& options, const TGrepPattern* pattern,
-                                 int workers, const std::atomic<bool>& cancel, TOutput output)
+                                 int threads, const std::atomic<bool>& cancel, TOutput output)
     : Options(options),
       Pattern(pattern),
       Cancel(cancel),
       Output(std::move(output)),
-      WorkerCount(std::max(workers, 1)) {
-  for (int i = 0; i < WorkerCount; ++i) Workers.emplace_back([this] { Work(); });
+      ThreadCount(std::max(threads, 1)) {
+  for (int i = 1; i < ThreadCount; ++i) Workers.emplace_back([this] { Work(); });
 }
 
 TParallelSearch::~TParallelSearch() {
@@ -50,6 +49,7 @@ TParallelSearch::~TParallelSearch() {
     Closing = true;
   }
   WorkReady.notify_all();
+  RoomReady.notify_all();
   for (std::thread& worker : Workers) worker.join();
 }
 
@@ -59,7 +59,7 @@ void TParallelSearch::Work() {
     TJob* job = nullptr;
     {
       std::unique_lock lock(Mutex);
-      // A worker still on a job may cut its file into parts for the others.
+      // A search still on a job may cut its file into parts for the others.
       while (!StopRequested() && !HasWork() && !(Closing && Busy == 0))
         WorkReady.wait_for(lock, kWaitStep);
       if (StopRequested()) return;
@@ -67,27 +67,52 @@ void TParallelSearch::Work() {
         if (Closing && Busy == 0) return;
         continue;
       }
-      // The parts of a cut file come before later files: they go out first.
-      if (!WaitingParts.empty()) {
-        job = WaitingParts.front();
-        WaitingParts.pop_front();
-      } else {
-        job = Jobs[NextToRun++].get();
-      }
-      job->Taken = true;
-      ++Busy;
-      WakeWriter();
+      job = &TakeJob();
     }
-    Run(search, *job);
-    {
-      const std::lock_guard lock(Mutex);
-      --Busy;
-    }
-    WorkReady.notify_all();
+    Run(search, *job, true);
+    EndJob();
   }
 }
 
-void TParallelSearch::Run(TFileSearch& search, TJob& job) {
+bool TParallelSearch::SearchHere() {
+  TJob* job = nullptr;
+  {
+    const std::lock_guard lock(Mutex);
+    if (StopRequested() || !HasWork()) return false;
+    job = &TakeJob();
+  }
+  if (!WalkSearch) WalkSearch.emplace(Options, Pattern);
+  Run(*WalkSearch, *job, false);
+  EndJob();
+  return true;
+}
+
+TParallelSearch::TJob& TParallelSearch::TakeJob() {
+  TJob* job;
+  // The parts of a cut file come before later files: they go out first.
+  if (!WaitingParts.empty()) {
+    job = WaitingParts.front();
+    WaitingParts.pop_front();
+  } else {
+    job = Jobs[NextToRun++].get();
+  }
+  job->Taken = true;
+  ++Busy;
+  return *job;
+}
+
+void TParallelSearch::EndJob() {
+  bool last;
+  {
+    const std::lock_guard lock(Mutex);
+    last = --Busy == 0 && Closing;
+  }
+  // Waking the idle workers after every file cost a switch of threads each time; they
+  // need to know only that no search is left to cut a file for them.
+  if (last) WorkReady.notify_all();
+}
+
+void TParallelSearch::Run(TFileSearch& search, TJob& job, bool mayWait) {
   std::vector<RE_LineInfo_t> hits;
   size_t bytes = 0;
   bool stopped = false;
@@ -97,7 +122,7 @@ void TParallelSearch::Run(TFileSearch& search, TJob& job) {
     stopped = SearchJob(search, job, [&](const RE_LineInfo_t& info) {
       hits.push_back(info);
       bytes += BytesOf(hits.back());
-      if (bytes >= kPieceBytes) Publish(job, hits, bytes, false);
+      if (bytes >= kPieceBytes) Publish(job, hits, bytes, false, mayWait);
     });
   } catch (const EInOutError&) {
     // The lines found before the failure stay, as the one-thread search leaves them.
@@ -111,7 +136,7 @@ void TParallelSearch::Run(TFileSearch& search, TJob& job) {
     job.Unreadable = unreadable;
     job.Error = error;
   }
-  Publish(job, hits, bytes, true);
+  Publish(job, hits, bytes, true, mayWait);
 }
 
 bool TParallelSearch::SearchJob(TFileSearch& search, TJob& job,
@@ -155,14 +180,14 @@ bool TParallelSearch::SearchJob(TFileSearch& search, TJob& job,
 }
 
 std::optional<TFilePart> TParallelSearch::Cut(TJob& job, uint64_t size) {
-  if (WorkerCount < 2 || size == UINT64_MAX || size < Options.SplitFileBytes) return {};
+  if (ThreadCount < 2 || size == UINT64_MAX || size < Options.SplitFileBytes) return {};
   // Only the search whose matches stay in their line is cut; only a file that reads as
   // its own bytes, which a part far into it can be read as alone.
   if (Pattern != nullptr && Pattern->Fast == nullptr) return {};
   if (!FileParts::ReadsAsItsBytes(job.Path, Options.ReadEncoding())) return {};
   const uint64_t wanted = std::max<uint64_t>(Options.SplitPartBytes, 1);
   const uint64_t parts = std::clamp<uint64_t>((size + wanted - 1) / wanted,
-                                              static_cast<uint64_t>(WorkerCount), kMaxParts);
+                                              static_cast<uint64_t>(ThreadCount), kMaxParts);
   auto cut = std::make_shared<TCut>();
   cut->Size = size;
   cut->PartBytes = (size + parts - 1) / parts;
@@ -182,20 +207,21 @@ std::optional<TFilePart> TParallelSearch::Cut(TJob& job, uint64_t size) {
       WaitingParts.push_back(part.get());
       job.LaterParts.push_back(std::move(part));
     }
+    WakeWriter();
   }
   WorkReady.notify_all();
   return TFilePart{0, *end};
 }
 
-void TParallelSearch::Publish(TJob& job, std::vector<RE_LineInfo_t>& hits, size_t& bytes,
-                              bool last) {
+void TParallelSearch::Publish(TJob& job, std::vector<RE_LineInfo_t>& hits, size_t& bytes, bool last,
+                              bool mayWait) {
   {
     std::unique_lock lock(Mutex);
     // A later file waits while the results held would pass the budget; the first file
     // never waits, so the results always drain.
-    while (!last && !StopRequested() && Jobs.front().get() != &job &&
+    while (mayWait && !last && !StopRequested() && Jobs.front().get() != &job &&
            HeldBytes + bytes > kHeldBudget)
-      WorkReady.wait_for(lock, kWaitStep);
+      RoomReady.wait_for(lock, kWaitStep);
     HeldBytes += bytes;
     job.HitBytes += bytes;
     job.Hits.insert(job.Hits.end(), std::make_move_iterator(hits.begin()),
@@ -232,7 +258,7 @@ bool TParallelSearch::PutOutReady() {
       StoppedOut = true;
       return false;
     }
-    WorkReady.notify_all();
+    RoomReady.notify_all();
     if (!job->Begun) {
       job->Begun = true;
       Output.Begin(job->Path);
@@ -268,7 +294,8 @@ bool TParallelSearch::PutOutReady() {
       StoppedOut = job->Stopped;
     }
     PopFront();
-    WorkReady.notify_all();
+    // The next file is the first now: it never waits.
+    RoomReady.notify_all();
   }
   return false;
 }
@@ -293,12 +320,7 @@ bool TParallelSearch::OutputWaiting() const {
 }
 
 bool TParallelSearch::WriterWanted() const {
-  if (StopRequested()) return true;
-  if (Closing) return OutputWaiting();
-  if (Jobs.empty()) return false;
-  const TJob& first = *Jobs.front();
-  return (!first.Done && !first.Hits.empty()) ||
-         Jobs.size() - NextToRun <= kMaxWaitingFiles - kRefillFiles || HeldBytes >= kHeldBudget / 2;
+  return StopRequested() || OutputWaiting() || HasWork();
 }
 
 void TParallelSearch::WakeWriter() {
@@ -314,17 +336,14 @@ bool TParallelSearch::Add(const std::string& path) {
     Jobs.push_back(std::move(job));
   }
   WorkReady.notify_one();
-  // The walk runs ahead of the workers, but not without bound.
+  // The walk runs ahead of the searches, but not without bound.
   for (;;) {
     if (!PutOutReady()) return false;
     {
-      std::unique_lock lock(Mutex);
+      const std::lock_guard lock(Mutex);
       if (Jobs.size() - NextToRun < kMaxWaitingFiles || Cancel.load()) break;
-      WriterWaiting = true;
-      OutputReady.wait_for(lock, kWaitStep, [this] { return WriterWanted(); });
-      WriterWaiting = false;
     }
-    if (Output.Idle) Output.Idle();
+    if (!SearchHere()) break;
   }
   return !Cancel.load();
 }
@@ -337,6 +356,7 @@ void TParallelSearch::Finish() {
   WorkReady.notify_all();
   for (;;) {
     if (!PutOutReady()) return;
+    if (SearchHere()) continue;
     {
       std::unique_lock lock(Mutex);
       if (Jobs.empty()) return;

@@ -2,11 +2,16 @@
 // out strictly in walk order, exactly as the one-thread search puts them out. The walk
 // adds files in order; the workers take them in that order and search each with a
 // TFileSearch of their own; the walk's thread puts out a file's results as soon as every
-// earlier file is out (the first file not yet out: its lines as they come). Results that
-// wait for an earlier file are held up to a budget of memory, beyond which the workers
-// wait, except the one on the first file, which never waits. A big file whose search
-// stays in its lines is cut at line ends into parts that several workers search; each
-// part goes out in turn, its lines numbered on from the line ends of the parts before.
+// earlier file is out (the first file not yet out: its lines as they come). The walk's
+// thread is one of the searches too: when the walk is far enough ahead, and once it is
+// over, it takes the next file as a worker would, and it never waits for the workers
+// while there is a file to search. So N threads search with N - 1 workers, and the walk
+// neither sleeps nor competes with a worker for a core. Results that wait for an earlier
+// file are held up to a budget of memory, beyond which the workers wait, except the one
+// on the first file, which never waits, and the walk's thread, which makes the room. A
+// big file whose search stays in its lines is cut at line ends into parts that several
+// searches take; each part goes out in turn, its lines numbered on from the line ends of
+// the parts before.
 #pragma once
 
 #include <atomic>
@@ -25,11 +30,10 @@
 #include "search/grep_scanner.h"
 #include "search/line_info.h"
 #include "search/line_searcher.h"
+#include "shell/file_search.h"
 #include "shell/search_state.h"
 
 namespace varsik {
-
-class TFileSearch;
 
 class TParallelSearch {
  public:
@@ -47,9 +51,11 @@ class TParallelSearch {
   // The results held for later files are kept to about this many bytes.
   static constexpr size_t kHeldBudget = size_t{64} << 20;
 
-  // `pattern`: the compiled pattern the workers share in regular-expression mode (null in
-  // plain mode), read-only until Finish returns. `cancel` is the stop command's flag.
-  TParallelSearch(const TSearchOptions& options, const TGrepPattern* pattern, int workers,
+  // `pattern`: the compiled pattern the searches share in regular-expression mode (null
+  // in plain mode), read-only until Finish returns. `threads`: the threads that search,
+  // the walk's among them (threads - 1 workers are started). `cancel` is the stop
+  // command's flag.
+  TParallelSearch(const TSearchOptions& options, const TGrepPattern* pattern, int threads,
                   const std::atomic<bool>& cancel, TOutput output);
   // Stops the workers and waits for them.
   ~TParallelSearch();
@@ -100,8 +106,15 @@ class TParallelSearch {
   };
 
   void Work();
+  // The walk's thread searches the next file or part, if there is one and no stop.
+  bool SearchHere();
   bool HasWork() const { return !WaitingParts.empty() || NextToRun < Jobs.size(); }
-  void Run(TFileSearch& search, TJob& job);
+  // Takes the next job for a search (HasWork; the mutex is held), and ends it.
+  TJob& TakeJob();
+  void EndJob();
+  // `mayWait`: whether the search may wait for room in the budget (not on the walk's
+  // thread, which alone makes room).
+  void Run(TFileSearch& search, TJob& job, bool mayWait);
   // The search of the job's file or part; what it found besides its lines goes in `job`.
   // True when it stopped.
   bool SearchJob(TFileSearch& search, TJob& job,
@@ -111,18 +124,16 @@ class TParallelSearch {
   std::optional<TFilePart> Cut(TJob& job, uint64_t size);
   // Takes the front job off Jobs once it is out, a cut file's later parts in its place.
   void PopFront();
-  // Hands a worker's results over; waits first while they would overfill the budget and
-  // the job is not the first.
-  void Publish(TJob& job, std::vector<RE_LineInfo_t>& hits, size_t& bytes, bool last);
+  // Hands a search's results over; waits first, if it may, while they would overfill the
+  // budget and the job is not the first.
+  void Publish(TJob& job, std::vector<RE_LineInfo_t>& hits, size_t& bytes, bool last, bool mayWait);
   // Puts out everything that is ready, in order. Returns false once a stopped file is out.
   bool PutOutReady();
   // Whether the first file has something to put out, which a worker may have handed
   // over since PutOutReady last looked. The mutex is held.
   bool OutputWaiting() const;
-  // Whether the walk's thread, waiting, has enough to do to be woken for it (the mutex is
-  // held): the lines of a first file still searched, a batch of files taken off the queue,
-  // held results nearing the budget, a stop; once the walk is over, any output. Waking it
-  // for every file cost a switch of threads per file, as much as searching a small one.
+  // Whether the walk's thread, waiting once the walk is over, has something to do (the
+  // mutex is held): output, a part of a cut file to search, a stop.
   bool WriterWanted() const;
   // Wakes the walk's thread when it waits and has enough to do. The mutex is held.
   void WakeWriter();
@@ -132,11 +143,12 @@ class TParallelSearch {
   const TGrepPattern* Pattern;
   const std::atomic<bool>& Cancel;
   TOutput Output;
-  const int WorkerCount;
+  const int ThreadCount;
   std::atomic<bool> Abort{false};
 
   std::mutex Mutex;
-  std::condition_variable WorkReady;       // workers wait here: a file to take, room to hold
+  std::condition_variable WorkReady;       // workers wait here for a file to take
+  std::condition_variable RoomReady;       // and here for room in the budget
   std::condition_variable OutputReady;     // the walk's thread waits here
   std::deque<std::unique_ptr<TJob>> Jobs;  // from the first file not yet out
   size_t NextToRun = 0;                    // index in Jobs of the next file to hand out
@@ -147,6 +159,7 @@ class TParallelSearch {
   bool StoppedOut = false;
   bool WriterWaiting = false;
   std::vector<std::thread> Workers;
+  std::optional<TFileSearch> WalkSearch;  // the walk's thread's own
 };
 
 }  // namespace varsik

@@ -4,6 +4,7 @@
 #include "shell/parallel_search.h"
 
 #include <atomic>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -81,6 +82,41 @@ TEST_F(ParallelSearchTest, TheHitsCarryTheirMatchesThroughTheWorkers) {
     for (const std::string& event : expected) marked += event.find(" @") != std::string::npos;
     ASSERT_GT(marked, 60);
     for (int workers : {1, 3}) EXPECT_EQ(InParallel(options, pattern, paths, workers), expected);
+  }
+}
+
+namespace {
+
+// The threads of this process, from the kernel's count.
+int ProcessThreads() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("Threads:", 0) == 0) return std::stoi(line.substr(8));
+  return -1;
+}
+
+}  // namespace
+
+// N threads search: the walk's thread and N - 1 workers. With one, the walk's thread
+// searches every file itself, those it runs ahead of and those after the walk's end.
+TEST_F(ParallelSearchTest, TheWalksThreadIsOneOfTheSearches) {
+  const V paths = MakeTree(700);
+  TSearchOptions options;
+  options.Word = "needle";
+  TGrep grep;
+  grep.SetRegExp("ne+dle|line 1[0-9]$");
+  const TGrepPattern regex = grep.SharedPattern();
+  const int before = ProcessThreads();
+  ASSERT_GT(before, 0);
+  for (int threads : {1, 3}) {
+    TRecorder r;
+    std::atomic<bool> cancel{false};
+    const TParallelSearch search(options, nullptr, threads, cancel, r.Output());
+    EXPECT_EQ(ProcessThreads(), before + threads - 1) << threads;
+  }
+  for (const TGrepPattern* pattern : {static_cast<const TGrepPattern*>(nullptr), &regex}) {
+    const V expected = OneByOne(options, pattern, paths);
+    for (int threads : {1, 2}) EXPECT_EQ(InParallel(options, pattern, paths, threads), expected);
   }
 }
 
