@@ -53,37 +53,51 @@ TParallelSearch::~TParallelSearch() {
   for (std::thread& worker : Workers) worker.join();
 }
 
+TParallelSearch::TSearcher::TSearcher(TParallelSearch& owner, bool mayWait)
+    : Search(owner.Options, owner.Pattern),
+      MayWait(mayWait),
+      Poll([&owner] { return owner.StopRequested(); }),
+      Report([&owner, this](const RE_LineInfo_t& hit) {
+        Hits.push_back(hit);
+        HitBytes += BytesOf(Hits.back());
+        if (HitBytes >= kPieceBytes) owner.Publish(*this);
+      }) {
+  // Only a whole file's search asks its cutter; a part's is set by its job.
+  Search.SetCutter([&owner, this](uint64_t size) { return owner.Cut(*Job, size); });
+}
+
 void TParallelSearch::Work() {
-  TFileSearch search(Options, Pattern);
+  TSearcher searcher(*this, true);
+  // Held but while searching: a job is ended and the next taken in one turn of the lock.
+  std::unique_lock lock(Mutex);
   for (;;) {
-    TJob* job = nullptr;
-    {
-      std::unique_lock lock(Mutex);
-      // A search still on a job may cut its file into parts for the others.
-      while (!StopRequested() && !HasWork() && !(Closing && Busy == 0))
-        WorkReady.wait_for(lock, kWaitStep);
-      if (StopRequested()) return;
-      if (!HasWork()) {
-        if (Closing && Busy == 0) return;
-        continue;
-      }
-      job = &TakeJob();
+    // A search still on a job may cut its file into parts for the others.
+    while (!StopRequested() && !HasWork() && !(Closing && Busy == 0))
+      WorkReady.wait_for(lock, kWaitStep);
+    if (StopRequested()) return;
+    if (!HasWork()) {
+      if (Closing && Busy == 0) return;
+      continue;
     }
-    Run(search, *job, true);
-    EndJob();
+    searcher.Job = &TakeJob();
+    lock.unlock();
+    TOutcome outcome = Run(searcher);
+    lock.lock();
+    EndJob(searcher, std::move(outcome));
   }
 }
 
 bool TParallelSearch::SearchHere() {
-  TJob* job = nullptr;
+  if (!WalkSearcher) WalkSearcher.emplace(*this, false);
+  TSearcher& searcher = *WalkSearcher;
   {
     const std::lock_guard lock(Mutex);
     if (StopRequested() || !HasWork()) return false;
-    job = &TakeJob();
+    searcher.Job = &TakeJob();
   }
-  if (!WalkSearch) WalkSearch.emplace(Options, Pattern);
-  Run(*WalkSearch, *job, false);
-  EndJob();
+  TOutcome outcome = Run(searcher);
+  const std::lock_guard lock(Mutex);
+  EndJob(searcher, std::move(outcome));
   return true;
 }
 
@@ -101,52 +115,39 @@ TParallelSearch::TJob& TParallelSearch::TakeJob() {
   return *job;
 }
 
-void TParallelSearch::EndJob() {
-  bool last;
-  {
-    const std::lock_guard lock(Mutex);
-    last = --Busy == 0 && Closing;
-  }
-  // Waking the idle workers after every file cost a switch of threads each time; they
-  // need to know only that no search is left to cut a file for them.
-  if (last) WorkReady.notify_all();
-}
-
-void TParallelSearch::Run(TFileSearch& search, TJob& job, bool mayWait) {
-  std::vector<RE_LineInfo_t> hits;
-  size_t bytes = 0;
-  bool stopped = false;
-  bool unreadable = false;
-  std::exception_ptr error;
+TParallelSearch::TOutcome TParallelSearch::Run(TSearcher& searcher) {
+  TOutcome outcome;
   try {
-    stopped = SearchJob(search, job, [&](const RE_LineInfo_t& info) {
-      hits.push_back(info);
-      bytes += BytesOf(hits.back());
-      if (bytes >= kPieceBytes) Publish(job, hits, bytes, false, mayWait);
-    });
+    outcome.Stopped = SearchJob(searcher);
   } catch (const EInOutError&) {
     // The lines found before the failure stay, as the one-thread search leaves them.
-    unreadable = true;
+    outcome.Unreadable = true;
   } catch (...) {
-    error = std::current_exception();
+    outcome.Error = std::current_exception();
   }
-  {
-    const std::lock_guard lock(Mutex);
-    job.Stopped = stopped;
-    job.Unreadable = unreadable;
-    job.Error = error;
-  }
-  Publish(job, hits, bytes, true, mayWait);
+  return outcome;
 }
 
-bool TParallelSearch::SearchJob(TFileSearch& search, TJob& job,
-                                const std::function<void(const RE_LineInfo_t&)>& report) {
+void TParallelSearch::EndJob(TSearcher& searcher, TOutcome outcome) {
+  TJob& job = *searcher.Job;
+  job.Stopped = outcome.Stopped;
+  job.Unreadable = outcome.Unreadable;
+  job.Error = std::move(outcome.Error);
+  HandOver(searcher);
+  job.Done = true;
+  searcher.Job = nullptr;
+  // Waking the idle workers after every file cost a switch of threads each time; they
+  // need to know only that no search is left to cut a file for them.
+  if (--Busy == 0 && Closing) WorkReady.notify_all();
+  WakeWriter();
+}
+
+bool TParallelSearch::SearchJob(TSearcher& searcher) {
+  TFileSearch& search = searcher.Search;
+  TJob& job = *searcher.Job;
   const auto stopped = [](TFileSearch::TEnd end) { return end == TFileSearch::TEnd::Stopped; };
   if (job.Part == 0) {
-    search.SetCutter([this, &job](uint64_t size) { return Cut(job, size); });
-    const TScopeExit uncut([&search] { search.SetCutter(nullptr); });
-    const bool stop = stopped(search.Search(
-        job.Path, [this] { return StopRequested(); }, report));
+    const bool stop = stopped(search.Search(job.Path, searcher.Poll, searcher.Report));
     if (search.SearchedPart()) {
       job.LineEnds = search.PartLineEnds();
       job.TextEnded = search.TextEnded();
@@ -167,7 +168,7 @@ bool TParallelSearch::SearchJob(TFileSearch& search, TJob& job,
   if (!end) return StopRequested();
   // A line longer than a part leaves the part empty: the one where it begins holds it.
   if (*begin >= *end) return false;
-  const bool stop = stopped(search.SearchPart(job.Path, {*begin, *end}, poll, report));
+  const bool stop = stopped(search.SearchPart(job.Path, {*begin, *end}, poll, searcher.Report));
   job.LineEnds = search.PartLineEnds();
   job.TextEnded = search.TextEnded();
   if (job.TextEnded) {
@@ -213,34 +214,44 @@ std::optional<TFilePart> TParallelSearch::Cut(TJob& job, uint64_t size) {
   return TFilePart{0, *end};
 }
 
-void TParallelSearch::Publish(TJob& job, std::vector<RE_LineInfo_t>& hits, size_t& bytes, bool last,
-                              bool mayWait) {
-  {
-    std::unique_lock lock(Mutex);
-    // A later file waits while the results held would pass the budget; the first file
-    // never waits, so the results always drain.
-    while (mayWait && !last && !StopRequested() && Jobs.front().get() != &job &&
-           HeldBytes + bytes > kHeldBudget)
-      RoomReady.wait_for(lock, kWaitStep);
-    HeldBytes += bytes;
-    job.HitBytes += bytes;
-    job.Hits.insert(job.Hits.end(), std::make_move_iterator(hits.begin()),
-                    std::make_move_iterator(hits.end()));
-    job.Done = job.Done || last;
-    WakeWriter();
+void TParallelSearch::Publish(TSearcher& searcher) {
+  std::unique_lock lock(Mutex);
+  // A later file waits while the results held would pass the budget; the first file
+  // never waits, so the results always drain.
+  while (searcher.MayWait && !StopRequested() && Jobs.front().get() != searcher.Job &&
+         HeldBytes + searcher.HitBytes > kHeldBudget) {
+    ++RoomWaiters;
+    RoomReady.wait_for(lock, kWaitStep);
+    --RoomWaiters;
   }
-  hits.clear();
-  bytes = 0;
+  HandOver(searcher);
+  WakeWriter();
+}
+
+void TParallelSearch::HandOver(TSearcher& searcher) {
+  TJob& job = *searcher.Job;
+  HeldBytes += searcher.HitBytes;
+  job.HitBytes += searcher.HitBytes;
+  searcher.HitBytes = 0;
+  job.Hits.insert(job.Hits.end(), std::make_move_iterator(searcher.Hits.begin()),
+                  std::make_move_iterator(searcher.Hits.end()));
+  searcher.Hits.clear();
 }
 
 bool TParallelSearch::PutOutReady() {
   std::vector<RE_LineInfo_t> hits;
+  // A file out is taken off in the same turn of the lock as the next is looked at.
+  bool frontOut = false;
   while (!StoppedOut) {
     bool done = false;
     bool untaken;
+    bool roomWanted;
     TJob* job;
     {
       const std::lock_guard lock(Mutex);
+      if (frontOut) PopFront();
+      // Room made, and the next file may be the first now, which never waits.
+      roomWanted = RoomWaiters > 0;
       if (Jobs.empty()) return true;
       job = Jobs.front().get();
       untaken = !job->Taken && StopRequested();
@@ -251,6 +262,8 @@ bool TParallelSearch::PutOutReady() {
         done = job->Done;
       }
     }
+    if (roomWanted) RoomReady.notify_all();
+    frontOut = false;
     // After a stop the workers take no more files: the output ends before the first file
     // that none took, or with the end of a cut file whose next part none took.
     if (untaken) {
@@ -258,7 +271,6 @@ bool TParallelSearch::PutOutReady() {
       StoppedOut = true;
       return false;
     }
-    RoomReady.notify_all();
     if (!job->Begun) {
       job->Begun = true;
       Output.Begin(job->Path);
@@ -293,15 +305,16 @@ bool TParallelSearch::PutOutReady() {
       }
       StoppedOut = job->Stopped;
     }
+    frontOut = true;
+  }
+  if (frontOut) {
+    const std::lock_guard lock(Mutex);
     PopFront();
-    // The next file is the first now: it never waits.
-    RoomReady.notify_all();
   }
   return false;
 }
 
 void TParallelSearch::PopFront() {
-  const std::lock_guard lock(Mutex);
   std::unique_ptr<TJob> job = std::move(Jobs.front());
   Jobs.pop_front();
   --NextToRun;
@@ -310,6 +323,10 @@ void TParallelSearch::PopFront() {
   for (auto part = job->LaterParts.rbegin(); part != job->LaterParts.rend(); ++part) {
     Jobs.push_front(std::move(*part));
     ++NextToRun;
+  }
+  if (SpareJobs.size() < kMaxWaitingFiles) {
+    job->Reset();
+    SpareJobs.push_back(std::move(job));
   }
 }
 
@@ -329,22 +346,25 @@ void TParallelSearch::WakeWriter() {
 
 bool TParallelSearch::Add(const std::string& path) {
   if (StoppedOut || Cancel.load()) return false;
+  std::unique_ptr<TJob> job;
+  if (SpareJobs.empty()) {
+    job = std::make_unique<TJob>();
+  } else {
+    job = std::move(SpareJobs.back());
+    SpareJobs.pop_back();
+  }
+  job->Path = path;
+  bool ahead;
   {
     const std::lock_guard lock(Mutex);
-    auto job = std::make_unique<TJob>();
-    job->Path = path;
     Jobs.push_back(std::move(job));
+    ahead = Jobs.size() - NextToRun >= kMaxWaitingFiles;
   }
   WorkReady.notify_one();
-  // The walk runs ahead of the searches, but not without bound.
-  for (;;) {
-    if (!PutOutReady()) return false;
-    {
-      const std::lock_guard lock(Mutex);
-      if (Jobs.size() - NextToRun < kMaxWaitingFiles || Cancel.load()) break;
-    }
-    if (!SearchHere()) break;
-  }
+  if (!PutOutReady()) return false;
+  // The walk runs ahead of the searches, but not without bound: one file more, one file
+  // searched here.
+  if (ahead) SearchHere();
   return !Cancel.load();
 }
 

@@ -103,30 +103,67 @@ class TParallelSearch {
     std::exception_ptr Error;
     bool Taken = false;  // a worker has taken it
     bool Begun = false;  // the walk's thread has put out its Begin
+
+    // Made new for another file, keeping the memory of its path: a job and its path
+    // allocated for each file, and freed a few hundred files later, missed the
+    // allocator's per-thread cache every time.
+    void Reset() {
+      std::string path = std::move(Path);
+      path.clear();
+      *this = TJob{};
+      Path = std::move(path);
+    }
+  };
+
+  // A search of a worker or of the walk's thread: its file search, set once to report to
+  // it, to poll the stop command and to cut the file of the job it is on; and the lines
+  // of that job not yet handed over.
+  struct TSearcher {
+    // `mayWait`: whether it may wait for room in the budget (not on the walk's thread,
+    // which alone makes room).
+    TSearcher(TParallelSearch& owner, bool mayWait);
+    TSearcher(const TSearcher&) = delete;
+    TSearcher& operator=(const TSearcher&) = delete;
+    TFileSearch Search;
+    TJob* Job = nullptr;
+    std::vector<RE_LineInfo_t> Hits;
+    size_t HitBytes = 0;
+    const bool MayWait;
+    TLineSearcher::TPoll Poll;
+    TLineSearcher::TReport Report;
+  };
+  // How the search of a job ended, besides its lines.
+  struct TOutcome {
+    bool Stopped = false;
+    bool Unreadable = false;
+    std::exception_ptr Error;
   };
 
   void Work();
   // The walk's thread searches the next file or part, if there is one and no stop.
   bool SearchHere();
   bool HasWork() const { return !WaitingParts.empty() || NextToRun < Jobs.size(); }
-  // Takes the next job for a search (HasWork; the mutex is held), and ends it.
+  // Takes the next job for a search (HasWork; the mutex is held).
   TJob& TakeJob();
-  void EndJob();
-  // `mayWait`: whether the search may wait for room in the budget (not on the walk's
-  // thread, which alone makes room).
-  void Run(TFileSearch& search, TJob& job, bool mayWait);
-  // The search of the job's file or part; what it found besides its lines goes in `job`.
-  // True when it stopped.
-  bool SearchJob(TFileSearch& search, TJob& job,
-                 const std::function<void(const RE_LineInfo_t&)>& report);
+  // Searches the searcher's job, no lock held.
+  TOutcome Run(TSearcher& searcher);
+  // Ends the searcher's job (the mutex is held): hands over the rest of its lines and how
+  // it ended.
+  void EndJob(TSearcher& searcher, TOutcome outcome);
+  // The search of the job's file or part; what it found besides its lines goes in the
+  // job. True when it stopped.
+  bool SearchJob(TSearcher& searcher);
   // Cuts the job's file, of `size` bytes, when that pays and changes nothing: hands the
   // later parts to the workers and returns the first, or none.
   std::optional<TFilePart> Cut(TJob& job, uint64_t size);
-  // Takes the front job off Jobs once it is out, a cut file's later parts in its place.
+  // Takes the front job off Jobs once it is out, a cut file's later parts in its place
+  // (the mutex is held).
   void PopFront();
-  // Hands a search's results over; waits first, if it may, while they would overfill the
-  // budget and the job is not the first.
-  void Publish(TJob& job, std::vector<RE_LineInfo_t>& hits, size_t& bytes, bool last, bool mayWait);
+  // Hands a piece of a search's lines over; waits first, if it may, while they would
+  // overfill the budget and the job is not the first.
+  void Publish(TSearcher& searcher);
+  // Moves the searcher's lines to its job (the mutex is held).
+  void HandOver(TSearcher& searcher);
   // Puts out everything that is ready, in order. Returns false once a stopped file is out.
   bool PutOutReady();
   // Whether the first file has something to put out, which a worker may have handed
@@ -154,12 +191,15 @@ class TParallelSearch {
   size_t NextToRun = 0;                    // index in Jobs of the next file to hand out
   std::deque<TJob*> WaitingParts;          // parts of cut files no worker has taken yet
   int Busy = 0;                            // workers on a job, which may cut its file
+  int RoomWaiters = 0;                     // searches waiting for room in the budget
   size_t HeldBytes = 0;
   bool Closing = false;
   bool StoppedOut = false;
   bool WriterWaiting = false;
   std::vector<std::thread> Workers;
-  std::optional<TFileSearch> WalkSearch;  // the walk's thread's own
+  // The walk's thread's own: its search, and jobs out to be used again.
+  std::optional<TSearcher> WalkSearcher;
+  std::vector<std::unique_ptr<TJob>> SpareJobs;
 };
 
 }  // namespace varsik
