@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "base/scope_exit.h"
+#include "platform/read_ahead.h"
 #include "search/errors.h"
 #include "search/file_parts.h"
 #include "shell/file_search.h"
@@ -21,6 +22,18 @@ constexpr size_t kPieceBytes = 64 * 1024;
 constexpr size_t kMaxWaitingFiles = 256;
 // The most parts a file is cut into: a bigger file has bigger parts.
 constexpr uint64_t kMaxParts = 1024;
+// A search that takes longer than this may have waited for the disk: it looks whether its
+// thread read from the disk, which turns reading ahead on or off. Searches of files in
+// the page cache are nearly all quicker, and pay nothing for the look.
+constexpr auto kSlowJob = std::chrono::microseconds(100);
+// While reading ahead, a search that takes a file has the files up to this many after it
+// read ahead, and of each this much: the kernel's own read-ahead follows a file read on
+// from its head.
+constexpr size_t kReadAheadFiles = 64;
+constexpr uint64_t kReadAheadBytes = 512 * 1024;
+// After this many files read ahead without a read from the disk by its thread, a search
+// finds the files in the page cache now: reading ahead stops.
+constexpr int kReadAheadLook = 64;
 // How often a waiting thread looks at the stop command.
 constexpr auto kWaitStep = std::chrono::milliseconds(20);
 
@@ -56,6 +69,7 @@ TParallelSearch::~TParallelSearch() {
 TParallelSearch::TSearcher::TSearcher(TParallelSearch& owner, bool mayWait)
     : Search(owner.Options, owner.Pattern),
       MayWait(mayWait),
+      InputBlocks(Platform::ThreadInputBlocks()),
       Poll([&owner] { return owner.StopRequested(); }),
       Report([&owner, this](const RE_LineInfo_t& hit) {
         Hits.push_back(hit);
@@ -79,8 +93,9 @@ void TParallelSearch::Work() {
       if (Closing && Busy == 0) return;
       continue;
     }
-    searcher.Job = &TakeJob();
+    searcher.Job = &TakeJob(searcher);
     lock.unlock();
+    ReadFilesAhead(searcher);
     TOutcome outcome = Run(searcher);
     lock.lock();
     EndJob(searcher, std::move(outcome));
@@ -93,15 +108,21 @@ bool TParallelSearch::SearchHere() {
   {
     const std::lock_guard lock(Mutex);
     if (StopRequested() || !HasWork()) return false;
-    searcher.Job = &TakeJob();
+    searcher.Job = &TakeJob(searcher);
   }
+  ReadFilesAhead(searcher);
   TOutcome outcome = Run(searcher);
   const std::lock_guard lock(Mutex);
   EndJob(searcher, std::move(outcome));
   return true;
 }
 
-TParallelSearch::TJob& TParallelSearch::TakeJob() {
+TParallelSearch::TJob& TParallelSearch::TakeJob(TSearcher& searcher) {
+  if (ReadAhead.load()) {
+    const size_t to = std::min(Jobs.size(), NextToRun + kReadAheadFiles);
+    for (ReadAheadTo = std::max(ReadAheadTo, NextToRun); ReadAheadTo < to; ++ReadAheadTo)
+      searcher.AheadPaths.push_back(Jobs[ReadAheadTo]->Path);
+  }
   TJob* job;
   // The parts of a cut file come before later files: they go out first.
   if (!WaitingParts.empty()) {
@@ -117,6 +138,7 @@ TParallelSearch::TJob& TParallelSearch::TakeJob() {
 
 TParallelSearch::TOutcome TParallelSearch::Run(TSearcher& searcher) {
   TOutcome outcome;
+  const auto start = std::chrono::steady_clock::now();
   try {
     outcome.Stopped = SearchJob(searcher);
   } catch (const EInOutError&) {
@@ -125,7 +147,23 @@ TParallelSearch::TOutcome TParallelSearch::Run(TSearcher& searcher) {
   } catch (...) {
     outcome.Error = std::current_exception();
   }
+  if (std::chrono::steady_clock::now() - start > kSlowJob) {
+    const int64_t blocks = Platform::ThreadInputBlocks();
+    ReadAhead.store(blocks > searcher.InputBlocks);
+    searcher.InputBlocks = blocks;
+  }
   return outcome;
+}
+
+void TParallelSearch::ReadFilesAhead(TSearcher& searcher) {
+  for (const std::string& path : searcher.AheadPaths) {
+    Platform::ReadAhead(path, kReadAheadBytes);
+    if (++searcher.ReadAheads % kReadAheadLook != 0) continue;
+    const int64_t blocks = Platform::ThreadInputBlocks();
+    if (blocks == searcher.ReadAheadBlocks) ReadAhead.store(false);
+    searcher.ReadAheadBlocks = blocks;
+  }
+  searcher.AheadPaths.clear();
 }
 
 void TParallelSearch::EndJob(TSearcher& searcher, TOutcome outcome) {
@@ -318,11 +356,13 @@ void TParallelSearch::PopFront() {
   std::unique_ptr<TJob> job = std::move(Jobs.front());
   Jobs.pop_front();
   --NextToRun;
+  if (ReadAheadTo > 0) --ReadAheadTo;
   // A cut file's later parts follow its first in the output; they count as handed out,
   // as the workers take them from WaitingParts.
   for (auto part = job->LaterParts.rbegin(); part != job->LaterParts.rend(); ++part) {
     Jobs.push_front(std::move(*part));
     ++NextToRun;
+    ++ReadAheadTo;
   }
   if (SpareJobs.size() < kMaxWaitingFiles) {
     job->Reset();

@@ -129,6 +129,12 @@ class TParallelSearch {
     std::vector<RE_LineInfo_t> Hits;
     size_t HitBytes = 0;
     const bool MayWait;
+    int64_t InputBlocks;  // its thread's reads from the disk when it last looked
+    // The files to read ahead, the read-aheads made, and the reads from the disk when it
+    // last looked after them.
+    std::vector<std::string> AheadPaths;
+    int64_t ReadAheads = 0;
+    int64_t ReadAheadBlocks = 0;
     TLineSearcher::TPoll Poll;
     TLineSearcher::TReport Report;
   };
@@ -144,7 +150,7 @@ class TParallelSearch {
   bool SearchHere();
   bool HasWork() const { return !WaitingParts.empty() || NextToRun < Jobs.size(); }
   // Takes the next job for a search (HasWork; the mutex is held).
-  TJob& TakeJob();
+  TJob& TakeJob(TSearcher& searcher);
   // Searches the searcher's job, no lock held.
   TOutcome Run(TSearcher& searcher);
   // Ends the searcher's job (the mutex is held): hands over the rest of its lines and how
@@ -164,6 +170,10 @@ class TParallelSearch {
   void Publish(TSearcher& searcher);
   // Moves the searcher's lines to its job (the mutex is held).
   void HandOver(TSearcher& searcher);
+  // Asks the kernel to read ahead the files that TakeJob chose for the searcher (while
+  // searches find their files read from the disk), so that their reads are under way
+  // before a search opens them. No lock held.
+  void ReadFilesAhead(TSearcher& searcher);
   // Puts out everything that is ready, in order. Returns false once a stopped file is out.
   bool PutOutReady();
   // Whether the first file has something to put out, which a worker may have handed
@@ -182,6 +192,8 @@ class TParallelSearch {
   TOutput Output;
   const int ThreadCount;
   std::atomic<bool> Abort{false};
+  // Whether the files come from the disk, as the last slow search found.
+  std::atomic<bool> ReadAhead{false};
 
   std::mutex Mutex;
   std::condition_variable WorkReady;       // workers wait here for a file to take
@@ -189,6 +201,7 @@ class TParallelSearch {
   std::condition_variable OutputReady;     // the walk's thread waits here
   std::deque<std::unique_ptr<TJob>> Jobs;  // from the first file not yet out
   size_t NextToRun = 0;                    // index in Jobs of the next file to hand out
+  size_t ReadAheadTo = 0;                  // and of the first not read ahead
   std::deque<TJob*> WaitingParts;          // parts of cut files no worker has taken yet
   int Busy = 0;                            // workers on a job, which may cut its file
   int RoomWaiters = 0;                     // searches waiting for room in the budget
