@@ -1,5 +1,5 @@
 // TParallelSearch against the same searches one file after another: the same events, in
-// walk order, for every number of workers, both modes, files with and without hits, files
+// walk order, for every number of threads, both modes, files with and without hits, files
 // that cannot be read, results larger than the budget in pieces; and a stop.
 #include "shell/parallel_search.h"
 
@@ -63,8 +63,8 @@ TEST_F(ParallelSearchTest, EventsInWalkOrderForEveryNumberOfWorkers) {
   for (const TGrepPattern* pattern : {static_cast<const TGrepPattern*>(nullptr), &regex}) {
     const V expected = OneByOne(plain, pattern, paths);
     ASSERT_GT(expected.size(), paths.size() * 3);
-    for (int workers : {1, 2, 3, 8})
-      EXPECT_EQ(InParallel(plain, pattern, paths, workers), expected) << workers;
+    for (int threads : {1, 2, 3, 8})
+      EXPECT_EQ(InParallel(plain, pattern, paths, threads), expected) << threads;
   }
 }
 
@@ -82,7 +82,7 @@ TEST_F(ParallelSearchTest, TheHitsCarryTheirMatchesThroughTheWorkers) {
     int marked = 0;
     for (const std::string& event : expected) marked += event.find(" @") != std::string::npos;
     ASSERT_GT(marked, 60);
-    for (int workers : {1, 3}) EXPECT_EQ(InParallel(options, pattern, paths, workers), expected);
+    for (int threads : {1, 3}) EXPECT_EQ(InParallel(options, pattern, paths, threads), expected);
   }
 }
 
