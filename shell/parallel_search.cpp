@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "base/scope_exit.h"
+#include "platform/read_ahead.h"
 #include "search/errors.h"
 #include "search/file_parts.h"
 #include "shell/file_search.h"
@@ -16,12 +17,23 @@ namespace {
 // A worker hands its lines over in pieces of about this size, so that the first file's
 // lines come out while it is searched.
 constexpr size_t kPieceBytes = 64 * 1024;
-// The walk runs at most this many files ahead of the workers; when it has that many
-// waiting, it waits until the workers have taken kRefillFiles of them.
+// The walk runs at most this many files ahead of the searches; when it has that many
+// waiting, its thread searches the first of them itself before it walks on.
 constexpr size_t kMaxWaitingFiles = 256;
-constexpr size_t kRefillFiles = 64;
 // The most parts a file is cut into: a bigger file has bigger parts.
 constexpr uint64_t kMaxParts = 1024;
+// A search that takes longer than this may have waited for the disk: it looks whether its
+// thread read from the disk, which turns reading ahead on or off. Searches of files in
+// the page cache are nearly all quicker, and pay nothing for the look.
+constexpr auto kSlowJob = std::chrono::microseconds(100);
+// While reading ahead, a search that takes a file has the files up to this many after it
+// read ahead, and of each this much: the kernel's own read-ahead follows a file read on
+// from its head.
+constexpr size_t kReadAheadFiles = 64;
+constexpr uint64_t kReadAheadBytes = 512 * 1024;
+// After this many files read ahead without a read from the disk by its thread, a search
+// finds the files in the page cache now: reading ahead stops.
+constexpr int kReadAheadLook = 64;
 // How often a waiting thread looks at the stop command.
 constexpr auto kWaitStep = std::chrono::milliseconds(20);
 
@@ -34,13 +46,13 @@ size_t BytesOf(const RE_LineInfo_t& hit) {
 }  // namespace
 
 TParallelSearch::TParallelSearch(const TSearchOptions& options, const TGrepPattern* pattern,
-                                 int workers, const std::atomic<bool>& cancel, TOutput output)
+                                 int threads, const std::atomic<bool>& cancel, TOutput output)
     : Options(options),
       Pattern(pattern),
       Cancel(cancel),
       Output(std::move(output)),
-      WorkerCount(std::max(workers, 1)) {
-  for (int i = 0; i < WorkerCount; ++i) Workers.emplace_back([this] { Work(); });
+      ThreadCount(std::max(threads, 1)) {
+  for (int i = 1; i < ThreadCount; ++i) Workers.emplace_back([this] { Work(); });
 }
 
 TParallelSearch::~TParallelSearch() {
@@ -50,78 +62,130 @@ TParallelSearch::~TParallelSearch() {
     Closing = true;
   }
   WorkReady.notify_all();
+  RoomReady.notify_all();
   for (std::thread& worker : Workers) worker.join();
 }
 
+TParallelSearch::TSearcher::TSearcher(TParallelSearch& owner, bool mayWait)
+    : Search(owner.Options, owner.Pattern),
+      MayWait(mayWait),
+      InputBlocks(Platform::ThreadInputBlocks()),
+      Poll([&owner] { return owner.StopRequested(); }),
+      Report([&owner, this](const RE_LineInfo_t& hit) {
+        Hits.push_back(hit);
+        HitBytes += BytesOf(Hits.back());
+        if (HitBytes >= kPieceBytes) owner.Publish(*this);
+      }) {
+  // Only a whole file's search asks its cutter; a part's is set by its job.
+  Search.SetCutter([&owner, this](uint64_t size) { return owner.Cut(*Job, size); });
+}
+
 void TParallelSearch::Work() {
-  TFileSearch search(Options, Pattern);
+  TSearcher searcher(*this, true);
+  // Held but while searching: a job is ended and the next taken in one turn of the lock.
+  std::unique_lock lock(Mutex);
   for (;;) {
-    TJob* job = nullptr;
-    {
-      std::unique_lock lock(Mutex);
-      // A worker still on a job may cut its file into parts for the others.
-      while (!StopRequested() && !HasWork() && !(Closing && Busy == 0))
-        WorkReady.wait_for(lock, kWaitStep);
-      if (StopRequested()) return;
-      if (!HasWork()) {
-        if (Closing && Busy == 0) return;
-        continue;
-      }
-      // The parts of a cut file come before later files: they go out first.
-      if (!WaitingParts.empty()) {
-        job = WaitingParts.front();
-        WaitingParts.pop_front();
-      } else {
-        job = Jobs[NextToRun++].get();
-      }
-      job->Taken = true;
-      ++Busy;
-      WakeWriter();
+    // A search still on a job may cut its file into parts for the others.
+    while (!StopRequested() && !HasWork() && !(Closing && Busy == 0))
+      WorkReady.wait_for(lock, kWaitStep);
+    if (StopRequested()) return;
+    if (!HasWork()) {
+      if (Closing && Busy == 0) return;
+      continue;
     }
-    Run(search, *job);
-    {
-      const std::lock_guard lock(Mutex);
-      --Busy;
-    }
-    WorkReady.notify_all();
+    searcher.Job = &TakeJob(searcher);
+    lock.unlock();
+    ReadFilesAhead(searcher);
+    TOutcome outcome = Run(searcher);
+    lock.lock();
+    EndJob(searcher, std::move(outcome));
   }
 }
 
-void TParallelSearch::Run(TFileSearch& search, TJob& job) {
-  std::vector<RE_LineInfo_t> hits;
-  size_t bytes = 0;
-  bool stopped = false;
-  bool unreadable = false;
-  std::exception_ptr error;
-  try {
-    stopped = SearchJob(search, job, [&](const RE_LineInfo_t& info) {
-      hits.push_back(info);
-      bytes += BytesOf(hits.back());
-      if (bytes >= kPieceBytes) Publish(job, hits, bytes, false);
-    });
-  } catch (const EInOutError&) {
-    // The lines found before the failure stay, as the one-thread search leaves them.
-    unreadable = true;
-  } catch (...) {
-    error = std::current_exception();
-  }
+bool TParallelSearch::SearchHere() {
+  if (!WalkSearcher) WalkSearcher.emplace(*this, false);
+  TSearcher& searcher = *WalkSearcher;
   {
     const std::lock_guard lock(Mutex);
-    job.Stopped = stopped;
-    job.Unreadable = unreadable;
-    job.Error = error;
+    if (StopRequested() || !HasWork()) return false;
+    searcher.Job = &TakeJob(searcher);
   }
-  Publish(job, hits, bytes, true);
+  ReadFilesAhead(searcher);
+  TOutcome outcome = Run(searcher);
+  const std::lock_guard lock(Mutex);
+  EndJob(searcher, std::move(outcome));
+  return true;
 }
 
-bool TParallelSearch::SearchJob(TFileSearch& search, TJob& job,
-                                const std::function<void(const RE_LineInfo_t&)>& report) {
+TParallelSearch::TJob& TParallelSearch::TakeJob(TSearcher& searcher) {
+  if (ReadAhead.load()) {
+    const size_t to = std::min(Jobs.size(), NextToRun + kReadAheadFiles);
+    for (ReadAheadTo = std::max(ReadAheadTo, NextToRun); ReadAheadTo < to; ++ReadAheadTo)
+      searcher.AheadPaths.push_back(Jobs[ReadAheadTo]->Path);
+  }
+  TJob* job;
+  // The parts of a cut file come before later files: they go out first.
+  if (!WaitingParts.empty()) {
+    job = WaitingParts.front();
+    WaitingParts.pop_front();
+  } else {
+    job = Jobs[NextToRun++].get();
+  }
+  job->Taken = true;
+  ++Busy;
+  return *job;
+}
+
+TParallelSearch::TOutcome TParallelSearch::Run(TSearcher& searcher) {
+  TOutcome outcome;
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    outcome.Stopped = SearchJob(searcher);
+  } catch (const EInOutError&) {
+    // The lines found before the failure stay, as the one-thread search leaves them.
+    outcome.Unreadable = true;
+  } catch (...) {
+    outcome.Error = std::current_exception();
+  }
+  if (std::chrono::steady_clock::now() - start > kSlowJob) {
+    const int64_t blocks = Platform::ThreadInputBlocks();
+    ReadAhead.store(blocks > searcher.InputBlocks);
+    searcher.InputBlocks = blocks;
+  }
+  return outcome;
+}
+
+void TParallelSearch::ReadFilesAhead(TSearcher& searcher) {
+  for (const std::string& path : searcher.AheadPaths) {
+    Platform::ReadAhead(path, kReadAheadBytes);
+    if (++searcher.ReadAheads % kReadAheadLook != 0) continue;
+    const int64_t blocks = Platform::ThreadInputBlocks();
+    if (blocks == searcher.ReadAheadBlocks) ReadAhead.store(false);
+    searcher.ReadAheadBlocks = blocks;
+  }
+  searcher.AheadPaths.clear();
+}
+
+void TParallelSearch::EndJob(TSearcher& searcher, TOutcome outcome) {
+  TJob& job = *searcher.Job;
+  job.Stopped = outcome.Stopped;
+  job.Unreadable = outcome.Unreadable;
+  job.Error = std::move(outcome.Error);
+  HandOver(searcher);
+  job.Done = true;
+  searcher.Job = nullptr;
+  // Waking the idle workers after every file cost a switch of threads each time; they
+  // need to know only that no search is left to cut a file for them.
+  if (--Busy == 0 && Closing) WorkReady.notify_all();
+  WakeWriter();
+}
+
+bool TParallelSearch::SearchJob(TSearcher& searcher) {
+  TFileSearch& search = searcher.Search;
+  TJob& job = *searcher.Job;
   const auto stopped = [](TFileSearch::TEnd end) { return end == TFileSearch::TEnd::Stopped; };
   if (job.Part == 0) {
-    search.SetCutter([this, &job](uint64_t size) { return Cut(job, size); });
-    const TScopeExit uncut([&search] { search.SetCutter(nullptr); });
-    const bool stop = stopped(search.Search(
-        job.Path, [this] { return StopRequested(); }, report));
+    const bool stop = stopped(search.Search(job.Path, searcher.Poll, searcher.Report));
     if (search.SearchedPart()) {
       job.LineEnds = search.PartLineEnds();
       job.TextEnded = search.TextEnded();
@@ -142,7 +206,7 @@ bool TParallelSearch::SearchJob(TFileSearch& search, TJob& job,
   if (!end) return StopRequested();
   // A line longer than a part leaves the part empty: the one where it begins holds it.
   if (*begin >= *end) return false;
-  const bool stop = stopped(search.SearchPart(job.Path, {*begin, *end}, poll, report));
+  const bool stop = stopped(search.SearchPart(job.Path, {*begin, *end}, poll, searcher.Report));
   job.LineEnds = search.PartLineEnds();
   job.TextEnded = search.TextEnded();
   if (job.TextEnded) {
@@ -155,14 +219,14 @@ bool TParallelSearch::SearchJob(TFileSearch& search, TJob& job,
 }
 
 std::optional<TFilePart> TParallelSearch::Cut(TJob& job, uint64_t size) {
-  if (WorkerCount < 2 || size == UINT64_MAX || size < Options.SplitFileBytes) return {};
+  if (ThreadCount < 2 || size == UINT64_MAX || size < Options.SplitFileBytes) return {};
   // Only the search whose matches stay in their line is cut; only a file that reads as
   // its own bytes, which a part far into it can be read as alone.
   if (Pattern != nullptr && Pattern->Fast == nullptr) return {};
   if (!FileParts::ReadsAsItsBytes(job.Path, Options.ReadEncoding())) return {};
   const uint64_t wanted = std::max<uint64_t>(Options.SplitPartBytes, 1);
   const uint64_t parts = std::clamp<uint64_t>((size + wanted - 1) / wanted,
-                                              static_cast<uint64_t>(WorkerCount), kMaxParts);
+                                              static_cast<uint64_t>(ThreadCount), kMaxParts);
   auto cut = std::make_shared<TCut>();
   cut->Size = size;
   cut->PartBytes = (size + parts - 1) / parts;
@@ -182,39 +246,50 @@ std::optional<TFilePart> TParallelSearch::Cut(TJob& job, uint64_t size) {
       WaitingParts.push_back(part.get());
       job.LaterParts.push_back(std::move(part));
     }
+    WakeWriter();
   }
   WorkReady.notify_all();
   return TFilePart{0, *end};
 }
 
-void TParallelSearch::Publish(TJob& job, std::vector<RE_LineInfo_t>& hits, size_t& bytes,
-                              bool last) {
-  {
-    std::unique_lock lock(Mutex);
-    // A later file waits while the results held would pass the budget; the first file
-    // never waits, so the results always drain.
-    while (!last && !StopRequested() && Jobs.front().get() != &job &&
-           HeldBytes + bytes > kHeldBudget)
-      WorkReady.wait_for(lock, kWaitStep);
-    HeldBytes += bytes;
-    job.HitBytes += bytes;
-    job.Hits.insert(job.Hits.end(), std::make_move_iterator(hits.begin()),
-                    std::make_move_iterator(hits.end()));
-    job.Done = job.Done || last;
-    WakeWriter();
+void TParallelSearch::Publish(TSearcher& searcher) {
+  std::unique_lock lock(Mutex);
+  // A later file waits while the results held would pass the budget; the first file
+  // never waits, so the results always drain.
+  while (searcher.MayWait && !StopRequested() && Jobs.front().get() != searcher.Job &&
+         HeldBytes + searcher.HitBytes > kHeldBudget) {
+    ++RoomWaiters;
+    RoomReady.wait_for(lock, kWaitStep);
+    --RoomWaiters;
   }
-  hits.clear();
-  bytes = 0;
+  HandOver(searcher);
+  WakeWriter();
+}
+
+void TParallelSearch::HandOver(TSearcher& searcher) {
+  TJob& job = *searcher.Job;
+  HeldBytes += searcher.HitBytes;
+  job.HitBytes += searcher.HitBytes;
+  searcher.HitBytes = 0;
+  job.Hits.insert(job.Hits.end(), std::make_move_iterator(searcher.Hits.begin()),
+                  std::make_move_iterator(searcher.Hits.end()));
+  searcher.Hits.clear();
 }
 
 bool TParallelSearch::PutOutReady() {
   std::vector<RE_LineInfo_t> hits;
+  // A file out is taken off in the same turn of the lock as the next is looked at.
+  bool frontOut = false;
   while (!StoppedOut) {
     bool done = false;
     bool untaken;
+    bool roomWanted;
     TJob* job;
     {
       const std::lock_guard lock(Mutex);
+      if (frontOut) PopFront();
+      // Room made, and the next file may be the first now, which never waits.
+      roomWanted = RoomWaiters > 0;
       if (Jobs.empty()) return true;
       job = Jobs.front().get();
       untaken = !job->Taken && StopRequested();
@@ -225,6 +300,8 @@ bool TParallelSearch::PutOutReady() {
         done = job->Done;
       }
     }
+    if (roomWanted) RoomReady.notify_all();
+    frontOut = false;
     // After a stop the workers take no more files: the output ends before the first file
     // that none took, or with the end of a cut file whose next part none took.
     if (untaken) {
@@ -232,7 +309,6 @@ bool TParallelSearch::PutOutReady() {
       StoppedOut = true;
       return false;
     }
-    WorkReady.notify_all();
     if (!job->Begun) {
       job->Begun = true;
       Output.Begin(job->Path);
@@ -267,22 +343,30 @@ bool TParallelSearch::PutOutReady() {
       }
       StoppedOut = job->Stopped;
     }
+    frontOut = true;
+  }
+  if (frontOut) {
+    const std::lock_guard lock(Mutex);
     PopFront();
-    WorkReady.notify_all();
   }
   return false;
 }
 
 void TParallelSearch::PopFront() {
-  const std::lock_guard lock(Mutex);
   std::unique_ptr<TJob> job = std::move(Jobs.front());
   Jobs.pop_front();
   --NextToRun;
+  if (ReadAheadTo > 0) --ReadAheadTo;
   // A cut file's later parts follow its first in the output; they count as handed out,
   // as the workers take them from WaitingParts.
   for (auto part = job->LaterParts.rbegin(); part != job->LaterParts.rend(); ++part) {
     Jobs.push_front(std::move(*part));
     ++NextToRun;
+    ++ReadAheadTo;
+  }
+  if (SpareJobs.size() < kMaxWaitingFiles) {
+    job->Reset();
+    SpareJobs.push_back(std::move(job));
   }
 }
 
@@ -293,12 +377,7 @@ bool TParallelSearch::OutputWaiting() const {
 }
 
 bool TParallelSearch::WriterWanted() const {
-  if (StopRequested()) return true;
-  if (Closing) return OutputWaiting();
-  if (Jobs.empty()) return false;
-  const TJob& first = *Jobs.front();
-  return (!first.Done && !first.Hits.empty()) ||
-         Jobs.size() - NextToRun <= kMaxWaitingFiles - kRefillFiles || HeldBytes >= kHeldBudget / 2;
+  return StopRequested() || OutputWaiting() || HasWork();
 }
 
 void TParallelSearch::WakeWriter() {
@@ -307,25 +386,25 @@ void TParallelSearch::WakeWriter() {
 
 bool TParallelSearch::Add(const std::string& path) {
   if (StoppedOut || Cancel.load()) return false;
+  std::unique_ptr<TJob> job;
+  if (SpareJobs.empty()) {
+    job = std::make_unique<TJob>();
+  } else {
+    job = std::move(SpareJobs.back());
+    SpareJobs.pop_back();
+  }
+  job->Path = path;
+  bool ahead;
   {
     const std::lock_guard lock(Mutex);
-    auto job = std::make_unique<TJob>();
-    job->Path = path;
     Jobs.push_back(std::move(job));
+    ahead = Jobs.size() - NextToRun >= kMaxWaitingFiles;
   }
   WorkReady.notify_one();
-  // The walk runs ahead of the workers, but not without bound.
-  for (;;) {
-    if (!PutOutReady()) return false;
-    {
-      std::unique_lock lock(Mutex);
-      if (Jobs.size() - NextToRun < kMaxWaitingFiles || Cancel.load()) break;
-      WriterWaiting = true;
-      OutputReady.wait_for(lock, kWaitStep, [this] { return WriterWanted(); });
-      WriterWaiting = false;
-    }
-    if (Output.Idle) Output.Idle();
-  }
+  if (!PutOutReady()) return false;
+  // The walk runs ahead of the searches, but not without bound: one file more, one file
+  // searched here.
+  if (ahead) SearchHere();
   return !Cancel.load();
 }
 
@@ -337,6 +416,7 @@ void TParallelSearch::Finish() {
   WorkReady.notify_all();
   for (;;) {
     if (!PutOutReady()) return;
+    if (SearchHere()) continue;
     {
       std::unique_lock lock(Mutex);
       if (Jobs.empty()) return;

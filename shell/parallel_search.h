@@ -2,11 +2,16 @@
 // out strictly in walk order, exactly as the one-thread search puts them out. The walk
 // adds files in order; the workers take them in that order and search each with a
 // TFileSearch of their own; the walk's thread puts out a file's results as soon as every
-// earlier file is out (the first file not yet out: its lines as they come). Results that
-// wait for an earlier file are held up to a budget of memory, beyond which the workers
-// wait, except the one on the first file, which never waits. A big file whose search
-// stays in its lines is cut at line ends into parts that several workers search; each
-// part goes out in turn, its lines numbered on from the line ends of the parts before.
+// earlier file is out (the first file not yet out: its lines as they come). The walk's
+// thread is one of the searches too: when the walk is far enough ahead, and once it is
+// over, it takes the next file as a worker would, and it never waits for the workers
+// while there is a file to search. So N threads search with N - 1 workers, and the walk
+// neither sleeps nor competes with a worker for a core. Results that wait for an earlier
+// file are held up to a budget of memory, beyond which the workers wait, except the one
+// on the first file, which never waits, and the walk's thread, which makes the room. A
+// big file whose search stays in its lines is cut at line ends into parts that several
+// searches take; each part goes out in turn, its lines numbered on from the line ends of
+// the parts before.
 #pragma once
 
 #include <atomic>
@@ -25,11 +30,10 @@
 #include "search/grep_scanner.h"
 #include "search/line_info.h"
 #include "search/line_searcher.h"
+#include "shell/file_search.h"
 #include "shell/search_state.h"
 
 namespace varsik {
-
-class TFileSearch;
 
 class TParallelSearch {
  public:
@@ -47,9 +51,11 @@ class TParallelSearch {
   // The results held for later files are kept to about this many bytes.
   static constexpr size_t kHeldBudget = size_t{64} << 20;
 
-  // `pattern`: the compiled pattern the workers share in regular-expression mode (null in
-  // plain mode), read-only until Finish returns. `cancel` is the stop command's flag.
-  TParallelSearch(const TSearchOptions& options, const TGrepPattern* pattern, int workers,
+  // `pattern`: the compiled pattern the searches share in regular-expression mode (null
+  // in plain mode), read-only until Finish returns. `threads`: the threads that search,
+  // the walk's among them (threads - 1 workers are started). `cancel` is the stop
+  // command's flag.
+  TParallelSearch(const TSearchOptions& options, const TGrepPattern* pattern, int threads,
                   const std::atomic<bool>& cancel, TOutput output);
   // Stops the workers and waits for them.
   ~TParallelSearch();
@@ -97,32 +103,84 @@ class TParallelSearch {
     std::exception_ptr Error;
     bool Taken = false;  // a worker has taken it
     bool Begun = false;  // the walk's thread has put out its Begin
+
+    // Made new for another file, keeping the memory of its path: a job and its path
+    // allocated for each file, and freed a few hundred files later, missed the
+    // allocator's per-thread cache every time.
+    void Reset() {
+      std::string path = std::move(Path);
+      path.clear();
+      *this = TJob{};
+      Path = std::move(path);
+    }
+  };
+
+  // A search of a worker or of the walk's thread: its file search, set once to report to
+  // it, to poll the stop command and to cut the file of the job it is on; and the lines
+  // of that job not yet handed over.
+  struct TSearcher {
+    // `mayWait`: whether it may wait for room in the budget (not on the walk's thread,
+    // which alone makes room).
+    TSearcher(TParallelSearch& owner, bool mayWait);
+    TSearcher(const TSearcher&) = delete;
+    TSearcher& operator=(const TSearcher&) = delete;
+    TFileSearch Search;
+    TJob* Job = nullptr;
+    std::vector<RE_LineInfo_t> Hits;
+    size_t HitBytes = 0;
+    const bool MayWait;
+    int64_t InputBlocks;  // its thread's reads from the disk when it last looked
+    // The files to read ahead, the read-aheads made, and the reads from the disk when it
+    // last looked after them.
+    std::vector<std::string> AheadPaths;
+    int64_t ReadAheads = 0;
+    int64_t ReadAheadBlocks = 0;
+    TLineSearcher::TPoll Poll;
+    TLineSearcher::TReport Report;
+  };
+  // How the search of a job ended, besides its lines.
+  struct TOutcome {
+    bool Stopped = false;
+    bool Unreadable = false;
+    std::exception_ptr Error;
   };
 
   void Work();
+  // The walk's thread searches the next file or part, if there is one and no stop.
+  bool SearchHere();
   bool HasWork() const { return !WaitingParts.empty() || NextToRun < Jobs.size(); }
-  void Run(TFileSearch& search, TJob& job);
-  // The search of the job's file or part; what it found besides its lines goes in `job`.
-  // True when it stopped.
-  bool SearchJob(TFileSearch& search, TJob& job,
-                 const std::function<void(const RE_LineInfo_t&)>& report);
+  // Takes the next job for a search (HasWork; the mutex is held).
+  TJob& TakeJob(TSearcher& searcher);
+  // Searches the searcher's job, no lock held.
+  TOutcome Run(TSearcher& searcher);
+  // Ends the searcher's job (the mutex is held): hands over the rest of its lines and how
+  // it ended.
+  void EndJob(TSearcher& searcher, TOutcome outcome);
+  // The search of the job's file or part; what it found besides its lines goes in the
+  // job. True when it stopped.
+  bool SearchJob(TSearcher& searcher);
   // Cuts the job's file, of `size` bytes, when that pays and changes nothing: hands the
   // later parts to the workers and returns the first, or none.
   std::optional<TFilePart> Cut(TJob& job, uint64_t size);
-  // Takes the front job off Jobs once it is out, a cut file's later parts in its place.
+  // Takes the front job off Jobs once it is out, a cut file's later parts in its place
+  // (the mutex is held).
   void PopFront();
-  // Hands a worker's results over; waits first while they would overfill the budget and
-  // the job is not the first.
-  void Publish(TJob& job, std::vector<RE_LineInfo_t>& hits, size_t& bytes, bool last);
+  // Hands a piece of a search's lines over; waits first, if it may, while they would
+  // overfill the budget and the job is not the first.
+  void Publish(TSearcher& searcher);
+  // Moves the searcher's lines to its job (the mutex is held).
+  void HandOver(TSearcher& searcher);
+  // Asks the kernel to read ahead the files that TakeJob chose for the searcher (while
+  // searches find their files read from the disk), so that their reads are under way
+  // before a search opens them. No lock held.
+  void ReadFilesAhead(TSearcher& searcher);
   // Puts out everything that is ready, in order. Returns false once a stopped file is out.
   bool PutOutReady();
   // Whether the first file has something to put out, which a worker may have handed
   // over since PutOutReady last looked. The mutex is held.
   bool OutputWaiting() const;
-  // Whether the walk's thread, waiting, has enough to do to be woken for it (the mutex is
-  // held): the lines of a first file still searched, a batch of files taken off the queue,
-  // held results nearing the budget, a stop; once the walk is over, any output. Waking it
-  // for every file cost a switch of threads per file, as much as searching a small one.
+  // Whether the walk's thread, waiting once the walk is over, has something to do (the
+  // mutex is held): output, a part of a cut file to search, a stop.
   bool WriterWanted() const;
   // Wakes the walk's thread when it waits and has enough to do. The mutex is held.
   void WakeWriter();
@@ -132,21 +190,29 @@ class TParallelSearch {
   const TGrepPattern* Pattern;
   const std::atomic<bool>& Cancel;
   TOutput Output;
-  const int WorkerCount;
+  const int ThreadCount;
   std::atomic<bool> Abort{false};
+  // Whether the files come from the disk, as the last slow search found.
+  std::atomic<bool> ReadAhead{false};
 
   std::mutex Mutex;
-  std::condition_variable WorkReady;       // workers wait here: a file to take, room to hold
+  std::condition_variable WorkReady;       // workers wait here for a file to take
+  std::condition_variable RoomReady;       // and here for room in the budget
   std::condition_variable OutputReady;     // the walk's thread waits here
   std::deque<std::unique_ptr<TJob>> Jobs;  // from the first file not yet out
   size_t NextToRun = 0;                    // index in Jobs of the next file to hand out
+  size_t ReadAheadTo = 0;                  // and of the first not read ahead
   std::deque<TJob*> WaitingParts;          // parts of cut files no worker has taken yet
   int Busy = 0;                            // workers on a job, which may cut its file
+  int RoomWaiters = 0;                     // searches waiting for room in the budget
   size_t HeldBytes = 0;
   bool Closing = false;
   bool StoppedOut = false;
   bool WriterWaiting = false;
   std::vector<std::thread> Workers;
+  // The walk's thread's own: its search, and jobs out to be used again.
+  std::optional<TSearcher> WalkSearcher;
+  std::vector<std::unique_ptr<TJob>> SpareJobs;
 };
 
 }  // namespace varsik

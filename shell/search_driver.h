@@ -79,7 +79,8 @@ class TSearchDriver {
   // Whether the walk passes over the entry `name` of `folder`.
   bool Excluded(const TMaskList& masks, const std::string& folder, const std::string& name,
                 bool isFolder);
-  // The walk with the files searched by `threads` workers; `pattern` is the compiled
+  // The walk with the files searched by `threads` threads, this one among them (it walks,
+  // searches and writes; threads - 1 workers only search); `pattern` is the compiled
   // pattern in regular-expression mode, null in plain mode.
   void WalkInParallel(const std::string& start, const TGrepPattern* pattern, int threads);
   // A file taken up: counted, listed and shown, its header pending.

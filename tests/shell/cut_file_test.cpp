@@ -43,7 +43,7 @@ std::string MixedLines(int count) {
 
 class CutFileTest : public ::testing::Test {
  protected:
-  // Every part size from 1 byte up to `largestPart`, for two or three workers, gives the
+  // Every part size from 1 byte up to `largestPart`, for two or three threads, gives the
   // events of the file searched whole.
   void ExpectSameCut(const std::string& text, TSearchOptions options,
                      const TGrepPattern* pattern = nullptr, uint64_t largestPart = 64) {
@@ -52,9 +52,9 @@ class CutFileTest : public ::testing::Test {
     const V expected = OneByOne(options, pattern, paths);
     for (uint64_t partBytes = 1; partBytes <= largestPart; partBytes += 1 + partBytes / 8) {
       options.SplitPartBytes = partBytes;
-      const int workers = 2 + static_cast<int>(partBytes % 2);
-      ASSERT_EQ(InParallel(options, pattern, paths, workers), expected)
-          << partBytes << " " << workers;
+      const int threads = 2 + static_cast<int>(partBytes % 2);
+      ASSERT_EQ(InParallel(options, pattern, paths, threads), expected)
+          << partBytes << " " << threads;
     }
   }
   TTempDir Dir;

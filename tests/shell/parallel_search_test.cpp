@@ -1,11 +1,13 @@
 // TParallelSearch against the same searches one file after another: the same events, in
-// walk order, for every number of workers, both modes, files with and without hits, files
+// walk order, for every number of threads, both modes, files with and without hits, files
 // that cannot be read, results larger than the budget in pieces; and a stop.
 #include "shell/parallel_search.h"
 
 #include <atomic>
+#include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -61,8 +63,8 @@ TEST_F(ParallelSearchTest, EventsInWalkOrderForEveryNumberOfWorkers) {
   for (const TGrepPattern* pattern : {static_cast<const TGrepPattern*>(nullptr), &regex}) {
     const V expected = OneByOne(plain, pattern, paths);
     ASSERT_GT(expected.size(), paths.size() * 3);
-    for (int workers : {1, 2, 3, 8})
-      EXPECT_EQ(InParallel(plain, pattern, paths, workers), expected) << workers;
+    for (int threads : {1, 2, 3, 8})
+      EXPECT_EQ(InParallel(plain, pattern, paths, threads), expected) << threads;
   }
 }
 
@@ -80,7 +82,45 @@ TEST_F(ParallelSearchTest, TheHitsCarryTheirMatchesThroughTheWorkers) {
     int marked = 0;
     for (const std::string& event : expected) marked += event.find(" @") != std::string::npos;
     ASSERT_GT(marked, 60);
-    for (int workers : {1, 3}) EXPECT_EQ(InParallel(options, pattern, paths, workers), expected);
+    for (int threads : {1, 3}) EXPECT_EQ(InParallel(options, pattern, paths, threads), expected);
+  }
+}
+
+namespace {
+
+// The threads of this process, from the kernel's count.
+int ProcessThreads() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("Threads:", 0) == 0) return std::stoi(line.substr(8));
+  return -1;
+}
+
+}  // namespace
+
+// N threads search: the walk's thread and N - 1 workers. With one, the walk's thread
+// searches every file itself, those it runs ahead of and those after the walk's end.
+TEST_F(ParallelSearchTest, TheWalksThreadIsOneOfTheSearches) {
+  const V paths = MakeTree(700);
+  TSearchOptions options;
+  options.Word = "needle";
+  TGrep grep;
+  grep.SetRegExp("ne+dle|line 1[0-9]$");
+  const TGrepPattern regex = grep.SharedPattern();
+  // A thread first, so that a helper thread that a runtime starts with the first
+  // (ThreadSanitizer's) is there before the count.
+  std::thread([] {}).join();
+  const int before = ProcessThreads();
+  ASSERT_GT(before, 0);
+  for (int threads : {1, 3}) {
+    TRecorder r;
+    std::atomic<bool> cancel{false};
+    const TParallelSearch search(options, nullptr, threads, cancel, r.Output());
+    EXPECT_EQ(ProcessThreads(), before + threads - 1) << threads;
+  }
+  for (const TGrepPattern* pattern : {static_cast<const TGrepPattern*>(nullptr), &regex}) {
+    const V expected = OneByOne(options, pattern, paths);
+    for (int threads : {1, 2}) EXPECT_EQ(InParallel(options, pattern, paths, threads), expected);
   }
 }
 

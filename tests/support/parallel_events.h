@@ -56,10 +56,10 @@ inline V OneByOne(const TSearchOptions& options, const TGrepPattern* pattern, co
 }
 
 inline V InParallel(const TSearchOptions& options, const TGrepPattern* pattern, const V& paths,
-                    int workers) {
+                    int threads) {
   TRecorder r;
   std::atomic<bool> cancel{false};
-  TParallelSearch search(options, pattern, workers, cancel, r.Output());
+  TParallelSearch search(options, pattern, threads, cancel, r.Output());
   for (const std::string& path : paths) EXPECT_TRUE(search.Add(path));
   search.Finish();
   return r.Events;
