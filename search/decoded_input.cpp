@@ -28,7 +28,7 @@ constexpr size_t kMinDirect = 4096;
 // What is read at once to find hit lines' own bytes.
 constexpr size_t kRawBlock = 256 * 1024;
 // What a line's UTF-8 characters are read in at once.
-constexpr size_t kUtf8Span = 64;
+constexpr size_t kUtf8Span = 1024;
 // UTF-16 without a byte-order mark shows in its first units: ASCII characters with a NUL
 // byte beside each.
 constexpr uint64_t kUtf16Head = 128;
@@ -509,38 +509,54 @@ std::span<const uint8_t> TDecodedInput::RawAt(uint64_t offset, size_t size) {
 
 bool TDecodedInput::TakeUtf8Characters(std::string& text, uint64_t& pos, uint64_t& engine,
                                        size_t& collected, size_t textLength) {
-  const TEngineCodes& codes = EngineCodes();
+  const uint16_t* const table = EngineCodes().PackedTable();
   while (collected < textLength) {
     const std::span<const uint8_t> raw = RawAt(pos, kUtf8Span);
     const uint8_t* p = raw.data();
     const uint8_t* const end = p + raw.size();
     // Only sequences whole in the span, unless the file ends in it.
     const uint8_t* const stop = raw.size() == kUtf8Span ? end - 3 : end;
-    for (; p < stop && collected < textLength; ++engine) {
+    // The characters from `run` on are the text's bytes as they stand: they go to it at
+    // once, at a CR, a NUL or the span's end, not one by one.
+    const uint8_t* run = p;
+    const auto flush = [&text, &run](const uint8_t* to) {
+      text.append(reinterpret_cast<const char*>(run), static_cast<size_t>(to - run));
+    };
+    while (p < stop && collected < textLength) {
       const uint8_t b = *p;
+      if (b >= 0x80) {
+        // Japanese text is three-byte sequences: their engine length by table alone.
+        const char32_t cp = end - p >= 4 ? Utf8ThreeByteCodePoint(p) : 0;
+        size_t length = 3;
+        bool two = cp != 0 && table[cp] > 0xFF;
+        if (cp == 0) {
+          const TCharSequence c = ReadUtf8Sequence(p, end);
+          if (c.Status != TCharSequence::TStatus::Char) break;
+          length = c.Length;
+          two = c.CodePoint > 0xFFFF || table[c.CodePoint] > 0xFF;
+        }
+        p += length;
+        collected += two ? 2 : 1;
+        engine += two ? 2 : 1;
+        continue;
+      }
       if (b == '\n') {
+        flush(p);
         pos += static_cast<uint64_t>(p + 1 - raw.data());
         ++engine;
         return true;
       }
-      if (b >= 0x80) {
-        const TCharSequence c = ReadUtf8Sequence(p, end);
-        if (c.Status != TCharSequence::TStatus::Char) break;
-        text.append(reinterpret_cast<const char*>(p), c.Length);
-        p += c.Length;
-        const bool two =
-            c.CodePoint > 0xFFFF || codes.Packed(static_cast<char16_t>(c.CodePoint)) > 0xFF;
-        collected += two ? 2 : 1;
-        engine += two ? 1 : 0;
-        continue;
-      }
+      ++engine;
       // A CR is dropped and a NUL made a blank, as the reader does.
-      if (b != '\r') {
-        text += b == 0 ? ' ' : static_cast<char>(b);
-        ++collected;
+      if (b == '\r' || b == 0) {
+        flush(p);
+        run = p + 1;
+        if (b == 0) text += ' ';
       }
+      if (b != '\r') ++collected;
       ++p;
     }
+    flush(p);
     pos += static_cast<uint64_t>(p - raw.data());
     if (p < stop || raw.empty()) return false;
   }
