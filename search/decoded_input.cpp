@@ -27,6 +27,8 @@ constexpr size_t kDecodeBlock = 64 * 1024;
 constexpr size_t kMinDirect = 4096;
 // What is read at once to find hit lines' own bytes.
 constexpr size_t kRawBlock = 256 * 1024;
+// What is read at once of a hit line's bytes beside the block just decoded.
+constexpr size_t kRawNear = 4096;
 // What a line's UTF-8 characters are read in at once.
 constexpr size_t kUtf8Span = 1024;
 // UTF-16 without a byte-order mark shows in its first units: ASCII characters with a NUL
@@ -186,6 +188,7 @@ void TDecodedInput::Decide() {
     }
     uint8_t* dest;
     if (dropped) {
+      InSize = 0;
       In.resize(kReadAhead);
       dest = In.data();
     } else {
@@ -288,6 +291,8 @@ size_t TDecodedInput::DecodeBlock(uint8_t* out, size_t inSize) {
   } else {
     In.resize(inSize);
     const size_t n = F.ReadBlock(In.data(), inSize);
+    InStart = RawOffset;
+    InSize = n;
     RawOffset += n;
     in = std::span(In.data(), n);
   }
@@ -498,8 +503,14 @@ void TDecodedInput::Seek(uint64_t offset) {
 }
 
 std::span<const uint8_t> TDecodedInput::RawAt(uint64_t offset, size_t size) {
+  // Most hit lines lie in the block just decoded: read a second time, the file's bytes
+  // cost a frequent word as much again in the kernel as reading it.
+  if (offset >= InStart && offset + size <= InStart + InSize)
+    return std::span(In.data() + (offset - InStart), size);
   if (offset < RawStart || offset + size > RawStart + Raw.size()) {
-    Raw.resize(std::max<size_t>(size, kRawBlock));
+    // A line that runs into that block, or out of it, needs only a little more.
+    const bool nearIn = offset + kRawBlock > InStart && offset < InStart + InSize;
+    Raw.resize(std::max<size_t>(size, nearIn ? kRawNear : kRawBlock));
     Raw.resize(F.ReadAt(offset, Raw.data(), Raw.size()));
     RawStart = offset;
   }

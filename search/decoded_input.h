@@ -208,6 +208,9 @@ class TDecodedInput {
 
   std::unique_ptr<TDecoder> Decoder;
   TByteBuffer In;
+  // The file's bytes [InStart, InStart + InSize) that In holds from the last block decoded.
+  uint64_t InStart = 0;
+  size_t InSize = 0;
   // Decoded bytes not yet handed out: [OutBegin, OutEnd) of Out, whose first byte is at
   // engine offset OutOffset.
   TByteBuffer Out;
