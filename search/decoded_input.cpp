@@ -290,7 +290,9 @@ size_t TDecodedInput::DecodeBlock(uint8_t* out, size_t inSize) {
     HoldBegin += n;
   } else {
     In.resize(inSize);
-    const size_t n = F.ReadBlock(In.data(), inSize);
+    // One read of the system: a block read would read a byte ahead, a second read each
+    // time, to learn what the file's size at opening tells ReadSome.
+    const size_t n = F.ReadSome(In.data(), inSize);
     InStart = RawOffset;
     InSize = n;
     RawOffset += n;
