@@ -144,15 +144,6 @@ const uint8_t* WellFormedEndAvx2(const uint8_t* p, const uint8_t* end) {
   const __m256i secondHigh = Table(kSecondHigh);
   __m256i previous = _mm256_setzero_si256();
   const uint8_t* q = p;
-  // 64 bytes a step, tested once: the faults of the two halves are independent work.
-  for (; end - q >= 64; q += 64) {
-    const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
-    const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 32));
-    const __m256i faults = _mm256_or_si256(Faults(low, previous, firstHigh, firstLow, secondHigh),
-                                           Faults(high, low, firstHigh, firstLow, secondHigh));
-    if (_mm256_testz_si256(faults, faults) == 0) break;
-    previous = high;
-  }
   for (; end - q >= 32; q += 32) {
     const __m256i input = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
     const __m256i faults = Faults(input, previous, firstHigh, firstLow, secondHigh);
