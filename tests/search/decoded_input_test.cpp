@@ -243,6 +243,8 @@ TEST(DecodedInput, AUtf8LinesOwnBytesAreTheDecodersAtEveryCut) {
       std::string(1018, 'a') + "😀日本\r" + std::string(1, '\0') + "語" + std::string(1030, 'c') +
           "é\xE6\x96",
       std::string(1020, 'a') + "日\r本" + std::string(1021, 'b') + "\xEF\xBD\xB1語",
+      "日本語ｶﾀｶﾅ¥‾ＡＢ（）é😀 abc…※→",
+      std::string(300, 'x') + "ｱ" + std::string(100, 'y'),
       "end\xE6\x96"};
   for (const std::string& line : lines)
     for (const bool lastLine : {false, true}) {
