@@ -94,6 +94,10 @@ const uint8_t* FindLineSpecial(const uint8_t* begin, const uint8_t* end) {
   return Kernels().FindLineSpecial(begin, end);
 }
 
+const uint8_t* FindLineSpecialCountingLf(const uint8_t* begin, const uint8_t* end, size_t& lfs) {
+  return Kernels().FindLineSpecialCountingLf(begin, end, lfs);
+}
+
 const uint8_t* FindPair(const TBytePair& pair, const uint8_t* begin, size_t count) {
   return Kernels().FindPair(pair, begin, count);
 }

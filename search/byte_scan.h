@@ -46,6 +46,8 @@ size_t CountLf(const uint8_t* begin, const uint8_t* end);
 // NUL, a CR that is not followed by LF, or a 1A that follows an LF. Returns end when
 // there is none. Reads the byte before begin and the byte at end.
 const uint8_t* FindLineSpecial(const uint8_t* begin, const uint8_t* end);
+// FindLineSpecial, and the number of LF bytes in front of what it returns in `lfs`.
+const uint8_t* FindLineSpecialCountingLf(const uint8_t* begin, const uint8_t* end, size_t& lfs);
 
 // Two bytes of a word, each tested as (byte & Mask) == Value at its offset from a
 // candidate start: a cheap filter whose candidates are then compared in full.

@@ -15,6 +15,7 @@ namespace ByteScan {
 struct TKernels {
   size_t (*CountLf)(const uint8_t*, const uint8_t*);
   const uint8_t* (*FindLineSpecial)(const uint8_t*, const uint8_t*);
+  const uint8_t* (*FindLineSpecialCountingLf)(const uint8_t*, const uint8_t*, size_t&);
   const uint8_t* (*FindPair)(const TBytePair&, const uint8_t*, size_t);
   const uint8_t* (*FindSingleByteKana)(const uint8_t*, const uint8_t*);
   size_t (*CountLineEnds)(const uint8_t*, const uint8_t*);

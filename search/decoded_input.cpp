@@ -27,8 +27,10 @@ constexpr size_t kDecodeBlock = 64 * 1024;
 constexpr size_t kMinDirect = 4096;
 // What is read at once to find hit lines' own bytes.
 constexpr size_t kRawBlock = 256 * 1024;
+// What is read at once of a hit line's bytes beside the block just decoded.
+constexpr size_t kRawNear = 4096;
 // What a line's UTF-8 characters are read in at once.
-constexpr size_t kUtf8Span = 64;
+constexpr size_t kUtf8Span = 1024;
 // UTF-16 without a byte-order mark shows in its first units: ASCII characters with a NUL
 // byte beside each.
 constexpr uint64_t kUtf16Head = 128;
@@ -186,6 +188,7 @@ void TDecodedInput::Decide() {
     }
     uint8_t* dest;
     if (dropped) {
+      InSize = 0;
       In.resize(kReadAhead);
       dest = In.data();
     } else {
@@ -287,7 +290,11 @@ size_t TDecodedInput::DecodeBlock(uint8_t* out, size_t inSize) {
     HoldBegin += n;
   } else {
     In.resize(inSize);
-    const size_t n = F.ReadBlock(In.data(), inSize);
+    // One read of the system: a block read would read a byte ahead, a second read each
+    // time, to learn what the file's size at opening tells ReadSome.
+    const size_t n = F.ReadSome(In.data(), inSize);
+    InStart = RawOffset;
+    InSize = n;
     RawOffset += n;
     in = std::span(In.data(), n);
   }
@@ -498,8 +505,14 @@ void TDecodedInput::Seek(uint64_t offset) {
 }
 
 std::span<const uint8_t> TDecodedInput::RawAt(uint64_t offset, size_t size) {
+  // Most hit lines lie in the block just decoded: read a second time, the file's bytes
+  // cost a frequent word as much again in the kernel as reading it.
+  if (offset >= InStart && offset + size <= InStart + InSize)
+    return std::span(In.data() + (offset - InStart), size);
   if (offset < RawStart || offset + size > RawStart + Raw.size()) {
-    Raw.resize(std::max<size_t>(size, kRawBlock));
+    // A line that runs into that block, or out of it, needs only a little more.
+    const bool nearIn = offset + kRawBlock > InStart && offset < InStart + InSize;
+    Raw.resize(std::max<size_t>(size, nearIn ? kRawNear : kRawBlock));
     Raw.resize(F.ReadAt(offset, Raw.data(), Raw.size()));
     RawStart = offset;
   }
@@ -509,38 +522,54 @@ std::span<const uint8_t> TDecodedInput::RawAt(uint64_t offset, size_t size) {
 
 bool TDecodedInput::TakeUtf8Characters(std::string& text, uint64_t& pos, uint64_t& engine,
                                        size_t& collected, size_t textLength) {
-  const TEngineCodes& codes = EngineCodes();
+  const uint16_t* const table = EngineCodes().PackedTable();
   while (collected < textLength) {
     const std::span<const uint8_t> raw = RawAt(pos, kUtf8Span);
     const uint8_t* p = raw.data();
     const uint8_t* const end = p + raw.size();
     // Only sequences whole in the span, unless the file ends in it.
     const uint8_t* const stop = raw.size() == kUtf8Span ? end - 3 : end;
-    for (; p < stop && collected < textLength; ++engine) {
+    // The characters from `run` on are the text's bytes as they stand: they go to it at
+    // once, at a CR, a NUL or the span's end, not one by one.
+    const uint8_t* run = p;
+    const auto flush = [&text, &run](const uint8_t* to) {
+      text.append(reinterpret_cast<const char*>(run), static_cast<size_t>(to - run));
+    };
+    while (p < stop && collected < textLength) {
       const uint8_t b = *p;
+      if (b >= 0x80) {
+        // Japanese text is three-byte sequences: their engine length by table alone.
+        const char32_t cp = end - p >= 4 ? Utf8ThreeByteCodePoint(p) : 0;
+        size_t length = 3;
+        bool two = cp != 0 && table[cp] > 0xFF;
+        if (cp == 0) {
+          const TCharSequence c = ReadUtf8Sequence(p, end);
+          if (c.Status != TCharSequence::TStatus::Char) break;
+          length = c.Length;
+          two = c.CodePoint > 0xFFFF || table[c.CodePoint] > 0xFF;
+        }
+        p += length;
+        collected += two ? 2 : 1;
+        engine += two ? 2 : 1;
+        continue;
+      }
       if (b == '\n') {
+        flush(p);
         pos += static_cast<uint64_t>(p + 1 - raw.data());
         ++engine;
         return true;
       }
-      if (b >= 0x80) {
-        const TCharSequence c = ReadUtf8Sequence(p, end);
-        if (c.Status != TCharSequence::TStatus::Char) break;
-        text.append(reinterpret_cast<const char*>(p), c.Length);
-        p += c.Length;
-        const bool two =
-            c.CodePoint > 0xFFFF || codes.Packed(static_cast<char16_t>(c.CodePoint)) > 0xFF;
-        collected += two ? 2 : 1;
-        engine += two ? 1 : 0;
-        continue;
-      }
+      ++engine;
       // A CR is dropped and a NUL made a blank, as the reader does.
-      if (b != '\r') {
-        text += b == 0 ? ' ' : static_cast<char>(b);
-        ++collected;
+      if (b == '\r' || b == 0) {
+        flush(p);
+        run = p + 1;
+        if (b == 0) text += ' ';
       }
+      if (b != '\r') ++collected;
       ++p;
     }
+    flush(p);
     pos += static_cast<uint64_t>(p - raw.data());
     if (p < stop || raw.empty()) return false;
   }

@@ -162,9 +162,9 @@ class TDecodedInput {
   // Decodes from file offset `from` (whose engine offset is the same: only ASCII lies
   // before it) in `encoding`.
   void StartDecoding(TEncoding encoding, uint64_t from);
-  // Decodes the next `inSize` bytes of the file (or fewer, at its end) at `out`, which
-  // has room for TDecoder::MaxOutput(inSize), once Out is used up; returns how many
-  // engine bytes it wrote.
+  // Decodes the next `inSize` bytes of the file (or fewer, as one read gives them) at
+  // `out`, which has room for TDecoder::MaxOutput(inSize), once Out is used up; returns
+  // how many engine bytes it wrote.
   size_t DecodeBlock(uint8_t* out, size_t inSize);
   // Decodes the next block of the file into Out; false at the end.
   bool DecodeMore();
@@ -208,6 +208,9 @@ class TDecodedInput {
 
   std::unique_ptr<TDecoder> Decoder;
   TByteBuffer In;
+  // The file's bytes [InStart, InStart + InSize) that In holds from the last block decoded.
+  uint64_t InStart = 0;
+  size_t InSize = 0;
   // Decoded bytes not yet handed out: [OutBegin, OutEnd) of Out, whose first byte is at
   // engine offset OutOffset.
   TByteBuffer Out;

@@ -7,6 +7,7 @@
 #include "platform/cp932.h"
 #include "platform/utf8.h"
 #include "search/char_sequence.h"
+#include "search/utf8_valid.h"
 
 namespace varsik {
 
@@ -38,7 +39,12 @@ std::string EachUnit(std::string_view bytes, TStep step) {
 }
 
 std::string Utf8ToUtf8(std::string_view bytes) {
-  if (Platform::IsValidUtf8(bytes)) return std::string(bytes);
+  // The long well-formed runs vector by vector, the rest from the character where that
+  // stopped.
+  const uint8_t* const wellFormed =
+      Utf8Valid::WellFormedEnd(Bytes(bytes), Bytes(bytes) + bytes.size());
+  if (Platform::IsValidUtf8(bytes.substr(static_cast<size_t>(wellFormed - Bytes(bytes)))))
+    return std::string(bytes);
   return EachUnit(bytes, [bytes](const uint8_t* p, const uint8_t*, std::string& out) {
     const auto i = static_cast<size_t>(p - Bytes(bytes));
     const size_t length = Platform::Utf8CharLength(bytes, i);

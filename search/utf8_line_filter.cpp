@@ -155,9 +155,9 @@ const uint8_t* TUtf8LineFilter::Find(const uint8_t* begin, const uint8_t* end) c
 uint8_t* TUtf8LineFilter::Reduce(const uint8_t* begin, const uint8_t* end, uint8_t* out) {
   for (const uint8_t* p = begin; p < end;) {
     // Runs of plain lines give their line ends alone.
-    const uint8_t* special = ByteScan::FindLineSpecial(p, end);
+    size_t lines = 0;
+    const uint8_t* special = ByteScan::FindLineSpecialCountingLf(p, end, lines);
     const uint8_t* lineStart = special == end ? end : ByteScan::LineStart(special, p);
-    const size_t lines = ByteScan::CountLf(p, lineStart);
     std::memset(out, kLf, lines);
     out += lines;
     if (special == end) break;

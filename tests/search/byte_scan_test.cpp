@@ -188,6 +188,11 @@ TEST_F(ByteScanTest, FindLineSpecial) {
       }
       const uint8_t* got = ByteScan::FindLineSpecial(t.Begin, t.End);
       ASSERT_EQ(static_cast<size_t>(got - t.Begin), expected) << "round " << round;
+      // The counting form finds the same byte and the LFs in front of it.
+      size_t lfs = 0;
+      got = ByteScan::FindLineSpecialCountingLf(t.Begin, t.End, lfs);
+      ASSERT_EQ(static_cast<size_t>(got - t.Begin), expected) << "round " << round;
+      ASSERT_EQ(lfs, static_cast<size_t>(std::count(t.Begin, got, '\n'))) << "round " << round;
     }
   }
 }

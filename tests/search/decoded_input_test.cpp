@@ -240,6 +240,11 @@ TEST(DecodedInput, AUtf8LinesOwnBytesAreTheDecodersAtEveryCut) {
       "日\xE6\x96\r\x80\xC0語\xE6\x96",
       "x\xF0\x9F\x98 \xED\xA0\x80\xE0\x80z\xE6\x96\xE6\x97\xA5",
       std::string(70, 'a') + "日本語" + std::string(61, 'b') + "😀\r\r" + std::string(2, '\0') + "c",
+      std::string(1018, 'a') + "😀日本\r" + std::string(1, '\0') + "語" + std::string(1030, 'c') +
+          "é\xE6\x96",
+      std::string(1020, 'a') + "日\r本" + std::string(1021, 'b') + "\xEF\xBD\xB1語",
+      "日本語ｶﾀｶﾅ¥‾ＡＢ（）é😀 abc…※→",
+      std::string(300, 'x') + "ｱ" + std::string(100, 'y'),
       "end\xE6\x96"};
   for (const std::string& line : lines)
     for (const bool lastLine : {false, true}) {
