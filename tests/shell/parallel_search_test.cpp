@@ -6,6 +6,8 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <functional>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <thread>
@@ -48,6 +50,21 @@ class ParallelSearchTest : public ::testing::Test {
     }
     return paths;
   }
+  // In plain mode and with the tests' regular expression, the parallel search with each
+  // of `threads` gives the events of the one-by-one search, which `check` looks at first.
+  void ExpectSameInBothModes(const TSearchOptions& options, const V& paths,
+                             std::initializer_list<int> threads,
+                             const std::function<void(const V&)>& check = {}) {
+    TGrep grep;
+    grep.SetRegExp("ne+dle|line 1[0-9]$");
+    const TGrepPattern regex = grep.SharedPattern();
+    for (const TGrepPattern* pattern : {static_cast<const TGrepPattern*>(nullptr), &regex}) {
+      const V expected = OneByOne(options, pattern, paths);
+      if (check) check(expected);
+      for (int n : threads)
+        EXPECT_EQ(InParallel(options, pattern, paths, n), expected) << n << " threads";
+    }
+  }
   TTempDir Dir;
 };
 
@@ -58,15 +75,8 @@ TEST_F(ParallelSearchTest, EventsInWalkOrderForEveryNumberOfWorkers) {
   TSearchOptions plain;
   plain.Word = "needle";
   plain.MaxLineBytes = 100;
-  TGrep grep;
-  grep.SetRegExp("ne+dle|line 1[0-9]$");
-  const TGrepPattern regex = grep.SharedPattern();
-  for (const TGrepPattern* pattern : {static_cast<const TGrepPattern*>(nullptr), &regex}) {
-    const V expected = OneByOne(plain, pattern, paths);
-    ASSERT_GT(expected.size(), paths.size() * 3);
-    for (int threads : {1, 2, 3, 8})
-      EXPECT_EQ(InParallel(plain, pattern, paths, threads), expected) << threads;
-  }
+  ExpectSameInBothModes(plain, paths, {1, 2, 3, 8},
+                        [&](const V& expected) { ASSERT_GT(expected.size(), paths.size() * 3); });
 }
 
 TEST_F(ParallelSearchTest, TheHitsCarryTheirMatchesThroughTheWorkers) {
@@ -75,16 +85,11 @@ TEST_F(ParallelSearchTest, TheHitsCarryTheirMatchesThroughTheWorkers) {
   options.Word = "needle";
   options.MaxLineBytes = 100;
   options.MarkMatches = true;
-  TGrep grep;
-  grep.SetRegExp("ne+dle|line 1[0-9]$");
-  const TGrepPattern regex = grep.SharedPattern();
-  for (const TGrepPattern* pattern : {static_cast<const TGrepPattern*>(nullptr), &regex}) {
-    const V expected = OneByOne(options, pattern, paths);
+  ExpectSameInBothModes(options, paths, {1, 3}, [](const V& expected) {
     int marked = 0;
     for (const std::string& event : expected) marked += event.find(" @") != std::string::npos;
     ASSERT_GT(marked, 60);
-    for (int threads : {1, 3}) EXPECT_EQ(InParallel(options, pattern, paths, threads), expected);
-  }
+  });
 }
 
 namespace {
@@ -118,9 +123,6 @@ TEST_F(ParallelSearchTest, TheWalksThreadIsOneOfTheSearches) {
   const V paths = MakeTree(700);
   TSearchOptions options;
   options.Word = "needle";
-  TGrep grep;
-  grep.SetRegExp("ne+dle|line 1[0-9]$");
-  const TGrepPattern regex = grep.SharedPattern();
   // A thread first, so that a helper thread that a runtime starts with the first
   // (ThreadSanitizer's) is there before the count.
   std::thread([] {}).join();
@@ -132,10 +134,7 @@ TEST_F(ParallelSearchTest, TheWalksThreadIsOneOfTheSearches) {
     const TParallelSearch search(options, nullptr, threads, cancel, r.Output());
     EXPECT_EQ(ProcessThreads(), before + threads - 1) << threads;
   }
-  for (const TGrepPattern* pattern : {static_cast<const TGrepPattern*>(nullptr), &regex}) {
-    const V expected = OneByOne(options, pattern, paths);
-    for (int threads : {1, 2}) EXPECT_EQ(InParallel(options, pattern, paths, threads), expected);
-  }
+  ExpectSameInBothModes(options, paths, {1, 2});
 }
 
 // A stop during the search: what is out stays, in walk order, ending with the file whose
