@@ -30,15 +30,17 @@ class TCp932Table {
   TCp932Table() {
     const TCodePageTables& tables = TCodePageTables::Get();
     for (int b = 0; b < 256; ++b)
-      Single[b] = Encode(tables.UnicodeFromCp932(static_cast<uint16_t>(b)));
+      Single[b] = Encode(tables.UnicodeFromCp932(static_cast<uint16_t>(b)), 1);
     LeadIndex.fill(kNotLead);
     for (int lead = 0x80; lead < 256; ++lead) {
-      if (Single[lead].Length != 0) continue;
+      if (!Single[lead].Refused()) continue;
       std::array<TChar, 256> pairs;
       bool any = false;
       for (int trail = 0; trail < 256; ++trail) {
-        pairs[trail] = Encode(tables.UnicodeFromCp932(static_cast<uint16_t>(lead << 8 | trail)));
-        any = any || pairs[trail].Length != 0;
+        pairs[trail] = Encode(tables.UnicodeFromCp932(static_cast<uint16_t>(lead << 8 | trail)), 2);
+        any = any || !pairs[trail].Refused();
+        // A bad trail: the lead alone is refused.
+        if (pairs[trail].Refused()) pairs[trail] = Single[lead];
       }
       if (!any) continue;
       LeadIndex[lead] = static_cast<uint8_t>(Pairs.size());
@@ -47,13 +49,15 @@ class TCp932Table {
   }
 
   // Written through a pointer into room for the longest outcome (three UTF-8 bytes for
-  // each byte), as every result line is converted.
+  // each byte) and one byte more, as every result line is converted: a character's four
+  // table bytes are stored at once, of which the last is overwritten next.
   void Append(std::string_view in, std::string& out) const { Append(in, {}, out); }
   void Append(std::string_view in, std::span<size_t> offsets, std::string& out) const {
     const size_t start = out.size();
-    out.resize(start + 3 * in.size());
+    out.resize(start + 3 * in.size() + 1);
     char* const base = out.data();
     char* p = base + start;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(in.data());
     size_t next = 0;  // the first offset not yet moved
     for (size_t i = 0; i < in.size();) {
       while (next < offsets.size() && offsets[next] <= i)
@@ -61,11 +65,11 @@ class TCp932Table {
       // Up to the next offset (or on behind it, to the end of a character that holds it).
       const size_t stop = next < offsets.size() ? std::min(offsets[next], in.size()) : in.size();
       while (i < stop) {
-        const auto b = static_cast<uint8_t>(in[i]);
+        const uint8_t b = bytes[i];
         if (b < 0x80) {
           // ASCII reads the same in both: eight bytes at a time where they all are.
           uint64_t word;
-          if (i + 8 <= stop && (std::memcpy(&word, in.data() + i, 8), word & kHighBits) == 0) {
+          if (i + 8 <= stop && (std::memcpy(&word, bytes + i, 8), word & kHighBits) == 0) {
             std::memcpy(p, &word, 8);
             p += 8;
             i += 8;
@@ -75,11 +79,10 @@ class TCp932Table {
           }
           continue;
         }
-        const TCp932Char c = CharAt(in.substr(i));
-        const std::string_view utf8 = c.Length != 0 ? c.Utf8 : std::string_view("\xEF\xBF\xBD");
-        std::memcpy(p, utf8.data(), utf8.size());
-        p += utf8.size();
-        i += c.Length != 0 ? c.Length : 1;
+        const TChar& c = At(b, i + 1 < in.size() ? bytes[i + 1] : -1);
+        std::memcpy(p, &c, sizeof(TChar));
+        p += c.OutLength();
+        i += c.InLength();
       }
     }
     while (next < offsets.size()) offsets[next++] = static_cast<size_t>(p - base);
@@ -87,33 +90,41 @@ class TCp932Table {
   }
 
   TCp932Char CharAt(std::string_view in) const {
-    const auto b = static_cast<uint8_t>(in[0]);
-    if (LeadIndex[b] != kNotLead && in.size() > 1) {
-      const TChar& pair = Pairs[LeadIndex[b]][static_cast<uint8_t>(in[1])];
-      if (pair.Length != 0) return {std::string_view(pair.Bytes, pair.Length), 2};
-    }
-    const TChar& single = Single[b];
-    if (single.Length != 0) return {std::string_view(single.Bytes, single.Length), 1};
-    return {};
+    const TChar& c =
+        At(static_cast<uint8_t>(in[0]), in.size() > 1 ? static_cast<uint8_t>(in[1]) : -1);
+    if (c.Refused()) return {};
+    return {std::string_view(c.Bytes, c.OutLength()), c.InLength()};
   }
 
  private:
-  // One character's UTF-8 bytes; Length 0 where iconv refuses the bytes.
+  // One character's UTF-8 bytes, how many they are and how many bytes of CP932 they
+  // come from; where iconv refuses a byte, U+FFFD for that byte alone.
   struct TChar {
     char Bytes[3] = {};
-    uint8_t Length = 0;
+    uint8_t Lengths = 0;  // UTF-8 bytes in bits 0-1, CP932 bytes less one in bit 2
+    size_t OutLength() const { return Lengths & 3u; }
+    size_t InLength() const { return 1 + (Lengths >> 2 & 1u); }
+    bool Refused() const { return (Lengths & kRefused) != 0; }
   };
+  static_assert(sizeof(TChar) == 4);
+  static constexpr uint8_t kRefused = 8;
   static constexpr uint8_t kNotLead = 0xFF;
   static constexpr uint64_t kHighBits = 0x8080808080808080u;
 
-  // A code point of the code page (none: kNone) in UTF-8.
-  static TChar Encode(uint16_t cp) {
-    if (cp == TCodePageTables::kNone) return {};
+  // The character that begins with `b`, followed by `trail` (-1: none).
+  const TChar& At(uint8_t b, int trail) const {
+    return LeadIndex[b] != kNotLead && trail >= 0 ? Pairs[LeadIndex[b]][static_cast<uint8_t>(trail)]
+                                                  : Single[b];
+  }
+
+  // A code point of the code page (none: kNone) in UTF-8, from `length` bytes of CP932.
+  static TChar Encode(uint16_t cp, size_t length) {
+    if (cp == TCodePageTables::kNone) return {{'\xEF', '\xBF', '\xBD'}, 3 | kRefused};
     std::string utf8;
     AppendUtf8(utf8, cp);
     TChar c;
     std::copy(utf8.begin(), utf8.end(), c.Bytes);
-    c.Length = static_cast<uint8_t>(utf8.size());
+    c.Lengths = static_cast<uint8_t>(utf8.size() | (length - 1) << 2);
     return c;
   }
 
