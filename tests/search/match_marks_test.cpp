@@ -118,6 +118,36 @@ TEST(PlainMarksTest, ALineHoldsMarksExactlyWhenTheLineRuleTakesIt) {
   }
 }
 
+TEST(PlainMarksTest, OccurrencesStartCharactersAsAWalkFromTheLineStartFindsThem) {
+  // Lines of lead-range bytes, where only the walk from the line's start tells a lead from
+  // a trail (82 9F is ぁ, 9F 82 the trail of one and the lead of the next, and a kanji
+  // itself), with single bytes and line-end bytes that end a run.
+  const std::vector<std::string> pieces = {"\x82\x9F", "\x9F\x82", "\x82", "\x9F",
+                                           "a",        "\r",       "\xB1", "\x95\xB6"};
+  const std::vector<std::string> words = {"\x9F\x82", "\x82\x9F", "\x82\x9F\x82\x9F",
+                                          "\x82",     "a\x82",    "\x9F"};
+  std::mt19937 random(7);
+  for (int round = 0; round < 20000; ++round) {
+    std::string line;
+    const int n = static_cast<int>(random() % 16);
+    for (int i = 0; i < n; ++i) line += pieces[random() % pieces.size()];
+    const std::string& word = words[random() % words.size()];
+    // Each occurrence on a character start, leftmost first, behind the last one marked.
+    std::vector<bool> starts(line.size() + 1, false);
+    for (size_t i = 0; i < line.size(); i += PlainLineRule::CharLength(line, i)) starts[i] = true;
+    std::vector<TMatchSpan> expected;
+    for (size_t p = 0; p + word.size() <= line.size(); ++p) {
+      if (!starts[p] || line.compare(p, word.size(), word) != 0) continue;
+      if (!expected.empty() && p < expected.back().End) continue;
+      size_t end = p;
+      while (end < p + word.size()) end += PlainLineRule::CharLength(line, end);
+      expected.push_back({p, end});
+    }
+    ASSERT_EQ(PlainMarks({word, true, false, false, line, ""}), Show(expected))
+        << testing::PrintToString(word) << " in " << testing::PrintToString(line);
+  }
+}
+
 namespace {
 
 struct TLineMarks {
