@@ -107,7 +107,9 @@ void TStreamSink::AppendText(std::string& line, const TLineEntry& entry) {
 
 void TStreamSink::AppendLineEntry(const TLineEntry& entry) {
   if (FileNameMode) return;
-  std::string line = ResultText::LineEntry(entry.LineNo, {});
+  std::string& line = Line;
+  line.clear();
+  ResultText::AppendLineEntry(line, entry.LineNo, {});
   if (Color) {
     // The number between the entry's " :" and ": ".
     line.insert(line.size() - 2, kColorEnd);

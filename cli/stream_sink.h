@@ -74,6 +74,8 @@ class TStreamSink : public TSearchSink {
   // A coloured line's text and its matches in it, reused from line to line.
   std::string Converted;
   std::vector<TMatchSpan> Moved;
+  // The entry line being made, kept from line to line.
+  std::string Line;
 };
 
 }  // namespace varsik

@@ -1,5 +1,8 @@
 #include "shell/result_text.h"
 
+#include <array>
+#include <charconv>
+
 namespace varsik {
 
 namespace ResultText {
@@ -14,9 +17,18 @@ std::string FileHeader(std::string_view path) {
 }
 
 std::string LineEntry(int64_t lineNo, std::string_view text) {
-  std::string s = " :" + std::to_string(lineNo) + ": ";
-  s += text;
+  std::string s;
+  AppendLineEntry(s, lineNo, text);
   return s;
+}
+
+void AppendLineEntry(std::string& out, int64_t lineNo, std::string_view text) {
+  std::array<char, 24> digits;
+  const char* end = std::to_chars(digits.data(), digits.data() + digits.size(), lineNo).ptr;
+  out += " :";
+  out.append(digits.data(), static_cast<size_t>(end - digits.data()));
+  out += ": ";
+  out += text;
 }
 
 std::string UnreadableMessage(std::string_view path) {

@@ -18,6 +18,8 @@ inline constexpr std::string_view kCutMarkUtf8 = "…";
 inline constexpr std::string_view kCutMarkCp932 = "\x81\x63";
 // " :12: text" with the text's bytes unchanged.
 std::string LineEntry(int64_t lineNo, std::string_view text);
+// The same put behind `out`, for lines made in a buffer kept from line to line.
+void AppendLineEntry(std::string& out, int64_t lineNo, std::string_view text);
 // ファイル path は開けませんでした。
 inline constexpr std::string_view kUnreadableHead = "ファイル ";
 inline constexpr std::string_view kUnreadableTail = " は開けませんでした。";

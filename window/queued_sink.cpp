@@ -49,7 +49,7 @@ void TQueuedSink::AppendFileHeader(const std::string& path) {
 void TQueuedSink::AppendLineEntry(const TLineEntry& entry) {
   // The line is made outside the lock, in buffers kept from line to line.
   Line.clear();
-  Line += ResultText::LineEntry(entry.LineNo, {});
+  ResultText::AppendLineEntry(Line, entry.LineNo, {});
   LineMarks.clear();
   MarkedText::AppendConverted(Line, entry.Text, entry.Matches,
                               MarkedText::FromFile(entry.TextEncoding, /*toUtf8=*/true), LineMarks);
