@@ -152,11 +152,14 @@ const uint8_t* TUtf8LineFilter::Find(const uint8_t* begin, const uint8_t* end) c
   return end;
 }
 
-uint8_t* TUtf8LineFilter::Reduce(const uint8_t* begin, const uint8_t* end, uint8_t* out) {
+uint8_t* TUtf8LineFilter::Reduce(const uint8_t* begin, const uint8_t* end, const TLineRules& rules,
+                                 uint8_t* out) {
+  const bool controls = rules.TextEndsAtNul || rules.TextEndsBeforeCtrlZLine;
   for (const uint8_t* p = begin; p < end;) {
     // Runs of plain lines give their line ends alone.
     size_t lines = 0;
-    const uint8_t* special = ByteScan::FindLineSpecialCountingLf(p, end, lines);
+    const uint8_t* special = controls ? ByteScan::FindLineSpecialCountingLf(p, end, lines)
+                                      : ByteScan::FindLoneCrCountingLf(p, end, lines);
     const uint8_t* lineStart = special == end ? end : ByteScan::LineStart(special, p);
     std::memset(out, kLf, lines);
     out += lines;
