@@ -16,6 +16,8 @@ namespace Utf8Valid {
 
 namespace {
 
+#if VARSIK_SCAN_X86
+
 // The start of the character that q cuts, if any, else q; [p, q) is well-formed.
 const uint8_t* CutCharacterStart(const uint8_t* p, const uint8_t* q) {
   for (int back = 1; back <= 3 && q - back >= p; ++back) {
@@ -25,8 +27,6 @@ const uint8_t* CutCharacterStart(const uint8_t* p, const uint8_t* q) {
   }
   return q;
 }
-
-#if VARSIK_SCAN_X86
 
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
