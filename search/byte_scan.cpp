@@ -114,6 +114,10 @@ const uint8_t* FindLoneCr(const uint8_t* begin, const uint8_t* end) {
   return Kernels().FindLoneCr(begin, end);
 }
 
+const uint8_t* FindLoneCrCountingLf(const uint8_t* begin, const uint8_t* end, size_t& lfs) {
+  return Kernels().FindLoneCrCountingLf(begin, end, lfs);
+}
+
 const uint8_t* FindCodeBytes(const TCodeBytes* codes, size_t n, const uint8_t* begin,
                              size_t count) {
   return Kernels().FindCodeBytes(codes, n, begin, count);

@@ -75,6 +75,8 @@ size_t CountLineEnds(const uint8_t* begin, const uint8_t* end);
 
 // The first CR in [begin, end) that is not followed by LF, or end. Reads the byte at end.
 const uint8_t* FindLoneCr(const uint8_t* begin, const uint8_t* end);
+// FindLoneCr, and the number of LF bytes in front of what it returns in `lfs`.
+const uint8_t* FindLoneCrCountingLf(const uint8_t* begin, const uint8_t* end, size_t& lfs);
 
 // The bytes of a character code, or a set of them: the byte at a position lies in
 // [Lo0, Hi0] and, unless OneByte, the byte behind it in [Lo1, Hi1].

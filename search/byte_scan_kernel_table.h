@@ -20,6 +20,7 @@ struct TKernels {
   const uint8_t* (*FindSingleByteKana)(const uint8_t*, const uint8_t*);
   size_t (*CountLineEnds)(const uint8_t*, const uint8_t*);
   const uint8_t* (*FindLoneCr)(const uint8_t*, const uint8_t*);
+  const uint8_t* (*FindLoneCrCountingLf)(const uint8_t*, const uint8_t*, size_t&);
   const uint8_t* (*FindCodeBytes)(const TCodeBytes*, size_t, const uint8_t*, size_t);
 };
 

@@ -327,7 +327,7 @@ uint8_t* TDecodedInput::DecodeFiltered(std::span<const uint8_t> in, uint8_t* out
     if (lineStart > p) {
       const uint64_t fileOffset =
           Decoder->Checkpoint().Offset + static_cast<uint64_t>(lineStart - p);
-      out = TUtf8LineFilter::Reduce(p, lineStart, out);
+      out = TUtf8LineFilter::Reduce(p, lineStart, RequiredRules, out);
       // A guess is checked by the bytes of these lines too.
       const uint64_t undecodable =
           Decoder->Undecodable() + (Guessing ? Utf8Valid::UndecodableBytes(p, lineStart) : 0);

@@ -86,8 +86,10 @@ class TDecodedInput {
   // A UTF-8 file is then scanned in its own bytes first, and a line without them is
   // handed out as its line end and the control bytes its line rules read (see
   // TUtf8LineFilter), so that it costs no decoding; its engine bytes differ, so a reader
-  // that sets this never seeks. Set before the first read.
-  void SetRequired(const TRequiredText& required) {
+  // that sets this never seeks. `rules` are those of the reader's search. Set before the
+  // first read.
+  void SetRequired(const TRequiredText& required, const TLineRules& rules) {
+    RequiredRules = rules;
     Required = required.Bytes;
     RequiredFoldsCase = required.AsciiCaseFolds;
     RequiredAnyOf.assign(required.AnyOf.begin(), required.AnyOf.end());
@@ -226,6 +228,7 @@ class TDecodedInput {
   // would not lead back to the same engine offsets).
   std::string Required;
   bool RequiredFoldsCase = false;
+  TLineRules RequiredRules;
   std::vector<uint16_t> RequiredAnyOf;
   TUtf8LineFilter Filter;
   bool Filtering = false;

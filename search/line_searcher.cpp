@@ -82,7 +82,7 @@ std::optional<TLineSearcher::TEnd> TLineSearcher::SearchFile(const std::string& 
     if (part) opened->Input().ReadRange(part->Begin, part->End);
     TLineWindow& window = *opened;
     Window = &window;
-    window.Input().SetRequired(finder.Required());
+    window.Input().SetRequired(finder.Required(), Rules);
     window.Input().SetSpeculate(speculate && !part);
     window.SetCrEndsLines(Rules.CrEndsLines);
     window.SetTextEndsAtNul(Rules.TextEndsAtNul);

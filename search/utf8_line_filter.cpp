@@ -95,13 +95,21 @@ void TUtf8LineFilter::Prepare(const TRequiredText& required, const TEngineCodes&
     PrepareAlternatives(required.AnyOf, codes);
     return;
   }
+  // A letter whose case folds is met as often as the commoner of its two cases. Of equals
+  // the first is taken, as the Shift JIS matcher takes it: in ASCII words the last two
+  // letters are often a common pair ("on").
+  const auto rarity = [this](size_t i) {
+    const auto b = static_cast<uint8_t>(Needle[i]);
+    return static_cast<uint8_t>(Mask[i]) == 0xFF
+               ? Utf8Rarity(b)
+               : std::min(ByteScan::Rarity(b), ByteScan::Rarity(static_cast<uint8_t>(b | 0x20)));
+  };
   size_t first = 0;
   for (size_t i = 1; i < Needle.size(); ++i)
-    if (Utf8Rarity(Needle[i]) >= Utf8Rarity(Needle[first])) first = i;
+    if (rarity(i) > rarity(first)) first = i;
   size_t second = first;
   for (size_t i = 0; i < Needle.size(); ++i)
-    if (i != first && (second == first || Utf8Rarity(Needle[i]) >= Utf8Rarity(Needle[second])))
-      second = i;
+    if (i != first && (second == first || rarity(i) > rarity(second))) second = i;
   Pair = {first,  static_cast<uint8_t>(Mask[first]),  static_cast<uint8_t>(Needle[first]),
           second, static_cast<uint8_t>(Mask[second]), static_cast<uint8_t>(Needle[second])};
 }
@@ -152,11 +160,14 @@ const uint8_t* TUtf8LineFilter::Find(const uint8_t* begin, const uint8_t* end) c
   return end;
 }
 
-uint8_t* TUtf8LineFilter::Reduce(const uint8_t* begin, const uint8_t* end, uint8_t* out) {
+uint8_t* TUtf8LineFilter::Reduce(const uint8_t* begin, const uint8_t* end, const TLineRules& rules,
+                                 uint8_t* out) {
+  const bool controls = rules.TextEndsAtNul || rules.TextEndsBeforeCtrlZLine;
   for (const uint8_t* p = begin; p < end;) {
     // Runs of plain lines give their line ends alone.
     size_t lines = 0;
-    const uint8_t* special = ByteScan::FindLineSpecialCountingLf(p, end, lines);
+    const uint8_t* special = controls ? ByteScan::FindLineSpecialCountingLf(p, end, lines)
+                                      : ByteScan::FindLoneCrCountingLf(p, end, lines);
     const uint8_t* lineStart = special == end ? end : ByteScan::LineStart(special, p);
     std::memset(out, kLf, lines);
     out += lines;

@@ -43,8 +43,11 @@ class TUtf8LineFilter {
   // match, become for the searcher; returns the end of what it wrote, at most end -
   // begin bytes. Each line keeps its LF, its lone CRs with a 01 byte for the text behind
   // each, its NULs, and a Ctrl+Z at its start or behind a CR: so the lines are numbered,
-  // and the text ended, as in the decoded text, and none of them can match.
-  static uint8_t* Reduce(const uint8_t* begin, const uint8_t* end, uint8_t* out);
+  // and the text ended, as in the decoded text, and none of them can match. Where `rules`
+  // read neither NULs nor Ctrl+Z (regular-expression mode), a line without a lone CR is
+  // its LF alone: it is found by the cheaper scan for lone CRs.
+  static uint8_t* Reduce(const uint8_t* begin, const uint8_t* end, const TLineRules& rules,
+                         uint8_t* out);
 
  private:
   // The needle's bytes, each as Mask says to compare it: letters without their case bit

@@ -1,5 +1,7 @@
 #include "search/utf8_valid.h"
 
+#include <atomic>
+
 #include "search/ascii_run.h"
 #include "search/byte_scan.h"
 #include "search/char_sequence.h"
@@ -14,6 +16,8 @@ namespace Utf8Valid {
 
 namespace {
 
+#if VARSIK_SCAN_X86
+
 // The start of the character that q cuts, if any, else q; [p, q) is well-formed.
 const uint8_t* CutCharacterStart(const uint8_t* p, const uint8_t* q) {
   for (int back = 1; back <= 3 && q - back >= p; ++back) {
@@ -23,8 +27,6 @@ const uint8_t* CutCharacterStart(const uint8_t* p, const uint8_t* q) {
   }
   return q;
 }
-
-#if VARSIK_SCAN_X86
 
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
@@ -138,12 +140,14 @@ __m256i Faults(__m256i input, __m256i previous, __m256i firstHigh, __m256i first
   return _mm256_xor_si256(must, pairs);
 }
 
-const uint8_t* WellFormedEndAvx2(const uint8_t* p, const uint8_t* end) {
+// From q on (q - p a multiple of 32), 32 bytes a step, the run of [p, q) being
+// well-formed already.
+const uint8_t* Avx2Steps(const uint8_t* p, const uint8_t* q, const uint8_t* end) {
   const __m256i firstHigh = Table(kFirstHigh);
   const __m256i firstLow = Table(kFirstLow);
   const __m256i secondHigh = Table(kSecondHigh);
-  __m256i previous = _mm256_setzero_si256();
-  const uint8_t* q = p;
+  __m256i previous =
+      q > p ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q - 32)) : _mm256_setzero_si256();
   for (; end - q >= 32; q += 32) {
     const __m256i input = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
     const __m256i faults = Faults(input, previous, firstHigh, firstLow, secondHigh);
@@ -151,6 +155,80 @@ const uint8_t* WellFormedEndAvx2(const uint8_t* p, const uint8_t* end) {
     previous = input;
   }
   return CutCharacterStart(p, q);
+}
+
+const uint8_t* WellFormedEndAvx2(const uint8_t* p, const uint8_t* end) {
+  return Avx2Steps(p, p, end);
+}
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,avx512f,avx512bw"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx2,avx512f,avx512bw")
+#endif
+
+// The check of Faults 64 bytes at a time, with fewer of the byte shuffles that bound it:
+// the bytes that must continue a three- or four-byte sequence are found as bits of the
+// lead bytes, shifted in a general register, not as bytes shifted in the vector.
+struct TBlock512 {
+  __m512i Input;
+  uint64_t Leads3;  // E0-FF
+  uint64_t Leads4;  // F0-FF
+};
+
+TBlock512 Load512(const uint8_t* q) {
+  const __m512i input = _mm512_loadu_si512(q);
+  return {input, _mm512_movepi8_mask(_mm512_subs_epu8(input, _mm512_set1_epi8(0x60))),
+          _mm512_movepi8_mask(_mm512_subs_epu8(input, _mm512_set1_epi8(0x70)))};
+}
+
+__m512i Table512(const uint8_t (&t)[16]) {
+  return _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_loadu_si128(reinterpret_cast<const __m128i*>(t)));
+}
+
+// Whether a byte of `block` breaks the UTF-8 of the bytes before it, those of `previous`
+// among them.
+bool Broken(const TBlock512& block, const TBlock512& previous, __m512i firstHigh, __m512i firstLow,
+            __m512i secondHigh) {
+  const __m512i nibble = _mm512_set1_epi8(0x0F);
+  // Each byte's neighbour before it: each 16-byte lane's first from the lane before.
+  const __m512i prev1 = _mm512_alignr_epi8(
+      block.Input, _mm512_maskz_alignr_epi64(0xFF, block.Input, previous.Input, 6), 15);
+  const __m512i pairs = _mm512_and_si512(
+      _mm512_and_si512(
+          _mm512_shuffle_epi8(firstHigh, _mm512_and_si512(_mm512_srli_epi16(prev1, 4), nibble)),
+          _mm512_shuffle_epi8(firstLow, _mm512_and_si512(prev1, nibble))),
+      _mm512_shuffle_epi8(secondHigh, _mm512_and_si512(_mm512_srli_epi16(block.Input, 4), nibble)));
+  const uint64_t must =
+      (block.Leads3 << 2 | previous.Leads3 >> 62) | (block.Leads4 << 3 | previous.Leads4 >> 61);
+  // kTwoConts, the top bit, is right exactly where a continuation must stand; any other
+  // bit is a fault.
+  const uint64_t twoConts = _mm512_movepi8_mask(pairs);
+  const uint64_t others = _mm512_test_epi8_mask(pairs, _mm512_set1_epi8(0x7F));
+  return (others | (twoConts ^ must)) != 0;
+}
+
+// The block of 64 with a fault, and the rest, go 32 bytes a step, so that it stops as
+// near the fault as the AVX2 check does.
+const uint8_t* WellFormedEndAvx512(const uint8_t* p, const uint8_t* end) {
+  const __m512i firstHigh = Table512(kFirstHigh);
+  const __m512i firstLow = Table512(kFirstLow);
+  const __m512i secondHigh = Table512(kSecondHigh);
+  TBlock512 previous{_mm512_setzero_si512(), 0, 0};
+  const uint8_t* q = p;
+  for (; end - q >= 64; q += 64) {
+    const TBlock512 block = Load512(q);
+    if (Broken(block, previous, firstHigh, firstLow, secondHigh)) break;
+    previous = block;
+  }
+  return Avx2Steps(p, q, end);
 }
 
 #if defined(__clang__)
@@ -163,10 +241,51 @@ const uint8_t* WellFormedEndAvx2(const uint8_t* p, const uint8_t* end) {
 
 }  // namespace
 
-const uint8_t* WellFormedEnd(const uint8_t* p, const uint8_t* end) {
+namespace {
+
+bool Runs([[maybe_unused]] TCheck check) {
 #if VARSIK_SCAN_X86
   static const bool avx2 = ByteScan::BestIsa() == ByteScan::TIsa::Avx2;
-  if (avx2) return WellFormedEndAvx2(p, end);
+  static const bool avx512 = [] {
+    __builtin_cpu_init();
+    return avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+  }();
+  return check == TCheck::Scalar || (check == TCheck::Avx2 && avx2) ||
+         (check == TCheck::Avx512 && avx512);
+#else
+  return check == TCheck::Scalar;
+#endif
+}
+
+// Read by the checks of every thread, set on the first (or by a test).
+std::atomic<TCheck>& Chosen() {
+  static std::atomic<TCheck> chosen{UsableChecks().back()};
+  return chosen;
+}
+
+}  // namespace
+
+std::vector<TCheck> UsableChecks() {
+  std::vector<TCheck> checks;
+  for (const TCheck check : {TCheck::Scalar, TCheck::Avx2, TCheck::Avx512})
+    if (Runs(check)) checks.push_back(check);
+  return checks;
+}
+
+void SelectCheck(TCheck check) {
+  Chosen().store(Runs(check) ? check : TCheck::Scalar, std::memory_order_relaxed);
+}
+
+const uint8_t* WellFormedEnd(const uint8_t* p, const uint8_t* end) {
+#if VARSIK_SCAN_X86
+  switch (Chosen().load(std::memory_order_relaxed)) {
+    case TCheck::Avx512:
+      return WellFormedEndAvx512(p, end);
+    case TCheck::Avx2:
+      return WellFormedEndAvx2(p, end);
+    case TCheck::Scalar:
+      break;
+  }
 #endif
   (void)end;
   return p;

@@ -262,6 +262,11 @@ TEST_F(ByteScanTest, LineEndsAndLoneCrs) {
         if (isLoneCr(i)) loneCr = i;
       ASSERT_EQ(ByteScan::FindLoneCr(t.Begin, t.End) - t.Begin, static_cast<ptrdiff_t>(loneCr))
           << "round " << round;
+      // The counting form finds the same CR and the LFs in front of it.
+      size_t lfs = 0;
+      const uint8_t* const got = ByteScan::FindLoneCrCountingLf(t.Begin, t.End, lfs);
+      ASSERT_EQ(got - t.Begin, static_cast<ptrdiff_t>(loneCr)) << "round " << round;
+      ASSERT_EQ(lfs, static_cast<size_t>(std::count(t.Begin, got, '\n'))) << "round " << round;
     }
   }
 }

@@ -164,7 +164,9 @@ TEST_F(EncodingGuess, TheGuessIsCheckedByEveryByteThatDoesNotDecode) {
       TDecodedInput guessed(file.Path, {TEncodingChoice::Auto, &codes});
       guessed.SetSpeculate(true);
       // The lines without it are passed over undecoded.
-      if (filtered) guessed.SetRequired({codes.AddWord("文字列"), false, {}});
+      if (filtered)
+        guessed.SetRequired({codes.AddWord("文字列"), false, {}},
+                            {.TextEndsAtNul = true, .TextEndsBeforeCtrlZLine = true});
       std::string text;
       bool misread = false;
       try {

@@ -108,10 +108,18 @@ TEST(Utf8LineFilter, ALineMadeShortKeepsWhatTheLineRulesRead) {
       "ef\nx\x1Ay\ng\rh\ni\0j\nk\r\r\n\r\x1Az\nlast\n"s;
   std::string text = "\n" + lines + std::string(ByteScan::kPadding, 'p');
   const auto* begin = reinterpret_cast<const uint8_t*>(text.data()) + 1;
-  std::string out(lines.size(), '?');
-  auto* o = reinterpret_cast<uint8_t*>(out.data());
-  out.resize(static_cast<size_t>(TUtf8LineFilter::Reduce(begin, begin + lines.size(), o) - o));
-  EXPECT_EQ(out, std::string("\n\n\n\x1A\n\n\r\x01\n\0\n\r\r\n\r\x1A\n\n", 18));
+  const auto reduce = [&](const TLineRules& rules) {
+    std::string out(lines.size(), '?');
+    auto* o = reinterpret_cast<uint8_t*>(out.data());
+    out.resize(
+        static_cast<size_t>(TUtf8LineFilter::Reduce(begin, begin + lines.size(), rules, o) - o));
+    return out;
+  };
+  EXPECT_EQ(reduce({.CrEndsLines = false, .TextEndsAtNul = true, .TextEndsBeforeCtrlZLine = true}),
+            std::string("\n\n\n\x1A\n\n\r\x01\n\0\n\r\r\n\r\x1A\n\n", 18));
+  // Regular-expression mode reads lone CRs alone: the NUL and the Ctrl+Z at a line's start
+  // go, those in a line with a lone CR stay.
+  EXPECT_EQ(reduce({.CrEndsLines = true}), "\n\n\n\n\n\r\x01\n\n\r\r\n\r\x1A\n\n");
 }
 
 // A line searcher's finder with its required bytes hidden: every line is decoded.

@@ -6,12 +6,12 @@
 // does, over the same texts with many faults.
 #include "search/utf8_valid.h"
 
+#include <algorithm>
 #include <random>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "search/byte_scan.h"
 #include "search/char_sequence.h"
 #include "search/decoder.h"
 
@@ -81,12 +81,31 @@ std::string Generate(std::mt19937& random, size_t characters, size_t faults) {
   return text;
 }
 
-TEST(Utf8Valid, PassesOverWellFormedTextUpToNearItsFirstFault) {
-#if VARSIK_SCAN_X86
-  const bool avx2 = ByteScan::BestIsa() == ByteScan::TIsa::Avx2;
-#else
-  const bool avx2 = false;
-#endif
+// Each form of the check, where the processor runs it; the texts are long enough to
+// span several of the widest form's blocks.
+class Utf8ValidForms : public testing::TestWithParam<Utf8Valid::TCheck> {
+ protected:
+  void SetUp() override {
+    const std::vector<Utf8Valid::TCheck> usable = Utf8Valid::UsableChecks();
+    if (std::find(usable.begin(), usable.end(), GetParam()) == usable.end())
+      GTEST_SKIP() << "the processor lacks this form of the check";
+    Utf8Valid::SelectCheck(GetParam());
+  }
+  void TearDown() override { Utf8Valid::SelectCheck(Utf8Valid::UsableChecks().back()); }
+};
+
+std::string CheckName(const testing::TestParamInfo<Utf8Valid::TCheck>& info) {
+  constexpr const char* kNames[] = {"Scalar", "Avx2", "Avx512"};
+  return kNames[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Utf8Valid, Utf8ValidForms,
+                         testing::Values(Utf8Valid::TCheck::Scalar, Utf8Valid::TCheck::Avx2,
+                                         Utf8Valid::TCheck::Avx512),
+                         CheckName);
+
+TEST_P(Utf8ValidForms, PassesOverWellFormedTextUpToNearItsFirstFault) {
+  const bool vector = GetParam() != Utf8Valid::TCheck::Scalar;
   std::mt19937 random(8);
   for (int round = 0; round < 20000; ++round) {
     const std::string text = Generate(random, random() % 120, round % 4 != 0 ? 1 : 0);
@@ -97,13 +116,13 @@ TEST(Utf8Valid, PassesOverWellFormedTextUpToNearItsFirstFault) {
     SCOPED_TRACE(testing::PrintToString(text));
     EXPECT_LE(passed, fault);
     EXPECT_EQ(FirstFault(text.substr(0, passed)), passed);
-    if (avx2) {
+    if (vector) {
       EXPECT_GE(passed + 35, fault);
     }
   }
 }
 
-TEST(Utf8Valid, CountsTheBytesThatDoNotDecodeAsTheDecoderDoes) {
+TEST_P(Utf8ValidForms, CountsTheBytesThatDoNotDecodeAsTheDecoderDoes) {
   const TEngineCodes codes;
   std::mt19937 random(9);
   for (int round = 0; round < 5000; ++round) {
