@@ -8,6 +8,7 @@
 #include "search/ascii_run.h"
 #include "search/char_sequence.h"
 #include "search/jis_escape.h"
+#include "search/undecodable_bound.h"
 #include "search/utf8_valid.h"
 
 namespace varsik {
@@ -179,6 +180,7 @@ bool TEncodingDetector::Feed(std::span<const uint8_t> bytes) {
   Sjis.Scored = !Utf8.Out() || !Euc.Out();
   Utf8.Scored = !Sjis.Out() || !Euc.Out();
   Euc.Scored = !Sjis.Out() || !Utf8.Out();
+  PutOutSurely(bytes);
   FeedReading<TUtf8Reader>(Utf8, bytes, false);
   FeedReading<TEucJpReader>(Euc, bytes, false);
   // Shift JIS, unless UTF-16 may still be taken: it is the fallback, so nothing can take
@@ -190,6 +192,18 @@ bool TEncodingDetector::Feed(std::span<const uint8_t> bytes) {
   }
   FeedReading<TSjisReader>(Sjis, bytes, false);
   return false;
+}
+
+void TEncodingDetector::PutOutSurely(std::span<const uint8_t> bytes) {
+  // What the readings still need to go out; 0 for one that is out.
+  const auto need = [](const TReading& r) { return r.Out() ? 0 : kMaxErrors + 1 - r.Errors; };
+  const uint32_t utf8Need = need(Utf8);
+  const uint32_t eucNeed = need(Euc);
+  if (utf8Need == 0 && eucNeed == 0) return;
+  const UndecodableBound::TCounts counts =
+      UndecodableBound::Count(bytes.first(std::min(bytes.size(), kBoundSpan)), utf8Need, eucNeed);
+  if (utf8Need > 0 && counts.Utf8 >= utf8Need) Utf8.Errors = kMaxErrors + 1;
+  if (eucNeed > 0 && counts.EucJp >= eucNeed) Euc.Errors = kMaxErrors + 1;
 }
 
 std::optional<TEncoding> TEncodingDetector::SoleCandidate() const {
