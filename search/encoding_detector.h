@@ -17,7 +17,7 @@
 // breaks at nearly every character, and once both are out no score can bring them back,
 // so Feed says that the result is certain and the rest need not be read; bytes that
 // cannot decode in them wherever they stand put them out without reading their
-// characters one by one (search/undecodable_bound.h). Runs of ASCII
+// characters one by one (search/detector_scan.h). Runs of ASCII
 // are passed over sixteen bytes at a time, and an encoding that alone is left is only
 // checked, no longer scored.
 #pragma once
@@ -83,7 +83,7 @@ class TEncodingDetector {
   };
 
   // Puts UTF-8 and EUC-JP out where the bytes that cannot decode in them whatever comes
-  // around (search/undecodable_bound.h) are too many already, among the first kBoundSpan
+  // around (search/detector_scan.h) are too many already, among the first kBoundSpan
   // of the piece: they would go out in it anyway, their characters read one by one.
   void PutOutSurely(std::span<const uint8_t> bytes);
   static constexpr size_t kBoundSpan = 4096;

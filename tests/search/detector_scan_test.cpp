@@ -1,9 +1,10 @@
-// UndecodableBound: its counts never pass what the decoders (which count as the encoding
-// detector does) count over the same bytes, however the text is cut into pieces, and every
-// vector form counts as the portable one. The texts are those that put the readings out
-// (Shift JIS, EUC-JP read as UTF-8 and the reverse) and random bytes, whose lead and trail
-// bytes stand next to each other in every way.
-#include "search/undecodable_bound.h"
+// DetectorScan: the counts of undecodable bytes never pass what the decoders (which count
+// as the encoding detector does) count over the same bytes, however the text is cut into
+// pieces, and every vector form counts as the portable one; the first byte above 7F or
+// escape is found at every place, before and after the vector steps. The texts are those that put
+// the readings out (Shift JIS, EUC-JP read as UTF-8 and the reverse) and random bytes, whose lead
+// and trail bytes stand next to each other in every way.
+#include "search/detector_scan.h"
 
 #include <cstdint>
 #include <limits>
@@ -61,7 +62,7 @@ std::vector<std::string> Texts() {
   return texts;
 }
 
-TEST(UndecodableBound, CountsNoMoreThanTheDecodersInAnyPieces) {
+TEST(DetectorScan, CountsNoMoreThanTheDecodersInAnyPieces) {
   for (const std::string& text : Texts()) {
     const uint64_t utf8 = DecodersCount(TEncoding::Utf8, text);
     const uint64_t euc = DecodersCount(TEncoding::EucJp, text);
@@ -70,7 +71,7 @@ TEST(UndecodableBound, CountsNoMoreThanTheDecodersInAnyPieces) {
       uint64_t utf8Sum = 0;
       uint64_t eucSum = 0;
       for (size_t at = 0; at < text.size(); at += piece) {
-        const UndecodableBound::TCounts c = UndecodableBound::Count(
+        const DetectorScan::TCounts c = DetectorScan::CountUndecodable(
             Bytes(text).subspan(at, std::min(piece, text.size() - at)), kAll, kAll);
         utf8Sum += c.Utf8;
         eucSum += c.EucJp;
@@ -80,31 +81,53 @@ TEST(UndecodableBound, CountsNoMoreThanTheDecodersInAnyPieces) {
     }
   }
   // Shift JIS text is told from the others by these counts: nearly every character counts.
-  const UndecodableBound::TCounts sjis = UndecodableBound::Count(Bytes(Texts()[0]), kAll, kAll);
+  const DetectorScan::TCounts sjis = DetectorScan::CountUndecodable(Bytes(Texts()[0]), kAll, kAll);
   EXPECT_GT(sjis.Utf8, 100u);
   EXPECT_GT(sjis.EucJp, 100u);
-  const UndecodableBound::TCounts some = UndecodableBound::Count(Bytes(Texts()[0]), 17, 17);
+  const DetectorScan::TCounts some = DetectorScan::CountUndecodable(Bytes(Texts()[0]), 17, 17);
   EXPECT_LT(some.Utf8 + some.EucJp, 200u);
   // UTF-8 and EUC-JP text counts nothing in itself.
-  EXPECT_EQ(UndecodableBound::Count(Bytes(Texts()[2]), kAll, kAll).Utf8, 0u);
-  EXPECT_EQ(UndecodableBound::Count(Bytes(Texts()[1]), kAll, kAll).EucJp, 0u);
+  EXPECT_EQ(DetectorScan::CountUndecodable(Bytes(Texts()[2]), kAll, kAll).Utf8, 0u);
+  EXPECT_EQ(DetectorScan::CountUndecodable(Bytes(Texts()[1]), kAll, kAll).EucJp, 0u);
 }
 
-TEST(UndecodableBound, VectorFormsCountAsThePortableOneAndStopWhenEnough) {
+TEST(DetectorScan, VectorFormsCountAsThePortableOneAndStopWhenEnough) {
   for (const std::string& text : Texts()) {
-    const auto expected = UndecodableBound::CountPortable(Bytes(text), kAll, kAll);
+    const auto expected = DetectorScan::CountUndecodablePortable(Bytes(text), kAll, kAll);
     for (ByteScan::TIsa isa : ByteScan::UsableIsas()) {
-      const auto c = UndecodableBound::CountAs(isa, Bytes(text), kAll, kAll);
+      const auto c = DetectorScan::CountUndecodableAs(isa, Bytes(text), kAll, kAll);
       EXPECT_EQ(c.Utf8, expected.Utf8) << static_cast<int>(isa) << " over " << text.size();
       EXPECT_EQ(c.EucJp, expected.EucJp) << static_cast<int>(isa) << " over " << text.size();
       // Asked for less, it stops once both are reached, and reads all when one is not.
-      const auto enough = UndecodableBound::CountAs(isa, Bytes(text), 3, 5);
+      const auto enough = DetectorScan::CountUndecodableAs(isa, Bytes(text), 3, 5);
       if (expected.Utf8 < 3 || expected.EucJp < 5) {
         EXPECT_EQ(enough.Utf8, expected.Utf8);
         EXPECT_EQ(enough.EucJp, expected.EucJp);
       } else {
         EXPECT_TRUE(enough.Utf8 >= 3 && enough.Utf8 <= expected.Utf8);
         EXPECT_TRUE(enough.EucJp >= 5 && enough.EucJp <= expected.EucJp);
+      }
+    }
+  }
+}
+
+TEST(DetectorScan, FindsTheFirstHighByteOrEscapeAtEveryPlace) {
+  for (size_t size : {size_t{0}, size_t{1}, size_t{7}, size_t{8}, size_t{31}, size_t{32},
+                      size_t{33}, size_t{100}}) {
+    for (size_t at = 0; at <= size; ++at) {
+      for (uint8_t stop : {uint8_t{0x1B}, uint8_t{0x80}, uint8_t{0x8A}, uint8_t{0xFF}}) {
+        // ASCII around it, the bytes next to an escape's value among it.
+        std::vector<uint8_t> bytes(size + 40);
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = "\x1A\x1Cz\x7F\x00"[i % 5];
+        if (at < size) bytes[at] = stop;
+        bytes[size] = 0x1B;  // past the end: never found
+        const uint8_t* const begin = bytes.data();
+        const uint8_t* const expected = begin + at;
+        EXPECT_EQ(DetectorScan::FindHighOrEscape(begin, begin + size), expected)
+            << size << " " << at;
+        for (ByteScan::TIsa isa : ByteScan::UsableIsas())
+          EXPECT_EQ(DetectorScan::FindHighOrEscapeAs(isa, begin, begin + size), expected)
+              << size << " " << at << " " << static_cast<int>(isa);
       }
     }
   }

@@ -1,10 +1,11 @@
-#include "search/undecodable_bound.h"
+#include "search/detector_scan.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstring>
 
+#include "search/ascii_run.h"
 #include "search/byte_scan.h"
 
 #if VARSIK_SCAN_X86
@@ -13,7 +14,7 @@
 
 namespace varsik {
 
-namespace UndecodableBound {
+namespace DetectorScan {
 
 namespace {
 
@@ -103,6 +104,17 @@ struct TAvx2 {
   }
 };
 
+const uint8_t* FindHighOrEscapeAvx2(const uint8_t* p, const uint8_t* end) {
+  const __m256i escape = _mm256_set1_epi8(0x1B);
+  for (; end - p >= 32; p += 32) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const auto stops = static_cast<uint32_t>(
+        _mm256_movemask_epi8(_mm256_or_si256(v, _mm256_cmpeq_epi8(v, escape))));
+    if (stops != 0) return p + std::countr_zero(stops);
+  }
+  return p;
+}
+
 #if defined(__clang__)
 #pragma clang attribute pop
 #else
@@ -134,11 +146,12 @@ TCounts CountWith(std::span<const uint8_t> bytes, uint32_t utf8Enough, uint32_t 
 
 }  // namespace
 
-TCounts Count(std::span<const uint8_t> bytes, uint32_t utf8Enough, uint32_t eucEnough) {
-  return CountAs(ByteScan::BestIsa(), bytes, utf8Enough, eucEnough);
+TCounts CountUndecodable(std::span<const uint8_t> bytes, uint32_t utf8Enough, uint32_t eucEnough) {
+  return CountUndecodableAs(ByteScan::BestIsa(), bytes, utf8Enough, eucEnough);
 }
 
-TCounts CountAs(TIsa isa, std::span<const uint8_t> bytes, uint32_t utf8Enough, uint32_t eucEnough) {
+TCounts CountUndecodableAs(TIsa isa, std::span<const uint8_t> bytes, uint32_t utf8Enough,
+                           uint32_t eucEnough) {
 #if VARSIK_SCAN_X86
   if (isa == TIsa::Avx2) return CountWith<TAvx2>(bytes, utf8Enough, eucEnough);
 #else
@@ -147,10 +160,37 @@ TCounts CountAs(TIsa isa, std::span<const uint8_t> bytes, uint32_t utf8Enough, u
   return CountWith<TPortable>(bytes, utf8Enough, eucEnough);
 }
 
-TCounts CountPortable(std::span<const uint8_t> bytes, uint32_t utf8Enough, uint32_t eucEnough) {
+TCounts CountUndecodablePortable(std::span<const uint8_t> bytes, uint32_t utf8Enough,
+                                 uint32_t eucEnough) {
   return CountWith<TPortable>(bytes, utf8Enough, eucEnough);
 }
 
-}  // namespace UndecodableBound
+const uint8_t* FindHighOrEscape(const uint8_t* begin, const uint8_t* end) {
+  return FindHighOrEscapeAs(ByteScan::BestIsa(), begin, end);
+}
+
+const uint8_t* FindHighOrEscapeAs(TIsa isa, const uint8_t* begin, const uint8_t* end) {
+  const uint8_t* p = begin;
+#if VARSIK_SCAN_X86
+  if (isa == TIsa::Avx2) p = FindHighOrEscapeAvx2(p, end);
+#else
+  (void)isa;
+#endif
+  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
+  constexpr uint64_t kEscapes = 0x1B1B1B1B1B1B1B1B;
+  for (; end - p >= 8; p += 8) {
+    const uint64_t word = AsciiRun::Load64(p);
+    // The high bit of each escape: x has a zero byte there, and adding 7F to the low
+    // bits of every other byte carries into its high bit.
+    const uint64_t x = word ^ kEscapes;
+    const uint64_t escapes = ~(((x & kLow7) + kLow7) | x) & AsciiRun::kHighBits;
+    const uint64_t stops = (word & AsciiRun::kHighBits) | escapes;
+    if (stops != 0) return p + AsciiRun::FirstHighByte(stops);
+  }
+  while (p < end && *p < 0x80 && *p != 0x1B) ++p;
+  return p;
+}
+
+}  // namespace DetectorScan
 
 }  // namespace varsik
