@@ -60,6 +60,30 @@ struct TPortable {
   }
 };
 
+// Inlined into each form's own function, so that the vector form's steps are inlined in
+// turn, in its target region.
+template <typename TForm>
+[[gnu::always_inline]] inline TCounts CountWith(std::span<const uint8_t> bytes, uint32_t utf8Enough,
+                                                uint32_t eucEnough) {
+  TCounts counts;
+  // The lead bytes of the step before: none known in front of the bytes, so all taken.
+  uint64_t leadBefore = ~uint64_t{0};
+  for (size_t at = 0; at < bytes.size(); at += kStep) {
+    if (counts.Utf8 >= utf8Enough && counts.EucJp >= eucEnough) break;
+    const size_t n = std::min(kStep, bytes.size() - at);
+    const uint8_t* p = bytes.data() + at;
+    uint8_t last[kStep];
+    if (n < kStep) {
+      // The last step's missing bytes as ASCII, which counts for neither.
+      std::memset(last, 0, kStep);
+      std::memcpy(last, p, n);
+      p = last;
+    }
+    TForm::Step(p, n, leadBefore, counts);
+  }
+  return counts;
+}
+
 #if VARSIK_SCAN_X86
 
 // A movemask's bits, for the bytes at `k` of the step.
@@ -104,6 +128,10 @@ struct TAvx2 {
   }
 };
 
+TCounts CountAvx2(std::span<const uint8_t> bytes, uint32_t utf8Enough, uint32_t eucEnough) {
+  return CountWith<TAvx2>(bytes, utf8Enough, eucEnough);
+}
+
 const uint8_t* FindHighOrEscapeAvx2(const uint8_t* p, const uint8_t* end) {
   const __m256i escape = _mm256_set1_epi8(0x1B);
   for (; end - p >= 32; p += 32) {
@@ -123,27 +151,6 @@ const uint8_t* FindHighOrEscapeAvx2(const uint8_t* p, const uint8_t* end) {
 
 #endif
 
-template <typename TForm>
-TCounts CountWith(std::span<const uint8_t> bytes, uint32_t utf8Enough, uint32_t eucEnough) {
-  TCounts counts;
-  // The lead bytes of the step before: none known in front of the bytes, so all taken.
-  uint64_t leadBefore = ~uint64_t{0};
-  for (size_t at = 0; at < bytes.size(); at += kStep) {
-    if (counts.Utf8 >= utf8Enough && counts.EucJp >= eucEnough) break;
-    const size_t n = std::min(kStep, bytes.size() - at);
-    const uint8_t* p = bytes.data() + at;
-    uint8_t last[kStep];
-    if (n < kStep) {
-      // The last step's missing bytes as ASCII, which counts for neither.
-      std::memset(last, 0, kStep);
-      std::memcpy(last, p, n);
-      p = last;
-    }
-    TForm::Step(p, n, leadBefore, counts);
-  }
-  return counts;
-}
-
 }  // namespace
 
 TCounts CountUndecodable(std::span<const uint8_t> bytes, uint32_t utf8Enough, uint32_t eucEnough) {
@@ -153,7 +160,7 @@ TCounts CountUndecodable(std::span<const uint8_t> bytes, uint32_t utf8Enough, ui
 TCounts CountUndecodableAs(TIsa isa, std::span<const uint8_t> bytes, uint32_t utf8Enough,
                            uint32_t eucEnough) {
 #if VARSIK_SCAN_X86
-  if (isa == TIsa::Avx2) return CountWith<TAvx2>(bytes, utf8Enough, eucEnough);
+  if (isa == TIsa::Avx2) return CountAvx2(bytes, utf8Enough, eucEnough);
 #else
   (void)isa;
 #endif
