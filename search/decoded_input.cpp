@@ -263,8 +263,9 @@ void TDecodedInput::StartDecoding(TEncoding encoding, uint64_t from) {
   Filtering = false;
   if ((!Required.empty() || !RequiredAnyOf.empty()) &&
       (encoding == TEncoding::Utf8 || encoding == TEncoding::Utf8Bom)) {
-    Filter.Prepare({Required, RequiredFoldsCase, RequiredAnyOf}, EngineCodes());
-    Filtering = Filter.Active();
+    if (!Filter) Filter = std::make_unique<TUtf8LineFilter>();
+    Filter->Prepare({Required, RequiredFoldsCase, RequiredAnyOf}, EngineCodes());
+    Filtering = Filter->Active();
   }
 }
 
@@ -312,7 +313,7 @@ uint8_t* TDecodedInput::DecodeFiltered(std::span<const uint8_t> in, uint8_t* out
   // enough before its end for the scans to read on. The rest is decoded.
   const uint8_t* const begin = in.data();
   const uint8_t* const end = begin + in.size();
-  const size_t margin = ByteScan::kPadding + Filter.Reach() + 1;
+  const size_t margin = ByteScan::kPadding + Filter->Reach() + 1;
   const void* firstLf = in.size() > margin ? std::memchr(begin, '\n', in.size() - margin) : nullptr;
   if (firstLf == nullptr) return Decoder->Decode(in, out);
   const uint8_t* const from = static_cast<const uint8_t*>(firstLf) + 1;
@@ -322,7 +323,7 @@ uint8_t* TDecodedInput::DecodeFiltered(std::span<const uint8_t> in, uint8_t* out
   uint8_t* const outStart = out;
   out = Decoder->Decode(std::span(begin, from), out);
   for (const uint8_t* p = from; p < to;) {
-    const uint8_t* const found = Filter.Find(p, to);
+    const uint8_t* const found = Filter->Find(p, to);
     const uint8_t* const lineStart = found == to ? to : ByteScan::LineStart(found, p);
     if (lineStart > p) {
       const uint64_t fileOffset =

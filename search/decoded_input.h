@@ -227,7 +227,8 @@ class TDecodedInput {
   std::string Required;
   bool RequiredFoldsCase = false;
   std::vector<uint16_t> RequiredAnyOf;
-  TUtf8LineFilter Filter;
+  // Made for a UTF-8 file that is filtered only: the rest never pay for its making.
+  std::unique_ptr<TUtf8LineFilter> Filter;
   bool Filtering = false;
   std::vector<TCheckpoint> Resumes;
 
