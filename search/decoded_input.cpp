@@ -510,15 +510,16 @@ std::span<const uint8_t> TDecodedInput::RawAt(uint64_t offset, size_t size) {
   // cost a frequent word as much again in the kernel as reading it.
   if (offset >= InStart && offset + size <= InStart + InSize)
     return std::span(In.data() + (offset - InStart), size);
-  if (offset < RawStart || offset + size > RawStart + Raw.size()) {
+  TLineSource& l = *Lines;
+  if (offset < l.RawStart || offset + size > l.RawStart + l.Raw.size()) {
     // A line that runs into that block, or out of it, needs only a little more.
     const bool nearIn = offset + kRawBlock > InStart && offset < InStart + InSize;
-    Raw.resize(std::max<size_t>(size, nearIn ? kRawNear : kRawBlock));
-    Raw.resize(F.ReadAt(offset, Raw.data(), Raw.size()));
-    RawStart = offset;
+    l.Raw.resize(std::max<size_t>(size, nearIn ? kRawNear : kRawBlock));
+    l.Raw.resize(F.ReadAt(offset, l.Raw.data(), l.Raw.size()));
+    l.RawStart = offset;
   }
-  const auto at = static_cast<size_t>(offset - RawStart);
-  return std::span(Raw.data() + at, std::min(size, Raw.size() - at));
+  const auto at = static_cast<size_t>(offset - l.RawStart);
+  return std::span(l.Raw.data() + at, std::min(size, l.Raw.size() - at));
 }
 
 bool TDecodedInput::TakeUtf8Characters(std::string& text, uint64_t& pos, uint64_t& engine,
@@ -578,19 +579,20 @@ bool TDecodedInput::TakeUtf8Characters(std::string& text, uint64_t& pos, uint64_
 }
 
 std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
-  if (!LineDecoder) LineDecoder = MakeDecoder(Enc, EngineCodes());
+  if (!Lines) Lines = std::make_unique<TLineSource>();
+  TLineSource& l = *Lines;
+  if (!l.Decoder) l.Decoder = MakeDecoder(Enc, EngineCodes());
   // From the last checkpoint before the line, or from where the last line stopped.
   TCheckpoint at = *(FirstPast(Checkpoints, offset) - 1);
   // Behind lines made short, from where decoding resumed last before the line.
   const auto resumed = FirstPast(Resumes, offset);
   if (resumed != Resumes.begin() && (resumed - 1)->Engine > at.Engine) at = *(resumed - 1);
-  if (LineCursorSet && LineCursor.Engine <= offset && LineCursor.Engine > at.Engine)
-    at = LineCursor;
-  LineDecoder->Restart(at.Point);
+  if (l.CursorSet && l.Cursor.Engine <= offset && l.Cursor.Engine > at.Engine) at = l.Cursor;
+  l.Decoder->Restart(at.Point);
   uint64_t engine = at.Engine;
   uint64_t pos = at.Point.Offset;
   uint8_t out[TDecoder::MaxOutput(1)];
-  LineOut.resize(TDecoder::MaxOutput(kDecodeBlock));
+  l.Out.resize(TDecoder::MaxOutput(kDecodeBlock));
 
   // On to the line's start. A piece gives at most two engine bytes for each of its bytes
   // and of those held before it, so pieces of about half the engine bytes still to go
@@ -603,7 +605,7 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
                              : 1;
     const std::span<const uint8_t> raw = RawAt(pos, piece);
     if (raw.empty()) return {};
-    engine += static_cast<uint64_t>(LineDecoder->Decode(raw, LineOut.data()) - LineOut.data());
+    engine += static_cast<uint64_t>(l.Decoder->Decode(raw, l.Out.data()) - l.Out.data());
     pos += raw.size();
   }
 
@@ -611,8 +613,8 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
   // bytes, and the file's bytes from the last such byte are that character's.
   // A piece that ended right at the line may have left the start of its first character
   // held: it is fed again from here.
-  const TDecodePoint start = LineDecoder->Checkpoint();
-  LineDecoder->Restart(start);
+  const TDecodePoint start = l.Decoder->Checkpoint();
+  l.Decoder->Restart(start);
   std::string text(ShiftEscape(static_cast<TJisShift>(start.Shift)));
   uint64_t unitStart = start.Offset;
   pos = start.Offset;
@@ -622,20 +624,20 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
   // with a byte-order mark, which the decoder drops).
   if ((Enc == TEncoding::Utf8 || Enc == TEncoding::Utf8Bom) && start.Offset > 0) {
     ended = TakeUtf8Characters(text, pos, engine, collected, textLength);
-    LineDecoder->Restart({pos, 0, start.Undecodable});
+    l.Decoder->Restart({pos, 0, start.Undecodable});
     unitStart = pos;
   }
   while (!ended && collected < textLength) {
     const std::span<const uint8_t> raw = RawAt(pos, 1);
     const bool last = raw.empty();
-    uint8_t* const end = last ? LineDecoder->Finish(out) : LineDecoder->Decode(raw, out);
+    uint8_t* const end = last ? l.Decoder->Finish(out) : l.Decoder->Decode(raw, out);
     pos += raw.size();
     const auto size = static_cast<size_t>(end - out);
     if (size == 0) {
       if (last) break;
       continue;
     }
-    const uint64_t unitEnd = last ? pos : LineDecoder->Checkpoint().Offset;
+    const uint64_t unitEnd = last ? pos : l.Decoder->Checkpoint().Offset;
     const std::span<const uint8_t> unit =
         RawAt(unitStart, static_cast<size_t>(unitEnd - unitStart));
     const auto bytes = [&text](std::span<const uint8_t> b) {
@@ -660,8 +662,8 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
     if (last) break;
   }
   if (start.Offset == 0) text.erase(0, ByteOrderMarkLength(text, Enc));
-  LineCursor = {engine, LineDecoder->Checkpoint()};
-  LineCursorSet = true;
+  l.Cursor = {engine, l.Decoder->Checkpoint()};
+  l.CursorSet = true;
   return text;
 }
 

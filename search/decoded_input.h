@@ -76,6 +76,10 @@ class TDecodedInput {
   // Runs after each block that detection reads ahead, on the reading thread: the reader's
   // poll, which may raise to stop.
   void SetPoll(std::function<void()> poll) { Poll = std::move(poll); }
+  // Runs the poll, for a reader that reads through this stage.
+  void RunPoll() const {
+    if (Poll) Poll();
+  }
 
   // As TInputFile's, over the engine bytes: ReadBlock fills `dest` unless the text ends,
   // ReadSome gives at least one byte unless it has ended. Raise EInOutError, and what
@@ -182,7 +186,8 @@ class TDecodedInput {
   // decode alone comes (false: the decoder reads on from pos).
   bool TakeUtf8Characters(std::string& text, uint64_t& pos, uint64_t& engine, size_t& collected,
                           size_t textLength);
-  // The bytes of the file from `offset`, at least `size` unless it ends first.
+  // The bytes of the file from `offset`, at least `size` unless it ends first; for
+  // OriginalLine, which makes Lines.
   std::span<const uint8_t> RawAt(uint64_t offset, size_t size);
 
   TInputFile F;
@@ -233,13 +238,16 @@ class TDecodedInput {
   std::vector<TCheckpoint> Resumes;
 
   // OriginalLine's own decoder, the point where it stopped last, and the file's bytes it
-  // read last.
-  std::unique_ptr<TDecoder> LineDecoder;
-  TByteBuffer LineOut;
-  TCheckpoint LineCursor;
-  bool LineCursorSet = false;
-  TByteBuffer Raw;
-  uint64_t RawStart = 0;
+  // read last; made for the first hit line of a decoded file.
+  struct TLineSource {
+    std::unique_ptr<TDecoder> Decoder;
+    TByteBuffer Out;
+    TCheckpoint Cursor;
+    bool CursorSet = false;
+    TByteBuffer Raw;
+    uint64_t RawStart = 0;
+  };
+  std::unique_ptr<TLineSource> Lines;
 };
 
 }  // namespace varsik
