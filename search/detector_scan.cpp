@@ -68,7 +68,8 @@ template <typename TForm>
   TCounts counts;
   // The lead bytes of the step before: none known in front of the bytes, so all taken.
   uint64_t leadBefore = ~uint64_t{0};
-  for (size_t at = 0; at < bytes.size(); at += kStep) {
+  const uint8_t* const end = bytes.data() + bytes.size();
+  for (size_t at = 0; at < bytes.size();) {
     if (counts.Utf8 >= utf8Enough && counts.EucJp >= eucEnough) break;
     const size_t n = std::min(kStep, bytes.size() - at);
     const uint8_t* p = bytes.data() + at;
@@ -79,7 +80,17 @@ template <typename TForm>
       std::memcpy(last, p, n);
       p = last;
     }
+    uint64_t high = 0;
+    for (size_t k = 0; k < kStep; k += 8) high |= AsciiRun::Load64(p + k);
+    if ((high & AsciiRun::kHighBits) == 0) {
+      // ASCII counts for neither, and the step is taken on from the next byte above 7F,
+      // behind which no lead byte stands.
+      at = static_cast<size_t>(AsciiRun::End(bytes.data() + at + n, end) - bytes.data());
+      leadBefore = 0;
+      continue;
+    }
     TForm::Step(p, n, leadBefore, counts);
+    at += n;
   }
   return counts;
 }

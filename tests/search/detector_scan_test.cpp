@@ -59,6 +59,31 @@ std::vector<std::string> Texts() {
     }
     texts.push_back(bytes);
   }
+  // Runs of ASCII long enough to fill steps, between a few bytes above 7F each.
+  for (int i = 0; i < 60; ++i) {
+    std::string bytes;
+    while (bytes.size() < 1000) {
+      bytes.append(random() % 150, 'a');
+      for (uint32_t k = random() % 5; k > 0; --k)
+        bytes += "\x82\xA0\xC2\xE3\x81\x8E\x8F\xF4\xBF\xFF\xA1"[random() % 11];
+    }
+    texts.push_back(bytes);
+  }
+  // The same runs between characters of well-formed UTF-8 and EUC-JP, where the decoders
+  // count nothing and neither may the bounds.
+  for (int i = 0; i < 30; ++i) {
+    std::string utf8;
+    std::string sjis;
+    while (utf8.size() < 1000) {
+      const std::string run(random() % 150, 'a');
+      const char* const chars[] = {"é", "環", "ｶ", "😀", "あい"};
+      const std::string c = chars[random() % 5];
+      utf8 += run + c;
+      if (c != "é" && c != "😀") sjis += run + Sjis(c);
+    }
+    texts.push_back(utf8);
+    texts.push_back(EncodedText::FromShiftJis(sjis, TEncoding::EucJp));
+  }
   return texts;
 }
 
