@@ -227,8 +227,7 @@ void TDecodedInput::EndGuess(uint64_t undecodable) {
   if (undecodable > TEncodingDetector::kMaxErrors) throw EMisreadEncoding();
 }
 
-void TDecodedInput::Confirm() {
-  if (!Guessing) return;
+void TDecodedInput::CheckGuess() {
   // From the first byte the decoder has not taken, with its count so far; the file is
   // read at its own offsets, apart from the reads that go on afterwards.
   const std::unique_ptr<TDecoder> counter = MakeDecoder(Enc, EngineCodes());

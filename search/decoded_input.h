@@ -108,7 +108,9 @@ class TDecodedInput {
   // Checks the guess now: the rest of the file is read only to count its bytes that do
   // not decode, and the text goes on from where it stands. Raises EMisreadEncoding where
   // the guess was wrong, EInOutError, and what the poll raises.
-  void Confirm();
+  void Confirm() {
+    if (Guessing) CheckGuess();
+  }
 
   // Whether no engine byte is left.
   bool AtEnd() const;
@@ -161,6 +163,8 @@ class TDecodedInput {
   // Whether the detector leaves one encoding other than Shift JIS alone, when the reader
   // allows a guess: the file is then decoded in it from From, and true.
   bool Guess();
+  // Confirm's reading of the rest of the file, while the encoding is a guess.
+  void CheckGuess();
   // The guess has been checked: `undecodable` bytes of the file did not decode.
   void EndGuess(uint64_t undecodable);
   // Decodes from file offset `from` (whose engine offset is the same: only ASCII lies
