@@ -227,8 +227,7 @@ void TDecodedInput::EndGuess(uint64_t undecodable) {
   if (undecodable > TEncodingDetector::kMaxErrors) throw EMisreadEncoding();
 }
 
-void TDecodedInput::Confirm() {
-  if (!Guessing) return;
+void TDecodedInput::CheckGuess() {
   // From the first byte the decoder has not taken, with its count so far; the file is
   // read at its own offsets, apart from the reads that go on afterwards.
   const std::unique_ptr<TDecoder> counter = MakeDecoder(Enc, EngineCodes());
@@ -263,8 +262,9 @@ void TDecodedInput::StartDecoding(TEncoding encoding, uint64_t from) {
   Filtering = false;
   if ((!Required.empty() || !RequiredAnyOf.empty()) &&
       (encoding == TEncoding::Utf8 || encoding == TEncoding::Utf8Bom)) {
-    Filter.Prepare({Required, RequiredFoldsCase, RequiredAnyOf}, EngineCodes());
-    Filtering = Filter.Active();
+    if (!Filter) Filter = std::make_unique<TUtf8LineFilter>();
+    Filter->Prepare({Required, RequiredFoldsCase, RequiredAnyOf}, EngineCodes());
+    Filtering = Filter->Active();
   }
 }
 
@@ -312,7 +312,7 @@ uint8_t* TDecodedInput::DecodeFiltered(std::span<const uint8_t> in, uint8_t* out
   // enough before its end for the scans to read on. The rest is decoded.
   const uint8_t* const begin = in.data();
   const uint8_t* const end = begin + in.size();
-  const size_t margin = ByteScan::kPadding + Filter.Reach() + 1;
+  const size_t margin = ByteScan::kPadding + Filter->Reach() + 1;
   const void* firstLf = in.size() > margin ? std::memchr(begin, '\n', in.size() - margin) : nullptr;
   if (firstLf == nullptr) return Decoder->Decode(in, out);
   const uint8_t* const from = static_cast<const uint8_t*>(firstLf) + 1;
@@ -322,7 +322,7 @@ uint8_t* TDecodedInput::DecodeFiltered(std::span<const uint8_t> in, uint8_t* out
   uint8_t* const outStart = out;
   out = Decoder->Decode(std::span(begin, from), out);
   for (const uint8_t* p = from; p < to;) {
-    const uint8_t* const found = Filter.Find(p, to);
+    const uint8_t* const found = Filter->Find(p, to);
     const uint8_t* const lineStart = found == to ? to : ByteScan::LineStart(found, p);
     if (lineStart > p) {
       const uint64_t fileOffset =
@@ -509,15 +509,16 @@ std::span<const uint8_t> TDecodedInput::RawAt(uint64_t offset, size_t size) {
   // cost a frequent word as much again in the kernel as reading it.
   if (offset >= InStart && offset + size <= InStart + InSize)
     return std::span(In.data() + (offset - InStart), size);
-  if (offset < RawStart || offset + size > RawStart + Raw.size()) {
+  TLineSource& l = *Lines;
+  if (offset < l.RawStart || offset + size > l.RawStart + l.Raw.size()) {
     // A line that runs into that block, or out of it, needs only a little more.
     const bool nearIn = offset + kRawBlock > InStart && offset < InStart + InSize;
-    Raw.resize(std::max<size_t>(size, nearIn ? kRawNear : kRawBlock));
-    Raw.resize(F.ReadAt(offset, Raw.data(), Raw.size()));
-    RawStart = offset;
+    l.Raw.resize(std::max<size_t>(size, nearIn ? kRawNear : kRawBlock));
+    l.Raw.resize(F.ReadAt(offset, l.Raw.data(), l.Raw.size()));
+    l.RawStart = offset;
   }
-  const auto at = static_cast<size_t>(offset - RawStart);
-  return std::span(Raw.data() + at, std::min(size, Raw.size() - at));
+  const auto at = static_cast<size_t>(offset - l.RawStart);
+  return std::span(l.Raw.data() + at, std::min(size, l.Raw.size() - at));
 }
 
 bool TDecodedInput::TakeUtf8Characters(std::string& text, uint64_t& pos, uint64_t& engine,
@@ -577,19 +578,20 @@ bool TDecodedInput::TakeUtf8Characters(std::string& text, uint64_t& pos, uint64_
 }
 
 std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
-  if (!LineDecoder) LineDecoder = MakeDecoder(Enc, EngineCodes());
+  if (!Lines) Lines = std::make_unique<TLineSource>();
+  TLineSource& l = *Lines;
+  if (!l.Decoder) l.Decoder = MakeDecoder(Enc, EngineCodes());
   // From the last checkpoint before the line, or from where the last line stopped.
   TCheckpoint at = *(FirstPast(Checkpoints, offset) - 1);
   // Behind lines made short, from where decoding resumed last before the line.
   const auto resumed = FirstPast(Resumes, offset);
   if (resumed != Resumes.begin() && (resumed - 1)->Engine > at.Engine) at = *(resumed - 1);
-  if (LineCursorSet && LineCursor.Engine <= offset && LineCursor.Engine > at.Engine)
-    at = LineCursor;
-  LineDecoder->Restart(at.Point);
+  if (l.CursorSet && l.Cursor.Engine <= offset && l.Cursor.Engine > at.Engine) at = l.Cursor;
+  l.Decoder->Restart(at.Point);
   uint64_t engine = at.Engine;
   uint64_t pos = at.Point.Offset;
   uint8_t out[TDecoder::MaxOutput(1)];
-  LineOut.resize(TDecoder::MaxOutput(kDecodeBlock));
+  l.Out.resize(TDecoder::MaxOutput(kDecodeBlock));
 
   // On to the line's start. A piece gives at most two engine bytes for each of its bytes
   // and of those held before it, so pieces of about half the engine bytes still to go
@@ -602,7 +604,7 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
                              : 1;
     const std::span<const uint8_t> raw = RawAt(pos, piece);
     if (raw.empty()) return {};
-    engine += static_cast<uint64_t>(LineDecoder->Decode(raw, LineOut.data()) - LineOut.data());
+    engine += static_cast<uint64_t>(l.Decoder->Decode(raw, l.Out.data()) - l.Out.data());
     pos += raw.size();
   }
 
@@ -610,8 +612,8 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
   // bytes, and the file's bytes from the last such byte are that character's.
   // A piece that ended right at the line may have left the start of its first character
   // held: it is fed again from here.
-  const TDecodePoint start = LineDecoder->Checkpoint();
-  LineDecoder->Restart(start);
+  const TDecodePoint start = l.Decoder->Checkpoint();
+  l.Decoder->Restart(start);
   std::string text(ShiftEscape(static_cast<TJisShift>(start.Shift)));
   uint64_t unitStart = start.Offset;
   pos = start.Offset;
@@ -621,20 +623,20 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
   // with a byte-order mark, which the decoder drops).
   if ((Enc == TEncoding::Utf8 || Enc == TEncoding::Utf8Bom) && start.Offset > 0) {
     ended = TakeUtf8Characters(text, pos, engine, collected, textLength);
-    LineDecoder->Restart({pos, 0, start.Undecodable});
+    l.Decoder->Restart({pos, 0, start.Undecodable});
     unitStart = pos;
   }
   while (!ended && collected < textLength) {
     const std::span<const uint8_t> raw = RawAt(pos, 1);
     const bool last = raw.empty();
-    uint8_t* const end = last ? LineDecoder->Finish(out) : LineDecoder->Decode(raw, out);
+    uint8_t* const end = last ? l.Decoder->Finish(out) : l.Decoder->Decode(raw, out);
     pos += raw.size();
     const auto size = static_cast<size_t>(end - out);
     if (size == 0) {
       if (last) break;
       continue;
     }
-    const uint64_t unitEnd = last ? pos : LineDecoder->Checkpoint().Offset;
+    const uint64_t unitEnd = last ? pos : l.Decoder->Checkpoint().Offset;
     const std::span<const uint8_t> unit =
         RawAt(unitStart, static_cast<size_t>(unitEnd - unitStart));
     const auto bytes = [&text](std::span<const uint8_t> b) {
@@ -659,8 +661,8 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
     if (last) break;
   }
   if (start.Offset == 0) text.erase(0, ByteOrderMarkLength(text, Enc));
-  LineCursor = {engine, LineDecoder->Checkpoint()};
-  LineCursorSet = true;
+  l.Cursor = {engine, l.Decoder->Checkpoint()};
+  l.CursorSet = true;
   return text;
 }
 

@@ -76,6 +76,10 @@ class TDecodedInput {
   // Runs after each block that detection reads ahead, on the reading thread: the reader's
   // poll, which may raise to stop.
   void SetPoll(std::function<void()> poll) { Poll = std::move(poll); }
+  // Runs the poll, for a reader that reads through this stage.
+  void RunPoll() const {
+    if (Poll) Poll();
+  }
 
   // As TInputFile's, over the engine bytes: ReadBlock fills `dest` unless the text ends,
   // ReadSome gives at least one byte unless it has ended. Raise EInOutError, and what
@@ -106,7 +110,9 @@ class TDecodedInput {
   // Checks the guess now: the rest of the file is read only to count its bytes that do
   // not decode, and the text goes on from where it stands. Raises EMisreadEncoding where
   // the guess was wrong, EInOutError, and what the poll raises.
-  void Confirm();
+  void Confirm() {
+    if (Guessing) CheckGuess();
+  }
 
   // Whether no engine byte is left.
   bool AtEnd() const;
@@ -159,6 +165,8 @@ class TDecodedInput {
   // Whether the detector leaves one encoding other than Shift JIS alone, when the reader
   // allows a guess: the file is then decoded in it from From, and true.
   bool Guess();
+  // Confirm's reading of the rest of the file, while the encoding is a guess.
+  void CheckGuess();
   // The guess has been checked: `undecodable` bytes of the file did not decode.
   void EndGuess(uint64_t undecodable);
   // Decodes from file offset `from` (whose engine offset is the same: only ASCII lies
@@ -184,7 +192,8 @@ class TDecodedInput {
   // decode alone comes (false: the decoder reads on from pos).
   bool TakeUtf8Characters(std::string& text, uint64_t& pos, uint64_t& engine, size_t& collected,
                           size_t textLength);
-  // The bytes of the file from `offset`, at least `size` unless it ends first.
+  // The bytes of the file from `offset`, at least `size` unless it ends first; for
+  // OriginalLine, which makes Lines.
   std::span<const uint8_t> RawAt(uint64_t offset, size_t size);
 
   TInputFile F;
@@ -230,18 +239,22 @@ class TDecodedInput {
   bool RequiredFoldsCase = false;
   TLineRules RequiredRules;
   std::vector<uint16_t> RequiredAnyOf;
-  TUtf8LineFilter Filter;
+  // Made for a UTF-8 file that is filtered only: the rest never pay for its making.
+  std::unique_ptr<TUtf8LineFilter> Filter;
   bool Filtering = false;
   std::vector<TCheckpoint> Resumes;
 
   // OriginalLine's own decoder, the point where it stopped last, and the file's bytes it
-  // read last.
-  std::unique_ptr<TDecoder> LineDecoder;
-  TByteBuffer LineOut;
-  TCheckpoint LineCursor;
-  bool LineCursorSet = false;
-  TByteBuffer Raw;
-  uint64_t RawStart = 0;
+  // read last; made for the first hit line of a decoded file.
+  struct TLineSource {
+    std::unique_ptr<TDecoder> Decoder;
+    TByteBuffer Out;
+    TCheckpoint Cursor;
+    bool CursorSet = false;
+    TByteBuffer Raw;
+    uint64_t RawStart = 0;
+  };
+  std::unique_ptr<TLineSource> Lines;
 };
 
 }  // namespace varsik

@@ -7,6 +7,7 @@
 #include "platform/code_page_tables.h"
 #include "search/ascii_run.h"
 #include "search/char_sequence.h"
+#include "search/detector_scan.h"
 #include "search/jis_escape.h"
 #include "search/utf8_valid.h"
 
@@ -179,6 +180,7 @@ bool TEncodingDetector::Feed(std::span<const uint8_t> bytes) {
   Sjis.Scored = !Utf8.Out() || !Euc.Out();
   Utf8.Scored = !Sjis.Out() || !Euc.Out();
   Euc.Scored = !Sjis.Out() || !Utf8.Out();
+  PutOutSurely(bytes);
   FeedReading<TUtf8Reader>(Utf8, bytes, false);
   FeedReading<TEucJpReader>(Euc, bytes, false);
   // Shift JIS, unless UTF-16 may still be taken: it is the fallback, so nothing can take
@@ -190,6 +192,18 @@ bool TEncodingDetector::Feed(std::span<const uint8_t> bytes) {
   }
   FeedReading<TSjisReader>(Sjis, bytes, false);
   return false;
+}
+
+void TEncodingDetector::PutOutSurely(std::span<const uint8_t> bytes) {
+  // What the readings still need to go out; 0 for one that is out.
+  const auto need = [](const TReading& r) { return r.Out() ? 0 : kMaxErrors + 1 - r.Errors; };
+  const uint32_t utf8Need = need(Utf8);
+  const uint32_t eucNeed = need(Euc);
+  if (utf8Need == 0 && eucNeed == 0) return;
+  const DetectorScan::TCounts counts = DetectorScan::CountUndecodable(
+      bytes.first(std::min(bytes.size(), kBoundSpan)), utf8Need, eucNeed);
+  if (utf8Need > 0 && counts.Utf8 >= utf8Need) Utf8.Errors = kMaxErrors + 1;
+  if (eucNeed > 0 && counts.EucJp >= eucNeed) Euc.Errors = kMaxErrors + 1;
 }
 
 std::optional<TEncoding> TEncodingDetector::SoleCandidate() const {
@@ -264,7 +278,17 @@ int TEncodingDetector::Utf16Order() const {
 }
 
 size_t TEncodingDetector::FindJisEscapes(std::span<const uint8_t> bytes) {
-  const uint8_t* const high = AsciiRun::End(bytes.data(), bytes.data() + bytes.size());
+  const uint8_t* const end = bytes.data() + bytes.size();
+  // Most files hold no escape before their first byte above 7F: one scan finds that byte.
+  if (JisCut.HeldSize() == 0) {
+    const uint8_t* const stop = DetectorScan::FindHighOrEscape(bytes.data(), end);
+    if (stop == end) return bytes.size();
+    if (*stop >= 0x80) {
+      HighByteSeen = true;
+      return static_cast<size_t>(stop - bytes.data());
+    }
+  }
+  const uint8_t* const high = AsciiRun::End(bytes.data(), end);
   JisCut.Feed(std::span(bytes.data(), high),
               [this](const uint8_t* p, const uint8_t* end, bool final, ptrdiff_t) {
                 while (const void* esc = std::memchr(p, kEsc, static_cast<size_t>(end - p))) {

@@ -15,7 +15,9 @@
 //
 // Shift JIS text is told apart within its first few KB: misread as UTF-8 or EUC-JP it
 // breaks at nearly every character, and once both are out no score can bring them back,
-// so Feed says that the result is certain and the rest need not be read. Runs of ASCII
+// so Feed says that the result is certain and the rest need not be read; bytes that
+// cannot decode in them wherever they stand put them out without reading their
+// characters one by one (search/detector_scan.h). Runs of ASCII
 // are passed over sixteen bytes at a time, and an encoding that alone is left is only
 // checked, no longer scored.
 #pragma once
@@ -79,6 +81,14 @@ class TEncodingDetector {
       return Score.Value() + kUtf8SequenceWeight * Sequences - kErrorWeight * Errors;
     }
   };
+
+  // Puts UTF-8 and EUC-JP out where the bytes that cannot decode in them whatever comes
+  // around (search/detector_scan.h) are too many already, among the first kBoundSpan
+  // of the piece: they would go out in it anyway, their characters read one by one.
+  // Shift JIS text shows it within a few hundred bytes; a file in UTF-8 or EUC-JP, whose
+  // own count stays 0, pays for no more than these.
+  void PutOutSurely(std::span<const uint8_t> bytes);
+  static constexpr size_t kBoundSpan = 512;
 
   // Keeps the file's first bytes and decides on a byte-order mark; `before` bytes came
   // before these.

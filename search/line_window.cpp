@@ -75,7 +75,7 @@ TLineWindow::TChunk TLineWindow::Next() {
     const size_t from = End;
     End += n;
     std::memset(Buffer.data() + End, 0, ByteScan::kPadding);
-    if (AfterRead) AfterRead();
+    F.RunPoll();
     // The byte in front of this read may be a CR whose LF it was waiting for.
     if (const size_t end = LastLineEnd(from > Begin ? from - 1 : from)) return HandOut(end, false);
   }

@@ -66,10 +66,8 @@ class TLineWindow {
 
   // Runs after each read that returned bytes: the search's poll, which may raise to
   // stop the scan. A read of a block is the most work done between two polls.
-  void SetAfterRead(std::function<void()> afterRead) {
-    AfterRead = std::move(afterRead);
-    F.SetPoll(AfterRead);
-  }
+  // The decoding stage keeps it, as it runs it after the blocks it reads ahead too.
+  void SetAfterRead(std::function<void()> afterRead) { F.SetPoll(std::move(afterRead)); }
 
   // The engine offset in the file of a byte of the chunk handed out last.
   uint64_t OffsetOf(const uint8_t* p) const {
@@ -99,7 +97,6 @@ class TLineWindow {
   bool CrEndsLines = false;
   bool TextEndsAtNul = false;
   bool TextEnded = false;  // at a NUL, with TextEndsAtNul
-  std::function<void()> AfterRead;
 };
 
 }  // namespace varsik

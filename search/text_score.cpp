@@ -77,7 +77,7 @@ std::array<int8_t, 0x10000> MakeWeights() {
 
 }  // namespace
 
-const int8_t* TTextScore::WeightTable() {
+const int8_t* TTextScore::MakeWeightTable() {
   static const std::array<int8_t, 0x10000> weights = MakeWeights();
   return weights.data();
 }

@@ -156,6 +156,24 @@ TEST(EncodingDetector, FirstNonAsciiByteFiveMegabytesIn) {
   }
 }
 
+// The ASCII before the first byte above 7F is scanned for escapes many bytes at a time:
+// an escape or a byte above 7F at any place in or after those steps.
+TEST(EncodingDetector, EscapeOrHighByteAtEveryPlaceOfTheHead) {
+  const std::string jis = Jis("環境変数\n");
+  const std::string sjis = Sjis("環境変数を読み込む。\n");
+  for (size_t at = 0; at < 70; at += at < 40 ? 1 : 7) {
+    const std::string head(at, 'a');
+    EXPECT_EQ(EncodingName(DetectAtEveryPieceSize(head + jis)), EncodingName(TEncoding::Iso2022Jp))
+        << at;
+    EXPECT_EQ(EncodingName(DetectAtEveryPieceSize(head + sjis)), EncodingName(TEncoding::ShiftJis))
+        << at;
+    // An escape to ASCII is none to a Japanese set; the high byte after it decides.
+    EXPECT_EQ(EncodingName(DetectAtEveryPieceSize(head + "\x1B(B" + sjis)),
+              EncodingName(TEncoding::ShiftJis))
+        << at;
+  }
+}
+
 TEST(EncodingDetector, ShiftJisIsDecidedWithinItsFirstKilobytes) {
   const std::string text = CorpusLikeText(20000, 3);
   TEncodingDetector detector;
