@@ -71,38 +71,51 @@ bool OnPseudoFileSystem(const std::string& path) {
   return statfs(path.c_str(), &fs) == 0 && IsPseudo(fs);
 }
 
-unsigned char TypeOf(const std::string& path, unsigned char type) {
+// The entry's path is made only where it is needed: for most entries the dirent type is
+// known and they are plain files, and a tree's walk made two paths for each otherwise.
+unsigned char TypeOf(const std::string& folder, std::string_view name, unsigned char type) {
   if (type != DT_UNKNOWN) return type;
   struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return DT_UNKNOWN;
+  if (lstat((folder + std::string(name)).c_str(), &st) != 0) return DT_UNKNOWN;
   if (S_ISDIR(st.st_mode)) return DT_DIR;
   if (S_ISREG(st.st_mode)) return DT_REG;
   if (S_ISLNK(st.st_mode)) return DT_LNK;
   return DT_FIFO;  // any other kind: never opened
 }
 
-TEntryKind KindOf(const std::string& path, unsigned char type) {
+TEntryKind KindOf(const std::string& folder, const std::string& name, unsigned char type) {
   if (type == DT_REG) return TEntryKind::File;
   if (type == DT_DIR) return TEntryKind::Directory;
   if (type != DT_LNK) return TEntryKind::Other;
   // A link counts as a file when it leads to a regular file; links to folders are not
   // followed, so a link loop cannot trap the walk. A link that leads nowhere is a file
   // that cannot be opened: the search says so rather than pass it over in silence.
+  const std::string path = folder + name;
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return TEntryKind::File;
   if (!S_ISREG(st.st_mode) || OnPseudoFileSystem(path)) return TEntryKind::Other;
   return TEntryKind::File;
 }
 
+unsigned char Folded(char c) {
+  const auto x = static_cast<unsigned char>(c);
+  return x >= 'A' && x <= 'Z' ? static_cast<unsigned char>(x + 32) : x;
+}
+
 int CompareFolded(const std::string& a, const std::string& b) {
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    unsigned char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x += 32;
-    if (y >= 'A' && y <= 'Z') y += 32;
+    const unsigned char x = Folded(a[i]), y = Folded(b[i]);
     if (x != y) return x < y ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// A name holds no NUL, so the 0 behind a shorter name sorts it first, as CompareFolded does.
+uint64_t FoldedHead(std::string_view name) {
+  uint64_t head = 0;
+  for (size_t i = 0; i < 8; ++i) head = head << 8 | (i < name.size() ? Folded(name[i]) : 0);
+  return head;
 }
 
 }  // namespace
@@ -123,10 +136,11 @@ TFolderListing::TFolderListing(std::string folder) : Folder(std::move(folder)) {
     }
     std::string_view name = e->d_name;
     if (name == "." || name == "..") continue;
-    Entries.push_back({std::string(name), TypeOf(Folder + e->d_name, e->d_type)});
+    Entries.push_back({std::string(name), TypeOf(Folder, name, e->d_type), FoldedHead(name)});
   }
   std::sort(Entries.begin(), Entries.end(), [](const TRawEntry& a, const TRawEntry& b) {
-    int c = CompareFolded(a.Name, b.Name);
+    if (a.FoldedHead != b.FoldedHead) return a.FoldedHead < b.FoldedHead;
+    const int c = CompareFolded(a.Name, b.Name);
     return c != 0 ? c < 0 : a.Name < b.Name;
   });
 }
@@ -134,7 +148,7 @@ TFolderListing::TFolderListing(std::string folder) : Folder(std::move(folder)) {
 std::vector<TFolderEntry> TFolderListing::Matching(std::string_view mask) const {
   std::vector<TFolderEntry> entries;
   for (const TRawEntry& e : Entries)
-    if (WildcardMatch(mask, e.Name)) entries.push_back({e.Name, KindOf(Folder + e.Name, e.Type)});
+    if (WildcardMatch(mask, e.Name)) entries.push_back({e.Name, KindOf(Folder, e.Name, e.Type)});
   return entries;
 }
 

@@ -1,6 +1,7 @@
 // Folder enumeration and path helpers for the folder walk and the search dialog.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,9 @@ class TFolderListing {
   struct TRawEntry {
     std::string Name;
     unsigned char Type;  // the dirent type, resolved with lstat where it was unknown
+    // The name's first eight bytes with letters folded, the first byte highest, 0 behind a
+    // shorter name: most names of a folder are told apart by it alone, in the sort's order.
+    uint64_t FoldedHead;
   };
   std::string Folder;
   std::vector<TRawEntry> Entries;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <map>
@@ -33,6 +34,43 @@ TEST(ListFolder, SortedRegardlessOfCaseWithTiesByBytes) {
             (std::vector<std::string>{".hidden", "A.txt", "a.txt", "b.txt", "C.c"}));
   EXPECT_EQ(Names(ListFolder(dir.Path(), "*.TXT")),
             (std::vector<std::string>{"A.txt", "a.txt", "b.txt"}));
+}
+
+TEST(ListFolder, NamesAlikeInTheirFirstBytesSortAsAWholeNameComparison) {
+  // Names that share long prefixes, differ in case only, run past eight bytes or stop
+  // short of them, and hold bytes above 7F (UTF-8 and Shift JIS names).
+  TTempDir dir;
+  std::vector<std::string> names;
+  const std::string alphabet = "aAbB._z\xE3\x81\x82\xFF";
+  uint32_t seed = 7;
+  while (names.size() < 300) {
+    seed = seed * 1103515245 + 12345;
+    std::string name = (seed >> 8) % 3 == 0 ? "abcdefgh" : "ab";
+    for (uint32_t n = (seed >> 12) % 6; n > 0; --n) {
+      seed = seed * 1103515245 + 12345;
+      name += alphabet[(seed >> 16) % alphabet.size()];
+    }
+    if (name == "." || name == ".." || std::find(names.begin(), names.end(), name) != names.end())
+      continue;
+    names.push_back(name);
+    dir.Write(name, "x");
+  }
+  const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+  std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+    const bool folded =
+        std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) {
+          return lower(static_cast<unsigned char>(x)) < lower(static_cast<unsigned char>(y));
+        });
+    const bool foldedBack =
+        std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), [&](char x, char y) {
+          return lower(static_cast<unsigned char>(x)) < lower(static_cast<unsigned char>(y));
+        });
+    if (folded != foldedBack) return folded;
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+      return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    });
+  });
+  EXPECT_EQ(Names(ListFolder(dir.Path(), "*.*")), names);
 }
 
 TEST(ListFolder, KindsOfEntries) {
