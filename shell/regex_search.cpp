@@ -22,8 +22,10 @@ TRegexSearch::TRegexSearch(TSearchState& state, TSearchSink& sink, TResultWriter
 
 TRegexSearch::TOutcome TRegexSearch::SearchFile(const std::string& word) {
   const TScopeExit finished([this] { State.FileHeaderPending = false; });
-  // Set for every file: after the first, the cache finds the compiled pattern.
-  Grep1.SetRegExp(word);
+  // Set when it differs from Grep1's: nothing else changes Grep1's pattern or switches,
+  // so the current one is still this word's, and setting it again for each file of a
+  // tree (cache lookup, scan choice) cost more than some small files' search.
+  if (Grep1.RegExp() != word) Grep1.SetRegExp(word);
   if (State.CancelRequested) return TOutcome::Cancelled;
   try {
     Grep1.Grep(State.CurrentFileName);

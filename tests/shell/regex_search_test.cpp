@@ -193,4 +193,13 @@ TEST_F(RegexSearchTest, TheSameWordAgainIsTakenFromTheCache) {
   EXPECT_EQ(Sink.Results, first);
   EXPECT_EQ(grep.CompiledCount(), 2);
   EXPECT_EQ(grep.CurrentIndex(), 1);
+  // Another word is compiled and searched for, and the first comes back from the cache.
+  Sink.Results.clear();
+  Driver.Run(Options("t[hw]"));
+  EXPECT_EQ(Sink.Results, (V{Header("a.txt"), " :2: two", Header("b.txt"), " :1: x three"}));
+  EXPECT_EQ(grep.CompiledCount(), 3);
+  Sink.Results.clear();
+  Driver.Run(Options("x|o$"));
+  EXPECT_EQ(Sink.Results, first);
+  EXPECT_EQ(grep.CompiledCount(), 3);
 }
