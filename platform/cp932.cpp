@@ -79,10 +79,22 @@ class TCp932Table {
           }
           continue;
         }
-        const TChar& c = At(b, i + 1 < in.size() ? bytes[i + 1] : -1);
-        std::memcpy(p, &c, sizeof(TChar));
-        p += c.OutLength();
-        i += c.InLength();
+        if (LeadIndex[b] == kNotLead || i + 1 == in.size()) {
+          p = Put(p, Single[b]);
+          ++i;
+          continue;
+        }
+        // A lead byte mostly begins a pair. Which it does is a branch, predicted, not the
+        // entry's length added: each character would wait for the one before to come from
+        // the cache (the compiler makes a select of a plain if, hence the call).
+        const TChar& c = Pairs[LeadIndex[b]][bytes[i + 1]];
+        if (c.InLength() != 2) [[unlikely]] {
+          p = PutAlone(p, c);
+          ++i;
+          continue;
+        }
+        p = Put(p, c);
+        i += 2;
       }
     }
     while (next < offsets.size()) offsets[next++] = static_cast<size_t>(p - base);
@@ -110,6 +122,12 @@ class TCp932Table {
   static constexpr uint8_t kRefused = 8;
   static constexpr uint8_t kNotLead = 0xFF;
   static constexpr uint64_t kHighBits = 0x8080808080808080u;
+
+  static char* Put(char* p, const TChar& c) {
+    std::memcpy(p, &c, sizeof(TChar));
+    return p + c.OutLength();
+  }
+  [[gnu::noinline]] static char* PutAlone(char* p, const TChar& c) { return Put(p, c); }
 
   // The character that begins with `b`, followed by `trail` (-1: none).
   const TChar& At(uint8_t b, int trail) const {
