@@ -11,6 +11,7 @@
 #include "search/errors.h"
 #include "search/jis_escape.h"
 #include "search/original_text.h"
+#include "search/utf8_engine_run.h"
 #include "search/utf8_valid.h"
 
 namespace varsik {
@@ -104,6 +105,21 @@ std::vector<TDecodedInput::TCheckpoint>::const_iterator TDecodedInput::FirstPast
     const std::vector<TCheckpoint>& points, uint64_t offset) {
   return std::upper_bound(points.begin(), points.end(), offset,
                           [](uint64_t value, const TCheckpoint& c) { return value < c.Engine; });
+}
+
+std::vector<TDecodedInput::TCheckpoint>::const_iterator TDecodedInput::FirstPast(
+    const std::vector<TCheckpoint>& points, uint64_t offset, size_t& hint) {
+  auto from = points.begin() + static_cast<ptrdiff_t>(std::min(hint, points.size()));
+  if (from != points.begin() && (from - 1)->Engine > offset) from = points.begin();
+  // The next line's point is mostly one of the next few.
+  for (int k = 0; k < 4 && from != points.end() && from->Engine <= offset; ++k) ++from;
+  const auto past =
+      from == points.end() || from->Engine > offset
+          ? from
+          : std::upper_bound(from, points.end(), offset,
+                             [](uint64_t value, const TCheckpoint& c) { return value < c.Engine; });
+  hint = static_cast<size_t>(past - points.begin());
+  return past;
 }
 
 const TEngineCodes& TDecodedInput::EngineCodes() const {
@@ -524,6 +540,9 @@ std::span<const uint8_t> TDecodedInput::RawAt(uint64_t offset, size_t size) {
 bool TDecodedInput::TakeUtf8Characters(std::string& text, uint64_t& pos, uint64_t& engine,
                                        size_t& collected, size_t textLength) {
   const uint16_t* const table = EngineCodes().PackedTable();
+  const uint16_t twoByteLeads = EngineCodes().Utf8TwoByteLeads();
+  // Runs of plain text are counted a step at a time, until a step would pass the cut.
+  bool runs = true;
   while (collected < textLength) {
     const std::span<const uint8_t> raw = RawAt(pos, kUtf8Span);
     const uint8_t* p = raw.data();
@@ -537,6 +556,15 @@ bool TDecodedInput::TakeUtf8Characters(std::string& text, uint64_t& pos, uint64_
       text.append(reinterpret_cast<const char*>(run), static_cast<size_t>(to - run));
     };
     while (p < stop && collected < textLength) {
+      if (runs && end - p >= static_cast<ptrdiff_t>(Utf8EngineRun::kStep)) {
+        const Utf8EngineRun::TRun r =
+            Utf8EngineRun::Plain(p, end, textLength - collected, twoByteLeads);
+        p += r.Bytes;
+        collected += r.EngineBytes;
+        engine += r.EngineBytes;
+        runs = !r.AtLimit;
+        if (p >= stop || collected == textLength) break;
+      }
       const uint8_t b = *p;
       if (b >= 0x80) {
         // Japanese text is three-byte sequences: their engine length by table alone.
@@ -577,14 +605,14 @@ bool TDecodedInput::TakeUtf8Characters(std::string& text, uint64_t& pos, uint64_
   return false;
 }
 
-std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
+void TDecodedInput::AppendOriginalLine(uint64_t offset, size_t textLength, std::string& text) {
   if (!Lines) Lines = std::make_unique<TLineSource>();
   TLineSource& l = *Lines;
   if (!l.Decoder) l.Decoder = MakeDecoder(Enc, EngineCodes());
   // From the last checkpoint before the line, or from where the last line stopped.
-  TCheckpoint at = *(FirstPast(Checkpoints, offset) - 1);
+  TCheckpoint at = *(FirstPast(Checkpoints, offset, l.CheckpointHint) - 1);
   // Behind lines made short, from where decoding resumed last before the line.
-  const auto resumed = FirstPast(Resumes, offset);
+  const auto resumed = FirstPast(Resumes, offset, l.ResumeHint);
   if (resumed != Resumes.begin() && (resumed - 1)->Engine > at.Engine) at = *(resumed - 1);
   if (l.CursorSet && l.Cursor.Engine <= offset && l.Cursor.Engine > at.Engine) at = l.Cursor;
   l.Decoder->Restart(at.Point);
@@ -603,7 +631,7 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
                                    (ahead - 2 * TDecoder::kMaxPending) / 2, kDecodeBlock))
                              : 1;
     const std::span<const uint8_t> raw = RawAt(pos, piece);
-    if (raw.empty()) return {};
+    if (raw.empty()) return;
     engine += static_cast<uint64_t>(l.Decoder->Decode(raw, l.Out.data()) - l.Out.data());
     pos += raw.size();
   }
@@ -614,7 +642,8 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
   // held: it is fed again from here.
   const TDecodePoint start = l.Decoder->Checkpoint();
   l.Decoder->Restart(start);
-  std::string text(ShiftEscape(static_cast<TJisShift>(start.Shift)));
+  const size_t textStart = text.size();
+  text += ShiftEscape(static_cast<TJisShift>(start.Shift));
   uint64_t unitStart = start.Offset;
   pos = start.Offset;
   size_t collected = 0;
@@ -660,10 +689,10 @@ std::string TDecodedInput::OriginalLine(uint64_t offset, size_t textLength) {
     }
     if (last) break;
   }
-  if (start.Offset == 0) text.erase(0, ByteOrderMarkLength(text, Enc));
+  if (start.Offset == 0)
+    text.erase(textStart, ByteOrderMarkLength(std::string_view(text).substr(textStart), Enc));
   l.Cursor = {engine, l.Decoder->Checkpoint()};
   l.CursorSet = true;
-  return text;
 }
 
 }  // namespace varsik

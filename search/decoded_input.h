@@ -135,8 +135,15 @@ class TDecodedInput {
   // dropped, a NUL made a blank); the same characters in the file's bytes, a CR dropped
   // and a NUL made a blank there too. An ISO-2022-JP line begins with the escape sequence
   // of the set in force at its start (none for ASCII), so that it reads alone. The file
-  // is read at its own offsets, apart from the reads above.
-  std::string OriginalLine(uint64_t offset, size_t textLength);
+  // is read at its own offsets, apart from the reads above. Lines asked for in the order
+  // of their offsets are found fastest.
+  std::string OriginalLine(uint64_t offset, size_t textLength) {
+    std::string text;
+    AppendOriginalLine(offset, textLength, text);
+    return text;
+  }
+  // The same text appended to `text`, whose room is used again.
+  void AppendOriginalLine(uint64_t offset, size_t textLength, std::string& text);
   // The search's code table, which the decoders read (for OriginalSpans).
   const TEngineCodes& EngineCodes() const;
 
@@ -151,6 +158,10 @@ class TDecodedInput {
   // The first of `points` past engine offset `offset`.
   static std::vector<TCheckpoint>::const_iterator FirstPast(const std::vector<TCheckpoint>& points,
                                                             uint64_t offset);
+  // The same, searched from `hint` on where the point in front of it lies before offset;
+  // `hint` is then moved to the point found.
+  static std::vector<TCheckpoint>::const_iterator FirstPast(const std::vector<TCheckpoint>& points,
+                                                            uint64_t offset, size_t& hint);
   // Reads the first block into Hold and, for a fixed choice, decides how to read.
   void Start();
   // How many of the `size` leading bytes at p (at file offset `offset`) read alike in
@@ -244,13 +255,16 @@ class TDecodedInput {
   bool Filtering = false;
   std::vector<TCheckpoint> Resumes;
 
-  // OriginalLine's own decoder, the point where it stopped last, and the file's bytes it
-  // read last; made for the first hit line of a decoded file.
+  // OriginalLine's own decoder, the point where it stopped last, where it found the
+  // checkpoints and resumes in front of the last line, and the file's bytes it read last;
+  // made for the first hit line of a decoded file.
   struct TLineSource {
     std::unique_ptr<TDecoder> Decoder;
     TByteBuffer Out;
     TCheckpoint Cursor;
     bool CursorSet = false;
+    size_t CheckpointHint = 0;
+    size_t ResumeHint = 0;
     TByteBuffer Raw;
     uint64_t RawStart = 0;
   };

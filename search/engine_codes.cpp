@@ -37,9 +37,28 @@ const std::vector<uint16_t>& BaseTable() {
   return table;
 }
 
+// Utf8TwoByteLeads of the table before any word. E0 and ED fall out by their overlong
+// forms and surrogates, which are no characters.
+uint16_t BaseTwoByteLeads() {
+  static const uint16_t leads = [] {
+    const std::vector<uint16_t>& table = BaseTable();
+    uint16_t set = 0;
+    for (char32_t n = 0; n < 16; ++n) {
+      const char32_t first = n << 12;
+      const char32_t last = first + 0xFFF;
+      const bool characters = first >= 0x800 && (last < 0xD800 || first > 0xDFFF);
+      const auto single = [](uint16_t packed) { return packed <= 0xFF; };
+      if (characters && std::none_of(table.begin() + first, table.begin() + last + 1, single))
+        set = static_cast<uint16_t>(set | 1u << n);
+    }
+    return set;
+  }();
+  return leads;
+}
+
 }  // namespace
 
-TEngineCodes::TEngineCodes() : Bmp(BaseTable()) {}
+TEngineCodes::TEngineCodes() : Bmp(BaseTable()), TwoByteLeads(BaseTwoByteLeads()) {}
 
 uint16_t TEngineCodes::NthReservedCode(size_t n) {
   return static_cast<uint16_t>(NthLead(n / kTrailCount) << 8 | kReservedTrails[n % kTrailCount]);

@@ -69,6 +69,10 @@ class TEngineCodes {
   const uint16_t* PackedTable() const { return Bmp.data(); }
   // The same for a code point past U+FFFF (always a reserved code).
   uint16_t PackedAstral(char32_t cp) const;
+  // The lead bytes E0-EF (bit n for E0 + n) of which every three-byte UTF-8 sequence, the
+  // lead and any two continuation bytes, is a character of two engine bytes: a run of such
+  // characters is counted without the table (search/utf8_engine_run.h).
+  uint16_t Utf8TwoByteLeads() const { return TwoByteLeads; }
   // A code (a byte, or lead x 256 + trail) in packed form.
   static constexpr uint16_t Pack(uint16_t code) {
     return code > 0xFF ? static_cast<uint16_t>(code >> 8 | (code & 0xFF) << 8) : code;
@@ -90,6 +94,9 @@ class TEngineCodes {
 
   // Packed engine bytes of every BMP code point, the word's reserved codes included.
   std::vector<uint16_t> Bmp;
+  // Taken from the table before any word: a word's reserved codes are two bytes as kOther
+  // is, so they never change it.
+  uint16_t TwoByteLeads = 0;
   // The word characters that have a reserved code, in the order the codes were given.
   std::vector<char32_t> WordCharacters;
   // Those past U+FFFF with their codes, for PackedAstral.

@@ -47,8 +47,7 @@ TLineSearcher::TEnd TLineSearcher::Search(const std::string& fileName, TLineFind
     Release(Text);
     Release(Info.Line);
     Release(Held);
-    Release(HeldTexts);
-    Release(HeldOriginals);
+    HeldTexts.Release();
     Release(Info.Original);
     Release(HeldMatches);
   });
@@ -110,8 +109,8 @@ std::optional<TLineSearcher::TEnd> TLineSearcher::SearchFile(const std::string& 
 
 bool TLineSearcher::ReportHeld(bool polls) {
   if (Held.empty()) return true;
-  size_t offset = 0;
-  size_t originalOffset = 0;
+  size_t chunk = 0;
+  const char* held = HeldTexts.Chunk(0).data();
   size_t matchOffset = 0;
   bool done = true;
   for (const THeldHit& hit : Held) {
@@ -120,14 +119,15 @@ bool TLineSearcher::ReportHeld(bool polls) {
       break;
     }
     Info.LineNo = hit.LineNo;
-    Info.Line.assign(HeldTexts, offset, hit.Length);
-    Info.Original.assign(HeldOriginals, originalOffset, hit.OriginalLength);
+    if (hit.StartsChunk) held = HeldTexts.Chunk(++chunk).data();
+    Info.Line.assign(held, hit.Length);
+    held += hit.Length;
+    Info.Original.assign(held, hit.OriginalLength);
+    held += hit.OriginalLength;
     Info.Encoding = hit.Encoding;
     Info.Cut = hit.Cut;
     const auto matches = HeldMatches.begin() + static_cast<ptrdiff_t>(matchOffset);
     Info.Matches.assign(matches, matches + static_cast<ptrdiff_t>(hit.MatchCount));
-    offset += hit.Length;
-    originalOffset += hit.OriginalLength;
     matchOffset += hit.MatchCount;
     (*Reporter)(Info);
   }
@@ -137,8 +137,7 @@ bool TLineSearcher::ReportHeld(bool polls) {
 
 void TLineSearcher::ForgetHeld() {
   Held.clear();
-  HeldTexts.clear();
-  HeldOriginals.clear();
+  HeldTexts.Clear();
   HeldMatches.clear();
 }
 
@@ -267,19 +266,27 @@ void TLineSearcher::Report(int64_t lineNo) {
   // The file's encoding is known once a line past its leading ASCII has been read.
   Info.Encoding = input.Encoding();
   Info.Original.clear();
+  const bool hold = HoldHits || input.Speculating();
+  // A held line's text, and its own bytes straight behind it, go behind those held before
+  // them, in room for own bytes of three times the engine's and a few escapes (more only
+  // makes the chunk grow).
+  const size_t chunk = HeldTexts.Last();
+  std::string& into = hold ? HeldTexts.Room(4 * Text.size() + 16) : Info.Original;
+  if (hold) into += Text;
+  const size_t originalStart = into.size();
   if (input.Decodes()) {
-    Info.Original = input.OriginalLine(LineOffset, Text.size());
+    input.AppendOriginalLine(LineOffset, Text.size(), into);
     if (!Matches.empty())
-      Matches = OriginalSpans(Info.Original, Info.Encoding, Matches, input.EngineCodes());
+      Matches = OriginalSpans(std::string_view(into).substr(originalStart), Info.Encoding, Matches,
+                              input.EngineCodes());
   }
-  if (HoldHits || input.Speculating()) {
-    Held.push_back({lineNo, Text.size(), Info.Original.size(), Info.Encoding, cut, Matches.size()});
-    HeldTexts += Text;
-    HeldOriginals += Info.Original;
+  if (hold) {
+    Held.push_back({lineNo, Text.size(), into.size() - originalStart, Info.Encoding, cut,
+                    HeldTexts.Last() != chunk, Matches.size()});
     HeldMatches.insert(HeldMatches.end(), Matches.begin(), Matches.end());
     // Held only for the guess, they are bounded: past the bound the rest of the file
     // is read now to confirm it, and they go out.
-    if (!HoldHits && HeldTexts.size() + HeldOriginals.size() > MaxHeldOnGuess) {
+    if (!HoldHits && HeldTexts.Size() > MaxHeldOnGuess) {
       input.Confirm();
       if (!ReportHeld(true)) throw TStop{};
     }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "search/held_text.h"
 #include "search/line_finder.h"
 #include "search/line_info.h"
 #include "search/line_marker.h"
@@ -152,17 +153,20 @@ class TLineSearcher {
   std::string Text;
   std::vector<TMatchSpan> Matches;
   RE_LineInfo_t Info;
+  // A held line's text and own bytes stand one behind the other, behind those of the
+  // line before or at the start of the next chunk (a line may be held for each line of a
+  // file: no more than a flag is spent on where).
   struct THeldHit {
     int64_t LineNo;
     size_t Length;
     size_t OriginalLength;
     TEncoding Encoding;
     bool Cut;
+    bool StartsChunk;
     size_t MatchCount;
   };
   std::vector<THeldHit> Held;
-  std::string HeldTexts;
-  std::string HeldOriginals;
+  THeldText HeldTexts;
   std::vector<TMatchSpan> HeldMatches;
 };
 

@@ -1,10 +1,9 @@
 #include "search/utf8_valid.h"
 
-#include <atomic>
-
 #include "search/ascii_run.h"
 #include "search/byte_scan.h"
 #include "search/char_sequence.h"
+#include "search/form_choice.h"
 
 #if VARSIK_SCAN_X86
 #include <immintrin.h>
@@ -257,28 +256,28 @@ bool Runs([[maybe_unused]] TCheck check) {
 #endif
 }
 
-// Read by the checks of every thread, set on the first (or by a test).
-std::atomic<TCheck>& Chosen() {
-  static std::atomic<TCheck> chosen{UsableChecks().back()};
-  return chosen;
+// Inline: the checks ask it for every run of lines they pass over.
+[[gnu::always_inline]] inline TFormChoice<TCheck>& Choice() {
+  static TFormChoice<TCheck> choice({TCheck::Scalar, TCheck::Avx2, TCheck::Avx512}, Runs);
+  return choice;
 }
 
 }  // namespace
 
 std::vector<TCheck> UsableChecks() {
-  std::vector<TCheck> checks;
-  for (const TCheck check : {TCheck::Scalar, TCheck::Avx2, TCheck::Avx512})
-    if (Runs(check)) checks.push_back(check);
-  return checks;
+  return Choice().UsableForms();
 }
 
 void SelectCheck(TCheck check) {
-  Chosen().store(Runs(check) ? check : TCheck::Scalar, std::memory_order_relaxed);
+  Choice().Select(check);
 }
 
-const uint8_t* WellFormedEnd(const uint8_t* p, const uint8_t* end) {
+namespace {
+
+const uint8_t* WellFormedEndAs([[maybe_unused]] TCheck check, const uint8_t* p,
+                               [[maybe_unused]] const uint8_t* end) {
 #if VARSIK_SCAN_X86
-  switch (Chosen().load(std::memory_order_relaxed)) {
+  switch (check) {
     case TCheck::Avx512:
       return WellFormedEndAvx512(p, end);
     case TCheck::Avx2:
@@ -287,13 +286,19 @@ const uint8_t* WellFormedEnd(const uint8_t* p, const uint8_t* end) {
       break;
   }
 #endif
-  (void)end;
   return p;
 }
 
+}  // namespace
+
+const uint8_t* WellFormedEnd(const uint8_t* p, const uint8_t* end) {
+  return WellFormedEndAs(Choice().Current(), p, end);
+}
+
 uint64_t UndecodableBytes(const uint8_t* p, const uint8_t* end) {
+  const TCheck check = Choice().Current();
   uint64_t count = 0;
-  while ((p = WellFormedEnd(p, end)) < end) {
+  while ((p = WellFormedEndAs(check, p, end)) < end) {
     if (*p < 0x80) {
       p = AsciiRun::End(p + 1, end);
       continue;
