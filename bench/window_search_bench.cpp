@@ -35,6 +35,7 @@
 #include "dialogs/grep_dlg.h"
 #include "editor/text_editor.h"
 #include "platform/cp932.h"
+#include "platform/freed_memory.h"
 #include "shell/search_driver.h"
 #include "shell/search_threads.h"
 #include "shell/tag_jump.h"
@@ -253,6 +254,8 @@ double Max(const std::vector<double>& values) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // As the window program does.
+  Platform::KeepFreedMemory();
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   const std::optional<TArguments> arguments = ParseArguments(QCoreApplication::arguments());

@@ -4,6 +4,7 @@
 #include <Qsci/qscicommandset.h>
 #include <Qsci/qscilexercpp.h>
 #include <QAccessible>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -135,13 +136,13 @@ void TTextEditor::MarkMatches(const std::vector<TRange>& ranges) {
   if (ranges.empty()) return;
   Matches.insert(Matches.end(), ranges.begin(), ranges.end());
   MatchMarked.resize(Matches.size(), false);
-  MarkShownMatches();
+  ChangeHeld(false, [this] { MarkShownMatches(); });
 }
 
 void TTextEditor::MarkShownMatches() {
   if (Matches.empty()) return;
   const long first = SendScintilla(SCI_DOCLINEFROMVISIBLE, SendScintilla(SCI_GETFIRSTVISIBLELINE));
-  const long last = first + SendScintilla(SCI_LINESONSCREEN) + 1;
+  const long last = LastShownLine() + 1;
   const long from = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(first));
   const long to = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(last));
   auto it = std::lower_bound(Matches.begin(), Matches.end(), from,
@@ -215,8 +216,13 @@ void TTextEditor::OnModified(int position, int modificationType, int linesAdded)
   RenumberTimer->start();
 }
 
+void TTextEditor::showEvent(QShowEvent* event) {
+  QsciScintilla::showEvent(event);
+  RenumberStaleLines();
+}
+
 void TTextEditor::RenumberStaleLines() {
-  if (StaleLine < 0) return;
+  if (StaleLine < 0 || !isVisible()) return;
   int from = StaleLine;
   StaleLine = -1;
   RenumberFrom(from);
@@ -264,12 +270,69 @@ long TTextEditor::AppendUtf8Lines(const QByteArray& utf8Lines) {
   if (utf8Lines.isEmpty()) return length;
   const bool needsBreak =
       length > 0 && SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(length - 1)) != '\n';
-  ChangeWithoutUndo(static_cast<int>(length), [&] {
-    if (needsBreak) SendScintilla(SCI_APPENDTEXT, 1UL, "\n");
-    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8Lines.size()),
-                  utf8Lines.constData());
+  // Room for half as much again, asked for when it runs out: Scintilla makes room for a
+  // little more than each insertion, copying its text and its styles each time, which
+  // for a search's lines coming block by block added up to several times their size.
+  // Not twice: Scintilla fills the room it is given, and a search of a gigabyte of lines
+  // would hold another gigabyte of it.
+  const long needed = length + static_cast<long>(utf8Lines.size()) + 1;
+  if (needed > Reserved) {
+    Reserved = needed + needed / 2;
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(Reserved));
+  }
+  const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(length));
+  ChangeHeld(line > LastShownLine(), [&] {
+    ChangeWithoutUndo(static_cast<int>(length), [&] {
+      if (needsBreak) SendScintilla(SCI_APPENDTEXT, 1UL, "\n");
+      SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8Lines.size()),
+                    utf8Lines.constData());
+    });
   });
   return needsBreak ? length + 1 : length;
+}
+
+long TTextEditor::LastShownLine() const {
+  return SendScintilla(SCI_DOCLINEFROMVISIBLE, SendScintilla(SCI_GETFIRSTVISIBLELINE)) +
+         SendScintilla(SCI_LINESONSCREEN);
+}
+
+void TTextEditor::ChangeHeld(bool outOfSight, const std::function<void()>& change) {
+  // Lines added below those shown change nothing on the screen but the scroll bars:
+  // Scintilla would repaint the whole view for them (about 5 ms of text shaping), so
+  // they are added with the view's painting held. While appends are held, nothing is
+  // repainted for a change until PaintAppended.
+  std::vector<QWidget*> held;
+  if (HoldingAppends) {
+    held = {viewport(), verticalScrollBar(), horizontalScrollBar()};
+    PaintOwed = true;
+    ViewPaintOwed = ViewPaintOwed || !outOfSight;
+  } else if (outOfSight) {
+    held = {viewport()};
+  }
+  std::erase_if(held, [](QWidget* w) { return w->testAttribute(Qt::WA_UpdatesDisabled); });
+  for (QWidget* w : held) w->setAttribute(Qt::WA_UpdatesDisabled, true);
+  // A scroll bar that the lines make necessary would be shown at once, and the view
+  // repainted at its new width: held, that waits for PaintAppended too.
+  const QSignalBlocker vertical(HoldingAppends ? verticalScrollBar() : nullptr);
+  const QSignalBlocker horizontal(HoldingAppends ? horizontalScrollBar() : nullptr);
+  change();
+  for (QWidget* w : held) w->setAttribute(Qt::WA_UpdatesDisabled, false);
+}
+
+void TTextEditor::HoldAppends(bool hold) {
+  HoldingAppends = hold;
+  if (!hold) PaintAppended();
+}
+
+void TTextEditor::PaintAppended() {
+  if (!PaintOwed) return;
+  // The scroll bars are shown or hidden for their ranges now (setting a policy lays
+  // both out).
+  setVerticalScrollBarPolicy(verticalScrollBarPolicy());
+  if (ViewPaintOwed) viewport()->update();
+  verticalScrollBar()->update();
+  horizontalScrollBar()->update();
+  PaintOwed = ViewPaintOwed = false;
 }
 
 std::string_view TTextEditor::Utf8Text() const {
@@ -280,6 +343,8 @@ std::string_view TTextEditor::Utf8Text() const {
 
 void TTextEditor::Reset() {
   ChangeWithoutUndo(0, [&] { SendScintilla(SCI_CLEARALL); });
+  // An empty text gives its room back.
+  Reserved = 0;
 }
 
 void TTextEditor::ChangeWithoutUndo(int position, const std::function<void()>& change) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/freed_memory.h"
 #include "platform/message_catalog.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_translations.h"
@@ -44,6 +45,7 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  Platform::KeepFreedMemory();
   Platform::OpenMessageCatalog();
   // Help and version need no display: they are answered before the toolkit starts.
   TStartArguments arguments = ParseStartArguments(Arguments(argc, argv));

@@ -19,8 +19,8 @@ namespace varsik {
 
 namespace {
 
-// Often enough to look live, rarely enough that the views' own work stays small: each
-// batch is painted once, and the paint costs about as much as taking the batch in.
+// How often the status panel follows the file being searched: often enough to look
+// live; more often nobody could read it.
 constexpr int kFlushIntervalMs = 100;
 // How often the window looks at the search: the end of a search, a box it waits for.
 constexpr int kServeIntervalMs = 5;
@@ -41,13 +41,26 @@ TViewSink::TViewSink(TTextEditor& results, TTextEditor& fileList, QLabel& status
 
 void TViewSink::Begin() {
   Queued.Begin(Lockstep);
+  CurrentFile.reset();
   HeaderLines.clear();
   HeaderLinesRevision = Results.Revision();
   LastFlushMs = Clock.elapsed();
 }
 
 void TViewSink::Flush() {
-  TQueuedSink::TBatch batch = Queued.Take();
+  TakeLines();
+  if (CurrentFile) {
+    StatusPanel.setText(QString::fromStdString(Platform::NameForView(*CurrentFile)));
+    CurrentFile.reset();
+  }
+  Results.PaintAppended();
+  FileList.PaintAppended();
+  LastFlushMs = Clock.elapsed();
+}
+
+void TViewSink::TakeLines() {
+  Queued.Take(Taken);
+  const TQueuedSink::TBatch& batch = Taken;
   if (!batch.Results.empty()) {
     // A batch starts on the line after the view's last one. Lines kept before an edit
     // of the user's stay untrusted.
@@ -63,9 +76,7 @@ void TViewSink::Flush() {
     if (trusted) HeaderLinesRevision = Results.Revision();
   }
   HandOver(batch.Files, FileList);
-  if (batch.CurrentFile)
-    StatusPanel.setText(QString::fromStdString(Platform::NameForView(*batch.CurrentFile)));
-  LastFlushMs = Clock.elapsed();
+  if (batch.CurrentFile) CurrentFile.swap(Taken.CurrentFile);
 }
 
 std::optional<int> TViewSink::HeaderLineAtOrAbove(int line) const {
@@ -80,9 +91,19 @@ void TViewSink::RunSearch(const std::function<void()>& search, const std::functi
   const auto serve = [&] {
     if (!Serve()) loop.quit();
   };
-  // The end of the search is served at once, not at the next turn of the timer: a
-  // search that ends within a few milliseconds would otherwise wait as long again.
+  // The views take the lines block by block as they come, and repaint what they
+  // changed when the status panel follows the search.
+  for (TTextEditor* view : {&Results, &FileList}) view->HoldAppends(true);
+  const TScopeExit released([this] {
+    for (TTextEditor* view : {&Results, &FileList}) view->HoldAppends(false);
+  });
+  // A block of lines and the end of the search are served at once, not at the next
+  // turn of the timer: a search that ends within a few milliseconds would otherwise
+  // wait as long again, and the lines would be put into the views after it.
   QObject woken;
+  const auto wake = [&] { QMetaObject::invokeMethod(&woken, serve, Qt::QueuedConnection); };
+  if (!Lockstep) Queued.OnResultsReady(wake);
+  const TScopeExit forgotten([this] { Queued.OnResultsReady(nullptr); });
   std::thread thread([&] {
     try {
       search();
@@ -90,8 +111,9 @@ void TViewSink::RunSearch(const std::function<void()>& search, const std::functi
       error = std::current_exception();
     }
     Queued.Finish();
-    if (!Lockstep) QMetaObject::invokeMethod(&woken, serve, Qt::QueuedConnection);
+    if (!Lockstep) wake();
   });
+  Queued.ForgetLastHeaders();
   {
     // Should serving fail, the search is stopped and let go of before it is waited for.
     bool served = false;
@@ -126,6 +148,8 @@ bool TViewSink::Serve() {
   if (state.Wait != TQueuedSink::TWait::None || state.Finished ||
       Clock.elapsed() - LastFlushMs >= kFlushIntervalMs)
     Flush();
+  else if (state.ResultsReady)
+    TakeLines();
   switch (state.Wait) {
     case TQueuedSink::TWait::Poll:
       Platform::ProcessPendingEvents();

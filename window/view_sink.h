@@ -1,10 +1,11 @@
 // TViewSink: where a search run from the main window ends up: the results view, the
 // file list and status panel 0. The search runs on a thread of its own and writes into
 // a TQueuedSink; this runs the window's event loop meanwhile and hands the queued lines
-// to the views in batches, a few tens of milliseconds apart, so that a search with tens
-// of thousands of hits keeps the window responsive. Paths are shown readably with their
-// control characters escaped; the path behind each header is kept for the tag jump. The
-// matches on the entry lines are marked in the view with each batch.
+// to the views in blocks as they come, so that little is left to do when the search
+// ends. What they change on the screen is painted, and the file being searched shown in
+// the status panel, every tenth of a second. Paths are shown readably with their control
+// characters escaped; the path behind each header is kept for the tag jump. The matches
+// on the entry lines are marked in the view with each batch.
 #pragma once
 
 #include <QElapsedTimer>
@@ -57,9 +58,12 @@ class TViewSink {
   std::optional<int> HeaderLineAtOrAbove(int line) const;
 
  private:
-  // Serves the search once: hands its lines over when a batch is due, and answers the
-  // poll point or the error box that it waits at. False once it has finished.
+  // Serves the search once: hands its lines over when a block waits or a batch is due,
+  // and answers the poll point or the error box that it waits at. False once it has
+  // finished.
   bool Serve();
+  // Hands the queued lines to the views; the current file waits for the next Flush.
+  void TakeLines();
   void ShowFileError(const std::string& path);
 
   TTextEditor& Results;
@@ -67,6 +71,10 @@ class TViewSink {
   QLabel& StatusPanel;
   QWidget& Owner;
   TQueuedSink Queued;
+  // The lines taken last, whose room the queue takes back at the next Take.
+  TQueuedSink::TBatch Taken;
+  // The file last taken up, not yet shown.
+  std::optional<std::string> CurrentFile;
   std::vector<TTextEditor::TRange> MarkRanges;
   // The results view's lines that hold this search's headers, ascending, and the view's
   // revision right after the last hand-over, while which they hold.

@@ -1,6 +1,7 @@
 // The text editor control: its text as a list of lines, the gutter's numbers, the
 // search step of the in-page search and the key bindings it gives up.
 #include <Qsci/qscicommandset.h>
+#include <QScrollBar>
 #include <QtTest>
 
 #include "editor/text_editor.h"
@@ -9,6 +10,25 @@
 using namespace varsik;
 
 namespace {
+
+// Counts the paints of a widget.
+class TPaints : public QObject {
+ public:
+  explicit TPaints(QWidget* widget) { widget->installEventFilter(this); }
+  int Count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++Count;
+    return false;
+  }
+};
+
+QStringList NumberedLines(int count) {
+  QStringList lines;
+  for (int i = 0; i < count; ++i) lines << QStringLiteral("line %1").arg(i);
+  return lines;
+}
 
 QString MarginText(TTextEditor& editor, int line) {
   QByteArray buffer(64, '\0');
@@ -32,6 +52,7 @@ class TTextEditorTest : public QObject {
   void GutterNumbersHaveLeadingZeros();
   void GutterNumbersFollowInsertedLines();
   void ClearEmptiesTheGutterAndTheUndoHistory();
+  void AHiddenListIsNumberedWhenShown();
   void AppendingAfterAnEditKeepsUndoWorking();
   void ResultsViewHasNoGutter();
   void FindText_data();
@@ -40,6 +61,8 @@ class TTextEditorTest : public QObject {
   void TheFoundTextIsMarkedUntilTheNextSearch();
   void MatchesAreMarkedAsGiven();
   void MatchesAreMarkedWhenTheirLinesAreShown();
+  void AppendedLinesRepaintOnlyWhatTheyChangeOnTheScreen();
+  void HeldAppendsRepaintAtPaintAppended();
   void ShiftEnterAndF1AreNotBound();
   void ReleasedKeysAreNoLongerBound();
   void SelectionStartIsInCharacters();
@@ -108,6 +131,7 @@ void TTextEditorTest::LoadTextTurnsEveryLineEndIntoALineFeed() {
 
 void TTextEditorTest::GutterNumbersHaveLeadingZeros() {
   TTextEditor editor(TTextEditor::TKind::FileList);
+  editor.show();
   QStringList lines;
   for (int i = 0; i < 8; ++i) lines << QStringLiteral("line %1").arg(i);
   editor.AppendLines(lines);
@@ -129,6 +153,7 @@ void TTextEditorTest::GutterNumbersHaveLeadingZeros() {
 
 void TTextEditorTest::GutterNumbersFollowInsertedLines() {
   TTextEditor editor(TTextEditor::TKind::FileList);
+  editor.show();
   editor.LoadText(QStringLiteral("a\nb\nc"));
   editor.insertAt(QStringLiteral("new\n"), 1, 0);
   QCoreApplication::processEvents();
@@ -139,6 +164,7 @@ void TTextEditorTest::GutterNumbersFollowInsertedLines() {
 
 void TTextEditorTest::ClearEmptiesTheGutterAndTheUndoHistory() {
   TTextEditor editor(TTextEditor::TKind::FileList);
+  editor.show();
   QStringList lines;
   for (int i = 0; i < 150; ++i) lines << QStringLiteral("line %1").arg(i);
   editor.AppendLines(lines);
@@ -155,6 +181,25 @@ void TTextEditorTest::ClearEmptiesTheGutterAndTheUndoHistory() {
   editor.AppendLines({QStringLiteral("again")});
   QCoreApplication::processEvents();
   QCOMPARE(MarginText(editor, 1), QStringLiteral("02"));
+}
+
+void TTextEditorTest::AHiddenListIsNumberedWhenShown() {
+  // Nobody sees the numbers of a hidden list: they are written when it is shown.
+  TTextEditor editor(TTextEditor::TKind::FileList);
+  QStringList lines;
+  for (int i = 0; i < 120; ++i) lines << QStringLiteral("line %1").arg(i);
+  editor.AppendLines(lines);
+  QCoreApplication::processEvents();
+  QCOMPARE(MarginText(editor, 107), QString());
+  editor.show();
+  QCOMPARE(MarginText(editor, 0), QStringLiteral("001"));
+  QCOMPARE(MarginText(editor, 119), QStringLiteral("120"));
+  editor.hide();
+  editor.AppendLines({QStringLiteral("more")});
+  QCoreApplication::processEvents();
+  QCOMPARE(MarginText(editor, 120), QString());
+  editor.show();
+  QCOMPARE(MarginText(editor, 120), QStringLiteral("121"));
 }
 
 void TTextEditorTest::AppendingAfterAnEditKeepsUndoWorking() {
@@ -293,6 +338,67 @@ void TTextEditorTest::BackwardSearchesMoveOnFromHitToHit() {
   QVERIFY(editor.FindText(QStringLiteral("x"), true));
   QCOMPARE(editor.SelectionStartPos(), 0);
   QVERIFY(!editor.FindText(QStringLiteral("x"), true));
+}
+
+void TTextEditorTest::AppendedLinesRepaintOnlyWhatTheyChangeOnTheScreen() {
+  TTextEditor editor(TTextEditor::TKind::Results);
+  editor.resize(400, 200);
+  editor.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&editor));
+  TPaints paints(editor.viewport());
+  // Lines that reach the screen are painted; lines below it are not.
+  editor.AppendLines(NumberedLines(3));
+  QCoreApplication::processEvents();
+  QVERIFY(paints.Count > 0);
+  editor.AppendLines(NumberedLines(200));
+  QCoreApplication::processEvents();
+  paints.Count = 0;
+  editor.AppendLines(NumberedLines(200));
+  QCoreApplication::processEvents();
+  QCOMPARE(paints.Count, 0);
+  QCOMPARE(editor.LineCount(), 403);
+  QVERIFY(editor.verticalScrollBar()->maximum() > 300);
+  // At the end of the text, the lines appended are on the screen.
+  editor.SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+  QCoreApplication::processEvents();
+  paints.Count = 0;
+  editor.AppendLines(NumberedLines(1));
+  QCoreApplication::processEvents();
+  QVERIFY(paints.Count > 0);
+}
+
+void TTextEditorTest::HeldAppendsRepaintAtPaintAppended() {
+  TTextEditor editor(TTextEditor::TKind::Results);
+  editor.resize(400, 200);
+  editor.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&editor));
+  QCoreApplication::processEvents();
+  TPaints paints(editor.viewport());
+  TPaints barPaints(editor.verticalScrollBar());
+  editor.HoldAppends(true);
+  // Neither the lines on the screen nor the scroll bar they need are painted yet, nor
+  // the matches marked on them.
+  editor.AppendLines(NumberedLines(200));
+  editor.MarkMatches({{0, 4}});
+  QCoreApplication::processEvents();
+  QCOMPARE(paints.Count, 0);
+  QVERIFY(!editor.verticalScrollBar()->isVisible());
+  editor.PaintAppended();
+  QCoreApplication::processEvents();
+  QVERIFY(paints.Count > 0);
+  QVERIFY(editor.verticalScrollBar()->isVisible());
+  // Held below the screen: the scroll bar waits too.
+  editor.AppendLines(NumberedLines(1));
+  QCoreApplication::processEvents();
+  paints.Count = barPaints.Count = 0;
+  editor.AppendLines(NumberedLines(200));
+  QCoreApplication::processEvents();
+  QCOMPARE(paints.Count + barPaints.Count, 0);
+  // The end of the hold pays what is owed.
+  editor.HoldAppends(false);
+  QCoreApplication::processEvents();
+  QVERIFY(barPaints.Count > 0);
+  QCOMPARE(paints.Count, 0);
 }
 
 void TTextEditorTest::ShiftEnterAndF1AreNotBound() {

@@ -446,6 +446,12 @@ void TDirFormTest::FileNameSearchListsFilesWithCaptionAndStatus() {
   QCOMPARE(w.Form.GrepEdit->LineCount(), 0);
   QVERIFY(w.Form.GrepEdit->isHidden());
   QVERIFY(!w.Form.FileSearchEdit->isHidden());
+  // The list shown has its lines numbered.
+  QCoreApplication::processEvents();
+  QByteArray number(8, '\0');
+  const long length = w.Form.FileSearchEdit->SendScintilla(QsciScintillaBase::SCI_MARGINGETTEXT,
+                                                           2UL, number.data());
+  QCOMPARE(number.left(static_cast<int>(length)), QByteArray("03"));
   QCOMPARE(w.Form.StatusPanel0->text(),
            QStringLiteral("検索ファイル数 : 3   一致ファイル数 : 0   一致行数 : 0"));
   QVERIFY(w.StartCommandsEnabled());

@@ -1,7 +1,7 @@
 // TQueuedSink between a search thread that writes and a window thread that takes: every
 // line arrives once, in order, with the headers where they stand; the search waits at an
 // error box until it is resumed, and in lockstep at every poll point; a release lets go
-// of every wait.
+// of every wait; the window hears of a block of results once until it takes it.
 #include "window/queued_sink.h"
 
 #include <atomic>
@@ -27,6 +27,12 @@ struct TTaken {
   }
 };
 
+TQueuedSink::TBatch Take(TQueuedSink& sink) {
+  TQueuedSink::TBatch batch;
+  sink.Take(batch);
+  return batch;
+}
+
 }  // namespace
 
 TEST(QueuedSink, EveryLineArrivesOnceInOrderWhileTheSearchWrites) {
@@ -46,9 +52,15 @@ TEST(QueuedSink, EveryLineArrivesOnceInOrderWhileTheSearchWrites) {
     }
     sink.Finish();
   });
+  // The window's batch goes back and forth, as the window keeps it.
   TTaken taken;
-  while (!sink.State().Finished) taken.Add(sink.Take());
-  taken.Add(sink.Take());
+  TQueuedSink::TBatch batch;
+  while (!sink.State().Finished) {
+    sink.Take(batch);
+    taken.Add(batch);
+  }
+  sink.Take(batch);
+  taken.Add(batch);
   search.join();
 
   TTaken expected;
@@ -82,7 +94,7 @@ TEST(QueuedSink, TheSearchWaitsAtAnErrorBoxAndInLockstepAtEveryPoll) {
     sink.WaitForTurn();
     EXPECT_EQ(sink.State().Wait, TQueuedSink::TWait::ErrorBox);
     EXPECT_EQ(sink.State().ErrorPath, "/t/bad");
-    EXPECT_EQ(sink.Take().ResultLines, 1);
+    EXPECT_EQ(Take(sink).ResultLines, 1);
     EXPECT_EQ(step, 0);
     sink.Resume();
     sink.WaitForTurn();
@@ -109,4 +121,45 @@ TEST(QueuedSink, AReleaseLetsGoOfEveryWait) {
   sink.Release();
   search.join();
   EXPECT_TRUE(sink.State().Finished);
+}
+
+TEST(QueuedSink, TheWindowHearsOfABlockOfResultsOnceUntilItTakesIt) {
+  TQueuedSink sink;
+  sink.Begin(false);
+  int told = 0;
+  sink.OnResultsReady([&] { ++told; });
+  const std::string text(1000, 'x');
+  int lines = 0;
+  // Lines until the window is told, then as many again: it is not told twice.
+  while (told == 0) {
+    sink.AppendLineEntry(TLineEntry(++lines, text, false));
+    EXPECT_EQ(sink.State().ResultsReady, told > 0);
+  }
+  EXPECT_GT(lines, 10);
+  for (int i = 0; i < lines; ++i) sink.AppendLineEntry(TLineEntry(i, text, false));
+  EXPECT_EQ(told, 1);
+  // Taken, the lines waiting make a block again.
+  EXPECT_EQ(Take(sink).ResultLines, 2 * lines);
+  EXPECT_FALSE(sink.State().ResultsReady);
+  sink.AppendFileName(text);
+  EXPECT_EQ(told, 1);
+  for (int i = 0; told == 1 && i < 2 * lines; ++i) sink.AppendFileName(text);
+  EXPECT_EQ(told, 2);
+}
+
+TEST(QueuedSink, ASearchKnowsItsOwnHeadersOnly) {
+  TQueuedSink sink;
+  for (int search = 0; search < 3; ++search) {
+    sink.Begin(false);
+    const std::string path = "/t/" + std::to_string(search);
+    sink.AppendFileHeader(path);
+    EXPECT_EQ(sink.HeaderPath("\"" + path + "\""), path);
+    if (search > 0) {
+      const std::string last = "\"/t/" + std::to_string(search - 1) + "\"";
+      EXPECT_EQ(sink.HeaderPath(last), std::nullopt);
+      sink.ForgetLastHeaders();
+      EXPECT_EQ(sink.HeaderPath(last), std::nullopt);
+    }
+    EXPECT_EQ(sink.HeaderPath("\"" + path + "\""), path);
+  }
 }
