@@ -26,8 +26,10 @@ constexpr std::string_view kColorEnd = "\x1b[m\x1b[K";
 void TStreamSink::Write(std::string_view bytes) {
   // After a failure nothing more is tried: a closed pipe would only fail again.
   if (WriteErrno != 0) return;
-  std::fwrite(bytes.data(), 1, bytes.size(), Out);
-  if (!std::ferror(Out)) return;
+  // Only the search's own thread writes here; once the parallel search has started its
+  // workers, the locked calls took the stream's lock for every line.
+  fwrite_unlocked(bytes.data(), 1, bytes.size(), Out);
+  if (!ferror_unlocked(Out)) return;
   WriteErrno = errno != 0 ? errno : EIO;
   if (OnWriteError) OnWriteError();
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <iterator>
 
 #include "base/scope_exit.h"
 #include "platform/read_ahead.h"
@@ -22,6 +21,7 @@ constexpr size_t kPieceBytes = 64 * 1024;
 constexpr size_t kMaxWaitingFiles = 256;
 // The most parts a file is cut into: a bigger file has bigger parts.
 constexpr uint64_t kMaxParts = 1024;
+constexpr uint64_t kFewestPartsPerThread = 4;
 // A search that takes longer than this may have waited for the disk: it looks whether its
 // thread read from the disk, which turns reading ahead on or off. Searches of files in
 // the page cache are nearly all quicker, and pay nothing for the look.
@@ -37,11 +37,10 @@ constexpr int kReadAheadLook = 64;
 // How often a waiting thread looks at the stop command.
 constexpr auto kWaitStep = std::chrono::milliseconds(20);
 
-// What a held line costs, near enough.
-size_t BytesOf(const RE_LineInfo_t& hit) {
-  return sizeof hit + hit.Line.capacity() + hit.Original.capacity() +
-         hit.Matches.capacity() * sizeof(TMatchSpan);
-}
+// Pieces of lines out are kept for the searches, up to this many, and of at most this
+// size (a piece grown by one long line is let go).
+constexpr size_t kSpareHits = 16;
+constexpr size_t kSpareHitBytes = 4 * kPieceBytes;
 
 }  // namespace
 
@@ -72,9 +71,13 @@ TParallelSearch::TSearcher::TSearcher(TParallelSearch& owner, bool mayWait)
       InputBlocks(Platform::ThreadInputBlocks()),
       Poll([&owner] { return owner.StopRequested(); }),
       Report([&owner, this](const RE_LineInfo_t& hit) {
-        Hits.push_back(hit);
-        HitBytes += BytesOf(Hits.back());
-        if (HitBytes >= kPieceBytes) owner.Publish(*this);
+        Hits.Add(hit);
+        if (Hits.Bytes() < kPieceBytes) return;
+        const THeldHits::TSizes sizes = Hits.Sizes();
+        owner.Publish(*this);
+        // A search that filled a piece will fill the next: it is made as big at once (a
+        // spare piece is already), not grown a copy at a time; but not after one long line.
+        if (sizes.Texts <= kSpareHitBytes) Hits.Reserve(sizes);
       }) {
   // Only a whole file's search asks its cutter; a part's is set by its job.
   Search.SetCutter([&owner, this](uint64_t size) { return owner.Cut(*Job, size); });
@@ -225,8 +228,11 @@ std::optional<TFilePart> TParallelSearch::Cut(TJob& job, uint64_t size) {
   if (Pattern != nullptr && Pattern->Fast == nullptr) return {};
   if (!FileParts::ReadsAsItsBytes(job.Path, Options.ReadEncoding())) return {};
   const uint64_t wanted = std::max<uint64_t>(Options.SplitPartBytes, 1);
-  const uint64_t parts = std::clamp<uint64_t>((size + wanted - 1) / wanted,
-                                              static_cast<uint64_t>(ThreadCount), kMaxParts);
+  // At least a few parts a thread: the walk's thread, which puts out every part's lines,
+  // then takes fewer of them, and a file with many hits is not held up by its output.
+  const uint64_t fewest =
+      std::min(static_cast<uint64_t>(ThreadCount) * kFewestPartsPerThread, kMaxParts);
+  const uint64_t parts = std::clamp<uint64_t>((size + wanted - 1) / wanted, fewest, kMaxParts);
   auto cut = std::make_shared<TCut>();
   cut->Size = size;
   cut->PartBytes = (size + parts - 1) / parts;
@@ -257,7 +263,7 @@ void TParallelSearch::Publish(TSearcher& searcher) {
   // A later file waits while the results held would pass the budget; the first file
   // never waits, so the results always drain.
   while (searcher.MayWait && !StopRequested() && Jobs.front().get() != searcher.Job &&
-         HeldBytes + searcher.HitBytes > kHeldBudget) {
+         HeldBytes + searcher.Hits.Capacity() > kHeldBudget) {
     ++RoomWaiters;
     RoomReady.wait_for(lock, kWaitStep);
     --RoomWaiters;
@@ -267,17 +273,22 @@ void TParallelSearch::Publish(TSearcher& searcher) {
 }
 
 void TParallelSearch::HandOver(TSearcher& searcher) {
+  if (searcher.Hits.Empty()) return;
   TJob& job = *searcher.Job;
-  HeldBytes += searcher.HitBytes;
-  job.HitBytes += searcher.HitBytes;
-  searcher.HitBytes = 0;
-  job.Hits.insert(job.Hits.end(), std::make_move_iterator(searcher.Hits.begin()),
-                  std::make_move_iterator(searcher.Hits.end()));
-  searcher.Hits.clear();
+  // The memory held, not only the lines in it: a spare piece may be far from full.
+  const size_t bytes = searcher.Hits.Capacity();
+  HeldBytes += bytes;
+  job.HitBytes += bytes;
+  job.Hits.push_back(std::move(searcher.Hits));
+  if (SpareHits.empty()) {
+    searcher.Hits = THeldHits{};
+  } else {
+    searcher.Hits = std::move(SpareHits.back());
+    SpareHits.pop_back();
+  }
 }
 
 bool TParallelSearch::PutOutReady() {
-  std::vector<RE_LineInfo_t> hits;
   // A file out is taken off in the same turn of the lock as the next is looked at.
   bool frontOut = false;
   while (!StoppedOut) {
@@ -288,13 +299,19 @@ bool TParallelSearch::PutOutReady() {
     {
       const std::lock_guard lock(Mutex);
       if (frontOut) PopFront();
+      for (THeldHits& piece : OutHits) {
+        if (SpareHits.size() == kSpareHits || piece.Capacity() > kSpareHitBytes) continue;
+        piece.Clear();
+        SpareHits.push_back(std::move(piece));
+      }
+      OutHits.clear();
       // Room made, and the next file may be the first now, which never waits.
       roomWanted = RoomWaiters > 0;
       if (Jobs.empty()) return true;
       job = Jobs.front().get();
       untaken = !job->Taken && StopRequested();
       if (!untaken) {
-        hits.swap(job->Hits);
+        OutHits.swap(job->Hits);
         HeldBytes -= job->HitBytes;
         job->HitBytes = 0;
         done = job->Done;
@@ -317,12 +334,10 @@ bool TParallelSearch::PutOutReady() {
     // parts are not.
     TCut* const cut = done ? job->Cut.get() : nullptr;
     const bool unseen = job->Part > 0 && job->Cut->Finished;
-    if (!unseen)
-      for (RE_LineInfo_t& hit : hits) {
-        if (job->Part > 0) hit.LineNo += job->Cut->LineBase;
-        Output.Hit(hit);
-      }
-    hits.clear();
+    if (!unseen) {
+      const int64_t lineBase = job->Part > 0 ? job->Cut->LineBase : 0;
+      for (const THeldHits& piece : OutHits) piece.ForEach(OutLine, lineBase, Output.Hit);
+    }
     if (!done) return true;
     if (!unseen) {
       if (job->Error) std::rethrow_exception(job->Error);

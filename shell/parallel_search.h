@@ -31,6 +31,7 @@
 #include "search/line_info.h"
 #include "search/line_searcher.h"
 #include "shell/file_search.h"
+#include "shell/held_hits.h"
 #include "shell/search_state.h"
 
 namespace varsik {
@@ -95,7 +96,8 @@ class TParallelSearch {
     int64_t LineEnds = 0;
     bool TextEnded = false;
     std::vector<std::unique_ptr<TJob>> LaterParts;
-    std::vector<RE_LineInfo_t> Hits;
+    // Pieces of lines as the searches handed them over, in order.
+    std::vector<THeldHits> Hits;
     size_t HitBytes = 0;
     bool Done = false;
     bool Unreadable = false;
@@ -126,8 +128,7 @@ class TParallelSearch {
     TSearcher& operator=(const TSearcher&) = delete;
     TFileSearch Search;
     TJob* Job = nullptr;
-    std::vector<RE_LineInfo_t> Hits;
-    size_t HitBytes = 0;
+    THeldHits Hits;
     const bool MayWait;
     int64_t InputBlocks;  // its thread's reads from the disk when it last looked
     // The files to read ahead, the read-aheads made, and the reads from the disk when it
@@ -168,7 +169,8 @@ class TParallelSearch {
   // Hands a piece of a search's lines over; waits first, if it may, while they would
   // overfill the budget and the job is not the first.
   void Publish(TSearcher& searcher);
-  // Moves the searcher's lines to its job (the mutex is held).
+  // Moves the searcher's lines to its job, giving it a spare piece for the next (the
+  // mutex is held).
   void HandOver(TSearcher& searcher);
   // Asks the kernel to read ahead the files that TakeJob chose for the searcher (while
   // searches find their files read from the disk), so that their reads are under way
@@ -209,10 +211,16 @@ class TParallelSearch {
   bool Closing = false;
   bool StoppedOut = false;
   bool WriterWaiting = false;
+  // Pieces of lines out, emptied, for the searches to fill again.
+  std::vector<THeldHits> SpareHits;
   std::vector<std::thread> Workers;
-  // The walk's thread's own: its search, and jobs out to be used again.
+  // The walk's thread's own: its search, jobs out to be used again, the pieces it puts
+  // out (given back to SpareHits at its next turn of the lock), and the record each line
+  // is rebuilt in.
   std::optional<TSearcher> WalkSearcher;
   std::vector<std::unique_ptr<TJob>> SpareJobs;
+  std::vector<THeldHits> OutHits;
+  RE_LineInfo_t OutLine;
 };
 
 }  // namespace varsik
