@@ -8,6 +8,7 @@
 #include <immintrin.h>
 
 #include "search/byte_scan_kernel_table.h"
+#include "search/vector_target.h"
 
 namespace varsik {
 
@@ -43,12 +44,7 @@ struct TVec {
 
 }  // namespace Sse2
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2,popcnt,bmi"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2,popcnt,bmi")
-#endif
+VARSIK_TARGET_BEGIN("avx2,popcnt,bmi")
 
 namespace Avx2 {
 
@@ -81,11 +77,7 @@ struct TVec {
 
 }  // namespace Avx2
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+VARSIK_TARGET_END
 
 }  // namespace
 

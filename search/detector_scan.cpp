@@ -7,6 +7,7 @@
 
 #include "search/ascii_run.h"
 #include "search/byte_scan.h"
+#include "search/vector_target.h"
 
 #if VARSIK_SCAN_X86
 #include <immintrin.h>
@@ -106,12 +107,7 @@ inline uint64_t Bits(int movemask, size_t k) {
 // below every range then. Processors without AVX2 (older than about 2013) take the
 // portable form: it costs them a few hundred instructions a file more.
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2,popcnt,bmi"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2,popcnt,bmi")
-#endif
+VARSIK_TARGET_BEGIN("avx2,popcnt,bmi")
 
 struct TAvx2 {
   static void Step(const uint8_t* p, size_t n, uint64_t& leadBefore, TCounts& counts) {
@@ -154,11 +150,7 @@ const uint8_t* FindHighOrEscapeAvx2(const uint8_t* p, const uint8_t* end) {
   return p;
 }
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+VARSIK_TARGET_END
 
 #endif
 

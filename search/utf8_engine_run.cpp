@@ -4,6 +4,7 @@
 
 #include "search/byte_scan.h"
 #include "search/form_choice.h"
+#include "search/vector_target.h"
 
 #if VARSIK_SCAN_X86
 #include <immintrin.h>
@@ -17,12 +18,7 @@ namespace {
 
 #if VARSIK_SCAN_X86
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2,popcnt,bmi"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2,popcnt,bmi")
-#endif
+VARSIK_TARGET_BEGIN("avx2,popcnt,bmi")
 
 // A byte of 0xFF for each lead E0 + n in `leads`, looked up by the low nibble.
 __m256i LeadTable(uint16_t leads) {
@@ -71,11 +67,7 @@ TRun PlainAvx2(const uint8_t* p, const uint8_t* end, size_t maxEngine, uint16_t 
   return run;
 }
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+VARSIK_TARGET_END
 
 #endif  // VARSIK_SCAN_X86
 

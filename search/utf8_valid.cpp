@@ -4,6 +4,7 @@
 #include "search/byte_scan.h"
 #include "search/char_sequence.h"
 #include "search/form_choice.h"
+#include "search/vector_target.h"
 
 #if VARSIK_SCAN_X86
 #include <immintrin.h>
@@ -27,12 +28,7 @@ const uint8_t* CutCharacterStart(const uint8_t* p, const uint8_t* q) {
   return q;
 }
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+VARSIK_TARGET_BEGIN("avx2")
 
 // What each pair of neighbouring bytes may be wrong in, one bit for each fault: the
 // three tables are looked up by the high and low nibble of the first byte and the high
@@ -160,18 +156,9 @@ const uint8_t* WellFormedEndAvx2(const uint8_t* p, const uint8_t* end) {
   return Avx2Steps(p, p, end);
 }
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+VARSIK_TARGET_END
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2,avx512f,avx512bw"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2,avx512f,avx512bw")
-#endif
+VARSIK_TARGET_BEGIN("avx2,avx512f,avx512bw")
 
 // The check of Faults 64 bytes at a time, with fewer of the byte shuffles that bound it:
 // the bytes that must continue a three- or four-byte sequence are found as bits of the
@@ -230,11 +217,7 @@ const uint8_t* WellFormedEndAvx512(const uint8_t* p, const uint8_t* end) {
   return Avx2Steps(p, q, end);
 }
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+VARSIK_TARGET_END
 
 #endif  // VARSIK_SCAN_X86
 
