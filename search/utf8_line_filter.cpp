@@ -107,20 +107,9 @@ void TUtf8LineFilter::Prepare(const TRequiredText& required, const TEngineCodes&
   size_t first = 0;
   for (size_t i = 1; i < Needle.size(); ++i)
     if (rarity(i) > rarity(first)) first = i;
-  // The second byte from another character where the word has one: two bytes of one
-  // character are met together exactly as often as that character (日 of 日本語, twenty
-  // times as often as the word in Japanese text), two of different characters about as
-  // often as the word.
-  const auto character = [this](size_t i) {
-    while (i > 0 && (static_cast<uint8_t>(Needle[i]) & 0xC0) == 0x80) --i;
-    return i;
-  };
   size_t second = first;
-  for (int pass = 0; pass < 2 && second == first; ++pass)
-    for (size_t i = 0; i < Needle.size(); ++i)
-      if (i != first && (pass == 1 || character(i) != character(first)) &&
-          (second == first || rarity(i) > rarity(second)))
-        second = i;
+  for (size_t i = 0; i < Needle.size(); ++i)
+    if (i != first && (second == first || rarity(i) > rarity(second))) second = i;
   Pair = {first,  static_cast<uint8_t>(Mask[first]),  static_cast<uint8_t>(Needle[first]),
           second, static_cast<uint8_t>(Mask[second]), static_cast<uint8_t>(Needle[second])};
 }
