@@ -2,6 +2,7 @@
 // that the build holds (the forms themselves are in byte_scan_<set>.cpp).
 #include "search/byte_scan.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "search/byte_scan_kernel_table.h"
@@ -73,6 +74,11 @@ std::vector<TIsa> UsableIsas() {
   if (BestIsa() == TIsa::Avx2) return {TIsa::Sse2, TIsa::Avx2};
 #endif
   return {BestIsa()};
+}
+
+bool Runs(TIsa isa) {
+  const std::vector<TIsa> usable = UsableIsas();
+  return std::find(usable.begin(), usable.end(), isa) != usable.end();
 }
 
 void SelectIsa([[maybe_unused]] TIsa isa) {

@@ -135,6 +135,9 @@ TIsa BestIsa();
 void SelectIsa(TIsa isa);
 // The forms that this processor runs, the baseline first.
 std::vector<TIsa> UsableIsas();
+// Whether this processor runs `isa`: what other vector routines ask before they use
+// their own form of the same instruction set.
+bool Runs(TIsa isa);
 
 }  // namespace ByteScan
 

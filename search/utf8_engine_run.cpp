@@ -73,7 +73,7 @@ VARSIK_TARGET_END
 
 bool Runs([[maybe_unused]] TForm form) {
 #if VARSIK_SCAN_X86
-  static const bool avx2 = ByteScan::BestIsa() == ByteScan::TIsa::Avx2;
+  static const bool avx2 = ByteScan::Runs(ByteScan::TIsa::Avx2);
   return form == TForm::Scalar || (form == TForm::Avx2 && avx2);
 #else
   return form == TForm::Scalar;

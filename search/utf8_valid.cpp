@@ -227,7 +227,7 @@ namespace {
 
 bool Runs([[maybe_unused]] TCheck check) {
 #if VARSIK_SCAN_X86
-  static const bool avx2 = ByteScan::BestIsa() == ByteScan::TIsa::Avx2;
+  static const bool avx2 = ByteScan::Runs(ByteScan::TIsa::Avx2);
   static const bool avx512 = [] {
     __builtin_cpu_init();
     return avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
