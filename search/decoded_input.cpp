@@ -99,12 +99,16 @@ TEncoding FixedEncoding(TEncodingChoice choice, std::span<const uint8_t> start) 
   return TEncoding::ShiftJis;
 }
 
+// Whether an engine offset comes before a checkpoint, for the searches of FirstPast.
+constexpr auto kBeforePoint = [](uint64_t value, const auto& point) {
+  return value < point.Engine;
+};
+
 }  // namespace
 
 std::vector<TDecodedInput::TCheckpoint>::const_iterator TDecodedInput::FirstPast(
     const std::vector<TCheckpoint>& points, uint64_t offset) {
-  return std::upper_bound(points.begin(), points.end(), offset,
-                          [](uint64_t value, const TCheckpoint& c) { return value < c.Engine; });
+  return std::upper_bound(points.begin(), points.end(), offset, kBeforePoint);
 }
 
 std::vector<TDecodedInput::TCheckpoint>::const_iterator TDecodedInput::FirstPast(
@@ -113,11 +117,9 @@ std::vector<TDecodedInput::TCheckpoint>::const_iterator TDecodedInput::FirstPast
   if (from != points.begin() && (from - 1)->Engine > offset) from = points.begin();
   // The next line's point is mostly one of the next few.
   for (int k = 0; k < 4 && from != points.end() && from->Engine <= offset; ++k) ++from;
-  const auto past =
-      from == points.end() || from->Engine > offset
-          ? from
-          : std::upper_bound(from, points.end(), offset,
-                             [](uint64_t value, const TCheckpoint& c) { return value < c.Engine; });
+  const auto past = from == points.end() || from->Engine > offset
+                        ? from
+                        : std::upper_bound(from, points.end(), offset, kBeforePoint);
   hint = static_cast<size_t>(past - points.begin());
   return past;
 }
