@@ -326,17 +326,31 @@ bool TParallelSearch::PutOutReady() {
       StoppedOut = true;
       return false;
     }
+    // Once a cut file is out (its text ended, or a part could not be read), its later
+    // parts are not.
+    const bool unseen = job->Part > 0 && job->Cut->Finished;
+    // A stop ends the output between pieces of lines, however much the searches found
+    // before it: the parts of a file with a million hits, all searched within a tenth of
+    // a second, went out whole after a stop, for seconds in the window. The file begun
+    // ends there; one not begun is not begun.
+    const auto stopHere = [&] {
+      if (!StopRequested()) return false;
+      if (job->Begun && !unseen) Output.End();
+      StoppedOut = true;
+      return true;
+    };
+    if (stopHere()) return false;
     if (!job->Begun) {
       job->Begun = true;
       Output.Begin(job->Path);
     }
-    // Once a cut file is out (its text ended, or a part could not be read), its later
-    // parts are not.
     TCut* const cut = done ? job->Cut.get() : nullptr;
-    const bool unseen = job->Part > 0 && job->Cut->Finished;
     if (!unseen) {
       const int64_t lineBase = job->Part > 0 ? job->Cut->LineBase : 0;
-      for (const THeldHits& piece : OutHits) piece.ForEach(OutLine, lineBase, Output.Hit);
+      for (const THeldHits& piece : OutHits) {
+        if (stopHere()) return false;
+        piece.ForEach(OutLine, lineBase, Output.Hit);
+      }
     }
     if (!done) return true;
     if (!unseen) {
