@@ -62,6 +62,7 @@ std::optional<TLineSearcher::TEnd> TLineSearcher::SearchFile(const std::string& 
   InLongLine = false;
   Ended = false;
   InPart = false;
+  HoldingAll = HoldHits;
   ForgetHeld();
   Info.Encoding = TEncoding::ShiftJis;
   Info.Original.clear();
@@ -133,6 +134,11 @@ bool TLineSearcher::ReportHeld(bool polls) {
   }
   ForgetHeld();
   return done;
+}
+
+size_t TLineSearcher::HeldBytes() const {
+  return HeldTexts.Size() + Held.size() * sizeof(THeldHit) +
+         HeldMatches.size() * sizeof(TMatchSpan);
 }
 
 void TLineSearcher::ForgetHeld() {
@@ -258,7 +264,7 @@ void TLineSearcher::AppendText(const uint8_t* begin, const uint8_t* end) {
 void TLineSearcher::Report(int64_t lineNo) {
   TDecodedInput& input = Window->Input();
   // Hits held on a guess that has been confirmed since go first.
-  if (!HoldHits && !Held.empty() && !input.Speculating() && !ReportHeld(true)) throw TStop{};
+  if (!HoldingAll && !Held.empty() && !input.Speculating() && !ReportHeld(true)) throw TStop{};
   Matches.clear();
   if (Marker != nullptr) Marker->Mark(Text, Text.size() < TextRoom(), Matches);
   const bool cut = CutAtCharacter(Text, MaxLineBytes);
@@ -266,7 +272,7 @@ void TLineSearcher::Report(int64_t lineNo) {
   // The file's encoding is known once a line past its leading ASCII has been read.
   Info.Encoding = input.Encoding();
   Info.Original.clear();
-  const bool hold = HoldHits || input.Speculating();
+  const bool hold = HoldingAll || input.Speculating();
   // A held line's text, and its own bytes straight behind it, go behind those held before
   // them, in room for own bytes of three times the engine's and a few escapes (more only
   // makes the chunk grow).
@@ -284,10 +290,11 @@ void TLineSearcher::Report(int64_t lineNo) {
     Held.push_back({lineNo, Text.size(), into.size() - originalStart, Info.Encoding, cut,
                     HeldTexts.Last() != chunk, Matches.size()});
     HeldMatches.insert(HeldMatches.end(), Matches.begin(), Matches.end());
-    // Held only for the guess, they are bounded: past the bound the rest of the file
-    // is read now to confirm it, and they go out.
-    if (!HoldHits && HeldTexts.Size() > MaxHeldOnGuess) {
+    // They are bounded: past the bound the rest of the file is read now to confirm a
+    // guess, and they go out.
+    if (HeldBytes() > (HoldingAll ? MaxHeldHits : MaxHeldOnGuess)) {
       input.Confirm();
+      HoldingAll = false;
       if (!ReportHeld(true)) throw TStop{};
     }
     return;

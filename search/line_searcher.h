@@ -41,6 +41,7 @@ class TLineSearcher {
   enum class TEnd { Done, Stopped };
 
   static constexpr size_t kMaxHeldOnGuess = 16 << 20;
+  static constexpr size_t kMaxHeldHits = 16 << 20;
 
   // The most read at once, and the longest line held whole (longer ones are searched in
   // pieces); tests make both tiny to reach every boundary case.
@@ -49,8 +50,14 @@ class TLineSearcher {
   // A reported line's text is cut to this many bytes; 0 keeps it whole.
   void SetMaxLineBytes(size_t bytes) { MaxLineBytes = bytes; }
   // Whether the matching lines are held until the whole file has been read, so that a file
-  // that fails to read reports none (plain mode), instead of being reported at once.
-  void SetHoldHits(bool on) { HoldHits = on; }
+  // that fails to read reports none (plain mode), instead of being reported at once. At
+  // most `maxHeldBytes` of them are held so (texts, records and spans): past them they go
+  // out, and the rest of the file's as they are found, as hits found before a failure
+  // stay. A file of millions of hit lines took several times its size in memory.
+  void SetHoldHits(bool on, size_t maxHeldBytes = kMaxHeldHits) {
+    HoldHits = on;
+    MaxHeldHits = maxHeldBytes;
+  }
   // How files are read: detected, or in one encoding; the lines reported carry their
   // file's own bytes too when it is decoded.
   void SetReadEncoding(const TReadEncoding& encoding) { Encoding = encoding; }
@@ -59,8 +66,8 @@ class TLineSearcher {
   // turned off). Its hits are held until that is confirmed, so that nothing of a wrong
   // reading is reported: where the file is Shift JIS after all, they go and it is searched
   // again. A searcher that does not hold its hits otherwise holds at most
-  // `maxHeldBytes` of their texts so: past them the rest of the file is read once to
-  // confirm the encoding (tests make it tiny).
+  // `maxHeldBytes` of them so (texts, records and spans): past them the rest of the file
+  // is read once to confirm the encoding (tests make it tiny).
   void SetSpeculate(bool on, size_t maxHeldBytes = kMaxHeldOnGuess) {
     Speculate = on;
     MaxHeldOnGuess = maxHeldBytes;
@@ -101,6 +108,7 @@ class TLineSearcher {
   // Reports the held hits, each after a poll when `polls`, and forgets them; false when a
   // poll asked to stop (the rest are not reported).
   bool ReportHeld(bool polls);
+  size_t HeldBytes() const;
   void ForgetHeld();
   // Reads the file to its end, or to where its text ends; true in the second case.
   bool Scan(TLineWindow& window, TLineFinder& finder);
@@ -129,6 +137,7 @@ class TLineSearcher {
   size_t WindowLineBytes = TLineWindow::kMaxLineBytes;
   size_t MaxLineBytes = 1 << 20;
   bool HoldHits = false;
+  size_t MaxHeldHits = kMaxHeldHits;
   bool Speculate = true;
   size_t MaxHeldOnGuess = kMaxHeldOnGuess;
   TReadEncoding Encoding;
@@ -146,6 +155,7 @@ class TLineSearcher {
   bool InLongLine = false;
   bool Ended = false;
   bool InPart = false;
+  bool HoldingAll = false;  // HoldHits, until the held hits pass their bound
 
   // Reused from file to file; given back when a long line made them large.
   std::vector<uint8_t> Buffer;

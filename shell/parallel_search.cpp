@@ -259,17 +259,33 @@ std::optional<TFilePart> TParallelSearch::Cut(TJob& job, uint64_t size) {
 }
 
 void TParallelSearch::Publish(TSearcher& searcher) {
-  std::unique_lock lock(Mutex);
-  // A later file waits while the results held would pass the budget; the first file
-  // never waits, so the results always drain.
-  while (searcher.MayWait && !StopRequested() && Jobs.front().get() != searcher.Job &&
-         HeldBytes + searcher.Hits.Capacity() > kHeldBudget) {
-    ++RoomWaiters;
-    RoomReady.wait_for(lock, kWaitStep);
-    --RoomWaiters;
+  bool putOut = false;
+  {
+    std::unique_lock lock(Mutex);
+    while (searcher.MayWait && !StopRequested() && WaitsForRoom(searcher)) {
+      ++RoomWaiters;
+      RoomReady.wait_for(lock, kWaitStep);
+      --RoomWaiters;
+    }
+    HandOver(searcher);
+    // The walk's thread is the writer: the lines of the first file, searched by it, go
+    // out as they are found, not all held until the file's end (hundreds of MB for a
+    // file of millions of hit lines). What their output raises ends the search of the
+    // file and is raised after its lines, where the writer would have raised it.
+    putOut = !searcher.MayWait && Jobs.front().get() == searcher.Job;
+    if (!putOut) WakeWriter();
   }
-  HandOver(searcher);
-  WakeWriter();
+  if (putOut) PutOutReady();
+}
+
+bool TParallelSearch::WaitsForRoom(const TSearcher& searcher) const {
+  const size_t bytes = searcher.Hits.Capacity();
+  // The first file waits only for the walk's thread to take its own lines, never for a
+  // later file's, which cannot go out before it: so the results always drain. It did
+  // not wait at all, and a file of millions of hit lines piled up hundreds of MB while
+  // the lines were written.
+  if (Jobs.front().get() == searcher.Job) return searcher.Job->HitBytes + bytes > kFirstFileBudget;
+  return HeldBytes + bytes > kHeldBudget;
 }
 
 void TParallelSearch::HandOver(TSearcher& searcher) {
@@ -299,20 +315,16 @@ bool TParallelSearch::PutOutReady() {
     {
       const std::lock_guard lock(Mutex);
       if (frontOut) PopFront();
-      for (THeldHits& piece : OutHits) {
-        if (SpareHits.size() == kSpareHits || piece.Capacity() > kSpareHitBytes) continue;
-        piece.Clear();
-        SpareHits.push_back(std::move(piece));
-      }
-      OutHits.clear();
-      // Room made, and the next file may be the first now, which never waits.
-      roomWanted = RoomWaiters > 0;
+      // Room made, and the next file may be the first now, which waits less.
+      roomWanted = GiveBackOut();
       if (Jobs.empty()) return true;
       job = Jobs.front().get();
       untaken = !job->Taken && StopRequested();
       if (!untaken) {
+        // Still held while they are written: the searches must not fill the budget
+        // again meanwhile, which let two threads hold twice the budget and more.
         OutHits.swap(job->Hits);
-        HeldBytes -= job->HitBytes;
+        OutBytes = job->HitBytes;
         job->HitBytes = 0;
         done = job->Done;
       }
@@ -352,7 +364,16 @@ bool TParallelSearch::PutOutReady() {
         piece.ForEach(OutLine, lineBase, Output.Hit);
       }
     }
-    if (!done) return true;
+    if (!done) {
+      if (OutHits.empty()) return true;
+      bool wanted;
+      {
+        const std::lock_guard lock(Mutex);
+        wanted = GiveBackOut();
+      }
+      if (wanted) RoomReady.notify_all();
+      return true;
+    }
     if (!unseen) {
       if (job->Error) std::rethrow_exception(job->Error);
       if (job->Unreadable) Output.Unreadable();
@@ -379,6 +400,18 @@ bool TParallelSearch::PutOutReady() {
     PopFront();
   }
   return false;
+}
+
+bool TParallelSearch::GiveBackOut() {
+  for (THeldHits& piece : OutHits) {
+    if (SpareHits.size() == kSpareHits || piece.Capacity() > kSpareHitBytes) continue;
+    piece.Clear();
+    SpareHits.push_back(std::move(piece));
+  }
+  OutHits.clear();
+  HeldBytes -= OutBytes;
+  OutBytes = 0;
+  return RoomWaiters > 0;
 }
 
 void TParallelSearch::PopFront() {

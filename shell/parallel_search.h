@@ -49,8 +49,10 @@ class TParallelSearch {
     std::function<void()> Idle;
   };
 
-  // The results held for later files are kept to about this many bytes.
+  // The results held for later files are kept to about this many bytes, and those of the
+  // first file that the walk's thread has not taken yet to this many.
   static constexpr size_t kHeldBudget = size_t{64} << 20;
+  static constexpr size_t kFirstFileBudget = size_t{8} << 20;
 
   // `pattern`: the compiled pattern the searches share in regular-expression mode (null
   // in plain mode), read-only until Finish returns. `threads`: the threads that search,
@@ -169,6 +171,8 @@ class TParallelSearch {
   // Hands a piece of a search's lines over; waits first, if it may, while they would
   // overfill the budget and the job is not the first.
   void Publish(TSearcher& searcher);
+  // Whether a search must wait before it hands over its piece (under the lock).
+  bool WaitsForRoom(const TSearcher& searcher) const;
   // Moves the searcher's lines to its job, giving it a spare piece for the next (the
   // mutex is held).
   void HandOver(TSearcher& searcher);
@@ -178,6 +182,9 @@ class TParallelSearch {
   void ReadFilesAhead(TSearcher& searcher);
   // Puts out everything that is ready, in order. Returns false once a stopped file is out.
   bool PutOutReady();
+  // Gives the pieces written back for the searches to fill again, and their bytes back to
+  // the budget (the mutex is held). Whether a search waits for room.
+  bool GiveBackOut();
   // Whether the first file has something to put out, which a worker may have handed
   // over since PutOutReady last looked. The mutex is held.
   bool OutputWaiting() const;
@@ -215,11 +222,12 @@ class TParallelSearch {
   std::vector<THeldHits> SpareHits;
   std::vector<std::thread> Workers;
   // The walk's thread's own: its search, jobs out to be used again, the pieces it puts
-  // out (given back to SpareHits at its next turn of the lock), and the record each line
-  // is rebuilt in.
+  // out (given back to SpareHits once written, their bytes counted in HeldBytes till
+  // then), and the record each line is rebuilt in.
   std::optional<TSearcher> WalkSearcher;
   std::vector<std::unique_ptr<TJob>> SpareJobs;
   std::vector<THeldHits> OutHits;
+  size_t OutBytes = 0;
   RE_LineInfo_t OutLine;
 };
 

@@ -7,8 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -16,6 +19,7 @@
 
 #include "shell/result_text.h"
 #include "tests/hostile/hostile_support.h"
+#include "tests/support/sanitizers.h"
 #include "tests/support/temp_dir.h"
 
 using namespace varsik;
@@ -100,17 +104,25 @@ TEST(HostileBig, OneLineOf200Megabytes) {
 }
 
 // The peak memory of a varsik-grep run, in bytes, and its exit status; its output goes
-// nowhere.
-std::pair<uint64_t, int> PeakOfRun(std::vector<std::string> args) {
+// nowhere, or to a reader that takes 64 KB a millisecond.
+std::pair<uint64_t, int> PeakOfRun(std::vector<std::string> args, bool slowReader = false) {
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
+  int pipeEnds[2] = {-1, -1};
+  if (slowReader && pipe(pipeEnds) != 0) return {0, -1};
   const pid_t pid = fork();
   if (pid == 0) {
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1);
+    const int out = slowReader ? pipeEnds[1] : open("/dev/null", O_WRONLY);
+    dup2(out, 1);
     execv(VARSIK_GREP, argv.data());
     _exit(127);
+  }
+  if (slowReader) {
+    close(pipeEnds[1]);
+    std::vector<char> block(64 * 1024);
+    while (read(pipeEnds[0], block.data(), block.size()) > 0) usleep(1000);
+    close(pipeEnds[0]);
   }
   int status = 0;
   rusage usage{};
@@ -138,6 +150,61 @@ TEST(HostileBig, GigabyteLineInBoundedMemory) {
     EXPECT_LT(peak, 64 * kMiB) << mode;
     std::printf("peak memory of varsik-grep %s on a 1 GB line: %.1f MB\n", mode,
                 static_cast<double>(peak) / static_cast<double>(kMiB));
+  }
+}
+
+// A file of four million hit lines, in Shift JIS (cut into parts for two threads) and in
+// UTF-8 (read on a guess of its encoding): plain mode holds a file's hits for its end, a
+// guess holds them until it is checked, and the walk's thread writes the lines of the
+// file that it searches itself. Each way holds a bounded amount, not the file's hits:
+// one thread took 180 MB for them, two threads 500 MB.
+TEST(HostileBig, MillionsOfHitLinesInBoundedMemory) {
+  TTempDir dir;
+  SKIP_UNLESS_ROOM(dir.Path(), 256 * kMiB, 1 * kGiB);
+  // Written a MiB's worth of lines at a time: the runs' peaks start from this process's.
+  dir.MakeDir("slow");
+  for (const auto& [name, line] :
+       {std::pair{"sjis.txt", "\x93\xFA\x96\x7B\x8C\xEA\n"}, std::pair{"utf8.txt", "日本語\n"},
+        std::pair{"slow/first.txt", "日本語\n"}}) {
+    std::string lines;
+    while (lines.size() < kMiB) lines += line;
+    const size_t perChunk = lines.size() / std::strlen(line);
+    FILE* f = fopen((dir.Path() + name).c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    for (size_t n = 0; n < 4'000'000; n += perChunk)
+      fwrite(lines.data(), 1, std::min(perChunk, 4'000'000 - n) * std::strlen(line), f);
+    fclose(f);
+  }
+  for (const char* file : {"sjis.txt", "utf8.txt"})
+    for (const char* threads : {"-j1", "-j2"})
+      for (const bool regex : {false, true}) {
+        std::vector<std::string> args{VARSIK_GREP, threads};
+        if (regex) args.emplace_back("-E");
+        args.insert(args.end(), {"日本語", file, dir.Path()});
+        const auto [peak, status] = PeakOfRun(args);
+        const std::string way = std::string(file) + " " + threads + (regex ? " -E" : "");
+        EXPECT_EQ(status, 0) << way;
+        std::printf("peak memory of varsik-grep %s on 4,000,000 hit lines: %.1f MB\n", way.c_str(),
+                    static_cast<double>(peak) / static_cast<double>(kMiB));
+        // The parts of the cut file wait for those before them within the results'
+        // budget of 64 MB, which the heaps of two threads may take twice.
+        const bool cut = std::string_view(file) == "sjis.txt" && std::string_view(threads) == "-j2";
+        if (!kSanitizerAllocator) {
+          EXPECT_LT(peak, (cut ? 256 : 64) * kMiB) << way;
+        }
+      }
+
+  // The first file searched by a worker while the walk's thread, which writes, walks a
+  // folder of files behind it and then waits for a slow reader: the worker's lines
+  // waited for the writer without bound (300 MB).
+  for (int i = 0; i < 20'000; ++i) dir.Write("slow/z/" + std::to_string(i), "");
+  const auto [peak, status] =
+      PeakOfRun({VARSIK_GREP, "-j2", "日本語", "*", dir.Path() + "slow/"}, true);
+  EXPECT_EQ(status, 0);
+  std::printf("peak memory of varsik-grep -j2 on 4,000,000 hit lines to a slow reader: %.1f MB\n",
+              static_cast<double>(peak) / static_cast<double>(kMiB));
+  if (!kSanitizerAllocator) {
+    EXPECT_LT(peak, 64 * kMiB);
   }
 }
 

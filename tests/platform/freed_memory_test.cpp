@@ -7,29 +7,17 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/sanitizers.h"
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
 using namespace varsik;
 
-// A sanitizer's own allocator takes the C library's place: its heap is not the one asked.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kOwnAllocator = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || \
-    __has_feature(memory_sanitizer)
-constexpr bool kOwnAllocator = true;
-#else
-constexpr bool kOwnAllocator = false;
-#endif
-#else
-constexpr bool kOwnAllocator = false;
-#endif
-
 #if defined(__GLIBC__)
 TEST(FreedMemory, ABlockOfMegabytesComesFromTheHeapAndStaysThereWhenFreed) {
-  if (kOwnAllocator) GTEST_SKIP() << "a sanitizer's allocator replaces the C library's";
+  if (kSanitizerAllocator) GTEST_SKIP() << "a sanitizer's allocator replaces the C library's";
   Platform::KeepFreedMemory();
   constexpr size_t kBlock = size_t{8} << 20;
   const size_t mapped = mallinfo2().hblkhd;

@@ -78,6 +78,7 @@ struct TWay {
   size_t Window = TLineWindow::kMaxLineBytes;
   // The poll that asks to stop (0: none).
   int StopAtPoll = 0;
+  size_t MaxHeldHits = TLineSearcher::kMaxHeldHits;
 };
 
 std::pair<THits, TLineSearcher::TEnd> Hits(const std::string& path, TLineFinder& finder,
@@ -85,7 +86,7 @@ std::pair<THits, TLineSearcher::TEnd> Hits(const std::string& path, TLineFinder&
   TLineSearcher searcher;
   searcher.SetReadEncoding({TEncodingChoice::Auto, &codes});
   searcher.SetSpeculate(way.Speculate, way.MaxHeld);
-  searcher.SetHoldHits(way.Hold);
+  searcher.SetHoldHits(way.Hold, way.MaxHeldHits);
   searcher.SetBlockSize(way.Block);
   searcher.SetWindowLineBytes(way.Window);
   THits hits;
@@ -125,11 +126,17 @@ class EncodingGuess : public ::testing::Test {
     for (const TFile& file : Files)
       for (const bool hold : {false, true}) {
         const THits expected = Hits(file.Path, finder, codes, {false, hold}).first;
-        for (const TWay way : {TWay{true, hold}, TWay{true, hold, 1}, TWay{true, hold, 4096},
-                               TWay{true, hold, TLineSearcher::kMaxHeldOnGuess, 4096, 300},
-                               TWay{true, hold, 1, 7, 64}}) {
+        for (const TWay way :
+             {TWay{true, hold}, TWay{true, hold, 1}, TWay{true, hold, 4096},
+              TWay{true, hold, TLineSearcher::kMaxHeldOnGuess, 4096, 300},
+              TWay{true, hold, 1, 7, 64},
+              // Hits held for the whole file go out past their bound.
+              TWay{true, hold, TLineSearcher::kMaxHeldOnGuess, 4096, 300, 0, 1},
+              TWay{true, hold, TLineSearcher::kMaxHeldOnGuess, 4096, 300, 0, 64 * 1024},
+              TWay{false, hold, TLineSearcher::kMaxHeldOnGuess, 4096, 300, 0, 1}}) {
           SCOPED_TRACE(file.Path + " hold " + std::to_string(hold) + " max " +
-                       std::to_string(way.MaxHeld) + " block " + std::to_string(way.Block));
+                       std::to_string(way.MaxHeld) + " block " + std::to_string(way.Block) +
+                       " max held hits " + std::to_string(way.MaxHeldHits));
           const auto [hits, end] = Hits(file.Path, finder, codes, way);
           EXPECT_EQ(end, TLineSearcher::TEnd::Done);
           ASSERT_EQ(hits.size(), expected.size());
