@@ -69,7 +69,11 @@ TParallelSearch::TSearcher::TSearcher(TParallelSearch& owner, bool mayWait)
     : Search(owner.Options, owner.Pattern),
       MayWait(mayWait),
       InputBlocks(Platform::ThreadInputBlocks()),
-      Poll([&owner] { return owner.StopRequested(); }),
+      Poll([&owner, this] {
+        if (!MayWait && owner.FirstLinesWaiting.load(std::memory_order_relaxed))
+          owner.PutOutFirstLines(*this);
+        return owner.StopRequested();
+      }),
       Report([&owner, this](const RE_LineInfo_t& hit) {
         Hits.Add(hit);
         if (Hits.Bytes() < kPieceBytes) return;
@@ -296,6 +300,7 @@ void TParallelSearch::HandOver(TSearcher& searcher) {
   HeldBytes += bytes;
   job.HitBytes += bytes;
   job.Hits.push_back(std::move(searcher.Hits));
+  if (Jobs.front().get() == &job) FirstLinesWaiting.store(true, std::memory_order_relaxed);
   if (SpareHits.empty()) {
     searcher.Hits = THeldHits{};
   } else {
@@ -326,6 +331,7 @@ bool TParallelSearch::PutOutReady() {
         OutHits.swap(job->Hits);
         OutBytes = job->HitBytes;
         job->HitBytes = 0;
+        FirstLinesWaiting.store(false, std::memory_order_relaxed);
         done = job->Done;
       }
     }
@@ -338,32 +344,9 @@ bool TParallelSearch::PutOutReady() {
       StoppedOut = true;
       return false;
     }
-    // Once a cut file is out (its text ended, or a part could not be read), its later
-    // parts are not.
+    if (!PutOutTaken(*job)) return false;
     const bool unseen = job->Part > 0 && job->Cut->Finished;
-    // A stop ends the output between pieces of lines, however much the searches found
-    // before it: the parts of a file with a million hits, all searched within a tenth of
-    // a second, went out whole after a stop, for seconds in the window. The file begun
-    // ends there; one not begun is not begun.
-    const auto stopHere = [&] {
-      if (!StopRequested()) return false;
-      if (job->Begun && !unseen) Output.End();
-      StoppedOut = true;
-      return true;
-    };
-    if (stopHere()) return false;
-    if (!job->Begun) {
-      job->Begun = true;
-      Output.Begin(job->Path);
-    }
     TCut* const cut = done ? job->Cut.get() : nullptr;
-    if (!unseen) {
-      const int64_t lineBase = job->Part > 0 ? job->Cut->LineBase : 0;
-      for (const THeldHits& piece : OutHits) {
-        if (stopHere()) return false;
-        piece.ForEach(OutLine, lineBase, Output.Hit);
-      }
-    }
     if (!done) {
       if (OutHits.empty()) return true;
       bool wanted;
@@ -400,6 +383,59 @@ bool TParallelSearch::PutOutReady() {
     PopFront();
   }
   return false;
+}
+
+bool TParallelSearch::PutOutTaken(TJob& job) {
+  // Once a cut file is out (its text ended, or a part could not be read), its later
+  // parts are not.
+  const bool unseen = job.Part > 0 && job.Cut->Finished;
+  // A stop ends the output between pieces of lines, however much the searches found
+  // before it: the parts of a file with a million hits, all searched within a tenth of
+  // a second, went out whole after a stop, for seconds in the window. The file begun
+  // ends there; one not begun is not begun.
+  const auto stopHere = [&] {
+    if (!StopRequested()) return false;
+    if (job.Begun && !unseen) Output.End();
+    StoppedOut = true;
+    return true;
+  };
+  if (stopHere()) return false;
+  if (!job.Begun) {
+    job.Begun = true;
+    Output.Begin(job.Path);
+  }
+  if (unseen) return true;
+  const int64_t lineBase = job.Part > 0 ? job.Cut->LineBase : 0;
+  for (const THeldHits& piece : OutHits) {
+    if (stopHere()) return false;
+    piece.ForEach(OutLine, lineBase, Output.Hit);
+  }
+  return true;
+}
+
+void TParallelSearch::PutOutFirstLines(const TSearcher& searcher) {
+  TJob* job;
+  bool wanted;
+  {
+    const std::lock_guard lock(Mutex);
+    FirstLinesWaiting.store(false, std::memory_order_relaxed);
+    if (StoppedOut || Jobs.empty()) return;
+    job = Jobs.front().get();
+    // Its own lines go out as it hands them over, a file searched to its end by
+    // PutOutReady.
+    if (job == searcher.Job || job->Done || job->Hits.empty()) return;
+    wanted = GiveBackOut();
+    OutHits.swap(job->Hits);
+    OutBytes = job->HitBytes;
+    job->HitBytes = 0;
+  }
+  if (wanted) RoomReady.notify_all();
+  if (!PutOutTaken(*job)) return;
+  {
+    const std::lock_guard lock(Mutex);
+    wanted = GiveBackOut();
+  }
+  if (wanted) RoomReady.notify_all();
 }
 
 bool TParallelSearch::GiveBackOut() {

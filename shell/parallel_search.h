@@ -182,6 +182,13 @@ class TParallelSearch {
   void ReadFilesAhead(TSearcher& searcher);
   // Puts out everything that is ready, in order. Returns false once a stopped file is out.
   bool PutOutReady();
+  // On the walk's thread, from the poll of its search of a later file: the lines of the
+  // first file handed over so far go out, instead of waiting for that search to end
+  // (the first file's end, and what follows, is PutOutReady's).
+  void PutOutFirstLines(const TSearcher& searcher);
+  // Puts out the pieces taken from `job` (OutHits), after its Begin. False when a stop
+  // ends the output here.
+  bool PutOutTaken(TJob& job);
   // Gives the pieces written back for the searches to fill again, and their bytes back to
   // the budget (the mutex is held). Whether a search waits for room.
   bool GiveBackOut();
@@ -215,6 +222,8 @@ class TParallelSearch {
   int Busy = 0;                            // workers on a job, which may cut its file
   int RoomWaiters = 0;                     // searches waiting for room in the budget
   size_t HeldBytes = 0;
+  // The first file has lines handed over that are not out yet.
+  std::atomic<bool> FirstLinesWaiting{false};
   bool Closing = false;
   bool StoppedOut = false;
   bool WriterWaiting = false;
