@@ -8,8 +8,9 @@ namespace varsik {
 
 namespace {
 
-// The search waits at a poll point while this much text waits for the window.
-constexpr size_t kMaxQueuedBytes = size_t{8} << 20;
+// The search waits while more text than this waits for the window: the window takes it
+// at once, and putting 8 MB into the views held it for 20 to 100 ms.
+constexpr size_t kMaxQueuedBytes = size_t{2} << 20;
 // The window is told of the results once this much waits: enough that putting a block
 // into the views costs little beside the block itself, little enough that the last
 // block, put in after the search, is quick.
@@ -63,14 +64,19 @@ void TQueuedSink::OnResultsReady(std::function<void()> ready) {
 template <class F>
 void TQueuedSink::Add(F&& add) {
   bool ready = false;
+  size_t queued;
   {
     const std::lock_guard lock(Mutex);
     add();
-    const size_t queued = Queued.Results.size() + Queued.Files.size();
+    queued = Queued.Results.size() + Queued.Files.size();
     QueuedBytes.store(queued, std::memory_order_relaxed);
     if (!Now.ResultsReady && queued >= kReadyBytes) ready = Now.ResultsReady = true;
   }
   if (ready && Ready) Ready();
+  // Bounded whoever adds, not only at the poll points, while the window takes the lines
+  // as they come: the parallel search puts a file's lines out without a poll between
+  // them, and the window took batches of 30 MB, each holding it for up to a second.
+  if (queued > kMaxQueuedBytes && Ready) WaitForRoom();
 }
 
 void TQueuedSink::AddResult(std::string_view utf8) {
@@ -130,8 +136,14 @@ void TQueuedSink::ProcessEvents() {
   // A search polls at every hit it reports: mostly it need not wait, which it knows
   // without the lock. Only this thread makes the count grow.
   if (!Lockstep && QueuedBytes.load(std::memory_order_relaxed) <= kMaxQueuedBytes) return;
+  if (!Lockstep) return WaitForRoom();
   std::unique_lock lock(Mutex);
-  if (Lockstep) return WaitFor(lock, TWait::Poll);
+  WaitFor(lock, TWait::Poll);
+}
+
+void TQueuedSink::WaitForRoom() {
+  if (Lockstep) return;
+  std::unique_lock lock(Mutex);
   Changed.wait(lock, [this] {
     return Released || Queued.Results.size() + Queued.Files.size() <= kMaxQueuedBytes;
   });

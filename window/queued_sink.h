@@ -67,7 +67,8 @@ class TQueuedSink : public TSearchSink {
   // Frees what the last search left, while this one runs (the window thread).
   void ForgetLastHeaders();
   // Called on the search's thread, without the lock, when a block of results has come
-  // to wait since the last Take; it must only tell the window thread.
+  // to wait since the last Take; it must only tell the window thread. While it is set,
+  // the search's thread also waits when it adds lines past the bound, as at a poll.
   void OnResultsReady(std::function<void()> ready);
   // The search's thread has returned; nothing more comes.
   void Finish();
@@ -108,6 +109,8 @@ class TQueuedSink : public TSearchSink {
   void AddResult(std::string_view utf8);
   // Waits, after `wait` is set, until the window thread resumes the search.
   void WaitFor(std::unique_lock<std::mutex>& lock, TWait wait);
+  // Waits while more than the bound waits for the window (not in lockstep).
+  void WaitForRoom();
 
   mutable std::mutex Mutex;
   std::condition_variable Changed;

@@ -1,10 +1,13 @@
 // TQueuedSink between a search thread that writes and a window thread that takes: every
 // line arrives once, in order, with the headers where they stand; the search waits at an
 // error box until it is resumed, and in lockstep at every poll point; a release lets go
-// of every wait; the window hears of a block of results once until it takes it.
+// of every wait; the window hears of a block of results once until it takes it; the lines
+// waiting for the window are bounded.
 #include "window/queued_sink.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -145,6 +148,35 @@ TEST(QueuedSink, TheWindowHearsOfABlockOfResultsOnceUntilItTakesIt) {
   EXPECT_EQ(told, 1);
   for (int i = 0; told == 1 && i < 2 * lines; ++i) sink.AppendFileName(text);
   EXPECT_EQ(told, 2);
+}
+
+// A search that puts lines out without a poll between them (the parallel search's
+// writer) still waits while the window has a couple of MB to take: the window took
+// batches of 30 MB, and held its thread for up to a second putting each into the view.
+TEST(QueuedSink, WhileTheWindowTakesTheLinesTheyWaitWithinABound) {
+  TQueuedSink sink;
+  sink.Begin(false);
+  sink.OnResultsReady([] {});
+  constexpr int kLines = 20'000;
+  const std::string text(1000, 'x');
+  std::thread search([&] {
+    for (int line = 1; line <= kLines; ++line) sink.AppendLineEntry(TLineEntry(line, text, false));
+    sink.Finish();
+  });
+  size_t largest = 0;
+  int lines = 0;
+  TQueuedSink::TBatch batch;
+  for (bool finished = false; !finished;) {
+    finished = sink.State().Finished;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    sink.Take(batch);
+    largest = std::max(largest, batch.Results.size());
+    lines += batch.ResultLines;
+  }
+  search.join();
+  sink.OnResultsReady(nullptr);
+  EXPECT_EQ(lines, kLines);
+  EXPECT_LE(largest, size_t{3} << 20);
 }
 
 TEST(QueuedSink, ASearchKnowsItsOwnHeadersOnly) {
