@@ -348,13 +348,7 @@ bool TParallelSearch::PutOutReady() {
     const bool unseen = job->Part > 0 && job->Cut->Finished;
     TCut* const cut = done ? job->Cut.get() : nullptr;
     if (!done) {
-      if (OutHits.empty()) return true;
-      bool wanted;
-      {
-        const std::lock_guard lock(Mutex);
-        wanted = GiveBackOut();
-      }
-      if (wanted) RoomReady.notify_all();
+      if (!OutHits.empty()) GiveBackWritten();
       return true;
     }
     if (!unseen) {
@@ -430,7 +424,11 @@ void TParallelSearch::PutOutFirstLines(const TSearcher& searcher) {
     job->HitBytes = 0;
   }
   if (wanted) RoomReady.notify_all();
-  if (!PutOutTaken(*job)) return;
+  if (PutOutTaken(*job)) GiveBackWritten();
+}
+
+void TParallelSearch::GiveBackWritten() {
+  bool wanted;
   {
     const std::lock_guard lock(Mutex);
     wanted = GiveBackOut();

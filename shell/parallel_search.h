@@ -192,6 +192,8 @@ class TParallelSearch {
   // Gives the pieces written back for the searches to fill again, and their bytes back to
   // the budget (the mutex is held). Whether a search waits for room.
   bool GiveBackOut();
+  // The same, taking the mutex, and wakes the searches waiting for the room.
+  void GiveBackWritten();
   // Whether the first file has something to put out, which a worker may have handed
   // over since PutOutReady last looked. The mutex is held.
   bool OutputWaiting() const;
