@@ -326,12 +326,7 @@ bool TParallelSearch::PutOutReady() {
       job = Jobs.front().get();
       untaken = !job->Taken && StopRequested();
       if (!untaken) {
-        // Still held while they are written: the searches must not fill the budget
-        // again meanwhile, which let two threads hold twice the budget and more.
-        OutHits.swap(job->Hits);
-        OutBytes = job->HitBytes;
-        job->HitBytes = 0;
-        FirstLinesWaiting.store(false, std::memory_order_relaxed);
+        TakeOut(*job);
         done = job->Done;
       }
     }
@@ -345,7 +340,7 @@ bool TParallelSearch::PutOutReady() {
       return false;
     }
     if (!PutOutTaken(*job)) return false;
-    const bool unseen = job->Part > 0 && job->Cut->Finished;
+    const bool unseen = job->Unseen();
     TCut* const cut = done ? job->Cut.get() : nullptr;
     if (!done) {
       if (!OutHits.empty()) GiveBackWritten();
@@ -380,9 +375,7 @@ bool TParallelSearch::PutOutReady() {
 }
 
 bool TParallelSearch::PutOutTaken(TJob& job) {
-  // Once a cut file is out (its text ended, or a part could not be read), its later
-  // parts are not.
-  const bool unseen = job.Part > 0 && job.Cut->Finished;
+  const bool unseen = job.Unseen();
   // A stop ends the output between pieces of lines, however much the searches found
   // before it: the parts of a file with a million hits, all searched within a tenth of
   // a second, went out whole after a stop, for seconds in the window. The file begun
@@ -419,9 +412,7 @@ void TParallelSearch::PutOutFirstLines(const TSearcher& searcher) {
     // PutOutReady.
     if (job == searcher.Job || job->Done || job->Hits.empty()) return;
     wanted = GiveBackOut();
-    OutHits.swap(job->Hits);
-    OutBytes = job->HitBytes;
-    job->HitBytes = 0;
+    TakeOut(*job);
   }
   if (wanted) RoomReady.notify_all();
   if (PutOutTaken(*job)) GiveBackWritten();
@@ -434,6 +425,15 @@ void TParallelSearch::GiveBackWritten() {
     wanted = GiveBackOut();
   }
   if (wanted) RoomReady.notify_all();
+}
+
+void TParallelSearch::TakeOut(TJob& job) {
+  OutHits.swap(job.Hits);
+  // Still held while they are written: the searches must not fill the budget again
+  // meanwhile, which let two threads hold twice the budget and more.
+  OutBytes = job.HitBytes;
+  job.HitBytes = 0;
+  FirstLinesWaiting.store(false, std::memory_order_relaxed);
 }
 
 bool TParallelSearch::GiveBackOut() {

@@ -108,6 +108,10 @@ class TParallelSearch {
     bool Taken = false;  // a worker has taken it
     bool Begun = false;  // the walk's thread has put out its Begin
 
+    // A part after the end of its cut file's output (its text ended, or a part could not
+    // be read): its lines are not put out. Read on the walk's thread.
+    bool Unseen() const { return Part > 0 && Cut->Finished; }
+
     // Made new for another file, keeping the memory of its path: a job and its path
     // allocated for each file, and freed a few hundred files later, missed the
     // allocator's per-thread cache every time.
@@ -192,6 +196,9 @@ class TParallelSearch {
   // Gives the pieces written back for the searches to fill again, and their bytes back to
   // the budget (the mutex is held). Whether a search waits for room.
   bool GiveBackOut();
+  // Takes the pieces of `job` handed over so far into OutHits, to be written (the mutex is
+  // held).
+  void TakeOut(TJob& job);
   // The same, taking the mutex, and wakes the searches waiting for the room.
   void GiveBackWritten();
   // Whether the first file has something to put out, which a worker may have handed

@@ -95,7 +95,8 @@ void TDirFormStopTest::StopDuringAGigabyteLineIsSeenAtOnce_data() {
 }
 
 // Runs the search of `w`, pressing Stop 300 ms after the start; the time from the stop to
-// the window's idle again, with the start commands enabled (-1: it ended before).
+// the window's idle again, with the start commands enabled (-1: it ended before the stop,
+// or they stayed disabled).
 qint64 MsFromStopToIdle(TWindow& w) {
   QElapsedTimer sinceStart;
   QElapsedTimer sinceStop;
